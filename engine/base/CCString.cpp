@@ -1,0 +1,37 @@
+#include "CCString.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+NS_CC_BEGIN
+
+CCString* CCString::create(const std::string& text) {
+    auto* s = new CCString(text);
+    s->autorelease();
+    return s;
+}
+
+CCString* CCString::createWithFormat(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    int needed = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    std::string text;
+    if (needed > 0) {
+        std::vector<char> buffer(static_cast<size_t>(needed) + 1);
+        std::vsnprintf(buffer.data(), buffer.size(), format, args);
+        text.assign(buffer.data(), static_cast<size_t>(needed));
+    }
+    va_end(args);
+    return create(text);
+}
+
+int CCString::intValue() const { return std::atoi(m_sString.c_str()); }
+float CCString::floatValue() const { return static_cast<float>(std::atof(m_sString.c_str())); }
+double CCString::doubleValue() const { return std::atof(m_sString.c_str()); }
+
+NS_CC_END

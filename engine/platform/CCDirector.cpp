@@ -1,0 +1,107 @@
+#include "CCDirector.h"
+
+#include <cmath>
+
+#include "CCActionManager.h"
+#include "CCAutoreleasePool.h"
+#include "CCNode.h"
+#include "CCScheduler.h"
+
+NS_CC_BEGIN
+
+namespace {
+CCDirector* sharedInstance = nullptr;
+}
+
+CCDirector* CCDirector::sharedDirector() {
+    if (!sharedInstance) sharedInstance = new CCDirector();
+    return sharedInstance;
+}
+
+void CCDirector::purgeDirector() {
+    if (!sharedInstance) return;
+    CCDirector* director = sharedInstance;
+    if (director->runningScene_) {
+        director->runningScene_->onExit();
+        director->runningScene_->cleanup();
+    }
+    director->actionManager_->removeAllActions();
+    director->scheduler_->unscheduleAll();
+    CC_SAFE_RELEASE_NULL(director->runningScene_);
+    CC_SAFE_RELEASE_NULL(director->nextScene_);
+    CCPoolManager::sharedPoolManager()->pop();
+    sharedInstance = nullptr;
+    director->release();
+    // Objects freed by the director may have autoreleased others on their way out.
+    CCPoolManager::sharedPoolManager()->pop();
+}
+
+CCDirector::CCDirector() : scheduler_(new CCScheduler()), actionManager_(new CCActionManager()) {}
+
+CCDirector::~CCDirector() {
+    CC_SAFE_RELEASE(actionManager_);
+    CC_SAFE_RELEASE(scheduler_);
+}
+
+void CCDirector::runWithScene(CCScene* scene) {
+    if (!scene || runningScene_) return replaceScene(scene);
+    replaceScene(scene);
+    setNextScene();
+}
+
+void CCDirector::replaceScene(CCScene* scene) {
+    if (!scene) return;
+    scene->retain();
+    CC_SAFE_RELEASE(nextScene_);
+    nextScene_ = scene;
+}
+
+void CCDirector::setNextScene() {
+    if (!nextScene_) return;
+    CCScene* incoming = nextScene_;
+    nextScene_ = nullptr;
+    if (runningScene_) {
+        runningScene_->onExit();
+        runningScene_->cleanup();
+        runningScene_->release();
+    }
+    runningScene_ = incoming;  // takes over the reference held as next scene
+    runningScene_->onEnter();
+    runningScene_->onEnterTransitionDidFinish();
+}
+
+void CCDirector::reshapeProjection(const CCSize& size) {
+    if (size.width > 0 && size.height > 0) winSize_ = size;
+    if (projectionHook_) projectionHook_(winSize_);
+}
+
+void CCDirector::stepFrame(float dt) {
+    if (!(dt >= 0) || std::isinf(dt)) dt = 0;
+    deltaTime_ = dt;
+    totalTime_ += dt;
+    ++totalFrames_;
+    // The director may be purged by a callback (end of a test, end of the process): hold it.
+    retain();
+    if (inputHook_) inputHook_();
+    scheduler_->update(dt);
+    actionManager_->update(dt * scheduler_->getTimeScale());
+    setNextScene();
+    if (beginFrame_) beginFrame_();
+    if (runningScene_) runningScene_->visit();
+    if (endFrame_) endFrame_();
+    CCPoolManager::sharedPoolManager()->pop();
+    release();
+}
+
+void CCDirector::mainLoop() {
+    auto now = std::chrono::steady_clock::now();
+    float dt = 0;
+    if (haveLastTick_) dt = std::chrono::duration<float>(now - lastTick_).count();
+    lastTick_ = now;
+    haveLastTick_ = true;
+    // A debugger stop or a suspended laptop must not turn into one giant step.
+    if (dt > 0.5f) dt = 1.0f / 60;
+    stepFrame(dt);
+}
+
+NS_CC_END

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+
+#include "CCGeometry.h"
+#include "CCObject.h"
+
+NS_CC_BEGIN
+
+class CCScene;
+class CCScheduler;
+class CCActionManager;
+
+// Runs the frame loop on the main thread. One frame (stepFrame) does, in order:
+//   1. the input hook (events from the window, when there is one),
+//   2. the scheduler: functions handed over by workers, then per-frame updates and timers,
+//   3. the actions,
+//   4. a pending scene change,
+//   5. visit and draw of the running scene (the render hooks; nothing without a window),
+//   6. the autorelease pool.
+// Headless (the default until a view is attached) nothing is drawn, and tests drive time by
+// calling stepFrame(dt) themselves: timers, delays, actions and retries run exactly as in the real loop.
+class CCDirector : public CCObject {
+public:
+    static CCDirector* sharedDirector();
+    // Ends the scene, drops every timer, action and queued function, and makes a fresh director.
+    // For tests and for the end of the process.
+    static void purgeDirector();
+
+    void runWithScene(CCScene* scene);
+    void replaceScene(CCScene* scene);
+    CCScene* getRunningScene() const { return runningScene_; }
+
+    CCScheduler* getScheduler() const { return scheduler_; }
+    CCActionManager* getActionManager() const { return actionManager_; }
+
+    // The drawing area in points; the view sets it, headless tests may set it directly.
+    const CCSize& getWinSize() const { return winSize_; }
+    void setWinSize(const CCSize& size) { winSize_ = size; }
+    CCSize getVisibleSize() const { return winSize_; }
+    CCPoint getVisibleOrigin() const { return CCPointZero; }
+
+    void setAnimationInterval(double seconds) { animationInterval_ = seconds > 0 ? seconds : 1.0 / 60; }
+    double getAnimationInterval() const { return animationInterval_; }
+
+    // One frame with the given time step in seconds (negative or NaN counts as 0).
+    void stepFrame(float dt);
+    // One frame with dt measured from the previous call (the real loop).
+    void mainLoop();
+    // Asks the loop to stop after the current frame.
+    void end() { ending_ = true; }
+    bool isEnding() const { return ending_; }
+
+    float getDeltaTime() const { return deltaTime_; }
+    unsigned int getTotalFrames() const { return totalFrames_; }
+    // Sum of every frame's dt since the director was made.
+    double getTotalTime() const { return totalTime_; }
+
+    // Hooks the window layer installs; all optional.
+    void setInputHook(std::function<void()> hook) { inputHook_ = std::move(hook); }
+    void setRenderHooks(std::function<void()> beginFrame, std::function<void()> endFrame) {
+        beginFrame_ = std::move(beginFrame);
+        endFrame_ = std::move(endFrame);
+    }
+    void setProjectionHook(std::function<void(const CCSize&)> hook) { projectionHook_ = std::move(hook); }
+    // Recomputes the projection for the current window size.
+    void reshapeProjection(const CCSize& size);
+
+private:
+    CCDirector();
+    ~CCDirector() override;
+    void setNextScene();
+
+    CCScheduler* scheduler_ = nullptr;
+    CCActionManager* actionManager_ = nullptr;
+    CCScene* runningScene_ = nullptr;
+    CCScene* nextScene_ = nullptr;
+    CCSize winSize_{900, 600};
+    double animationInterval_ = 1.0 / 60;
+    float deltaTime_ = 0;
+    unsigned int totalFrames_ = 0;
+    double totalTime_ = 0;
+    bool ending_ = false;
+    bool haveLastTick_ = false;
+    std::chrono::steady_clock::time_point lastTick_;
+    std::function<void()> inputHook_;
+    std::function<void()> beginFrame_;
+    std::function<void()> endFrame_;
+    std::function<void(const CCSize&)> projectionHook_;
+};
+
+NS_CC_END

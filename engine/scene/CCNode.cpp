@@ -1,0 +1,381 @@
+#include "CCNode.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cmath>
+
+#include "CCAction.h"
+#include "CCActionManager.h"
+#include "CCDirector.h"
+
+NS_CC_BEGIN
+
+namespace {
+unsigned int nextOrderOfArrival = 1;
+}
+
+CCNode::CCNode() = default;
+
+CCNode::~CCNode() {
+    for (CCNode* child : children_) {
+        child->parent_ = nullptr;
+        child->release();
+    }
+}
+
+CCNode* CCNode::create() {
+    auto* node = new CCNode();
+    node->autorelease();
+    return node;
+}
+
+CCScheduler* CCNode::getScheduler() const { return CCDirector::sharedDirector()->getScheduler(); }
+
+CCActionManager* CCNode::getActionManager() const { return CCDirector::sharedDirector()->getActionManager(); }
+
+// --- children
+
+void CCNode::addChild(CCNode* child) { addChild(child, child ? child->zOrder_ : 0, child ? child->tag_ : -1); }
+
+void CCNode::addChild(CCNode* child, int zOrder) { addChild(child, zOrder, child ? child->tag_ : -1); }
+
+void CCNode::addChild(CCNode* child, int zOrder, int tag) {
+    assert(child && "addChild: the child must not be null");
+    assert(!child->parent_ && "addChild: the child already has a parent");
+    assert(child != this && "addChild: a node cannot be its own child");
+    if (!child || child->parent_ || child == this) return;
+    insertChild(child, zOrder);
+    child->tag_ = tag;
+    child->parent_ = this;
+    child->orderOfArrival_ = nextOrderOfArrival++;
+    child->updateDisplayedOpacity(cascadeOpacity_ ? displayedOpacity_ : 255);
+    child->updateDisplayedColor(cascadeColor_ ? displayedColor_ : ccWHITE);
+    if (running_) {
+        child->onEnter();
+        child->onEnterTransitionDidFinish();
+    }
+}
+
+void CCNode::insertChild(CCNode* child, int zOrder) {
+    child->retain();
+    child->zOrder_ = zOrder;
+    children_.push_back(child);
+    reorderDirty_ = true;
+}
+
+void CCNode::removeChild(CCNode* child, bool cleanup) {
+    if (!child) return;
+    if (std::find(children_.begin(), children_.end(), child) == children_.end()) return;
+    detachChild(child, cleanup);
+}
+
+void CCNode::detachChild(CCNode* child, bool cleanup) {
+    if (running_) child->onExit();
+    if (cleanup) child->cleanup();
+    child->parent_ = nullptr;
+    children_.erase(std::find(children_.begin(), children_.end(), child));
+    child->release();
+}
+
+void CCNode::removeChildByTag(int tag, bool cleanup) {
+    if (CCNode* child = getChildByTag(tag)) removeChild(child, cleanup);
+}
+
+void CCNode::removeAllChildrenWithCleanup(bool cleanup) {
+    std::vector<CCNode*> old;
+    old.swap(children_);
+    for (CCNode* child : old) {
+        if (running_) child->onExit();
+        if (cleanup) child->cleanup();
+        child->parent_ = nullptr;
+        child->release();
+    }
+}
+
+void CCNode::removeFromParentAndCleanup(bool cleanup) {
+    if (parent_) parent_->removeChild(this, cleanup);
+}
+
+void CCNode::reorderChild(CCNode* child, int zOrder) {
+    if (!child) return;
+    child->orderOfArrival_ = nextOrderOfArrival++;
+    child->zOrder_ = zOrder;
+    reorderDirty_ = true;
+}
+
+void CCNode::setZOrder(int zOrder) {
+    if (parent_) {
+        parent_->reorderChild(this, zOrder);
+    } else {
+        zOrder_ = zOrder;
+    }
+}
+
+void CCNode::sortAllChildren() {
+    if (!reorderDirty_) return;
+    std::stable_sort(children_.begin(), children_.end(), [](const CCNode* a, const CCNode* b) {
+        return a->zOrder_ < b->zOrder_ || (a->zOrder_ == b->zOrder_ && a->orderOfArrival_ < b->orderOfArrival_);
+    });
+    reorderDirty_ = false;
+}
+
+CCNode* CCNode::getChildByTag(int tag) const {
+    for (CCNode* child : children_)
+        if (child->tag_ == tag) return child;
+    return nullptr;
+}
+
+// --- placement
+
+void CCNode::setPosition(const CCPoint& position) { position_ = position; }
+
+void CCNode::setAnchorPoint(const CCPoint& anchor) {
+    anchorPoint_ = anchor;
+    anchorPointInPoints_ = CCPoint(contentSize_.width * anchor.x, contentSize_.height * anchor.y);
+}
+
+void CCNode::setContentSize(const CCSize& size) {
+    contentSize_ = size;
+    anchorPointInPoints_ = CCPoint(size.width * anchorPoint_.x, size.height * anchorPoint_.y);
+}
+
+void CCNode::ignoreAnchorPointForPosition(bool ignore) { ignoreAnchorPoint_ = ignore; }
+
+void CCNode::setScale(float scale) { scaleX_ = scaleY_ = scale; }
+void CCNode::setScaleX(float scale) { scaleX_ = scale; }
+void CCNode::setScaleY(float scale) { scaleY_ = scale; }
+void CCNode::setRotation(float degrees) { rotation_ = degrees; }
+
+CCRect CCNode::boundingBox() const {
+    return CCRectApplyAffineTransform(CCRect(0, 0, contentSize_.width, contentSize_.height), nodeToParentTransform());
+}
+
+// --- colour and opacity
+
+void CCNode::setColor(const ccColor3B& color) {
+    color_ = color;
+    updateDisplayedColor(parent_ && parent_->cascadeColor_ ? parent_->displayedColor_ : ccWHITE);
+}
+
+void CCNode::setOpacity(uint8_t opacity) {
+    opacity_ = opacity;
+    updateDisplayedOpacity(parent_ && parent_->cascadeOpacity_ ? parent_->displayedOpacity_ : 255);
+}
+
+void CCNode::updateDisplayedOpacity(uint8_t parentOpacity) {
+    displayedOpacity_ = static_cast<uint8_t>(opacity_ * parentOpacity / 255);
+    if (cascadeOpacity_)
+        for (CCNode* child : children_) child->updateDisplayedOpacity(displayedOpacity_);
+}
+
+void CCNode::updateDisplayedColor(const ccColor3B& parentColor) {
+    displayedColor_ = {static_cast<uint8_t>(color_.r * parentColor.r / 255),
+                       static_cast<uint8_t>(color_.g * parentColor.g / 255),
+                       static_cast<uint8_t>(color_.b * parentColor.b / 255)};
+    if (cascadeColor_)
+        for (CCNode* child : children_) child->updateDisplayedColor(displayedColor_);
+}
+
+// --- transforms
+
+CCAffineTransform CCNode::nodeToParentTransform() const {
+    // Parent point = position + R(-rotation) * S * (node point - anchor); with the anchor ignored,
+    // the position places the bottom-left corner instead.
+    float radians = -CC_DEGREES_TO_RADIANS(rotation_);
+    float c = std::cos(radians);
+    float s = std::sin(radians);
+    CCPoint anchor = anchorPointInPoints_;
+    CCPoint origin = position_;
+    if (ignoreAnchorPoint_) origin = origin + anchor;
+    CCAffineTransform t;
+    t.a = c * scaleX_;
+    t.b = s * scaleX_;
+    t.c = -s * scaleY_;
+    t.d = c * scaleY_;
+    t.tx = origin.x - (t.a * anchor.x + t.c * anchor.y);
+    t.ty = origin.y - (t.b * anchor.x + t.d * anchor.y);
+    return t;
+}
+
+CCAffineTransform CCNode::parentToNodeTransform() const { return CCAffineTransformInvert(nodeToParentTransform()); }
+
+CCAffineTransform CCNode::nodeToWorldTransform() const {
+    CCAffineTransform t = nodeToParentTransform();
+    for (const CCNode* p = parent_; p; p = p->parent_) t = CCAffineTransformConcat(t, p->nodeToParentTransform());
+    return t;
+}
+
+CCAffineTransform CCNode::worldToNodeTransform() const { return CCAffineTransformInvert(nodeToWorldTransform()); }
+
+CCPoint CCNode::convertToNodeSpace(const CCPoint& worldPoint) const {
+    return CCPointApplyAffineTransform(worldPoint, worldToNodeTransform());
+}
+
+CCPoint CCNode::convertToWorldSpace(const CCPoint& nodePoint) const {
+    return CCPointApplyAffineTransform(nodePoint, nodeToWorldTransform());
+}
+
+CCPoint CCNode::convertToNodeSpaceAR(const CCPoint& worldPoint) const {
+    return convertToNodeSpace(worldPoint) - anchorPointInPoints_;
+}
+
+CCPoint CCNode::convertToWorldSpaceAR(const CCPoint& nodePoint) const {
+    return convertToWorldSpace(nodePoint + anchorPointInPoints_);
+}
+
+// --- life cycle
+
+void CCNode::onEnter() {
+    running_ = true;
+    resumeSchedulerAndActions();
+    // Copy: a child's onEnter may add or remove siblings.
+    std::vector<CCNode*> children = children_;
+    for (CCNode* child : children) {
+        child->retain();
+        if (child->parent_ == this) child->onEnter();
+        child->release();
+    }
+}
+
+void CCNode::onEnterTransitionDidFinish() {
+    std::vector<CCNode*> children = children_;
+    for (CCNode* child : children) {
+        child->retain();
+        if (child->parent_ == this) child->onEnterTransitionDidFinish();
+        child->release();
+    }
+}
+
+void CCNode::onExit() {
+    pauseSchedulerAndActions();
+    running_ = false;
+    std::vector<CCNode*> children = children_;
+    for (CCNode* child : children) {
+        child->retain();
+        if (child->parent_ == this) child->onExit();
+        child->release();
+    }
+}
+
+void CCNode::cleanup() {
+    stopAllActions();
+    unscheduleAllSelectors();
+    std::vector<CCNode*> children = children_;
+    for (CCNode* child : children) {
+        child->retain();
+        child->cleanup();
+        child->release();
+    }
+}
+
+// --- actions
+
+CCAction* CCNode::runAction(CCAction* action) {
+    assert(action && "runAction: the action must not be null (a factory refused its arguments)");
+    if (!action) return nullptr;
+    getActionManager()->addAction(action, this, !running_);
+    return action;
+}
+
+void CCNode::stopAllActions() { getActionManager()->removeAllActionsFromTarget(this); }
+void CCNode::stopAction(CCAction* action) { getActionManager()->removeAction(action); }
+void CCNode::stopActionByTag(int tag) { getActionManager()->removeActionByTag(tag, this); }
+CCAction* CCNode::getActionByTag(int tag) const {
+    return getActionManager()->getActionByTag(tag, const_cast<CCNode*>(this));
+}
+unsigned int CCNode::numberOfRunningActions() const {
+    return getActionManager()->numberOfRunningActionsInTarget(const_cast<CCNode*>(this));
+}
+
+// --- timers
+
+void CCNode::scheduleUpdate() { scheduleUpdateWithPriority(0); }
+void CCNode::scheduleUpdateWithPriority(int priority) {
+    getScheduler()->scheduleUpdateForTarget(this, priority, !running_);
+}
+void CCNode::unscheduleUpdate() { getScheduler()->unscheduleUpdateForTarget(this); }
+
+void CCNode::schedule(SEL_SCHEDULE selector) { schedule(selector, 0.0f, kCCRepeatForever, 0.0f); }
+void CCNode::schedule(SEL_SCHEDULE selector, float interval) {
+    schedule(selector, interval, kCCRepeatForever, 0.0f);
+}
+void CCNode::schedule(SEL_SCHEDULE selector, float interval, unsigned int repeat, float delay) {
+    getScheduler()->scheduleSelector(selector, this, interval, repeat, delay, !running_);
+}
+void CCNode::scheduleOnce(SEL_SCHEDULE selector, float delay) { schedule(selector, 0.0f, 0, delay); }
+void CCNode::unschedule(SEL_SCHEDULE selector) { getScheduler()->unscheduleSelector(selector, this); }
+
+void CCNode::schedule(std::function<void(float)> callback, float interval, const std::string& key) {
+    getScheduler()->schedule(std::move(callback), this, key, interval, kCCRepeatForever, 0.0f, !running_);
+}
+void CCNode::scheduleOnce(std::function<void(float)> callback, float delay, const std::string& key) {
+    getScheduler()->schedule(std::move(callback), this, key, 0.0f, 0, delay, !running_);
+}
+void CCNode::unschedule(const std::string& key) { getScheduler()->unschedule(key, this); }
+
+void CCNode::unscheduleAllSelectors() { getScheduler()->unscheduleAllForTarget(this); }
+
+void CCNode::pauseSchedulerAndActions() {
+    getScheduler()->pauseTarget(this);
+    getActionManager()->pauseTarget(this);
+}
+
+void CCNode::resumeSchedulerAndActions() {
+    getScheduler()->resumeTarget(this);
+    getActionManager()->resumeTarget(this);
+}
+
+// --- drawing
+
+void CCNode::visit() {
+    if (!visible_) return;
+    sortAllChildren();
+    size_t i = 0;
+    for (; i < children_.size() && children_[i]->zOrder_ < 0; ++i) children_[i]->visit();
+    draw();
+    for (; i < children_.size(); ++i) children_[i]->visit();
+}
+
+// --- layer and scene
+
+CCLayer::CCLayer() {
+    ignoreAnchorPoint_ = true;
+    setAnchorPoint(CCPoint(0.5f, 0.5f));
+}
+
+CCLayer* CCLayer::create() {
+    auto* layer = new CCLayer();
+    if (!layer->init()) {
+        delete layer;
+        return nullptr;
+    }
+    layer->autorelease();
+    return layer;
+}
+
+bool CCLayer::init() {
+    setContentSize(CCDirector::sharedDirector()->getWinSize());
+    return true;
+}
+
+CCScene::CCScene() {
+    ignoreAnchorPoint_ = true;
+    setAnchorPoint(CCPoint(0.5f, 0.5f));
+}
+
+CCScene* CCScene::create() {
+    auto* scene = new CCScene();
+    if (!scene->init()) {
+        delete scene;
+        return nullptr;
+    }
+    scene->autorelease();
+    return scene;
+}
+
+bool CCScene::init() {
+    setContentSize(CCDirector::sharedDirector()->getWinSize());
+    return true;
+}
+
+NS_CC_END
