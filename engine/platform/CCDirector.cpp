@@ -19,7 +19,10 @@ CCDirector* CCDirector::sharedDirector() {
 }
 
 void CCDirector::purgeDirector() {
-    if (!sharedInstance) return;
+    if (!sharedInstance) {
+        CCPoolManager::sharedPoolManager()->pop();
+        return;
+    }
     CCDirector* director = sharedInstance;
     if (director->runningScene_) {
         director->runningScene_->onExit();
