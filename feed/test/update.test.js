@@ -1,0 +1,95 @@
+'use strict';
+const test = require('node:test');
+const assert = require('node:assert/strict');
+const fs = require('fs');
+const path = require('path');
+const { startFeed, request } = require('./helpers/harness');
+
+test('version file: defaults, the served archive, and overrides from the data folder', async () => {
+    const t = await startFeed();
+    try {
+        let doc = JSON.parse((await request('GET', `${t.http}/Brevanix/ver.file`)).body);
+        assert.deepEqual(doc, { ...t.options.update, fileSize: 0, resurl: `${t.http}/Brevanix/update.zip` });
+        assert.equal(doc.ver, 245, 'no update offered by default');
+
+        const archive = Buffer.from('PK\u0003\u0004 not really a zip, but bytes to serve');
+        fs.writeFileSync(path.join(t.dataDir, 'update', 'update.zip'), archive);
+        fs.writeFileSync(path.join(t.dataDir, 'update', 'Brevanix.x'), 'updater bytes');
+        fs.writeFileSync(path.join(t.dataDir, 'update', 'ver.json'), JSON.stringify({ ver: 246, force: true, msg: ['a', 'b'] }));
+        doc = JSON.parse((await request('GET', `${t.http}/Brevanix/ver.file`)).body);
+        assert.equal(doc.ver, 246);
+        assert.equal(doc.force, true);
+        assert.deepEqual(doc.msg, ['a', 'b']);
+        assert.equal(doc.fileSize, archive.length);
+        const download = await request('GET', doc.resurl);
+        assert.equal(download.status, 200);
+        assert.deepEqual(download.body, archive);
+        assert.equal((await request('GET', `${t.http}/Brevanix/Brevanix.x`)).body.toString(), 'updater bytes');
+
+        // A broken override is logged and ignored.
+        fs.writeFileSync(path.join(t.dataDir, 'update', 'ver.json'), '{"ver":');
+        doc = JSON.parse((await request('GET', `${t.http}/Brevanix/ver.file`)).body);
+        assert.equal(doc.ver, 245);
+        assert.ok(t.log.lines.some((l) => /warn update: .*ver\.json does not parse/.test(l)));
+
+        for (const name of ['missing.zip', '..%2F..%2Fetc%2Fpasswd', '.hidden', 'ver.json']) {
+            assert.equal((await request('GET', `${t.http}/Brevanix/${name}`)).status, 404, name);
+        }
+    } finally {
+        await t.stop();
+    }
+});
+
+test('reports and uploads are stored under the data folder and answered "success"', async () => {
+    const t = await startFeed();
+    try {
+        const sysInfo = '{"disPlayCard":["llvmpipe"],"sysVer":"Debian","phymem":"8589MB","virmem":"140737MB",'
+            + '"ip":"127.0.0.1","mac":"00:11:22:33:44:55","cpu":"x","platform":"zento_linux"}';
+        const json = { 'Content-Type': 'application/json; charset=utf-8' };
+        for (const [route, kind, body] of [['/installation', 'installation', sysInfo],
+            ['/startover', 'startover', '{"platform":"zento_linux"}']]) {
+            const answer = await request('POST', `${t.http}${route}`, body, json);
+            assert.equal(answer.status, 200);
+            assert.equal(answer.body.toString(), 'success');
+            const dir = path.join(t.dataDir, 'reports', kind);
+            const files = fs.readdirSync(dir);
+            assert.equal(files.length, 1);
+            assert.equal(fs.readFileSync(path.join(dir, files[0]), 'utf8'), body);
+        }
+
+        const dump = Buffer.from([0x4d, 0x44, 0x4d, 0x50, 0, 1, 2, 255]);
+        for (let i = 0; i < 2; i++) {
+            const answer = await request('POST', `${t.http}/down/?fileName=zento_1234_5678.dmp`, dump);
+            assert.equal(answer.body.toString(), 'success');
+        }
+        // A second upload of the same name keeps the first one.
+        assert.deepEqual(fs.readdirSync(path.join(t.dataDir, 'uploads')).sort(), ['zento_1234_5678.dmp', 'zento_1234_5678.dmp.1']);
+        assert.deepEqual(fs.readFileSync(path.join(t.dataDir, 'uploads', 'zento_1234_5678.dmp')), dump);
+        // The terminal percent-encodes the name.
+        assert.equal((await request('POST', `${t.http}/down/?fileName=Debug%20Info.txt`, 'log')).body.toString(), 'success');
+        assert.equal(fs.readFileSync(path.join(t.dataDir, 'uploads', 'Debug Info.txt'), 'utf8'), 'log');
+        assert.equal((await request('POST', `${t.http}/down?fileName=DebugInfo.txt`, 'log')).body.toString(), 'success');
+
+        const refused = [
+            ['POST', '/down/?fileName=..%2Fescape', 'x', 400],
+            ['POST', '/down/?fileName=', 'x', 400],
+            ['POST', '/down/', 'x', 400],
+            ['POST', '/down/?fileName=empty.dmp', '', 400],
+            ['POST', '/installation', 'not json', 400],
+            ['POST', '/startover', '"a string"', 400],
+            ['GET', '/installation', undefined, 405],
+            ['GET', '/no/such/thing', undefined, 404],
+            ['DELETE', '/stocklist', undefined, 405],
+            ['GET', '/%E0%A4%A', undefined, 400],
+        ];
+        for (const [method, route, body, status] of refused) {
+            const answer = await request(method, `${t.http}${route}`, body);
+            assert.equal(answer.status, status, `${method} ${route}`);
+            assert.ok(answer.body.length > 0, 'says why');
+        }
+        assert.ok(!fs.existsSync(path.join(t.dataDir, 'escape')));
+        assert.deepEqual(fs.readdirSync(path.join(t.dataDir, 'uploads')).filter((n) => n.startsWith('.')), []);
+    } finally {
+        await t.stop();
+    }
+});
