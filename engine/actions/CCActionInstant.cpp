@@ -66,6 +66,9 @@ void CCCallFunc::setCallbackTarget(CCObject* target) {
 
 void CCCallFunc::update(float) { execute(); }
 
+// GCC's sanitizer builds misread calls through member-function pointers as uninitialised reads.
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+
 void CCCallFunc::execute() {
     if (callbackTarget_ && selector_) {
         (callbackTarget_->*selector_)();
