@@ -4,8 +4,12 @@
 
 #include "CCActionManager.h"
 #include "CCAutoreleasePool.h"
+#include "CCKeypadDispatcher.h"
+#include "CCMouseDispatcher.h"
 #include "CCNode.h"
+#include "CCRenderer.h"
 #include "CCScheduler.h"
+#include "CCTouchDispatcher.h"
 
 NS_CC_BEGIN
 
@@ -39,11 +43,41 @@ void CCDirector::purgeDirector() {
     CCPoolManager::sharedPoolManager()->pop();
 }
 
-CCDirector::CCDirector() : scheduler_(new CCScheduler()), actionManager_(new CCActionManager()) {}
+CCDirector::CCDirector()
+    : scheduler_(new CCScheduler()),
+      actionManager_(new CCActionManager()),
+      touchDispatcher_(new CCTouchDispatcher()),
+      mouseDispatcher_(new CCMouseDispatcher()),
+      keypadDispatcher_(new CCKeypadDispatcher()) {}
 
 CCDirector::~CCDirector() {
+    if (CCRenderer::current() == renderer_.get()) CCRenderer::setCurrent(nullptr);
+    renderer_.reset();
+    CC_SAFE_RELEASE(keypadDispatcher_);
+    CC_SAFE_RELEASE(mouseDispatcher_);
+    CC_SAFE_RELEASE(touchDispatcher_);
     CC_SAFE_RELEASE(actionManager_);
     CC_SAFE_RELEASE(scheduler_);
+}
+
+void CCDirector::setRenderer(std::unique_ptr<CCRenderer> renderer) {
+    if (CCRenderer::current() == renderer_.get()) CCRenderer::setCurrent(nullptr);
+    renderer_ = std::move(renderer);
+    CCRenderer::setCurrent(renderer_.get());
+}
+
+unsigned int CCDirector::getDrawCallCount() const {
+    return renderer_ ? renderer_->getDrawCallCount() : 0;
+}
+
+void CCDirector::setOpenGLView(CCEGLView* view) {
+    openGLView_ = view;
+}
+
+void CCDirector::startAnimation() {
+    animating_ = true;
+    // The pause must not count as one long frame.
+    haveLastTick_ = false;
 }
 
 void CCDirector::runWithScene(CCScene* scene) {
@@ -90,7 +124,14 @@ void CCDirector::stepFrame(float dt) {
     actionManager_->update(dt * scheduler_->getTimeScale());
     setNextScene();
     if (beginFrame_) beginFrame_();
-    if (runningScene_) runningScene_->visit();
+    if (renderer_) {
+        CCRenderer::setCurrent(renderer_.get());
+        renderer_->beginFrame(winSize_);
+        if (runningScene_) runningScene_->visit();
+        renderer_->endFrame();
+    } else if (runningScene_) {
+        runningScene_->visit();
+    }
     if (endFrame_) endFrame_();
     CCPoolManager::sharedPoolManager()->pop();
     release();

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 
 #include "CCGeometry.h"
 #include "CCObject.h"
@@ -11,16 +12,23 @@ NS_CC_BEGIN
 class CCScene;
 class CCScheduler;
 class CCActionManager;
+class CCTouchDispatcher;
+class CCMouseDispatcher;
+class CCKeypadDispatcher;
+class CCRenderer;
+class CCEGLView;
 
 // Runs the frame loop on the main thread. One frame (stepFrame) does, in order:
 //   1. the input hook (events from the window, when there is one),
 //   2. the scheduler: functions handed over by workers, then per-frame updates and timers,
 //   3. the actions,
 //   4. a pending scene change,
-//   5. visit and draw of the running scene (the render hooks; nothing without a window),
+//   5. visit and draw of the running scene through the renderer (nothing is drawn without one),
+//      between the render hooks (the view swaps buffers in its end hook),
 //   6. the autorelease pool.
-// Headless (the default until a view is attached) nothing is drawn, and tests drive time by
-// calling stepFrame(dt) themselves: timers, delays, actions and retries run exactly as in the real loop.
+// Headless (the default until a view is attached) there is no renderer; tests may install a
+// recording one (setRenderer) and drive time by calling stepFrame(dt) themselves: timers, delays,
+// actions and retries run exactly as in the real loop.
 class CCDirector : public CCObject {
 public:
     static CCDirector* sharedDirector();
@@ -34,6 +42,24 @@ public:
 
     CCScheduler* getScheduler() const { return scheduler_; }
     CCActionManager* getActionManager() const { return actionManager_; }
+    CCTouchDispatcher* getTouchDispatcher() const { return touchDispatcher_; }
+    CCMouseDispatcher* getMouseDispatcher() const { return mouseDispatcher_; }
+    CCKeypadDispatcher* getKeypadDispatcher() const { return keypadDispatcher_; }
+
+    // The renderer frames are drawn with; the director owns it. Null: nothing is drawn.
+    void setRenderer(std::unique_ptr<CCRenderer> renderer);
+    CCRenderer* getRenderer() const { return renderer_.get(); }
+    // Draw calls of the last drawn frame (0 without a renderer).
+    unsigned int getDrawCallCount() const;
+
+    // The window view (not owned); set by the application.
+    void setOpenGLView(CCEGLView* view);
+    CCEGLView* getOpenGLView() const { return openGLView_; }
+
+    // While stopped, CCApplication::run only handles window events and draws no frames.
+    void startAnimation();
+    void stopAnimation() { animating_ = false; }
+    bool isAnimating() const { return animating_; }
 
     // The drawing area in points; the view sets it, headless tests may set it directly.
     const CCSize& getWinSize() const { return winSize_; }
@@ -88,6 +114,12 @@ private:
     std::function<void()> beginFrame_;
     std::function<void()> endFrame_;
     std::function<void(const CCSize&)> projectionHook_;
+    CCTouchDispatcher* touchDispatcher_ = nullptr;
+    CCMouseDispatcher* mouseDispatcher_ = nullptr;
+    CCKeypadDispatcher* keypadDispatcher_ = nullptr;
+    std::unique_ptr<CCRenderer> renderer_;
+    CCEGLView* openGLView_ = nullptr;
+    bool animating_ = true;
 };
 
 NS_CC_END

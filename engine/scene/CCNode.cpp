@@ -7,16 +7,23 @@
 #include "CCAction.h"
 #include "CCActionManager.h"
 #include "CCDirector.h"
+#include "CCKeypadDispatcher.h"
+#include "CCMouseDispatcher.h"
+#include "CCRenderer.h"
+#include "CCTiledGrid.h"
+#include "CCTouchDispatcher.h"
 
 NS_CC_BEGIN
 
 namespace {
 unsigned int nextOrderOfArrival = 1;
+unsigned long nextVisitOrder = 1;
 }
 
 CCNode::CCNode() = default;
 
 CCNode::~CCNode() {
+    CC_SAFE_RELEASE(grid_);
     for (CCNode* child : children_) {
         child->parent_ = nullptr;
         child->release();
@@ -228,6 +235,7 @@ CCPoint CCNode::convertToWorldSpaceAR(const CCPoint& nodePoint) const {
 void CCNode::onEnter() {
     running_ = true;
     resumeSchedulerAndActions();
+    if (mouseEnabled_) CCDirector::sharedDirector()->getMouseDispatcher()->addNode(this, mousePriority_);
     // Copy: a child's onEnter may add or remove siblings.
     std::vector<CCNode*> children = children_;
     for (CCNode* child : children) {
@@ -249,6 +257,8 @@ void CCNode::onEnterTransitionDidFinish() {
 void CCNode::onExit() {
     pauseSchedulerAndActions();
     running_ = false;
+    CCDirector::sharedDirector()->getMouseDispatcher()->removeNode(this);
+    mouseOver_ = false;
     std::vector<CCNode*> children = children_;
     for (CCNode* child : children) {
         child->retain();
@@ -329,11 +339,70 @@ void CCNode::resumeSchedulerAndActions() {
 
 void CCNode::visit() {
     if (!visible_) return;
+    markVisited();
+    CCTiledGrid* grid = grid_;
+    if (grid && grid->getVisibleTileCount() == 0) return;
+    CCRenderer* renderer = CCRenderer::current();
+    if (renderer) {
+        renderer->pushMatrix();
+        renderer->multMatrix(nodeToParentTransform());
+    }
+    if (grid) {
+        grid->retain();
+        grid->beforeDraw(this);
+    }
+    visitChildrenAndSelf();
+    if (grid) {
+        grid->afterDraw();
+        grid->release();
+    }
+    if (renderer) renderer->popMatrix();
+}
+
+void CCNode::markVisited() { visitOrder_ = nextVisitOrder++; }
+
+void CCNode::visitChildrenAndSelf() {
     sortAllChildren();
     size_t i = 0;
     for (; i < children_.size() && children_[i]->zOrder_ < 0; ++i) children_[i]->visit();
     draw();
     for (; i < children_.size(); ++i) children_[i]->visit();
+}
+
+void CCNode::setGrid(CCTiledGrid* grid) {
+    if (grid == grid_) return;
+    CC_SAFE_RETAIN(grid);
+    CC_SAFE_RELEASE(grid_);
+    grid_ = grid;
+}
+
+// --- input
+
+bool CCNode::IsPointOnMe(float x, float y) {
+    for (const CCNode* n = this; n; n = n->parent_)
+        if (!n->visible_) return false;
+    for (CCNode* n = parent_; n; n = n->parent_)
+        if (!n->isPointInClip(x, y)) return false;
+    CCPoint local = convertToNodeSpace(CCPoint(x, y));
+    return local.x >= 0 && local.y >= 0 && local.x <= contentSize_.width && local.y <= contentSize_.height;
+}
+
+void CCNode::setMouseEnabled(bool enabled) {
+    if (enabled == mouseEnabled_) return;
+    mouseEnabled_ = enabled;
+    if (!running_) return;
+    CCMouseDispatcher* mouse = CCDirector::sharedDirector()->getMouseDispatcher();
+    if (enabled) {
+        mouse->addNode(this, mousePriority_);
+    } else {
+        mouse->removeNode(this);
+        mouseOver_ = false;
+    }
+}
+
+void CCNode::setMousePriority(int priority) {
+    mousePriority_ = priority;
+    if (mouseEnabled_ && running_) CCDirector::sharedDirector()->getMouseDispatcher()->addNode(this, priority);
 }
 
 // --- layer and scene
@@ -356,6 +425,67 @@ CCLayer* CCLayer::create() {
 bool CCLayer::init() {
     setContentSize(CCDirector::sharedDirector()->getWinSize());
     return true;
+}
+
+void CCLayer::setTouchEnabled(bool enabled) {
+    if (enabled == touchEnabled_) return;
+    touchEnabled_ = enabled;
+    if (!running_) return;
+    if (enabled)
+        registerWithTouchDispatcher();
+    else
+        unregisterWithTouchDispatcher();
+}
+
+void CCLayer::setTouchMode(ccTouchesMode mode) {
+    if (mode == touchMode_) return;
+    touchMode_ = mode;
+    if (touchEnabled_ && running_) {
+        unregisterWithTouchDispatcher();
+        registerWithTouchDispatcher();
+    }
+}
+
+void CCLayer::setTouchPriority(int priority) {
+    if (priority == touchPriority_) return;
+    touchPriority_ = priority;
+    if (touchEnabled_ && running_) {
+        unregisterWithTouchDispatcher();
+        registerWithTouchDispatcher();
+    }
+}
+
+void CCLayer::registerWithTouchDispatcher() {
+    CCTouchDispatcher* touches = CCDirector::sharedDirector()->getTouchDispatcher();
+    if (touchMode_ == kCCTouchesOneByOne)
+        touches->addTargetedDelegate(this, touchPriority_, true, false, false);
+    else
+        touches->addStandardDelegate(this, touchPriority_);
+}
+
+void CCLayer::unregisterWithTouchDispatcher() { CCDirector::sharedDirector()->getTouchDispatcher()->removeDelegate(this); }
+
+void CCLayer::setKeypadEnabled(bool enabled) {
+    if (enabled == keypadEnabled_) return;
+    keypadEnabled_ = enabled;
+    if (!running_) return;
+    CCKeypadDispatcher* keys = CCDirector::sharedDirector()->getKeypadDispatcher();
+    if (enabled)
+        keys->addDelegate(this);
+    else
+        keys->removeDelegate(this);
+}
+
+void CCLayer::onEnter() {
+    if (touchEnabled_) registerWithTouchDispatcher();
+    if (keypadEnabled_) CCDirector::sharedDirector()->getKeypadDispatcher()->addDelegate(this);
+    CCNode::onEnter();
+}
+
+void CCLayer::onExit() {
+    if (touchEnabled_) unregisterWithTouchDispatcher();
+    CCDirector::sharedDirector()->getKeypadDispatcher()->removeDelegate(this);
+    CCNode::onExit();
 }
 
 CCScene::CCScene() {

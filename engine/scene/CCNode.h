@@ -5,14 +5,17 @@
 #include <vector>
 
 #include "CCGeometry.h"
+#include "CCKeypadDelegate.h"
 #include "CCObject.h"
 #include "CCScheduler.h"
+#include "CCTouchDelegate.h"
 #include "ccTypes.h"
 
 NS_CC_BEGIN
 
 class CCAction;
 class CCActionManager;
+class CCTiledGrid;
 
 inline constexpr int kCCNodeTagInvalid = -1;
 
@@ -140,14 +143,50 @@ public:
     void pauseSchedulerAndActions();
     void resumeSchedulerAndActions();
 
-    // Drawing: visit() orders and transforms, draw() paints this node only.
+    // Drawing: visit() orders the children, applies this node's transform through the renderer's
+    // matrix stack (and its tile grid, if any), and calls draw(), which paints this node only.
     virtual void visit();
     virtual void draw() {}
+    // Position of this node in the last frame's drawing order (larger: drawn later, on top).
+    unsigned long getVisitOrder() const { return visitOrder_; }
+    // A grid of tiles that masks the node while set (tiled transitions); retained.
+    void setGrid(CCTiledGrid* grid);
+    CCTiledGrid* getGrid() const { return grid_; }
+
+    // Hit tests in GL coordinates (window pixels, origin bottom left, y up): whether the point lies
+    // in the node's content rectangle and the node and all its ancestors are visible.
+    // isMouseInMe is the same test for the mouse pointer; override either to change the shape.
+    virtual bool IsPointOnMe(float x, float y);
+    virtual bool isMouseInMe(float x, float y) { return IsPointOnMe(x, y); }
+
+    // Mouse delivery (CCMouseDispatcher): while enabled and in the running scene, the node gets
+    // every pointer move, the wheel when the pointer is over it, and the hover hooks.
+    void setMouseEnabled(bool enabled);
+    bool isMouseEnabled() const { return mouseEnabled_; }
+    void setMousePriority(int priority);
+    int getMousePriority() const { return mousePriority_; }
+    // Coordinates as for IsPointOnMe. Return true when handled (the wheel stops there).
+    virtual bool ccMouseMove(float /*x*/, float /*y*/) { return false; }
+    // delta: wheel notches, positive away from the user; keys: kCCMouseKey* flags.
+    virtual bool ccMouseWheel(int /*keys*/, float /*delta*/, float /*x*/, float /*y*/) { return false; }
+    // The pointer entered / left the node (once per transition).
+    virtual void OnMouseHover() {}
+    virtual void OnMouseLeave() {}
+    // Whether the pointer is over the node (the hover state).
+    bool isMouseOver() const { return mouseOver_; }
+    void setMouseOver(bool over) { mouseOver_ = over; }
 
     CCScheduler* getScheduler() const;
     CCActionManager* getActionManager() const;
 
 protected:
+    // Children behind, draw(), children in front: the part of visit() inside the node's transform.
+    void visitChildrenAndSelf();
+    // Takes this node's place in the frame's drawing order (see getVisitOrder).
+    void markVisited();
+    // Whether a descendant may be hit at this point (GL coordinates); nodes that clip their
+    // children (scroll views) refuse points outside their clip.
+    virtual bool isPointInClip(float /*x*/, float /*y*/) { return true; }
     void insertChild(CCNode* child, int zOrder);
     void detachChild(CCNode* child, bool cleanup);
     void childrenChanged() { reorderDirty_ = true; }
@@ -175,23 +214,44 @@ protected:
     bool reorderDirty_ = false;
     CCNode* parent_ = nullptr;
     std::vector<CCNode*> children_;
+    unsigned long visitOrder_ = 0;
+    CCTiledGrid* grid_ = nullptr;
+    bool mouseEnabled_ = false;
+    bool mouseOver_ = false;
+    int mousePriority_ = 0;
 };
 
+enum ccTouchesMode { kCCTouchesAllAtOnce, kCCTouchesOneByOne };
+
 // A node that fills the window and may take input. Its position places its bottom-left corner.
-class CCLayer : public CCNode {
+// With touch enabled it registers with the director's touch dispatcher while it is in the running
+// scene (registerWithTouchDispatcher: a standard delegate, or a targeted swallowing one in
+// one-by-one mode); with the keypad enabled it gets key events.
+class CCLayer : public CCNode, public CCTouchDelegate, public CCKeypadDelegate {
 public:
     CCLayer();
     static CCLayer* create();
     bool init() override;
 
-    virtual void setTouchEnabled(bool enabled) { touchEnabled_ = enabled; }
+    virtual void setTouchEnabled(bool enabled);
     bool isTouchEnabled() const { return touchEnabled_; }
-    virtual void setKeypadEnabled(bool enabled) { keypadEnabled_ = enabled; }
+    void setTouchMode(ccTouchesMode mode);
+    ccTouchesMode getTouchMode() const { return touchMode_; }
+    void setTouchPriority(int priority);
+    int getTouchPriority() const { return touchPriority_; }
+    virtual void registerWithTouchDispatcher();
+    virtual void unregisterWithTouchDispatcher();
+    virtual void setKeypadEnabled(bool enabled);
     bool isKeypadEnabled() const { return keypadEnabled_; }
+
+    void onEnter() override;
+    void onExit() override;
 
 protected:
     bool touchEnabled_ = false;
     bool keypadEnabled_ = false;
+    ccTouchesMode touchMode_ = kCCTouchesAllAtOnce;
+    int touchPriority_ = 0;
 };
 
 // The root of what the director shows.

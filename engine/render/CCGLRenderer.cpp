@@ -1,0 +1,409 @@
+#include "CCGLRenderer.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "CCTexture2D.h"
+
+NS_CC_BEGIN
+
+namespace {
+// Rows added below every uploaded image: a copy of its last row (so filtering at the edge does not
+// pick up white), then two white rows that untextured shapes sample.
+constexpr int EXTRA_ROWS = 3;
+// A batch is drawn once it holds this many vertices, to bound memory.
+constexpr size_t MAX_BATCH_VERTICES = 1u << 20;
+unsigned int lastGeneration = 0;
+
+uint8_t toByte(float c) {
+    return static_cast<uint8_t>(std::clamp(c, 0.0f, 1.0f) * 255.0f + 0.5f);
+}
+}  // namespace
+
+CCGLRenderer::CCGLRenderer() : generation_(++lastGeneration) {
+    whiteTexture_ = new CCTexture2D();
+    uint8_t white[4] = {255, 255, 255, 255};
+    whiteTexture_->initWithRGBA(white, 1, 1);
+    vertices_.reserve(65536);
+    indices_.reserve(98304);
+}
+
+CCGLRenderer::~CCGLRenderer() {
+    whiteTexture_->release();
+    std::vector<unsigned int> names = CCTexture2D::takeReleasedNames(generation_);
+    if (!names.empty()) glDeleteTextures(static_cast<GLsizei>(names.size()), names.data());
+}
+
+void CCGLRenderer::onBeginFrame(const CCSize& viewSize) {
+    viewSize_ = viewSize;
+    std::vector<unsigned int> names = CCTexture2D::takeReleasedNames(generation_);
+    if (!names.empty()) glDeleteTextures(static_cast<GLsizei>(names.size()), names.data());
+    drawCalls_ = 0;
+    haveBatch_ = false;
+    discardingShape_ = false;
+    vertices_.clear();
+    indices_.clear();
+
+    int pw = static_cast<int>(std::lround(viewSize.width * pixelScale_));
+    int ph = static_cast<int>(std::lround(viewSize.height * pixelScale_));
+    glViewport(0, 0, pw, ph);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, viewSize.width, 0, viewSize.height, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_SCISSOR_TEST);
+    glDisable(GL_STENCIL_TEST);
+    glDisable(GL_ALPHA_TEST);
+    glDisable(GL_LIGHTING);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glStencilMask(0xFF);
+    glClearColor(clearColor_.r, clearColor_.g, clearColor_.b, clearColor_.a);
+    glClearStencil(0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    glEnable(GL_TEXTURE_2D);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+}
+
+unsigned int CCGLRenderer::onEndFrame() {
+    flush();
+    haveBatch_ = false;
+    glDisable(GL_SCISSOR_TEST);
+    glDisable(GL_STENCIL_TEST);
+    return drawCalls_;
+}
+
+unsigned int CCGLRenderer::upload(CCTexture2D* texture) {
+    unsigned int name = texture->getName();
+    bool fresh = name == 0 || texture->getNameGeneration() != generation_;
+    if (!fresh && !texture->isDirty()) return name;
+    int w = texture->getPixelsWide(), h = texture->getPixelsHigh();
+    std::vector<uint8_t> pixels(static_cast<size_t>(w) * (h + EXTRA_ROWS) * 4, 255);
+    const std::vector<uint8_t>& image = texture->getPixels();
+    std::copy(image.begin(), image.end(), pixels.begin());
+    std::copy(image.end() - static_cast<long>(w) * 4, image.end(),
+              pixels.begin() + static_cast<long>(w) * h * 4);
+    if (fresh) {
+        GLuint made = 0;
+        glGenTextures(1, &made);
+        name = made;
+        texture->setName(name, generation_);
+    }
+    glBindTexture(GL_TEXTURE_2D, name);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    GLint filter = texture->isAntiAlias() ? GL_LINEAR : GL_NEAREST;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    if (fresh)
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, w, h + EXTRA_ROWS, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                     pixels.data());
+    else
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h + EXTRA_ROWS, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    texture->markUploaded();
+    // The batch being collected may use another texture: its binding is restored at flush.
+    return name;
+}
+
+void CCGLRenderer::useBatch(CCTexture2D* texture, const CCPrimitive& p) {
+    BatchKey key;
+    key.blend = p.blend;
+    key.source = p.blendSource;
+    key.destination = p.blendDestination;
+    if (!texture) {
+        // Untextured shapes join whatever texture the batch has.
+        if (haveBatch_) {
+            key.texture = key_.texture;
+            if (key == key_ && vertices_.size() < MAX_BATCH_VERTICES) return;
+        }
+        texture = whiteTexture_;
+    }
+    unsigned int name = upload(texture);
+    key.texture = name;
+    if (haveBatch_ && key == key_ && vertices_.size() < MAX_BATCH_VERTICES) return;
+    flush();
+    key_ = key;
+    haveBatch_ = true;
+    int h = texture->getPixelsHigh();
+    textureScaleV_ = static_cast<float>(h) / static_cast<float>(h + EXTRA_ROWS);
+    whiteU_ = 0.5f;
+    whiteV_ = static_cast<float>(h + 2) / static_cast<float>(h + EXTRA_ROWS);
+}
+
+void CCGLRenderer::flush() {
+    if (!haveBatch_ || indices_.empty()) {
+        vertices_.clear();
+        indices_.clear();
+        return;
+    }
+    glBindTexture(GL_TEXTURE_2D, key_.texture);
+    if (key_.blend) {
+        glEnable(GL_BLEND);
+        glBlendFunc(static_cast<GLenum>(key_.source), static_cast<GLenum>(key_.destination));
+    } else {
+        glDisable(GL_BLEND);
+    }
+    glVertexPointer(2, GL_FLOAT, sizeof(Vertex), &vertices_[0].x);
+    glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), &vertices_[0].u);
+    glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(Vertex), &vertices_[0].color);
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indices_.size()), GL_UNSIGNED_INT, indices_.data());
+    ++drawCalls_;
+    vertices_.clear();
+    indices_.clear();
+}
+
+CCGLRenderer::Color CCGLRenderer::toColor(const ccColor4F& color) {
+    return {toByte(color.r), toByte(color.g), toByte(color.b), toByte(color.a)};
+}
+
+void CCGLRenderer::addQuad(const CCPoint& a, const CCPoint& b, const CCPoint& c, const CCPoint& d,
+                           Color color) {
+    auto base = static_cast<uint32_t>(vertices_.size());
+    addVertex(a.x, a.y, color);
+    addVertex(b.x, b.y, color);
+    addVertex(c.x, c.y, color);
+    addVertex(d.x, d.y, color);
+    indices_.insert(indices_.end(), {base, base + 1, base + 2, base, base + 2, base + 3});
+}
+
+void CCGLRenderer::addSegment(const CCPoint& p0, const CCPoint& p1, float width, bool smooth, Color color) {
+    float dx = p1.x - p0.x, dy = p1.y - p0.y;
+    float length = std::sqrt(dx * dx + dy * dy);
+    if (!(length > 0)) return;
+    float nx = -dy / length, ny = dx / length;
+    if (!smooth) {
+        float h = width * 0.5f;
+        addQuad({p0.x + nx * h, p0.y + ny * h}, {p1.x + nx * h, p1.y + ny * h},
+                {p1.x - nx * h, p1.y - ny * h}, {p0.x - nx * h, p0.y - ny * h}, color);
+        return;
+    }
+    // A solid core plus a one-pixel fringe on each side that fades to transparent.
+    float core = std::max((width - 1.0f) * 0.5f, 0.0f);
+    float outer = core + 1.0f;
+    Color clear = color;
+    clear.a = 0;
+    auto base = static_cast<uint32_t>(vertices_.size());
+    const float offsets[4] = {outer, core, -core, -outer};
+    for (int i = 0; i < 4; ++i) {
+        Color c = (i == 0 || i == 3) ? clear : color;
+        addVertex(p0.x + nx * offsets[i], p0.y + ny * offsets[i], c);
+        addVertex(p1.x + nx * offsets[i], p1.y + ny * offsets[i], c);
+    }
+    // Strips between rows 0-1, 1-2 (core, skipped when empty), 2-3.
+    for (uint32_t row = 0; row < 3; ++row) {
+        if (row == 1 && core <= 0) continue;
+        uint32_t a = base + row * 2, b = a + 1, c = a + 3, d = a + 2;
+        indices_.insert(indices_.end(), {a, b, c, a, c, d});
+    }
+}
+
+void CCGLRenderer::applyScissor(bool enabled, const CCRect& rect) {
+    if (!enabled) {
+        glDisable(GL_SCISSOR_TEST);
+        return;
+    }
+    auto x0 = static_cast<GLint>(std::lround(rect.getMinX() * pixelScale_));
+    auto y0 = static_cast<GLint>(std::lround(rect.getMinY() * pixelScale_));
+    auto x1 = static_cast<GLint>(std::lround(rect.getMaxX() * pixelScale_));
+    auto y1 = static_cast<GLint>(std::lround(rect.getMaxY() * pixelScale_));
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(x0, y0, std::max(x1 - x0, 0), std::max(y1 - y0, 0));
+}
+
+void CCGLRenderer::applyStencilTest(int depth) {
+    if (depth <= 0) {
+        glDisable(GL_STENCIL_TEST);
+        return;
+    }
+    int levels = std::min(depth, MAX_STENCIL_DEPTH);
+    GLuint reference = 0, mask = 0;
+    for (int level = 1; level <= levels; ++level) {
+        GLuint bit = 1u << (level - 1);
+        mask |= bit;
+        if (!stencilInverted_[level]) reference |= bit;
+    }
+    glEnable(GL_STENCIL_TEST);
+    glStencilMask(0);
+    glStencilFunc(GL_EQUAL, static_cast<GLint>(reference), mask);
+    glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+}
+
+void CCGLRenderer::submit(const CCPrimitive& p) {
+    switch (p.type) {
+        case CCPrimitiveType::Scissor:
+            flush();
+            applyScissor(p.enabled, p.rect);
+            return;
+        case CCPrimitiveType::StencilWrite: {
+            flush();
+            if (p.stencilDepth > MAX_STENCIL_DEPTH) {
+                discardingShape_ = true;
+                return;
+            }
+            GLuint bit = 1u << (p.stencilDepth - 1);
+            glEnable(GL_STENCIL_TEST);
+            glStencilMask(bit);
+            glStencilFunc(GL_ALWAYS, 0xFF, 0xFF);
+            glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
+            glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+            if (p.alphaThreshold < 1) {
+                glEnable(GL_ALPHA_TEST);
+                glAlphaFunc(GL_GREATER, p.alphaThreshold);
+            }
+            return;
+        }
+        case CCPrimitiveType::StencilTest:
+            flush();
+            discardingShape_ = false;
+            glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+            glDisable(GL_ALPHA_TEST);
+            if (p.stencilDepth <= MAX_STENCIL_DEPTH) stencilInverted_[p.stencilDepth] = p.inverted;
+            applyStencilTest(p.stencilDepth);
+            return;
+        case CCPrimitiveType::StencilEnd: {
+            flush();
+            discardingShape_ = false;
+            glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+            glDisable(GL_ALPHA_TEST);
+            int ended = p.stencilDepth + 1;
+            if (ended <= MAX_STENCIL_DEPTH) {
+                // Clear this level's bit everywhere (scissor off, so no part is missed) for the next sibling.
+                GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+                glDisable(GL_SCISSOR_TEST);
+                glStencilMask(1u << (ended - 1));
+                glClear(GL_STENCIL_BUFFER_BIT);
+                if (scissor) glEnable(GL_SCISSOR_TEST);
+            }
+            applyStencilTest(p.stencilDepth);
+            return;
+        }
+        default:
+            break;
+    }
+    if (discardingShape_) return;
+
+    const Color color = toColor(p.color);
+    switch (p.type) {
+        case CCPrimitiveType::Lines:
+            useBatch(nullptr, p);
+            for (size_t i = 0; i + 1 < p.count; i += 2)
+                addSegment(p.points[i], p.points[i + 1], p.lineWidth, p.smooth, color);
+            break;
+        case CCPrimitiveType::Polyline:
+        case CCPrimitiveType::ClosedPolyline:
+            useBatch(nullptr, p);
+            for (size_t i = 0; i + 1 < p.count; ++i)
+                addSegment(p.points[i], p.points[i + 1], p.lineWidth, p.smooth, color);
+            if (p.type == CCPrimitiveType::ClosedPolyline && p.count > 2)
+                addSegment(p.points[p.count - 1], p.points[0], p.lineWidth, p.smooth, color);
+            break;
+        case CCPrimitiveType::SolidPolygon: {
+            useBatch(nullptr, p);
+            auto base = static_cast<uint32_t>(vertices_.size());
+            for (size_t i = 0; i < p.count; ++i) addVertex(p.points[i].x, p.points[i].y, color);
+            for (uint32_t i = 1; i + 1 < p.count; ++i)
+                indices_.insert(indices_.end(), {base, base + i, base + i + 1});
+            break;
+        }
+        case CCPrimitiveType::Points: {
+            useBatch(nullptr, p);
+            float h = p.pointSize * 0.5f;
+            for (size_t i = 0; i < p.count; ++i) {
+                const CCPoint& c = p.points[i];
+                if (p.smooth && p.pointSize >= 3) {
+                    // A round point: an octagon fan.
+                    auto base = static_cast<uint32_t>(vertices_.size());
+                    addVertex(c.x, c.y, color);
+                    for (int k = 0; k < 8; ++k) {
+                        float angle = static_cast<float>(k) * 0.785398163f;
+                        addVertex(c.x + h * std::cos(angle), c.y + h * std::sin(angle), color);
+                    }
+                    for (uint32_t k = 0; k < 8; ++k)
+                        indices_.insert(indices_.end(), {base, base + 1 + k, base + 1 + (k + 1) % 8});
+                } else {
+                    addQuad({c.x - h, c.y - h}, {c.x + h, c.y - h}, {c.x + h, c.y + h}, {c.x - h, c.y + h},
+                            color);
+                }
+            }
+            break;
+        }
+        case CCPrimitiveType::TexturedQuad: {
+            useBatch(p.texture, p);
+            auto base = static_cast<uint32_t>(vertices_.size());
+            for (int i = 0; i < 4; ++i) {
+                if (p.texture && p.texCoords)
+                    addVertex(p.points[i].x, p.points[i].y, p.texCoords[i * 2],
+                              p.texCoords[i * 2 + 1] * textureScaleV_, color);
+                else
+                    addVertex(p.points[i].x, p.points[i].y, color);
+            }
+            indices_.insert(indices_.end(), {base, base + 1, base + 2, base, base + 2, base + 3});
+            break;
+        }
+        case CCPrimitiveType::Text: {
+            if (!p.glyphs) break;
+            const std::vector<CCGlyphQuad>& glyphs = *p.glyphs;
+            for (size_t g = 0; g < glyphs.size() && 1 + g * 4 + 3 < p.count; ++g) {
+                CCTexture2D* texture = glyphs[g].texture;
+                if (!texture) continue;
+                useBatch(texture, p);
+                float tw = static_cast<float>(texture->getPixelsWide());
+                float th = static_cast<float>(texture->getPixelsHigh());
+                const CCRect& s = glyphs[g].source;
+                float u0 = s.getMinX() / tw, u1 = s.getMaxX() / tw;
+                float v0 = s.getMinY() / th * textureScaleV_, v1 = s.getMaxY() / th * textureScaleV_;
+                const CCPoint* q = p.points + 1 + g * 4;
+                auto base = static_cast<uint32_t>(vertices_.size());
+                addVertex(q[0].x, q[0].y, u0, v1, color);
+                addVertex(q[1].x, q[1].y, u1, v1, color);
+                addVertex(q[2].x, q[2].y, u1, v0, color);
+                addVertex(q[3].x, q[3].y, u0, v0, color);
+                indices_.insert(indices_.end(), {base, base + 1, base + 2, base, base + 2, base + 3});
+            }
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+std::vector<uint8_t> CCGLRenderer::readPixels(int* width, int* height) const {
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    int w = viewport[2], h = viewport[3];
+    if (width) *width = w;
+    if (height) *height = h;
+    std::vector<uint8_t> pixels(static_cast<size_t>(w) * h * 4);
+    if (pixels.empty()) return pixels;
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    // GL rows come bottom-up.
+    std::vector<uint8_t> flipped(pixels.size());
+    size_t row = static_cast<size_t>(w) * 4;
+    for (int y = 0; y < h; ++y)
+        std::copy(pixels.begin() + static_cast<long>(row * y),
+                  pixels.begin() + static_cast<long>(row * (y + 1)),
+                  flipped.begin() + static_cast<long>(row * (h - 1 - y)));
+    return flipped;
+}
+
+void CCGLRenderer::finish() const {
+    glFinish();
+}
+
+std::string CCGLRenderer::getDeviceName() const {
+    const auto* name = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    return name ? name : "";
+}
+
+NS_CC_END

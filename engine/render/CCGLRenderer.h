@@ -1,0 +1,93 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "CCRenderer.h"
+
+NS_CC_BEGIN
+
+class CCTexture2D;
+
+// The OpenGL 2.1 backend (fixed function, client vertex arrays). Everything becomes textured
+// triangles in one vertex stream: lines of any width are quads (smoothed lines get a one-pixel
+// fading fringe), points are squares, polygons are fans, and untextured shapes sample a white
+// strip that every uploaded texture carries below its image. So consecutive primitives share one
+// draw call until the texture, the blending or the clip state changes; a chart pane with thousands
+// of candles, its polylines and its labels costs a handful of draw calls.
+// Needs a current GL context with 8 stencil bits; main thread only.
+class CCGLRenderer : public CCRenderer {
+public:
+    CCGLRenderer();
+    ~CCGLRenderer() override;
+
+    // Device pixels per window point (drawable size / window size).
+    void setPixelScale(float scale) { pixelScale_ = scale > 0 ? scale : 1; }
+    void setClearColor(const ccColor4F& color) { clearColor_ = color; }
+    // RGBA rows of the back buffer, top row first; call after endFrame and before the swap.
+    std::vector<uint8_t> readPixels(int* width, int* height) const;
+    // Waits until the GPU has done everything drawn so far (for measurements).
+    void finish() const;
+    // The GL renderer string ("llvmpipe (LLVM 15.0.6, 256 bits)").
+    std::string getDeviceName() const;
+
+protected:
+    void onBeginFrame(const CCSize& viewSize) override;
+    unsigned int onEndFrame() override;
+    void submit(const CCPrimitive& primitive) override;
+
+private:
+    struct Color {
+        uint8_t r, g, b, a;
+    };
+    struct Vertex {
+        float x, y, u, v;
+        Color color;
+    };
+    struct BatchKey {
+        unsigned int texture = 0;
+        bool blend = true;
+        int source = 0;
+        int destination = 0;
+        bool operator==(const BatchKey& o) const {
+            return texture == o.texture && blend == o.blend &&
+                   (!blend || (source == o.source && destination == o.destination));
+        }
+    };
+
+    // Prepares the batch for a primitive with this texture (null: untextured, any texture will do).
+    void useBatch(CCTexture2D* texture, const CCPrimitive& p);
+    unsigned int upload(CCTexture2D* texture);
+    void flush();
+    static Color toColor(const ccColor4F& color);
+    void addQuad(const CCPoint& a, const CCPoint& b, const CCPoint& c, const CCPoint& d, Color color);
+    void addSegment(const CCPoint& p0, const CCPoint& p1, float width, bool smooth, Color color);
+    void addVertex(float x, float y, float u, float v, Color color) {
+        vertices_.push_back({x, y, u, v, color});
+    }
+    void addVertex(float x, float y, Color color) { vertices_.push_back({x, y, whiteU_, whiteV_, color}); }
+    void applyStencilTest(int depth);
+    void applyScissor(bool enabled, const CCRect& rect);
+
+    std::vector<Vertex> vertices_;
+    std::vector<uint32_t> indices_;
+    BatchKey key_;
+    bool haveBatch_ = false;
+    float whiteU_ = 0.5f;
+    float whiteV_ = 0.5f;
+    float textureScaleV_ = 1;
+    CCTexture2D* whiteTexture_ = nullptr;
+    unsigned int drawCalls_ = 0;
+    float pixelScale_ = 1;
+    ccColor4F clearColor_{0, 0, 0, 1};
+    CCSize viewSize_;
+    // Stencil: one bit per nesting level.
+    static constexpr int MAX_STENCIL_DEPTH = 8;
+    bool stencilInverted_[MAX_STENCIL_DEPTH + 1] = {};
+    bool discardingShape_ = false;
+    // Which GL context this renderer draws with; texture names of other contexts are stale.
+    unsigned int generation_ = 0;
+};
+
+NS_CC_END
