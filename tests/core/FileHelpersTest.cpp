@@ -143,10 +143,10 @@ TEST(FileHelpers, ReadFileAndPacketFile) {
 
 TEST(FileHelpers, ReadFileResolvesThroughTheSearchPaths) {
     ScopedZentoHome home;
-    ASSERT_TRUE(makeDirs(home.path() + "res/database/x"));
-    ASSERT_TRUE(writeWholeFile(home.path() + "res/database/language.xc", "lang"));
+    ASSERT_TRUE(makeDirs(home.path() + "res/testdata/x"));
+    ASSERT_TRUE(writeWholeFile(home.path() + "res/testdata/only-here.bin", "lang"));
     cocos2d::CCFileUtils::sharedFileUtils()->addSearchPath(home.path());
-    auto bytes = readFile("res/database/language.xc");
+    auto bytes = readFile("res/testdata/only-here.bin");
     ASSERT_TRUE(bytes.has_value());
     EXPECT_EQ(std::string(bytes->begin(), bytes->end()), "lang");
 }

@@ -1,0 +1,82 @@
+#include "LanguageTable.h"
+
+#include <map>
+
+#include "CCLabelProtocol.h"
+#include "CDebugModule.h"
+#include "FileHelpers.h"
+
+namespace {
+std::map<std::string, LangData>& languageMap() {
+    static std::map<std::string, LangData> entries;
+    return entries;
+}
+
+int currentLanguage = DEFAULT_LANGUAGE;
+}  // namespace
+
+bool loadLanguageTable(const std::string& path) {
+    std::unique_ptr<CCmdPacket> packet = readPacketFile(path);
+    if (!packet) return false;
+    std::map<std::string, LangData>& entries = languageMap();
+    entries.clear();
+    const int count = packet->readUInt16();
+    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "language data count:%d", count);
+    for (int k = 0; k < count; ++k) {
+        std::string key = packet->readLongString();
+        std::string language0 = packet->readLongString();
+        std::string language1 = packet->readLongString();
+        entries.try_emplace(key, key, std::vector<std::string>{std::move(language0), std::move(language1)});
+        // Past the data every further entry reads as an empty key with empty texts: add it once.
+        if (packet->getRemaining() <= 0 && k + 1 < count) {
+            entries.try_emplace("", "", std::vector<std::string>{"", ""});
+            break;
+        }
+    }
+    return true;
+}
+
+void clearLanguageTable() {
+    languageMap().clear();
+}
+
+int getCurrentLanguage() {
+    return currentLanguage;
+}
+
+void setCurrentLanguage(int language) {
+    currentLanguage = language;
+}
+
+const LangData* findLangEntry(const std::string& key) {
+    const std::map<std::string, LangData>& entries = languageMap();
+    auto found = entries.find(key);
+    return found == entries.end() ? nullptr : &found->second;
+}
+
+std::string getLangText(const std::string& key) {
+    return getLangTextFor(findLangEntry(key), currentLanguage);
+}
+
+std::string getLangTextFor(const LangData* entry, int language) {
+    if (!entry) return MISSING_LANG_TEXT;
+    return entry->getText(language);
+}
+
+std::string getLangTextOrDefault(const std::string& key, const std::string& previousText,
+                                 const std::string& logName) {
+    if (const LangData* entry = findLangEntry(key)) return getLangTextFor(entry, currentLanguage);
+    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "get lang data failed:%s",
+                                     (logName.empty() ? key : logName).c_str());
+    const LangData* fallback = findLangEntry(DEFAULT_LANG_KEY);
+    if (!fallback) return previousText;
+    return getLangTextFor(fallback, currentLanguage);
+}
+
+void setLangText(cocos2d::CCLabelProtocol* label, const std::string& key, const std::string& logName) {
+    if (!label) return;
+    const char* previous = label->getString();
+    const std::string previousText = previous ? previous : "";
+    const std::string text = getLangTextOrDefault(key, previousText, logName);
+    if (text != previousText) label->setString(text.c_str());
+}
