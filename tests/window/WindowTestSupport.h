@@ -1,0 +1,149 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "KLineChartHost.h"
+#include "KLineHistoryLoader.h"
+
+// Helpers shared by the tests of window/.
+
+// A fresh writable folder ($ZENTO_HOME) whose log file collects this test's log lines.
+class ScopedHome {
+public:
+    ScopedHome();
+    ~ScopedHome();
+    ScopedHome(const ScopedHome&) = delete;
+    ScopedHome& operator=(const ScopedHome&) = delete;
+    // Ends in "/".
+    const std::string& path() const { return path_; }
+    // The log lines written since the folder was made.
+    std::string logText() const;
+    bool logHas(const std::string& text) const { return logText().find(text) != std::string::npos; }
+
+private:
+    std::string path_;
+};
+
+// Records what the series and loader ask of their window and view.
+class RecordingHost : public KLineChartHost {
+public:
+    float getScrollOffset() const override { return scrollOffset; }
+    void setLoadingTint(unsigned char red, unsigned char green, unsigned char blue) override {
+        tint = {red, green, blue};
+    }
+    void dropCachedPositions() override { ++dropCount; }
+    void clearLabelDictionary() override { ++labelClearCount; }
+    void showNewestBars() override { ++showNewestCount; }
+    void keepVisibleBars(int newCount) override { keptCounts.push_back(newCount); }
+    void barChanged(KLineBar* bar, bool isNew) override {
+        changedBar = bar;
+        changedIsNew = isNew;
+        ++changeCount;
+    }
+    void setViewTimeType(int ttype) override { viewTimeType = ttype; }
+    void setViewBollPeriodIndex(int index) override { viewBollPeriodIndex = index; }
+    void clearView() override { ++clearViewCount; }
+    void updatePriceLabel(const KLineBar& newest) override {
+        priceLabel = newest.close;
+        ++priceLabelCount;
+    }
+    void redrawLinkedButton() override { ++buttonRedrawCount; }
+    void setRiseGreenConvention(bool riseGreen) override { conventions.push_back(riseGreen); }
+    void updateTitle() override { ++titleCount; }
+    void weekHistoryMerged() override { ++weekMergedCount; }
+    std::string getKlineHistoryServer() override { return historyServer; }
+
+    float scrollOffset = 0;
+    std::vector<int> tint;
+    int dropCount = 0;
+    int labelClearCount = 0;
+    int showNewestCount = 0;
+    std::vector<int> keptCounts;
+    KLineBar* changedBar = nullptr;
+    bool changedIsNew = false;
+    int changeCount = 0;
+    int viewTimeType = 0;
+    int viewBollPeriodIndex = -100;
+    int clearViewCount = 0;
+    float priceLabel = 0;
+    int priceLabelCount = 0;
+    int buttonRedrawCount = 0;
+    std::vector<bool> conventions;
+    int titleCount = 0;
+    int weekMergedCount = 0;
+    std::string historyServer = "http://127.0.0.1:9/history.php";
+};
+
+// A loader whose requests are recorded instead of sent; a test answers them itself.
+class RecordingLoader : public KLineHistoryLoader {
+public:
+    struct Request {
+        std::string method;
+        std::string url;
+        std::string tag;
+        std::string body;
+        cocos2d::SEL_HttpResponse handler = nullptr;
+    };
+    static RecordingLoader* create(KLineChartHost* host);
+
+    // Delivers a response to request k: status 200 with body when ok, else a failed transfer.
+    void answer(size_t k, bool ok, const std::vector<unsigned char>& body, int status = 200);
+    void answer(size_t k, bool ok, const std::string& body, int status = 200);
+    // Delivers a response with another tag to request k's handler.
+    void answerWithTag(size_t k, const std::string& tag, const std::vector<unsigned char>& body);
+
+    std::vector<Request> sent;
+
+protected:
+    using KLineHistoryLoader::KLineHistoryLoader;
+    void sendGet(const std::string& url, const std::string& tag, cocos2d::SEL_HttpResponse handler) override;
+    void sendPost(const std::string& body, const std::string& url, const std::string& tag,
+                  cocos2d::SEL_HttpResponse handler) override;
+};
+
+// Bars as CSV lines "time,open,high,low,close,volume", count bars of step seconds from start.
+std::string barLines(uint32_t start, int count, uint32_t step = 60, double base = 1.1);
+// The text compressed by the gzip program (gzip -c -n).
+std::vector<unsigned char> gzipWithTool(const std::string& text);
+std::vector<unsigned char> bytesOf(const std::string& text);
+bool writeWholeFile(const std::string& path, const std::vector<unsigned char>& bytes);
+std::vector<unsigned char> readWholeFile(const std::string& path);
+bool fileExists(const std::string& path);
+
+// Steps frames of dt seconds until condition holds or the wall-clock deadline passes. For waits on a
+// parse thread, which frames cannot speed up.
+bool stepUntil(const std::function<bool()>& condition, double seconds = 20, float dt = 1.0f / 60);
+// Steps frames adding up to seconds of game time.
+void stepSeconds(float seconds, float dt = 0.1f);
+// Waits (without stepping frames) until condition holds or the deadline passes.
+bool waitUntil(const std::function<bool()>& condition, double seconds = 20);
+
+// Whether bars are strictly ascending in time with index equal to position.
+bool isStrictlyAscending(const KLineSeries& series);
+
+// A child process (the local feed) whose standard output is read line by line; killed and reaped
+// when the object goes.
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    bool start(const std::vector<std::string>& argv);
+    // Waits (bounded) for a line starting with prefix and returns it, or "" on time-out or exit.
+    std::string waitForLine(const std::string& prefix, double seconds);
+    void stop();
+
+private:
+    pid_t pid_ = -1;
+    int stdoutFd_ = -1;
+    std::string pending_;
+};
+
+// Runs a program and collects its standard output; false when it could not run, failed or outlived
+// the deadline (it is then killed).
+bool runForOutput(const std::vector<std::string>& argv, std::string& output, double seconds = 60);
