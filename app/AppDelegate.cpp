@@ -1,0 +1,89 @@
+#include "AppDelegate.h"
+
+#include <algorithm>
+
+#include "AppGlobals.h"
+#include "CCCommon.h"
+#include "CCDirector.h"
+#include "CCEGLView.h"
+#include "CCNode.h"
+#include "CCSpriteFrameCache.h"
+#include "ConnectingLayer.h"
+#include "UserData.h"
+
+USING_NS_CC;
+
+namespace {
+constexpr const char* SPRITE_SHEET = "res/plist/image.plist";
+constexpr int SIZE_MAXIMISED = 2;
+constexpr int SIZE_MINIMISED = 1;
+}  // namespace
+
+void AppDelegate::initDirector() {
+    CCSpriteFrameCache::sharedSpriteFrameCache()->addSpriteFramesWithFile(SPRITE_SHEET);
+    CCSize size = CCDirector::sharedDirector()->getWinSize();
+    AppGlobals::windowSize = size;
+    AppGlobals::designScale =
+        CCPoint(size.width / AppGlobals::DESIGN_WIDTH, size.height / AppGlobals::DESIGN_HEIGHT);
+    AppGlobals::uniformScale = std::min(AppGlobals::designScale.x, AppGlobals::designScale.y);
+    CCLog("init director, scale: %f, width: %f, height: %f", AppGlobals::uniformScale, size.width, size.height);
+}
+
+void AppDelegate::configureView(CCEGLView* view) {
+    view->setViewName(WINDOW_TITLE);
+    view->setFrameSize(FRAME_WIDTH, FRAME_HEIGHT);
+    view->setMinFrameSize(MIN_FRAME_WIDTH, MIN_FRAME_HEIGHT);
+}
+
+bool AppDelegate::applicationDidFinishLaunching() {
+    CCDirector* director = CCDirector::sharedDirector();
+    director->setOpenGLView(CCEGLView::sharedOpenGLView());
+    director->setAnimationInterval(1.0 / 60);
+    initDirector();
+
+    UserData* settings = UserData::getInstance();
+    if (settings->getSavedMarker()) CCEGLView::sharedOpenGLView()->setWinRect(settings->getWindowRect());
+
+    CCScene* scene = CCScene::create();
+    if (ConnectingLayer* connecting = ConnectingLayer::getInstance())
+        scene->addChild(connecting, CONNECTING_LAYER_Z, CONNECTING_LAYER_TAG);
+    director->runWithScene(scene);
+    return true;
+}
+
+void AppDelegate::applicationDidEnterBackground() {
+    CCDirector::sharedDirector()->stopAnimation();
+    // The main scene's foreground flag joins with the main scene.
+}
+
+void AppDelegate::applicationWillEnterForeground() {
+    CCDirector::sharedDirector()->startAnimation();
+    // The chart windows' full redraw after 0.5 s joins with the main scene.
+}
+
+void AppDelegate::onWindowResized(int sizeType, int width, int height) {
+    // A minimised window reports 0 x 0: nothing to lay out and nothing worth remembering.
+    if (sizeType == SIZE_MINIMISED || width <= 0 || height <= 0) return;
+    CCDirector::sharedDirector()->reshapeProjection(CCSize(static_cast<float>(width), static_cast<float>(height)));
+    CCEGLView::sharedOpenGLView()->resize(width, height);
+
+    UserData* settings = UserData::getInstance();
+    if (settings->getSavedMarker()) {
+        if (!firstResize_) {
+            settings->setWindowRect(CCEGLView::sharedOpenGLView()->getWinRect());
+            settings->setMaxSize(sizeType == SIZE_MAXIMISED);
+        }
+    } else {
+        settings->setSavedMarker(true);
+    }
+    firstResize_ = false;
+
+    if (ConnectingLayer* connecting = ConnectingLayer::existingInstance()) connecting->layoutForWindowSize();
+}
+
+void AppDelegate::applicationWillClose() {
+    // Saving the chart windows' layout joins with the main scene; the settings themselves are kept here.
+    UserData::getInstance()->saveSettings();
+}
+
+void AppDelegate::setWindowActive(bool active) { AppGlobals::windowActive = active; }

@@ -1,0 +1,93 @@
+#include <SDL.h>
+#include <SDL_image.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+// A fresh data folder for one run of the program.
+class RunFolder {
+public:
+    RunFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "zento-e2e-XXXXXX").string();
+        path = mkdtemp(pattern.data());
+    }
+    ~RunFolder() { std::filesystem::remove_all(path); }
+    std::string path;
+};
+
+struct Rgb {
+    int r, g, b;
+};
+
+Rgb pixelAt(SDL_Surface* image, int x, int y) {
+    const auto* row = static_cast<const uint8_t*>(image->pixels) + y * image->pitch;
+    uint32_t value = 0;
+    std::memcpy(&value, row + x * image->format->BytesPerPixel, image->format->BytesPerPixel);
+    Uint8 r, g, b;
+    SDL_GetRGB(value, image->format, &r, &g, &b);
+    return {r, g, b};
+}
+
+// Counts pixels in a rectangle (image coordinates, y down) that satisfy a test.
+template <typename Test>
+int countPixels(SDL_Surface* image, int x0, int y0, int x1, int y1, Test test) {
+    int count = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) count += test(pixelAt(image, x, y)) ? 1 : 0;
+    return count;
+}
+
+std::string readText(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST(ConnectingScreenEndToEnd, ScreenshotShowsBackgroundLogoDotsAndTexts) {
+    RunFolder home;
+    std::string shot = home.path + "/shot.png";
+    std::string command = std::string("ZENTO_HOME='") + home.path + "' '" XVFB_RUN "' -a -s '-screen 0 1280x800x24' '" +
+                          ZENTO_PROGRAM + "' --screenshot '" + shot + "' --after 2 > '" + home.path + "/out.txt' 2>&1";
+    int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status)) << readText(home.path + "/out.txt");
+    ASSERT_EQ(WEXITSTATUS(status), 0) << readText(home.path + "/out.txt");
+
+    SDL_Surface* loaded = IMG_Load(shot.c_str());
+    ASSERT_NE(loaded, nullptr) << IMG_GetError();
+    SDL_Surface* image = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB24, 0);
+    SDL_FreeSurface(loaded);
+    ASSERT_NE(image, nullptr);
+    ASSERT_EQ(image->w, 900);
+    ASSERT_EQ(image->h, 600);
+
+    auto dark = [](Rgb p) { return p.r < 80 && p.g < 80 && p.b < 90; };
+    auto blue = [](Rgb p) { return p.b > 180 && p.r < 120 && p.b > p.r + 80; };
+    auto light = [](Rgb p) { return p.r > 180 && p.g > 180 && p.b > 180; };
+    // The shaded map covers the window: the corners are dark.
+    EXPECT_TRUE(dark(pixelAt(image, 3, 3)));
+    EXPECT_TRUE(dark(pixelAt(image, 896, 3)));
+    // The logo, centred: a blue emblem and light letters.
+    EXPECT_GT(countPixels(image, 330, 268, 570, 332, blue), 200);
+    EXPECT_GT(countPixels(image, 330, 268, 570, 332, light), 200);
+    // The dots sit a quarter of the height from the bottom, 30 px apart; at least one is lit.
+    EXPECT_GT(countPixels(image, 405, 435, 495, 465, [](Rgb p) { return p.b > 150; }), 3);
+    EXPECT_EQ(countPixels(image, 405, 380, 495, 420, [](Rgb p) { return p.b > 150; }), 0);
+    // The status text at 15 % height and the version text in the bottom-right corner.
+    EXPECT_GT(countPixels(image, 300, 495, 600, 525, light), 20);
+    EXPECT_GT(countPixels(image, 700, 575, 898, 598, [](Rgb p) { return p.r > 120; }), 20);
+    SDL_FreeSurface(image);
+
+    std::string log = readText(home.path + "/DebugInfo.txt");
+    EXPECT_NE(log.find("Zento(V0.62) [ zento_linux ] Debug Log"), std::string::npos);
+}
+
+}  // namespace

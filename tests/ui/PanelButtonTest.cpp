@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "CCCommon.h"
+#include "CCDirector.h"
+#include "CCEGLView.h"
+#include "CCNode.h"
+#include "CCSpriteFrameCache.h"
+#include "LanguageTable.h"
+#include "PanelButton.h"
+
+USING_NS_CC;
+
+namespace {
+
+const std::string RES = ZENTO_RES_DIR;
+
+// A running scene with a 900 x 600 window; mouse events are fed in window coordinates (y down).
+class PanelButtonTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CCDirector::purgeDirector();
+        CCDirector::sharedDirector()->setWinSize(CCSize(900, 600));
+        CCEGLView::sharedOpenGLView()->setFrameSize(900, 600);
+        ASSERT_TRUE(CCSpriteFrameCache::sharedSpriteFrameCache()->spriteFrameByName("layout.png") ||
+                    (CCSpriteFrameCache::sharedSpriteFrameCache()->addSpriteFramesWithFile(RES + "/plist/image.plist"),
+                     CCSpriteFrameCache::sharedSpriteFrameCache()->spriteFrameByName("layout.png")));
+        scene = CCScene::create();
+        CCDirector::sharedDirector()->runWithScene(scene);
+    }
+    void TearDown() override {
+        PanelButton::setTipDisplay(nullptr);
+        CCDirector::purgeDirector();
+        CCEGLView::purgeSharedOpenGLView();
+    }
+    PanelButton* addButton(int tag) {
+        PanelButton* button =
+            PanelButton::create("layout.png", "layout_sel.png", tag, [this](PanelButton* b) { clicked.push_back(b->getTag()); });
+        button->setPosition(100, 100);  // centred there: 50 x 50 covers 75..125
+        scene->addChild(button);
+        return button;
+    }
+    // Window coordinates: y grows downwards from the top of the 600-pixel window.
+    void press(float x, float glY) { CCEGLView::sharedOpenGLView()->handleMouseDown(x, 600 - glY); }
+    void release(float x, float glY) { CCEGLView::sharedOpenGLView()->handleMouseUp(x, 600 - glY); }
+    void move(float x, float glY) { CCEGLView::sharedOpenGLView()->handleMouseMove(x, 600 - glY); }
+
+    CCScene* scene = nullptr;
+    std::vector<int> clicked;
+};
+
+TEST_F(PanelButtonTest, FiresOnlyWhenPressedAndReleasedInside) {
+    PanelButton* button = addButton(7);
+    EXPECT_EQ(button->getContentSize(), CCSize(50, 50));
+    press(100, 100);
+    release(100, 100);
+    EXPECT_EQ(clicked, std::vector<int>{7});
+
+    press(100, 100);
+    release(300, 300);  // dragged off before release
+    press(300, 300);
+    release(100, 100);  // began outside
+    EXPECT_EQ(clicked.size(), 1u);
+
+    button->setEnabled(false);
+    press(100, 100);
+    release(100, 100);
+    button->setEnabled(true);
+    button->setVisible(false);
+    press(100, 100);
+    release(100, 100);
+    EXPECT_EQ(clicked.size(), 1u);
+}
+
+TEST_F(PanelButtonTest, HigherPriorityButtonSwallowsTheTouch) {
+    PanelButton* below = addButton(1);
+    PanelButton* above = PanelButton::create("add.png", "add_sel.png", 2, [this](PanelButton* b) {
+        clicked.push_back(b->getTag());
+    });
+    above->setTouchPriority(PanelButton::DEFAULT_TOUCH_PRIORITY - 1);
+    (void)below;
+    above->setPosition(100, 100);
+    scene->addChild(above);
+    press(100, 100);
+    release(100, 100);
+    EXPECT_EQ(clicked, std::vector<int>{2});
+}
+
+TEST_F(PanelButtonTest, HoverShowsTheSecondFrameAndTheTip) {
+    ASSERT_TRUE(loadLanguageTable(RES + "/database/language.xc"));
+    PanelButton* button = addButton(3);
+    std::vector<std::string> tips;
+    PanelButton::setTipDisplay([&](bool show, const std::string& text, const CCPoint&) {
+        tips.push_back((show ? "show " : "hide ") + text);
+    });
+    button->setTipsInfo("layout");
+    ASSERT_FALSE(button->getTipText().empty());
+    CCSpriteFrame* normal = CCSpriteFrameCache::sharedSpriteFrameCache()->spriteFrameByName("layout.png");
+    CCSpriteFrame* hover = CCSpriteFrameCache::sharedSpriteFrameCache()->spriteFrameByName("layout_sel.png");
+    EXPECT_EQ(button->displayFrame(), normal);
+    move(100, 100);
+    EXPECT_TRUE(button->isHovered());
+    EXPECT_EQ(button->displayFrame(), hover);
+    move(400, 400);
+    EXPECT_FALSE(button->isHovered());
+    EXPECT_EQ(button->displayFrame(), normal);
+    EXPECT_EQ(tips, (std::vector<std::string>{"show " + button->getTipText(), "hide " + button->getTipText()}));
+}
+
+TEST_F(PanelButtonTest, MissingTipKeyLogsAndTakesTheDefaultText) {
+    ASSERT_TRUE(loadLanguageTable(RES + "/database/language.xc"));
+    PanelButton* button = addButton(4);
+    std::vector<std::string> lines;
+    CCLogSetSink([&](const std::string& line) { lines.push_back(line); });
+    button->setTipsInfo("noSuchTipKey");
+    CCLogSetSink(nullptr);
+    EXPECT_EQ(button->getTipText(), getLangText("default"));
+    bool logged = false;
+    for (const std::string& line : lines) logged |= line.find("PanelButton::setTipsInfo not found:noSuchTipKey") != std::string::npos;
+    EXPECT_TRUE(logged);
+}
+
+TEST_F(PanelButtonTest, ToggleSwitchesFramePairsWithItsState) {
+    PanelToggleButton* toggle = PanelToggleButton::create("sound.png", "sound_sel.png", "mute.png", "mute_sel.png", 5,
+                                                          [](PanelButton*) {});
+    ASSERT_NE(toggle, nullptr);
+    scene->addChild(toggle);
+    CCSpriteFrameCache* cache = CCSpriteFrameCache::sharedSpriteFrameCache();
+    EXPECT_EQ(toggle->displayFrame(), cache->spriteFrameByName("sound.png"));
+    toggle->setState(true);
+    EXPECT_EQ(toggle->displayFrame(), cache->spriteFrameByName("mute.png"));
+    EXPECT_EQ(PanelButton::create("noSuchFrame.png", "x.png", 1, [](PanelButton*) {}), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,149 @@
+#include "PanelButton.h"
+
+#include "CCDirector.h"
+#include "CCMouseDispatcher.h"
+#include "CCSpriteFrameCache.h"
+#include "CCTouch.h"
+#include "CCTouchDispatcher.h"
+#include "CDebugModule.h"
+#include "LanguageTable.h"
+
+USING_NS_CC;
+
+namespace {
+PanelButton::TipDisplay& tipDisplay() {
+    static PanelButton::TipDisplay display;
+    return display;
+}
+
+CCSpriteFrame* frameNamed(const std::string& name) {
+    return name.empty() ? nullptr : CCSpriteFrameCache::sharedSpriteFrameCache()->spriteFrameByName(name);
+}
+}  // namespace
+
+PanelButton* PanelButton::create(const char* normalFrame, const char* hoverFrame, int tag, CCObject* target,
+                                 SEL_MenuHandler selector) {
+    auto* button = new PanelButton();
+    if (!button->initWithFrames(normalFrame, hoverFrame, tag)) {
+        delete button;
+        return nullptr;
+    }
+    button->target_ = target;
+    button->selector_ = selector;
+    button->autorelease();
+    return button;
+}
+
+PanelButton* PanelButton::create(const char* normalFrame, const char* hoverFrame, int tag, Callback callback) {
+    auto* button = new PanelButton();
+    if (!button->initWithFrames(normalFrame, hoverFrame, tag)) {
+        delete button;
+        return nullptr;
+    }
+    button->callback_ = std::move(callback);
+    button->autorelease();
+    return button;
+}
+
+bool PanelButton::initWithFrames(const char* normalFrame, const char* hoverFrame, int tag) {
+    if (!normalFrame || !initWithSpriteFrameName(normalFrame)) return false;
+    normalFrame_ = normalFrame;
+    hoverFrame_ = hoverFrame ? hoverFrame : "";
+    setTag(tag);
+    return true;
+}
+
+void PanelButton::setTipDisplay(TipDisplay display) { tipDisplay() = std::move(display); }
+
+void PanelButton::setTipsInfo(const char* key) {
+    if (!key) return;
+    if (findLangEntry(key)) {
+        tipText_ = getLangText(key);
+        return;
+    }
+    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "PanelButton::setTipsInfo not found:%s", key);
+    if (findLangEntry("default")) tipText_ = getLangText("default");
+}
+
+void PanelButton::showFrames(bool hover) {
+    CCSpriteFrame* frame = frameNamed(hover ? hoverFrame_ : normalFrame_);
+    if (frame) setDisplayFrame(frame);
+}
+
+void PanelButton::onEnter() {
+    CCSprite::onEnter();
+    CCDirector::sharedDirector()->getTouchDispatcher()->addTargetedDelegate(this, touchPriority_, true, false, false);
+    setMouseEnabled(true);
+}
+
+void PanelButton::onExit() {
+    CCDirector::sharedDirector()->getTouchDispatcher()->removeDelegate(this);
+    setMouseEnabled(false);
+    if (hovered_) OnMouseLeave();
+    tracking_ = false;
+    CCSprite::onExit();
+}
+
+void PanelButton::OnMouseHover() {
+    hovered_ = true;
+    showFrames(true);
+    if (!tipText_.empty() && tipDisplay()) tipDisplay()(true, tipText_, convertToWorldSpaceAR(CCPointZero));
+}
+
+void PanelButton::OnMouseLeave() {
+    hovered_ = false;
+    showFrames(false);
+    if (!tipText_.empty() && tipDisplay()) tipDisplay()(false, tipText_, convertToWorldSpaceAR(CCPointZero));
+}
+
+bool PanelButton::ccTouchBegan(CCTouch* touch, CCEvent*) {
+    CCPoint at = touch->getLocation();
+    tracking_ = enabled_ && IsPointOnMe(at.x, at.y);
+    return tracking_;
+}
+
+void PanelButton::ccTouchEnded(CCTouch* touch, CCEvent*) {
+    if (!tracking_) return;
+    tracking_ = false;
+    CCPoint at = touch->getLocation();
+    if (enabled_ && IsPointOnMe(at.x, at.y)) fire();
+}
+
+void PanelButton::ccTouchCancelled(CCTouch*, CCEvent*) { tracking_ = false; }
+
+void PanelButton::fire() {
+    // The callback may remove the button from its panel: keep it alive until the call returns.
+    retain();
+    if (callback_) {
+        callback_(this);
+    } else if (target_ && selector_) {
+        (target_->*selector_)(this);
+    }
+    release();
+}
+
+PanelToggleButton* PanelToggleButton::create(const char* normalFrame, const char* hoverFrame,
+                                             const char* onNormalFrame, const char* onHoverFrame, int tag,
+                                             Callback callback) {
+    auto* button = new PanelToggleButton();
+    if (!button->initWithFrames(normalFrame, hoverFrame, tag) || !onNormalFrame || !frameNamed(onNormalFrame)) {
+        delete button;
+        return nullptr;
+    }
+    button->onNormalFrame_ = onNormalFrame;
+    button->onHoverFrame_ = onHoverFrame ? onHoverFrame : "";
+    button->setCallback(std::move(callback));
+    button->autorelease();
+    return button;
+}
+
+void PanelToggleButton::setState(bool on) {
+    on_ = on;
+    showFrames(isHovered());
+}
+
+void PanelToggleButton::showFrames(bool hover) {
+    if (!on_) return PanelButton::showFrames(hover);
+    CCSpriteFrame* frame = frameNamed(hover && !onHoverFrame_.empty() ? onHoverFrame_ : onNormalFrame_);
+    if (frame) setDisplayFrame(frame);
+}
