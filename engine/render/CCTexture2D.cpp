@@ -11,10 +11,11 @@
 NS_CC_BEGIN
 
 namespace {
-// GL names of freed textures with the context generation they belong to.
+// GL names of freed textures with the context generation they belong to. Never destroyed: textures
+// held by other static caches (the font atlases) are freed after this file's statics would be.
 std::vector<std::pair<unsigned int, unsigned int>>& releasedNames() {
-    static std::vector<std::pair<unsigned int, unsigned int>> names;
-    return names;
+    static auto* names = new std::vector<std::pair<unsigned int, unsigned int>>();
+    return *names;
 }
 }  // namespace
 
