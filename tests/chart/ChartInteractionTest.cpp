@@ -1,0 +1,260 @@
+#include <cmath>
+
+#include "CCLabelTTF.h"
+#include "CCSet.h"
+#include "CCTouch.h"
+#include "ChartButton.h"
+#include "ChartTestSupport.h"
+
+USING_NS_CC;
+
+namespace {
+
+// Two fingers for the multi-touch handlers (the window only ever delivers one pointer).
+class Fingers {
+public:
+    Fingers() {
+        for (int i = 0; i < 2; ++i) {
+            touches_[i] = new CCTouch();
+            touches_[i]->autorelease();
+            touches_[i]->retain();
+        }
+    }
+    ~Fingers() {
+        for (CCTouch* t : touches_) t->release();
+    }
+    CCSet* place(float x0, float x1, float y) {
+        CCSet* set = CCSet::create();
+        touches_[0]->setTouchInfo(0, CCPoint(x0, y), 600);
+        touches_[1]->setTouchInfo(1, CCPoint(x1, y), 600);
+        set->addObject(touches_[0]);
+        set->addObject(touches_[1]);
+        return set;
+    }
+
+private:
+    CCTouch* touches_[2] = {};
+};
+
+}  // namespace
+
+class ChartInteractionTest : public ChartTest {
+protected:
+    // 1 000 bars, 6 px wide, the newest at 80 %, the pointer over the middle of the chart.
+    void SetUp() override {
+        ChartTest::SetUp();
+        fillBars(1000, 1480000000, 1, zigzag);
+        makeChart(900, 400);
+        chart_->setBarWidthAndScale(CCPoint(6, 1));
+        chart_->showNewestBars();
+        step(0.5f);
+        moveTo(450, 200);
+    }
+};
+
+TEST_F(ChartInteractionTest, WheelNotchesWithinSixtyMillisecondsAreAppliedTogether) {
+    wheel(1);
+    wheel(1);
+    wheel(1);
+    EXPECT_EQ(chart_->getWheelNotches(), 3);
+    step(0.5f);
+    EXPECT_EQ(chart_->getWheelNotches(), 0);
+    EXPECT_FLOAT_EQ(chart_->getBarWidth(), 13);  // 6 + 1 + 3 + 3
+
+    // A notch the other way starts a new batch: one notch down narrows by 1.
+    wheel(1);
+    wheel(-1);
+    EXPECT_EQ(chart_->getWheelNotches(), -1);
+    step(0.5f);
+    EXPECT_FLOAT_EQ(chart_->getBarWidth(), 12);
+
+    // Notches further apart than the batch are two batches of one.
+    wheel(-1);
+    step(0.4f);
+    wheel(-1);
+    step(0.5f);
+    EXPECT_FLOAT_EQ(chart_->getBarWidth(), 10);
+
+    // The width stays within 1 ... 30; the wheel outside the view is not handled.
+    for (int i = 0; i < 10; ++i) wheel(1);
+    step(1.0f);
+    EXPECT_FLOAT_EQ(chart_->getBarWidth(), 26);  // 30 after the batch, then back into the settled band
+    moveTo(450, 500);
+    wheel(1);
+    EXPECT_EQ(chart_->getWheelNotches(), 0);
+}
+
+TEST_F(ChartInteractionTest, ZoomKeepsTheBarUnderTheCrosshairInPlace) {
+    chart_->scrollTo(-3000);  // the middle of the series
+    step(0.1f);
+    moveTo(437, 200);
+    const float anchor = chart_->getCrossPoint().x;
+    const int index =
+        static_cast<int>(std::lround((anchor - chart_->getScrollOffset()) / chart_->getBarSpacing()));
+    EXPECT_NEAR(centreOf(index), anchor, 1e-2);
+
+    chart_->zoomTo(15);
+    EXPECT_FALSE(chart_->isZoomReady());
+    step(0.1f);
+    EXPECT_NEAR(centreOf(index), anchor, 1e-2);  // mid-animation as well
+    step(0.4f);
+    EXPECT_TRUE(chart_->isZoomReady());
+    EXPECT_FLOAT_EQ(chart_->getBarWidth(), 15);
+    EXPECT_NEAR(centreOf(index), anchor, 1e-2);
+
+    // While a zoom runs the zoom buttons do nothing.
+    chart_->zoomTo(8);
+    chart_->onButton(3);
+    step(0.5f);
+    EXPECT_FLOAT_EQ(chart_->getBarWidth(), 8);
+    chart_->onButton(3);
+    step(0.5f);
+    EXPECT_FLOAT_EQ(chart_->getBarWidth(), 10);
+}
+
+TEST_F(ChartInteractionTest, APinchOutsideTheSettledBandSpringsBack) {
+    Fingers fingers;
+    chart_->ccTouchesBegan(fingers.place(300, 500, 200), nullptr);
+    // The first move only measures the spread: nothing to compare with yet.
+    chart_->ccTouchesMoved(fingers.place(300, 500, 200), nullptr);
+    EXPECT_FLOAT_EQ(chart_->getBarWidth(), 6);
+    // Pinch to a sixth: width 1.0.
+    chart_->ccTouchesMoved(fingers.place(400 - 100.0f / 6, 400 + 100.0f / 6, 200), nullptr);
+    EXPECT_NEAR(chart_->getBarWidth(), 1.0f, 1e-4);
+    chart_->ccTouchesEnded(fingers.place(400 - 100.0f / 6, 400 + 100.0f / 6, 200), nullptr);
+    step(0.1f);
+    EXPECT_NEAR(chart_->getBarWidth(), 1.0f, 1e-4);  // waits 0.12 s
+    step(0.5f);
+    EXPECT_NEAR(chart_->getBarWidth(), 1.1f, 1e-5);
+    EXPECT_TRUE(chart_->isZoomReady());
+
+    // Spread to 29: back to 26.
+    chart_->ccTouchesBegan(fingers.place(380, 420, 200), nullptr);
+    chart_->ccTouchesMoved(fingers.place(380, 420, 200), nullptr);
+    const float half = 20 * 29 / 1.1f;
+    chart_->ccTouchesMoved(fingers.place(400 - half, 400 + half, 200), nullptr);
+    EXPECT_NEAR(chart_->getBarWidth(), 29, 1e-3);
+    chart_->ccTouchesEnded(fingers.place(400 - half, 400 + half, 200), nullptr);
+    step(0.6f);
+    EXPECT_FLOAT_EQ(chart_->getBarWidth(), 26);
+
+    // A pinned start ignores pinches.
+    chart_->setPinnedStart(true);
+    chart_->ccTouchesBegan(fingers.place(300, 500, 200), nullptr);
+    chart_->ccTouchesMoved(fingers.place(300, 500, 200), nullptr);
+    chart_->ccTouchesMoved(fingers.place(350, 450, 200), nullptr);
+    chart_->ccTouchesEnded(fingers.place(350, 450, 200), nullptr);
+    EXPECT_FLOAT_EQ(chart_->getBarWidth(), 26);
+}
+
+TEST_F(ChartInteractionTest, ADoubleClickWithinAThirdOfASecondTogglesTheCrosshair) {
+    press(450, 200);
+    release(450, 200);
+    EXPECT_TRUE(chart_->getClickPending());
+    step(0.2f);
+    press(450, 200);
+    release(450, 200);
+    ASSERT_EQ(owner_.crosshairRequests.size(), 1u);
+    EXPECT_TRUE(owner_.crosshairRequests[0]);  // the opposite of this view's crosshair
+    EXPECT_FALSE(chart_->getClickPending());
+    EXPECT_TRUE(owner_.active);
+
+    // Two clicks 0.4 s apart are two single clicks.
+    press(450, 200);
+    release(450, 200);
+    step(0.4f);
+    EXPECT_FALSE(chart_->getClickPending());
+    press(450, 200);
+    release(450, 200);
+    EXPECT_EQ(owner_.crosshairRequests.size(), 1u);
+
+    // Without a window the view toggles its own crosshair, which then draws down the whole height.
+    DrawingKLine* standalone = DrawingKLine::createChart(nullptr, &bars_, nullptr);
+    scene_->addChild(standalone);
+    standalone->setPosition(0, 400);
+    standalone->setViewSize(900, 200);
+    standalone->setShown(true);
+    step(0.5f);
+    press(300, 500);
+    release(300, 500);
+    step(0.1f);
+    press(300, 500);
+    release(300, 500);
+    EXPECT_TRUE(standalone->getShowCrosshair());
+    moveTo(300, 500);
+    auto lines = (frame(), recorder_->primitives(CCPrimitiveType::Lines));
+    const float x = standalone->getCrossPoint().x;
+    bool vertical = false;
+    for (const auto& l : lines)
+        vertical = vertical || (l.points[0].x == x && l.points[0].y == 400 && l.points[1].y == 600);
+    EXPECT_TRUE(vertical);
+}
+
+TEST_F(ChartInteractionTest, AFastDragGlidesOnAndSlowsDown) {
+    chart_->scrollTo(-3000);
+    step(0.1f);
+    press(450, 200);
+    moveTo(430, 200);
+    moveTo(410, 200);
+    EXPECT_TRUE(chart_->isDragging());
+    EXPECT_FLOAT_EQ(chart_->getScrollOffset(), -3040);
+    release(410, 200);
+    EXPECT_TRUE(chart_->isFlinging());
+    step(FRAME);
+    EXPECT_NEAR(chart_->getScrollOffset(), -3040 - 20 * 0.85f, 1e-3);
+    step(1.0f);
+    EXPECT_FALSE(chart_->isFlinging());
+    EXPECT_FLOAT_EQ(chart_->getFlingVelocity(), 0);
+    // The whole glide is the sum of the decaying steps while they exceed 1 px.
+    float expected = -3040, v = -20;
+    while (std::fabs(v *= 0.85f) > 1) expected += v;
+    EXPECT_NEAR(chart_->getScrollOffset(), expected, 1e-2);
+
+    // A slow release does not glide.
+    press(450, 200);
+    moveTo(449.9f, 200);
+    release(449.9f, 200);
+    EXPECT_FALSE(chart_->isFlinging());
+}
+
+TEST_F(ChartInteractionTest, TheCrosshairReadsTheBarUnderThePointer) {
+    moveTo(centreOf(950) + 1, 250);
+    EXPECT_NEAR(chart_->getCrossPoint().x, centreOf(950), 1e-3);
+    EXPECT_EQ(owner_.lastBarInfo, bars_[950].get());
+    frame();
+    const auto texts = recorder_->texts();
+    // 1480000000 + 950 min, shown as UTC + 8.
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "2016-11-25 14:56:40"), texts.end());
+
+    // Beyond the newest bar the time runs on by the time type; the read-out is told "no bar".
+    moveTo(centreOf(1003), 250);
+    EXPECT_EQ(owner_.lastBarInfo, nullptr);
+    frame();
+    const auto later = recorder_->texts();
+    EXPECT_NE(std::find(later.begin(), later.end(), "2016-11-25 15:49:40"), later.end());
+
+    // Hovering shows the four buttons; leaving fades them out.
+    EXPECT_TRUE(chart_->getButton(0)->isVisible());
+    moveTo(450, 550);
+    step(0.6f);
+    EXPECT_FALSE(chart_->getButton(0)->isVisible());
+}
+
+TEST_F(ChartInteractionTest, TheMoveButtonsGlideToEitherEndInAboutEighteenTicks) {
+    chart_->onButton(1);  // towards the older bars
+    EXPECT_GT(chart_->getMoveSpeed(), 0);
+    // A wheel batch that ends during the glide is dropped, not kept for later.
+    wheel(1);
+    for (int i = 0; i < 20 && chart_->getMoveSpeed() != 0; ++i) step(FRAME);
+    EXPECT_FLOAT_EQ(chart_->getMoveSpeed(), 0);
+    EXPECT_FLOAT_EQ(chart_->getScrollOffset(), 720);  // the oldest bar at 80 %
+    step(0.5f);
+    EXPECT_EQ(chart_->getWheelNotches(), 0);
+    EXPECT_FLOAT_EQ(chart_->getBarWidth(), 6);
+
+    chart_->onButton(2);  // and back to the newest
+    EXPECT_LT(chart_->getMoveSpeed(), 0);
+    for (int i = 0; i < 20 && chart_->getMoveSpeed() != 0; ++i) step(FRAME);
+    EXPECT_FLOAT_EQ(chart_->getMoveSpeed(), 0);
+    EXPECT_FLOAT_EQ(chart_->getScrollOffset(), 720 - chart_->getContentWidth());
+}
