@@ -1,0 +1,353 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include <unistd.h>
+
+#include "CCDirector.h"
+#include "CCEGLView.h"
+#include "CCFontAtlas.h"
+#include "CCLabelTTF.h"
+#include "CCScale9Sprite.h"
+#include "CCSpriteFrameCache.h"
+#include "DrawingKLine.h"
+#include "IndicatorBase.h"
+#include "KLineBar.h"
+#include "KLineHistoryLoader.h"
+#include "LanguageTable.h"
+#include "NumberAtlasLabel.h"
+#include "PanelButton.h"
+#include "StockWindow.h"
+#include "StockWindowDelegate.h"
+
+USING_NS_CC;
+
+namespace {
+
+const std::string RES = ZENTO_RES_DIR;
+
+// A loader whose requests stay here: they are only counted.
+class LocalLoader : public KLineHistoryLoader {
+public:
+    explicit LocalLoader(KLineChartHost* host) : KLineHistoryLoader(host) {}
+    int requests = 0;
+
+protected:
+    void sendGet(const std::string&, const std::string&, SEL_HttpResponse) override { ++requests; }
+    void sendPost(const std::string&, const std::string&, const std::string&, SEL_HttpResponse) override {
+        ++requests;
+    }
+};
+
+class LocalWindow : public StockWindow {
+public:
+    static LocalWindow* create(const std::string& name, const CCSize& size) {
+        auto* window = new LocalWindow();
+        if (!window->initWindow(name, size)) {
+            delete window;
+            return nullptr;
+        }
+        window->autorelease();
+        return window;
+    }
+    int requests() const { return loader ? loader->requests : 0; }
+
+protected:
+    KLineHistoryLoader* createLoader() override {
+        loader = new LocalLoader(this);
+        loader->init();
+        loader->autorelease();
+        return loader;
+    }
+
+private:
+    LocalLoader* loader = nullptr;
+};
+
+struct RecordingDelegate : StockWindowDelegate {
+    std::vector<int> popups;
+    int activations = 0;
+    int closes = 0;
+    int maximiseToggles = 0;
+    void openStockChooser(StockWindow*, const CCPoint&) override {}
+    void openTimeTypeChooser(StockWindow*, const CCPoint&) override {}
+    void openToolbarPopup(StockWindow*, int tag, const CCPoint&) override { popups.push_back(tag); }
+    void closeWindow(StockWindow*) override { ++closes; }
+    void toggleMaximise(StockWindow*) override { ++maximiseToggles; }
+    void activateWindow(StockWindow* window) override {
+        ++activations;
+        window->setActive(true);
+    }
+    void setCrosshairInAllWindows(bool) override {}
+    void weekHistoryMerged(StockWindow*) override {}
+    std::string getKlineHistoryServer() override { return "http://127.0.0.1:1/history.php"; }
+};
+
+class StockWindowTest : public ::testing::Test {
+protected:
+    static std::string homeFolder() {
+        return (std::filesystem::temp_directory_path() / ("zento-sw-" + std::to_string(::getpid()))).string();
+    }
+    static void SetUpTestSuite() {
+        // The settings store reads its file from here once per process; it stays set for the run.
+        static const std::string home = homeFolder();
+        std::filesystem::remove_all(home);
+        std::filesystem::create_directories(home);
+        ::setenv("ZENTO_HOME", home.c_str(), 1);
+        loadLanguageTable(RES + "/database/language.xc");
+    }
+    static void TearDownTestSuite() {
+        std::error_code ignored;
+        std::filesystem::remove_all(homeFolder(), ignored);
+    }
+    void SetUp() override {
+        CCDirector::purgeDirector();
+        CCDirector::sharedDirector()->setWinSize(CCSize(900, 600));
+        CCEGLView::sharedOpenGLView()->setFrameSize(900, 600);
+        auto* frames = CCSpriteFrameCache::sharedSpriteFrameCache();
+        if (!frames->spriteFrameByName("frame_red.png"))
+            frames->addSpriteFramesWithFile(RES + "/plist/image.plist");
+        ASSERT_NE(frames->spriteFrameByName("frame_red.png"), nullptr);
+        scene = CCScene::create();
+        CCDirector::sharedDirector()->runWithScene(scene);
+        window = LocalWindow::create("Gold", CCSize(800, 600));
+        ASSERT_NE(window, nullptr);
+        window->setDelegate(&delegate);
+        scene->addChild(window);
+        window->setShown(true);
+        CCDirector::sharedDirector()->stepFrame(0);
+    }
+    void TearDown() override {
+        PanelButton::setTipDisplay(nullptr);
+        CCDirector::purgeDirector();
+        CCEGLView::purgeSharedOpenGLView();
+        // Drawn glyph pages must go before the engine's static texture bookkeeping does at exit.
+        CCFontAtlas::purgeAll();
+    }
+    void step(float seconds) {
+        for (float t = 0; t < seconds; t += 0.05f) CCDirector::sharedDirector()->stepFrame(0.05f);
+    }
+    void click(CCNode* node) {
+        const CCSize size = node->getContentSize();
+        const CCPoint at = node->convertToWorldSpace(CCPoint(size.width / 2, size.height / 2));
+        CCEGLView::sharedOpenGLView()->handleMouseDown(at.x, 600 - at.y);
+        CCEGLView::sharedOpenGLView()->handleMouseUp(at.x, 600 - at.y);
+    }
+    std::string text(NumberAtlasLabel* label) const { return label->getString(); }
+
+    CCScene* scene = nullptr;
+    LocalWindow* window = nullptr;
+    RecordingDelegate delegate;
+};
+
+TEST_F(StockWindowTest, LayoutWithAndWithoutRightPanelAndPanes) {
+    DrawingKLine* chart = window->getChart();
+    ASSERT_TRUE(window->isRightPanelVisible());
+    EXPECT_EQ(chart->getPosition(), CCPoint(0, 0));
+    EXPECT_EQ(chart->getContentSize(), CCSize(680, 600));
+    EXPECT_EQ(window->getRightPanel()->getPositionX(), 680);
+    EXPECT_EQ(window->getRedFrame()->getPositionY(), 525);  // 75 below the top
+    EXPECT_EQ(window->getStockButton()->getPosition(), CCPoint(35, 595));
+    const CCPoint origin = window->convertToWorldSpace(CCPointZero);
+    EXPECT_TRUE(window->IsPointOnMe(origin.x + 670, origin.y + 10));
+    EXPECT_FALSE(window->IsPointOnMe(origin.x + 700, origin.y + 10));  // the right panel's strip
+
+    window->setRightPanelVisible(false);
+    EXPECT_EQ(chart->getContentSize(), CCSize(800, 600));
+    EXPECT_TRUE(window->IsPointOnMe(origin.x + 700, origin.y + 10));
+    window->setRightPanelVisible(true);
+
+    ASSERT_TRUE(window->addIndicator(IndicatorBase::TYPE_MACD, 0.2f));
+    ASSERT_TRUE(window->addIndicator(IndicatorBase::TYPE_TRADING, 0.25f));
+    EXPECT_FALSE(window->addIndicator(IndicatorBase::TYPE_MACD, 0.3f));  // each pane at most once
+    const std::vector<IndicatorBase*>& panes = window->getIndicators();
+    ASSERT_EQ(panes.size(), 2u);
+    // The last pane sits at the bottom; the chart keeps what the panes leave.
+    EXPECT_EQ(panes[1]->getPosition(), CCPoint(0, 0));
+    EXPECT_EQ(panes[1]->getContentSize(), CCSize(680, 150));
+    EXPECT_EQ(panes[0]->getPosition(), CCPoint(0, 150));
+    EXPECT_EQ(panes[0]->getContentSize(), CCSize(680, 120));
+    EXPECT_EQ(chart->getPosition(), CCPoint(0, 270));
+    EXPECT_EQ(chart->getContentSize(), CCSize(680, 330));
+    EXPECT_EQ(chart->getLowerView(), panes[0]);
+    EXPECT_EQ(panes[0]->getUpperView(), chart);
+    EXPECT_EQ(panes[0]->getLowerView(), panes[1]);
+    EXPECT_EQ(panes[1]->getLowerView(), nullptr);
+
+    window->removeIndicator(IndicatorBase::TYPE_MACD);
+    ASSERT_EQ(window->getIndicators().size(), 1u);
+    EXPECT_EQ(chart->getPosition(), CCPoint(0, 150));
+    EXPECT_EQ(chart->getLowerView(), window->getIndicators()[0]);
+
+    // Shares above the cap together are scaled down: the chart keeps a fifth of the height.
+    ASSERT_TRUE(window->addIndicator(IndicatorBase::TYPE_KDJ, 0.8f));
+    ASSERT_TRUE(window->addIndicator(IndicatorBase::TYPE_BOLL, 0.8f));
+    EXPECT_NEAR(chart->getContentSize().height, 600 * (1 - StockWindow::MAX_TOTAL_PANE_SHARE), 3);
+    EXPECT_GT(chart->getPositionY(), 0);
+
+    window->setWindowSize(400, 300);
+    EXPECT_EQ(window->getRightPanel()->getPositionX(), 280);
+    EXPECT_EQ(window->getRedFrame()->getPositionY(), 225);
+    EXPECT_EQ(window->getStockButton()->getPosition(), CCPoint(35, 295));
+}
+
+TEST_F(StockWindowTest, QuoteWithZeroReferenceGlidesToNumbersNotNan) {
+    window->showQuote(0, 0, 0, 0);
+    step(0.3f);
+    EXPECT_EQ(text(window->getChangeLabel()), "0.000/");
+    for (int row = 0; row < 4; ++row) EXPECT_EQ(text(window->getValueLabel(row)), "0") << row;
+
+    // No reference: the move itself is the divisor (1.5 / 150 x 100).
+    window->showQuote(0, 2, 1, 1.5f);
+    step(0.1f);
+    const std::string halfway = text(window->getChangeLabel());
+    EXPECT_NE(halfway, "1.000/");  // still gliding
+    step(0.2f);
+    EXPECT_EQ(text(window->getChangeLabel()), "1.000/");
+    EXPECT_EQ(text(window->getValueLabel(0)), "2");
+    EXPECT_EQ(text(window->getValueLabel(1)), "0");
+    EXPECT_EQ(text(window->getValueLabel(2)), "1");
+    EXPECT_EQ(text(window->getValueLabel(3)), "1.5");
+
+    window->showQuote(100, 103, 98, 102);
+    step(0.3f);
+    EXPECT_EQ(text(window->getChangeLabel()), "2.000/");
+    EXPECT_EQ(text(window->getValueLabel(1)), "100");
+    for (int row = 0; row < 4; ++row)
+        EXPECT_EQ(text(window->getValueLabel(row)).find("nan"), std::string::npos);
+}
+
+TEST_F(StockWindowTest, FrameColourFollowsChangeAndConvention) {
+    window->setRiseGreen(false);
+    window->showQuote(100, 100, 90, 95);
+    EXPECT_TRUE(window->getGreenFrame()->isVisible());  // falling, red-up convention
+    window->showQuote(100, 110, 100, 105);
+    EXPECT_FALSE(window->getGreenFrame()->isVisible());
+    window->showQuote(100, 100, 100, 100);
+    EXPECT_FALSE(window->getGreenFrame()->isVisible());
+
+    window->setRiseGreen(true);
+    window->showQuote(100, 100, 100, 100);
+    EXPECT_TRUE(window->getGreenFrame()->isVisible());  // zero counts as rising
+    window->showQuote(100, 110, 100, 105);
+    EXPECT_TRUE(window->getGreenFrame()->isVisible());
+    window->showQuote(100, 100, 90, 95);
+    EXPECT_FALSE(window->getGreenFrame()->isVisible());
+}
+
+TEST_F(StockWindowTest, SetStockRetitlesAndResetsTheSeries) {
+    window->setStock("XAUUSD", "Gold");
+    const int requestsAfterFirst = window->requests();
+    EXPECT_GT(requestsAfterFirst, 0);  // the week history of the new instrument is asked for
+    EXPECT_EQ(std::string(window->getQuoteTitleLabel()->getString()), "Gold\nXAUUSD");
+    EXPECT_EQ(std::string(window->getStockNameLabel()->getString()), "Gold");
+    const std::string timeTitle = window->getTimeTypeLabel()->getString();
+    EXPECT_EQ(timeTitle.front(), '[');
+    EXPECT_EQ(timeTitle.back(), ']');
+    // The title buttons fit their labels.
+    EXPECT_FLOAT_EQ(window->getStockButton()->getContentSize().width,
+                    window->getStockNameLabel()->getContentSize().width + 67);
+    EXPECT_FLOAT_EQ(window->getTimeTypeButton()->getContentSize().width,
+                    window->getTimeTypeLabel()->getContentSize().width + 30);
+
+    window->updateKLine(1700000000, 1, 2, 0.5f, 1.5f, 10);
+    window->updateKLine(1700000060, 1.5f, 2.5f, 1, 2, 10);
+    ASSERT_EQ(window->getLoader()->series().size(), 2u);
+    EXPECT_EQ(text(window->getLastPriceLabel()), "2");
+
+    window->setStock("XAUUSD", "Gold again");  // same instrument: nothing changes, nothing fetched
+    EXPECT_EQ(window->getLoader()->series().size(), 2u);
+    EXPECT_EQ(window->requests(), requestsAfterFirst);
+    EXPECT_EQ(std::string(window->getStockNameLabel()->getString()), "Gold");
+
+    window->setStock("EURUSD", "Euro");
+    EXPECT_TRUE(window->getLoader()->series().empty());
+    EXPECT_GT(window->requests(), requestsAfterFirst);
+    EXPECT_EQ(window->getCode(), "EURUSD");
+    EXPECT_EQ(std::string(window->getQuoteTitleLabel()->getString()), "Euro\nEURUSD");
+    EXPECT_EQ(text(window->getLastPriceLabel()), "--/--");
+}
+
+TEST_F(StockWindowTest, ReportsWhatTheLayoutIsSavedFrom) {
+    window->setStock("XAGUSD", "Silver");
+    window->setChartType(2);
+    window->setTimeType(4, false);
+    window->setTimeType(9, false);  // ignored
+    window->setZoom(10.0f);
+    ASSERT_TRUE(window->addIndicator(IndicatorBase::TYPE_KDJ, 0.3f));
+    ASSERT_TRUE(window->addIndicator(IndicatorBase::TYPE_MOVING_AVERAGE, 0));
+
+    const LayoutWindowSource& source = *window;
+    EXPECT_TRUE(source.isShown());
+    EXPECT_EQ(source.getCode(), "XAGUSD");
+    EXPECT_EQ(source.getChartType(), 2);
+    EXPECT_EQ(source.getTimeTypeIndex(), 4);
+    EXPECT_FLOAT_EQ(source.getZoom(), 10.0f);
+    const std::vector<IndicatorPane> expected{
+        {IndicatorBase::TYPE_MOVING_AVERAGE, IndicatorPane::MIN_HEIGHT_RATIO},
+        {IndicatorBase::TYPE_KDJ, 0.3f}};
+    EXPECT_EQ(source.getIndicatorPanes(), expected);
+
+    window->setShown(false);
+    EXPECT_FALSE(source.isShown());
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(StockWindowTest, HoverReadOutShowsAndHides) {
+    KLineBar bar(1700000000, 1.25f, 2.5f, 1.0f, 2.0f, 5);
+    bar.ma[0] = 1.5f;
+    window->showBarInfo(&bar);
+    for (int i = 0; i < 4; ++i) EXPECT_TRUE(window->getHoverLabel(i)->isVisible()) << i;
+    EXPECT_NE(std::string(window->getHoverLabel(0)->getString()).find("2.5"), std::string::npos);
+    EXPECT_NE(std::string(window->getHoverLabel(3)->getString()).find(" 2"), std::string::npos);
+    EXPECT_FALSE(window->getMALabel(0)->isVisible());  // MA lines are off
+    // The open and close column stands right of the wider of high and low.
+    EXPECT_GE(window->getHoverLabel(1)->getPositionX(), window->getHoverLabel(0)->getPositionX() +
+                                                            window->getHoverLabel(0)->getContentSize().width +
+                                                            20 - 0.5f);
+
+    window->showBarInfo(nullptr);
+    for (int i = 0; i < 4; ++i) EXPECT_FALSE(window->getHoverLabel(i)->isVisible()) << i;
+
+    ASSERT_TRUE(window->addIndicator(IndicatorBase::TYPE_MOVING_AVERAGE, 0));
+    window->showBarInfo(&bar);
+    EXPECT_TRUE(window->getMALabel(0)->isVisible());
+    EXPECT_EQ(std::string(window->getMALabel(0)->getString()), "MA:1.5000");
+}
+
+TEST_F(StockWindowTest, ToolbarAndWindowButtonsAskTheMainScene) {
+    window->setActive(false);
+    PanelToggleButton* indicators = window->getToolbarButton(StockWindow::TOOLBAR_INDICATORS);
+    ASSERT_NE(indicators, nullptr);
+    EXPECT_EQ(window->getToolbarButton(0), nullptr);
+    EXPECT_EQ(window->getToolbarButton(5), nullptr);
+    click(indicators);
+    EXPECT_EQ(delegate.popups, std::vector<int>{StockWindow::TOOLBAR_INDICATORS});
+    EXPECT_TRUE(indicators->getState());
+    EXPECT_EQ(delegate.activations, 1);
+    EXPECT_TRUE(window->isActive());
+    EXPECT_EQ(window->getStockNameLabel()->getColor(), (ccColor3B{255, 255, 255}));
+
+    click(window->getCloseButton());
+    EXPECT_EQ(delegate.closes, 1);
+    click(window->getMaximiseButton());
+    EXPECT_EQ(delegate.maximiseToggles, 1);
+    window->setMaximised(true);
+    EXPECT_TRUE(window->getMaximiseButton()->getState());
+
+    window->setActive(false);
+    EXPECT_EQ(window->getStockNameLabel()->getColor(), (ccColor3B{120, 120, 120}));
+    // Hiding resets the toolbar and gives back the size from before the window was maximised.
+    window->setWindowSize(1000, 700);
+    window->setShown(false);
+    EXPECT_FALSE(indicators->getState());
+    EXPECT_EQ(window->getChart()->getContentSize(), CCSize(680, 600));
+    window->setMaximised(false);
+    EXPECT_FALSE(window->getMaximiseButton()->getState());
+}
+
+}  // namespace

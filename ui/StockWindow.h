@@ -1,0 +1,220 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "CCSprite.h"
+#include "ChartViewOwner.h"
+#include "KLineChartHost.h"
+#include "LayoutWindowSource.h"
+
+namespace cocos2d {
+class CCLabelTTF;
+class CCScale9Sprite;
+}  // namespace cocos2d
+class DrawingKLine;
+class IndicatorBase;
+class KLineHistoryLoader;
+class LinkedWindowButton;
+class NumberAtlasLabel;
+class PanelButton;
+class PanelToggleButton;
+class StockWindowDelegate;
+
+// One chart window of the main scene: one instrument at one time type, with the K-line chart view,
+// the indicator panes stacked under it, the title buttons, the hover read-out, a four-button
+// toolbar, the close and maximise buttons and a right panel with the latest quote.
+//
+// The window owns its history loader (a child node, so its per-frame step runs while the window is
+// in the scene; shut down when the window goes), and through it the bar series; the chart view and
+// the panes read the series' bars. The delegate (the main scene) and the linked quote-list button
+// are not owned and may be null. Main thread only.
+class StockWindow : public cocos2d::CCSprite,
+                    public KLineChartHost,
+                    public ChartViewOwner,
+                    public LayoutWindowSource {
+public:
+    static constexpr int TOOLBAR_CHART_TYPE = 1;
+    static constexpr int TOOLBAR_DRAWING_TOOLS = 2;
+    static constexpr int TOOLBAR_INDICATORS = 3;
+    static constexpr int TOOLBAR_TIME_TYPE = 4;
+    static constexpr int TOOLBAR_BUTTON_COUNT = 4;
+    static constexpr float RIGHT_PANEL_WIDTH = 120.0f;
+    static constexpr int MAX_TIME_TYPE_INDEX = 8;
+    // Panes together never take more than this share of the window, so the chart keeps some room.
+    static constexpr float MAX_TOTAL_PANE_SHARE = 0.8f;
+    static constexpr float QUOTE_GLIDE_SECONDS = 0.2f;
+
+    // Null when a node cannot be made (a missing image).
+    static StockWindow* create(const std::string& displayName, const cocos2d::CCSize& size);
+    ~StockWindow() override;
+
+    void setDelegate(StockWindowDelegate* delegate) { delegate_ = delegate; }
+    void setLinkedButton(LinkedWindowButton* button);
+    LinkedWindowButton* getLinkedButton() const { return linkedButton_; }
+
+    // --- what the main scene and the panels call
+    void setStock(const std::string& symbol, const std::string& displayName);
+    // Indices above 8 are ignored.
+    void setTimeType(int index, bool fetch);
+    void setChartType(int type);
+    void setZoom(float zoom);
+    // Lays the window out for this size.
+    void setWindowSize(float width, float height);
+    void setActive(bool active);
+    void setMaximised(bool maximised);
+    void setShown(bool shown);
+    void setRightPanelVisible(bool visible);
+    bool isRightPanelVisible() const;
+    void updateKLine(uint32_t time, float open, float high, float low, float close, int32_t volume);
+    void showQuote(float reference, float high, float low, float last);
+    void setRiseGreen(bool riseGreen);
+    void setBollPeriodIndex(int index);
+    // Adds a pane (types 2 to 5) or, for type 1, switches the MA lines on; each type at most once.
+    // heightRatio is the pane's share of the window's height. False when nothing was added.
+    bool addIndicator(int type, float heightRatio);
+    // Screen point inside the window (the right panel's strip excluded while it is shown).
+    bool IsPointOnMe(float x, float y) override;
+
+    // --- state
+    const std::string& getDisplayName() const { return displayName_; }
+    bool isActive() const { return active_; }
+    bool isMaximised() const { return maximised_; }
+    bool getRiseGreen() const;
+    bool isShowMA() const { return showMA_; }
+    DrawingKLine* getChart() const { return chart_; }
+    KLineHistoryLoader* getLoader() const { return loader_; }
+    const std::vector<IndicatorBase*>& getIndicators() const { return indicators_; }
+    PanelButton* getStockButton() const { return stockButton_; }
+    PanelButton* getTimeTypeButton() const { return timeTypeButton_; }
+    PanelButton* getCloseButton() const { return closeButton_; }
+    PanelToggleButton* getMaximiseButton() const { return maximiseButton_; }
+    PanelToggleButton* getToolbarButton(int tag) const;
+    cocos2d::CCNode* getRightPanel() const { return rightPanel_; }
+    cocos2d::CCScale9Sprite* getRedFrame() const { return redFrame_; }
+    cocos2d::CCScale9Sprite* getGreenFrame() const { return greenFrame_; }
+    cocos2d::CCLabelTTF* getQuoteTitleLabel() const { return quoteTitle_; }
+    cocos2d::CCLabelTTF* getStockNameLabel() const { return nameLabel_; }
+    cocos2d::CCLabelTTF* getTimeTypeLabel() const { return timeTypeLabel_; }
+    NumberAtlasLabel* getLastPriceLabel() const { return lastPriceLabel_; }
+    NumberAtlasLabel* getChangeLabel() const { return changeLabel_; }
+    // Rows 0-3: high, open (the reference), low, close (the last price).
+    NumberAtlasLabel* getValueLabel(int row) const;
+    // 0 high, 1 open, 2 low, 3 close.
+    cocos2d::CCLabelTTF* getHoverLabel(int index) const;
+    cocos2d::CCLabelTTF* getMALabel(int index) const;
+    cocos2d::CCSprite* getWorldMap() const { return worldMap_; }
+
+    // --- LayoutWindowSource
+    bool isShown() const override { return shown_; }
+    std::string getCode() const override;
+    int getChartType() const override;
+    int getTimeTypeIndex() const override;
+    float getZoom() const override;
+    std::vector<IndicatorPane> getIndicatorPanes() const override;
+
+    // --- ChartViewOwner
+    void showBarInfo(const KLineBar* bar) override;
+    bool isActiveWindow() const override { return active_; }
+    void activateWindow() override;
+    void setCrosshairInAllWindows(bool show) override;
+    void loadOlderHistory() override;
+    void drawingToolPlaced() override {}
+    void removeIndicator(int type) override;
+    void layoutPanes() override;
+
+    // --- KLineChartHost
+    float getScrollOffset() const override;
+    void setLoadingTint(unsigned char red, unsigned char green, unsigned char blue) override;
+    void dropCachedPositions() override;
+    void clearLabelDictionary() override;
+    void showNewestBars() override;
+    void keepVisibleBars(int newCount) override;
+    void barChanged(KLineBar* bar, bool isNew) override;
+    void setViewTimeType(int ttype) override;
+    void setViewBollPeriodIndex(int index) override;
+    void clearView() override;
+    void updatePriceLabel(const KLineBar& newest) override;
+    void redrawLinkedButton() override;
+    void setRiseGreenConvention(bool riseGreen) override;
+    void updateTitle() override;
+    void weekHistoryMerged() override;
+    std::string getKlineHistoryServer() override;
+
+protected:
+    StockWindow() = default;
+    bool initWindow(const std::string& displayName, const cocos2d::CCSize& size);
+    // How the loader is made; tests replace it with one whose requests stay local.
+    virtual KLineHistoryLoader* createLoader();
+
+private:
+    struct Pane {
+        int type;
+        float heightRatio;
+        IndicatorBase* view;
+    };
+
+    bool buildTitle();
+    bool buildToolbar();
+    bool buildRightPanel();
+    void layout();
+    void placeToolbar();
+    void placeRightPanel();
+    void placeHoverLabels();
+    void applyUserChartSettings();
+    void showStockFlag();
+    IndicatorBase* createPane(int type, float width, float height);
+    void syncIndicatorList();
+    void relinkViews();
+    void resetToolbar();
+    void playHoverSound() const;
+    void glideNumber(NumberAtlasLabel* label, float to, const char* format);
+    void onToolbarButton(PanelButton* button);
+    void onStockButton(PanelButton* button);
+    void onTimeTypeButton(PanelButton* button);
+    void onCloseButton(PanelButton* button);
+    void onMaximiseButton(PanelButton* button);
+
+    StockWindowDelegate* delegate_ = nullptr;
+    LinkedWindowButton* linkedButton_ = nullptr;
+    KLineHistoryLoader* loader_ = nullptr;
+    DrawingKLine* chart_ = nullptr;
+    std::vector<IndicatorBase*> indicators_;
+    std::vector<Pane> panes_;
+
+    std::string displayName_;
+    bool active_ = false;
+    bool maximised_ = false;
+    bool shown_ = false;
+    bool showMA_ = false;
+    bool fadeInOnShow_ = false;
+    long long shownBarTime_ = -1;
+    cocos2d::CCSize windowSize_;
+    cocos2d::CCSize sizeBeforeMaximise_;
+
+    cocos2d::CCSprite* worldMap_ = nullptr;
+    PanelButton* stockButton_ = nullptr;
+    cocos2d::CCSprite* flag_ = nullptr;
+    cocos2d::CCLabelTTF* nameLabel_ = nullptr;
+    PanelButton* timeTypeButton_ = nullptr;
+    cocos2d::CCLabelTTF* timeTypeLabel_ = nullptr;
+    cocos2d::CCLabelTTF* hoverLabels_[4] = {};
+    cocos2d::CCLabelTTF* maLabels_[3] = {};
+    cocos2d::CCSprite* topShade_ = nullptr;
+    cocos2d::CCSprite* leftShade_ = nullptr;
+    cocos2d::CCSprite* rightShade_ = nullptr;
+    PanelButton* closeButton_ = nullptr;
+    PanelToggleButton* maximiseButton_ = nullptr;
+    cocos2d::CCSprite* closedBackground_ = nullptr;
+    cocos2d::CCNode* toolbar_ = nullptr;
+    cocos2d::CCNode* toolbarStencil_ = nullptr;
+    PanelToggleButton* toolbarButtons_[TOOLBAR_BUTTON_COUNT] = {};
+    cocos2d::CCNode* rightPanel_ = nullptr;
+    cocos2d::CCScale9Sprite* redFrame_ = nullptr;
+    cocos2d::CCScale9Sprite* greenFrame_ = nullptr;
+    cocos2d::CCLabelTTF* quoteTitle_ = nullptr;
+    NumberAtlasLabel* lastPriceLabel_ = nullptr;
+    NumberAtlasLabel* changeLabel_ = nullptr;
+    cocos2d::CCNode* valueRows_[4] = {};
+    NumberAtlasLabel* valueLabels_[4] = {};
+};

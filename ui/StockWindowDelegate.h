@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+#include "CCGeometry.h"
+
+class StockWindow;
+
+// What a chart window asks of the main scene: its choosers and pop-ups, closing, maximising and
+// activating it. Points are in world coordinates. Main thread only.
+class StockWindowDelegate {
+public:
+    virtual ~StockWindowDelegate() = default;
+
+    virtual void openStockChooser(StockWindow* window, const cocos2d::CCPoint& at) = 0;
+    // The chooser is anchored at its top-left corner.
+    virtual void openTimeTypeChooser(StockWindow* window, const cocos2d::CCPoint& at) = 0;
+    // Toolbar tags: 1 chart type, 2 drawing tools, 3 indicators, 4 time type.
+    virtual void openToolbarPopup(StockWindow* window, int tag, const cocos2d::CCPoint& at) = 0;
+    virtual void closeWindow(StockWindow* window) = 0;
+    virtual void toggleMaximise(StockWindow* window) = 0;
+    virtual void activateWindow(StockWindow* window) = 0;
+    // A double click on a chart: every chart window shows (or hides) its crosshair.
+    virtual void setCrosshairInAllWindows(bool show) = 0;
+    // A piece of week history was merged into this window's series.
+    virtual void weekHistoryMerged(StockWindow* window) = 0;
+    // The history server for the next history-list request; empty means the built-in one.
+    virtual std::string getKlineHistoryServer() = 0;
+};
