@@ -1,0 +1,37 @@
+// The history parser over arbitrary bytes, plain and gzip-wrapped: whatever comes in, the bars that
+// come out are strictly ascending in time and have sane prices.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "CDebugModule.h"
+#include "FileHelpers.h"
+#include "KLineBar.h"
+#include "ParseKLineStruct.h"
+
+namespace {
+void check(bool condition) {
+    if (!condition) __builtin_trap();
+}
+
+void parseAndCheck(const unsigned char* text, size_t length) {
+    size_t skipped = 0;
+    auto bars = ParseKLineStruct::parseBars(text, length, skipped);
+    for (size_t i = 1; i < bars.size(); ++i) check(bars[i - 1]->time < bars[i]->time);
+    for (const auto& bar : bars) check(!std::isnan(bar->open) && !std::isnan(bar->close));
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    CDebugModule::getInstance()->setConsoleOutput(false);
+    CDebugModule::getInstance()->setInfoEnabled(false);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    parseAndCheck(data, size);
+    std::vector<unsigned char> inflated;
+    if (gzipInflate(data, size, inflated) == 0) parseAndCheck(inflated.data(), inflated.size());
+    return 0;
+}
