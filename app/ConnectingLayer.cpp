@@ -1,6 +1,7 @@
 #include "ConnectingLayer.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <ctime>
 
@@ -12,6 +13,9 @@
 #include "CCString.h"
 #include "CCTouchDispatcher.h"
 #include "CDebugModule.h"
+#include "DrawingKLine.h"
+#include "DrawingView.h"
+#include "UserData.h"
 #include "ConfigTable.h"
 #include "EXDelayFunc.h"
 #include "LanguageTable.h"
@@ -55,6 +59,8 @@ ConnectingLayer* ConnectingLayer::existingInstance() { return instance; }
 
 ConnectingLayer::~ConnectingLayer() {
     if (instance == this) instance = nullptr;
+    // The demo chart reads demoBars_, which goes before the base class releases the children.
+    removeAllChildrenWithCleanup(true);
 }
 
 std::string ConnectingLayer::versionText() {
@@ -112,6 +118,9 @@ bool ConnectingLayer::init() {
 
     layoutForWindowSize();
 
+    startDemoSeries();
+    schedule(schedule_selector(ConnectingLayer::demoTick), 1.0f);
+
     startVersionCheck();
     downloadUpdater();
 
@@ -140,6 +149,7 @@ void ConnectingLayer::layoutForWindowSize() {
     versionLabel_->setPosition(CCPoint(w - 10, 5));
     if (logo_) logo_->setPosition(CCPoint(0.5f * w, 0.5f * h));
     dotHolder_->setPosition(CCPoint(0.5f * w, 0.25f * h));
+    if (demoChart_) demoChart_->setViewSize(std::floor(w), std::floor(h));
 }
 
 void ConnectingLayer::registerWithTouchDispatcher() {
@@ -157,8 +167,73 @@ void ConnectingLayer::sendUsageReports() {
 }
 
 void ConnectingLayer::createDemoChart() {
-    // The decorative chart (a DrawingKLine at z-order Z_DEMO_CHART) joins with the chart view.
-    (void)Z_DEMO_CHART;
+    // Chart views made from here on take their touches at this priority, below the screen's own.
+    DrawingView::setDefaultTouchPriority(DEMO_TOUCH_PRIORITY);
+    demoChart_ = DrawingKLine::createChart(nullptr, &demoBars_, &demoPanes_);
+    if (!demoChart_) return;
+    demoChart_->setDisplayOnly(true);
+    demoChart_->setPosition(CCPointZero);
+    addChild(demoChart_, Z_DEMO_CHART);
+    demoChart_->setShown(true);
+}
+
+void ConnectingLayer::startDemoSeries() {
+    tickCounter_ = 0;
+    auto nowMinutes = static_cast<uint32_t>(std::time(nullptr) / 60);
+    nextBarTime_ = (nowMinutes - DEMO_HISTORY_MINUTES) * 60;
+    for (int i = 0; i < DEMO_BAR_COUNT; ++i) generateDemoBar();
+    if (demoChart_) demoChart_->showNewestBars();
+}
+
+void ConnectingLayer::generateDemoBar() {
+    if (demoRising_) {
+        demoLevel_ += std::rand() % 3;
+    } else {
+        demoLevel_ += (-std::rand()) % 2;
+    }
+    if (std::rand() % 5 == 1) {
+        demoRising_ = !demoRising_;
+        if (!demoBars_.empty()) {
+            demoLevel_ = static_cast<int>(demoBars_.back()->low + (demoRising_ ? -4.0f : 4.0f) - 1000.0f);
+        } else {
+            demoLevel_ = 2;
+        }
+    }
+    int open = std::max(2, demoLevel_ + 1000 + std::rand() % 10);
+    int close = std::max(2, demoLevel_ + 1000 + std::rand() % 15);
+    int low = std::max(1, std::min(open, close) + (-std::rand()) % 10);
+    int high = std::max(2, std::max(open, close) + std::rand() % 10);
+    int volume = std::rand() % 50 + 3;
+    bool riseGreen = UserData::getInstance()->getInverseRedGreen();
+
+    KLineBar fresh(nextBarTime_, static_cast<float>(open), static_cast<float>(high), static_cast<float>(low),
+                   static_cast<float>(close), volume);
+    bool opened = tickCounter_ == 0 || demoBars_.empty();
+    if (!opened) {
+        KLineBar& last = *demoBars_.back();
+        last.copyPrices(fresh);
+        float reference = demoBars_.size() > 1 ? demoBars_[demoBars_.size() - 2]->close : last.close;
+        last.updateColor(reference, riseGreen);
+        if (demoChart_) demoChart_->barChanged(&last, false);
+        return;
+    }
+    auto bar = std::make_unique<KLineBar>(fresh);
+    bar->index = static_cast<int32_t>(demoBars_.size());
+    bar->updateColor(demoBars_.empty() ? bar->close : demoBars_.back()->close, riseGreen);
+    demoBars_.push_back(std::move(bar));
+    nextBarTime_ += 60;
+    if (demoChart_) demoChart_->barChanged(demoBars_.back().get(), true);
+}
+
+void ConnectingLayer::demoTick(float) {
+    tickCounter_ = (tickCounter_ + 1) % DEMO_TICKS_PER_BAR;
+    bool opened = tickCounter_ == 0;
+    generateDemoBar();
+    if (!demoChart_ || demoBars_.empty()) return;
+    demoChart_->relayout();
+    if (opened && demoChart_->isNewestBarVisible()) demoChart_->scrollByBars(1);
+    const KLineBar& last = *demoBars_.back();
+    demoChart_->setLastBarRising((last.close - last.open) / last.open >= 0);
 }
 
 void ConnectingLayer::startVersionCheck() {

@@ -1,8 +1,14 @@
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "CCNode.h"
+#include "KLineBar.h"
+
+class DrawingKLine;
+class IndicatorBase;
 
 namespace cocos2d {
 class CCSprite;
@@ -36,13 +42,25 @@ public:
     // The text of the version label: platform tag, version number, build date.
     static std::string versionText();
 
+    // The decorative chart's bars: a bounded random walk, a new bar every seventh second.
+    static constexpr int DEMO_BAR_COUNT = 300;
+    static constexpr int DEMO_HISTORY_MINUTES = 500;
+    static constexpr int DEMO_TICKS_PER_BAR = 7;
+    static constexpr int DEMO_TOUCH_PRIORITY = -2100;
+    const std::vector<std::unique_ptr<KLineBar>>& demoBars() const { return demoBars_; }
+    DrawingKLine* demoChart() const { return demoChart_; }
+    // One step of the walk: reshapes the newest bar, or opens a new one when the tick counter is 0.
+    void generateDemoBar();
+
 private:
     ConnectingLayer() = default;
     void startDotAnimation(int index);
-    // Steps that join with the pieces that build them: usage reports, the decorative chart,
-    // the version check and the updater download.
-    void sendUsageReports();
+    void demoTick(float dt);
     void createDemoChart();
+    void startDemoSeries();
+    // Steps that join with the pieces that build them: usage reports, the version check and the
+    // updater download.
+    void sendUsageReports();
     void startVersionCheck();
     void downloadUpdater();
 
@@ -55,4 +73,11 @@ private:
     cocos2d::CCNode* dotHolder_ = nullptr;
     cocos2d::CCLabelTTF* statusLabel_ = nullptr;
     cocos2d::CCLabelTTF* versionLabel_ = nullptr;
+    DrawingKLine* demoChart_ = nullptr;
+    std::vector<std::unique_ptr<KLineBar>> demoBars_;
+    std::vector<IndicatorBase*> demoPanes_;
+    int demoLevel_ = 1;
+    bool demoRising_ = true;
+    int tickCounter_ = 0;
+    uint32_t nextBarTime_ = 0;
 };

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <string>
 
@@ -147,6 +149,33 @@ TEST_F(ConnectingScreen, SwallowsClicksMeantForWhatLiesBelow) {
     CCEGLView::sharedOpenGLView()->handleMouseUp(100, 500);
     EXPECT_EQ(clicks, 1);
     CCEGLView::purgeSharedOpenGLView();
+}
+
+TEST_F(ConnectingScreen, DecorativeChartStartsWith300MinuteBarsAndOpensOneEverySeventhSecond) {
+    ASSERT_NE(layer->demoChart(), nullptr);
+    const auto& bars = layer->demoBars();
+    ASSERT_EQ(bars.size(), 300u);
+    auto nowMinute = static_cast<uint32_t>(std::time(nullptr) / 60);
+    uint32_t first = bars.front()->time;
+    // The first bar opened 500 minutes ago (a minute may have turned since the layer was made).
+    EXPECT_TRUE(first == (nowMinute - 500) * 60 || first == (nowMinute - 501) * 60) << first;
+    for (size_t i = 1; i < bars.size(); ++i) {
+        ASSERT_EQ(bars[i]->time, bars[i - 1]->time + 60);
+        ASSERT_EQ(bars[i]->index, static_cast<int32_t>(i));
+    }
+    for (const auto& bar : bars) {
+        ASSERT_GE(bar->low, 1.0f);
+        ASSERT_GE(bar->open, 2.0f);
+        ASSERT_LE(bar->low, std::min(bar->open, bar->close));
+        ASSERT_GE(bar->high, std::max(bar->open, bar->close));
+    }
+    for (int second = 1; second <= 6; ++second) CCDirector::sharedDirector()->stepFrame(1.0f);
+    EXPECT_EQ(bars.size(), 300u) << "the newest bar is reshaped, not replaced, for six seconds";
+    CCDirector::sharedDirector()->stepFrame(1.0f);
+    ASSERT_EQ(bars.size(), 301u);
+    EXPECT_EQ(bars.back()->time, bars[299]->time + 60);
+    for (int second = 1; second <= 7; ++second) CCDirector::sharedDirector()->stepFrame(1.0f);
+    EXPECT_EQ(bars.size(), 302u);
 }
 
 TEST_F(ConnectingScreen, WritesTheLogHeaderIntoTheDataFolder) {
