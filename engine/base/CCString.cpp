@@ -1,5 +1,7 @@
 #include "CCString.h"
 
+#include "CCCommon.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -16,16 +18,7 @@ CCString* CCString::create(const std::string& text) {
 CCString* CCString::createWithFormat(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    va_list copy;
-    va_copy(copy, args);
-    int needed = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    std::string text;
-    if (needed > 0) {
-        std::vector<char> buffer(static_cast<size_t>(needed) + 1);
-        std::vsnprintf(buffer.data(), buffer.size(), format, args);
-        text.assign(buffer.data(), static_cast<size_t>(needed));
-    }
+    std::string text = CCFormatV(format, args);
     va_end(args);
     return create(text);
 }

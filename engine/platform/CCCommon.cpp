@@ -18,19 +18,24 @@ std::function<void(const std::string&)>& consoleSink() {
 }
 }  // namespace
 
-void CCLog(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
+std::string CCFormatV(const char* format, va_list args) {
     va_list copy;
     va_copy(copy, args);
     int needed = std::vsnprintf(nullptr, 0, format, copy);
     va_end(copy);
-    std::string line;
+    std::string text;
     if (needed > 0) {
         std::vector<char> buffer(static_cast<size_t>(needed) + 1);
         std::vsnprintf(buffer.data(), buffer.size(), format, args);
-        line.assign(buffer.data(), static_cast<size_t>(needed));
+        text.assign(buffer.data(), static_cast<size_t>(needed));
     }
+    return text;
+}
+
+void CCLog(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::string line = CCFormatV(format, args);
     va_end(args);
 
     std::lock_guard<std::mutex> lock(consoleMutex());
