@@ -24,6 +24,7 @@
 #include "PopuPanelBase.h"
 #include "SelectChartTypePanel.h"
 #include "SelectTimePanel.h"
+#include "LocalStockWindow.h"
 #include "StockWindow.h"
 #include "UserData.h"
 
@@ -32,44 +33,6 @@ USING_NS_CC;
 namespace {
 
 const std::string RES = ZENTO_RES_DIR;
-
-// A loader whose requests stay here: they are only counted.
-class CountingLoader : public KLineHistoryLoader {
-public:
-    explicit CountingLoader(KLineChartHost* host) : KLineHistoryLoader(host) {}
-    int requests = 0;
-
-protected:
-    void sendGet(const std::string&, const std::string&, SEL_HttpResponse) override { ++requests; }
-    void sendPost(const std::string&, const std::string&, const std::string&, SEL_HttpResponse) override {
-        ++requests;
-    }
-};
-
-class LocalWindow : public StockWindow {
-public:
-    static LocalWindow* create(const std::string& name, const CCSize& size) {
-        auto* window = new LocalWindow();
-        if (!window->initWindow(name, size)) {
-            delete window;
-            return nullptr;
-        }
-        window->autorelease();
-        return window;
-    }
-    int requests() const { return loader ? loader->requests : 0; }
-
-protected:
-    KLineHistoryLoader* createLoader() override {
-        loader = new CountingLoader(this);
-        loader->init();
-        loader->autorelease();
-        return loader;
-    }
-
-private:
-    CountingLoader* loader = nullptr;
-};
 
 struct RecordingLayoutDelegate : LayoutPanelDelegate {
     std::vector<std::pair<int, bool>> applied;

@@ -21,6 +21,7 @@
 #include "LanguageTable.h"
 #include "NumberAtlasLabel.h"
 #include "PanelButton.h"
+#include "LocalStockWindow.h"
 #include "StockWindow.h"
 #include "StockWindowDelegate.h"
 
@@ -29,44 +30,6 @@ USING_NS_CC;
 namespace {
 
 const std::string RES = ZENTO_RES_DIR;
-
-// A loader whose requests stay here: they are only counted.
-class LocalLoader : public KLineHistoryLoader {
-public:
-    explicit LocalLoader(KLineChartHost* host) : KLineHistoryLoader(host) {}
-    int requests = 0;
-
-protected:
-    void sendGet(const std::string&, const std::string&, SEL_HttpResponse) override { ++requests; }
-    void sendPost(const std::string&, const std::string&, const std::string&, SEL_HttpResponse) override {
-        ++requests;
-    }
-};
-
-class LocalWindow : public StockWindow {
-public:
-    static LocalWindow* create(const std::string& name, const CCSize& size) {
-        auto* window = new LocalWindow();
-        if (!window->initWindow(name, size)) {
-            delete window;
-            return nullptr;
-        }
-        window->autorelease();
-        return window;
-    }
-    int requests() const { return loader ? loader->requests : 0; }
-
-protected:
-    KLineHistoryLoader* createLoader() override {
-        loader = new LocalLoader(this);
-        loader->init();
-        loader->autorelease();
-        return loader;
-    }
-
-private:
-    LocalLoader* loader = nullptr;
-};
 
 struct RecordingDelegate : StockWindowDelegate {
     std::vector<int> popups;
