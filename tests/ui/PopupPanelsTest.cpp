@@ -28,6 +28,8 @@
 #include "StockWindow.h"
 #include "UserData.h"
 
+#include "UiTestSupport.h"
+
 USING_NS_CC;
 
 namespace {
@@ -56,22 +58,8 @@ struct SavingChooserDelegate : ChartChooserDelegate {
 
 class PopupPanelsTest : public ::testing::Test {
 protected:
-    static std::string homeFolder() {
-        return (std::filesystem::temp_directory_path() / ("zento-popup-" + std::to_string(::getpid())))
-            .string();
-    }
-    static void SetUpTestSuite() {
-        // The settings store reads its file from here once per process; it stays set for the run.
-        static const std::string home = homeFolder();
-        std::filesystem::remove_all(home);
-        std::filesystem::create_directories(home);
-        ::setenv("ZENTO_HOME", home.c_str(), 1);
-        loadLanguageTable(RES + "/database/language.xc");
-    }
-    static void TearDownTestSuite() {
-        std::error_code ignored;
-        std::filesystem::remove_all(homeFolder(), ignored);
-    }
+    static void SetUpTestSuite() { setUpUiSuite("popup"); }
+    static void TearDownTestSuite() { tearDownUiSuite("popup"); }
     void SetUp() override {
         CCDirector::purgeDirector();
         CCDirector::sharedDirector()->setWinSize(CCSize(900, 600));

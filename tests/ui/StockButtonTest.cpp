@@ -23,6 +23,8 @@
 #include "StockButtonPanelDelegate.h"
 #include "StockWindow.h"
 
+#include "UiTestSupport.h"
+
 USING_NS_CC;
 
 namespace {
@@ -98,20 +100,8 @@ struct RecordingStrip : StockButtonPanelDelegate {
 
 class StockButtonPanelTest : public ::testing::Test {
 protected:
-    static std::string homeFolder() {
-        return (std::filesystem::temp_directory_path() / ("zento-sb-" + std::to_string(::getpid()))).string();
-    }
-    static void SetUpTestSuite() {
-        static const std::string home = homeFolder();
-        std::filesystem::remove_all(home);
-        std::filesystem::create_directories(home);
-        ::setenv("ZENTO_HOME", home.c_str(), 1);
-        loadLanguageTable(RES + "/database/language.xc");
-    }
-    static void TearDownTestSuite() {
-        std::error_code ignored;
-        std::filesystem::remove_all(homeFolder(), ignored);
-    }
+    static void SetUpTestSuite() { setUpUiSuite("sb"); }
+    static void TearDownTestSuite() { tearDownUiSuite("sb"); }
     void SetUp() override {
         CCDirector::purgeDirector();
         CCDirector::sharedDirector()->setWinSize(CCSize(900, SCREEN_H));
