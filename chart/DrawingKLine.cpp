@@ -878,6 +878,11 @@ void DrawingKLine::onButton(int tag) {
     }
 }
 
+void DrawingKLine::startScroll(float speed) {
+    moveRemaining_ = std::fabs(speed);
+    moveSpeed_ = speed;
+}
+
 void DrawingKLine::tick(float dt) {
     if (moveSpeed_ != 0) {
         const float x = offsetX_ + moveSpeed_;

@@ -141,6 +141,8 @@ public:
     // Returns whether the position was clamped.
     bool scrollTo(float x, bool noRelayout = false);
     void zoomTo(float width);
+    // One step of speed units (positive: towards older bars), as an arrow key held for a frame gives.
+    void startScroll(float speed);
     void applyZoomStep(ScaleKLineInfo* info);
     void onButton(int tag);
     void tick(float dt);

@@ -65,6 +65,7 @@ constexpr float HOVER_COLUMN_GAP = 20;
 constexpr float HOVER_ROW_HEIGHT = 15;
 constexpr float CLOSE_BUTTON_INSET = 18;
 constexpr uint8_t WORLD_MAP_OPACITY = 128;
+const ccColor3B WINDOW_BACKGROUND{12, 15, 24};
 constexpr uint8_t TOP_SHADE_OPACITY = 160;
 constexpr float TOP_SHADE_SCALE_Y = 0.7f;
 constexpr float SIDE_SHADE_SCALE_X = 0.35f;
@@ -114,6 +115,8 @@ KLineHistoryLoader* StockWindow::createLoader() {
 bool StockWindow::initWindow(const std::string& displayName, const CCSize& size) {
     if (!CCSprite::init()) return false;
     setAnchorPoint(CCPointZero);
+    // The window is an untextured sprite: its colour is the chart's background.
+    setColor(WINDOW_BACKGROUND);
     displayName_ = displayName;
 
     loader_ = createLoader();
@@ -538,7 +541,7 @@ void StockWindow::setShown(bool shown) {
         chart_->setShown(true);
         for (const Pane& pane : panes_) pane.view->setVisible(true);
         stockButton_->setVisible(true);
-        closeButton_->setVisible(true);
+        closeButton_->setVisible(!singleWindow_);
         toolbar_->setVisible(true);
         if (linkedButton_) linkedButton_->setChartShown(true);
         if (fadeInOnShow_) {
@@ -902,4 +905,15 @@ void StockWindow::weekHistoryMerged() {
 
 std::string StockWindow::getKlineHistoryServer() {
     return delegate_ ? delegate_->getKlineHistoryServer() : std::string();
+}
+
+void StockWindow::clearIndicators() {
+    removeIndicator(IndicatorBase::TYPE_MOVING_AVERAGE);
+    while (!panes_.empty()) removeIndicator(panes_.back().type);
+}
+
+void StockWindow::setSingleWindow(bool single) {
+    singleWindow_ = single;
+    if (shown_) closeButton_->setVisible(!single);
+    layout();
 }

@@ -73,6 +73,11 @@ public:
     // Adds a pane (types 2 to 5) or, for type 1, switches the MA lines on; each type at most once.
     // heightRatio is the pane's share of the window's height. False when nothing was added.
     bool addIndicator(int type, float heightRatio);
+    // Takes away the MA lines and every pane.
+    void clearIndicators();
+    // The only window on screen cannot be closed: its close button (and the maximise button on it) hides.
+    void setSingleWindow(bool single);
+    bool isSingleWindow() const { return singleWindow_; }
     // Screen point inside the window (the right panel's strip excluded while it is shown).
     bool IsPointOnMe(float x, float y) override;
 
@@ -187,6 +192,7 @@ private:
     bool maximised_ = false;
     bool shown_ = false;
     bool showMA_ = false;
+    bool singleWindow_ = false;
     bool fadeInOnShow_ = false;
     long long shownBarTime_ = -1;
     cocos2d::CCSize windowSize_;
