@@ -10,6 +10,7 @@
 #include "CCSpriteFrameCache.h"
 #include "ConnectingLayer.h"
 #include "UserData.h"
+#include "WorldScene.h"
 
 USING_NS_CC;
 
@@ -17,6 +18,7 @@ namespace {
 constexpr const char* SPRITE_SHEET = "res/plist/image.plist";
 constexpr int SIZE_MAXIMISED = 2;
 constexpr int SIZE_MINIMISED = 1;
+constexpr float FOREGROUND_REDRAW_DELAY = 0.5f;
 }  // namespace
 
 void AppDelegate::initDirector() {
@@ -53,12 +55,20 @@ bool AppDelegate::applicationDidFinishLaunching() {
 
 void AppDelegate::applicationDidEnterBackground() {
     CCDirector::sharedDirector()->stopAnimation();
-    // The main scene's foreground flag joins with the main scene.
+    if (WorldScene* world = WorldScene::existingInstance()) world->setForeground(false);
 }
 
 void AppDelegate::applicationWillEnterForeground() {
     CCDirector::sharedDirector()->startAnimation();
-    // The chart windows' full redraw after 0.5 s joins with the main scene.
+    // The charts were not drawn while hidden: after a moment, every shown one is drawn afresh.
+    if (WorldScene* world = WorldScene::existingInstance()) {
+        world->scheduleOnce(
+            [world](float) {
+                world->redrawShownWindows();
+                world->setForeground(true);
+            },
+            FOREGROUND_REDRAW_DELAY, "foregroundRedraw");
+    }
 }
 
 void AppDelegate::onWindowResized(int sizeType, int width, int height) {
@@ -77,12 +87,14 @@ void AppDelegate::onWindowResized(int sizeType, int width, int height) {
         settings->setSavedMarker(true);
     }
     firstResize_ = false;
+    if (WorldScene* world = WorldScene::existingInstance())
+        world->onWindowResized(static_cast<float>(width), static_cast<float>(height));
 
     if (ConnectingLayer* connecting = ConnectingLayer::existingInstance()) connecting->layoutForWindowSize();
 }
 
 void AppDelegate::applicationWillClose() {
-    // Saving the chart windows' layout joins with the main scene; the settings themselves are kept here.
+    if (WorldScene* world = WorldScene::existingInstance()) world->captureLayout();
     UserData::getInstance()->saveSettings();
 }
 

@@ -16,6 +16,7 @@
 #include "DrawingKLine.h"
 #include "DrawingView.h"
 #include "UserData.h"
+#include "WorldScene.h"
 #include "ConfigTable.h"
 #include "EXDelayFunc.h"
 #include "LanguageTable.h"
@@ -40,6 +41,7 @@ constexpr int Z_LOGO = 10;
 constexpr int Z_DOTS = 10;
 constexpr int Z_STATUS = 20;
 constexpr int Z_VERSION = 40;
+constexpr float VERSION_CHECK_DELAY = 0.1f;
 }  // namespace
 
 ConnectingLayer* ConnectingLayer::getInstance() {
@@ -163,7 +165,7 @@ bool ConnectingLayer::ccTouchBegan(CCTouch*, CCEvent*) {
 }
 
 void ConnectingLayer::sendUsageReports() {
-    // The installation and run reports join with the reports of the crash-dump issue.
+    // The installation and run reports join with the crash-dump reports.
 }
 
 void ConnectingLayer::createDemoChart() {
@@ -237,7 +239,21 @@ void ConnectingLayer::demoTick(float) {
 }
 
 void ConnectingLayer::startVersionCheck() {
-    // The version check (after 0.1 s) joins with the update client.
+    // Until the update client joins, the check ends at once with nothing to install. A timer, not a
+    // delayed-call action: that would also fire when the screen is torn down early.
+    scheduleOnce([this](float) { versionCheckDone(); }, VERSION_CHECK_DELAY, "versionCheck");
+}
+
+void ConnectingLayer::versionCheckDone() { finishConnecting(false); }
+
+void ConnectingLayer::finishConnecting(bool fromUpdateDialog) {
+    if (finished_) return;
+    if (fromUpdateDialog && statusLabel_) statusLabel_->setVisible(true);
+    finished_ = true;
+    CCScene* scene = CCDirector::sharedDirector()->getRunningScene();
+    WorldScene* world = WorldScene::getInstance();
+    if (scene && world && !world->getParent()) scene->addChild(world);
+    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "connecting layer finished!!!");
 }
 
 void ConnectingLayer::downloadUpdater() {

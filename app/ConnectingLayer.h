@@ -38,6 +38,11 @@ public:
     virtual void layoutForWindowSize();
     virtual bool isFinished() const { return finished_; }
     virtual bool isDismissing() const { return dismissing_; }
+    // Set by the main scene when it starts the fade-out.
+    void setDismissing() { dismissing_ = true; }
+    // The version check is over with no update to install: the main scene starts under this screen.
+    // fromUpdateDialog: the user declined an optional update.
+    void finishConnecting(bool fromUpdateDialog);
 
     // The text of the version label: platform tag, version number, build date.
     static std::string versionText();
@@ -62,6 +67,7 @@ private:
     // updater download.
     void sendUsageReports();
     void startVersionCheck();
+    void versionCheckDone();
     void downloadUpdater();
 
     bool finished_ = false;

@@ -18,6 +18,7 @@
 #include "CDebugModule.h"
 #include "ConnectingLayer.h"
 #include "PanelButton.h"
+#include "TestWorldScene.h"
 
 USING_NS_CC;
 
@@ -72,6 +73,8 @@ protected:
         CCDirector::sharedDirector()->setWinSize(CCSize(900, 600));
         CCFileUtils::sharedFileUtils()->setSearchPaths({RES + "/.."});
         CCSpriteFrameCache::sharedSpriteFrameCache()->addSpriteFramesWithFile("res/plist/image.plist");
+        // The version check ends after 0.1 s and starts the main scene: one whose network stays here.
+        WorldScene::setFactory([] { return new TestWorldScene(); });
         scene = CCScene::create();
         layer = ConnectingLayer::getInstance();
         ASSERT_NE(layer, nullptr);
@@ -79,6 +82,8 @@ protected:
         CCDirector::sharedDirector()->runWithScene(scene);
     }
     void TearDown() override {
+        WorldScene::destroyInstance();
+        WorldScene::setFactory(nullptr);
         CCDirector::purgeDirector();
         EXPECT_EQ(ConnectingLayer::existingInstance(), nullptr) << "the singleton goes with its layer";
     }

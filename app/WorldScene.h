@@ -1,0 +1,255 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "AddStockPanelDelegate.h"
+#include "CCHttpRequest.h"
+#include "CCNode.h"
+#include "ChartChooserDelegate.h"
+#include "LayoutGrid.h"
+#include "LayoutPanelDelegate.h"
+#include "SocketIO.h"
+#include "StockButtonPanelDelegate.h"
+#include "StockWindowDelegate.h"
+
+namespace cocos2d {
+class CCHttpClient;
+class CCHttpResponse;
+class CCLayerColor;
+}  // namespace cocos2d
+class AddStockPanel;
+class CStockPanel;
+class IndicatorPanel;
+class LayoutPanel;
+class LeftPaneMaster;
+class PopuPanelBase;
+class ReconnectPanel;
+class SelectChartTypePanel;
+class SelectTimePanel;
+class SIOClient;
+class StockButtonPanel;
+class StockWindow;
+class TipFrameLabel;
+
+// The terminal's main layer: the frame bars, the nine chart windows in one of 23 layouts, the
+// window strip and the pop-ups, and the live market stream. It finds the stock Socket.IO servers,
+// keeps one connection to one of them, subscribes quotes for every instrument on screen and live bars
+// for every shown window, and routes what arrives to the catalogue and the windows. It also fetches
+// the instrument list and the history server list.
+//
+// A singleton that lives until the process ends (tests replace and destroy it). Everything runs on the
+// main thread: the HTTP and socket layers deliver their results there.
+class WorldScene : public cocos2d::CCLayer,
+                   public SocketIO::SIODelegate,
+                   public StockWindowDelegate,
+                   public StockButtonPanelDelegate,
+                   public LayoutPanelDelegate,
+                   public ChartChooserDelegate,
+                   public AddStockPanelDelegate {
+public:
+    static constexpr int WINDOW_COUNT = 9;
+    static constexpr float RETRY_SECONDS = 3.0f;
+    static constexpr float SAVE_INTERVAL_SECONDS = 300.0f;
+    static constexpr float TOP_BAR_HEIGHT = 56.0f;
+    static constexpr float BOTTOM_BAR_HEIGHT = 30.0f;
+    static constexpr float LEFT_BAR_WIDTH = 50.0f;
+    static constexpr int Z_WINDOWS = 10;
+    static constexpr int Z_MAXIMISED_WINDOW = 20;
+    static constexpr int Z_LEFT_PANE = 49;
+    static constexpr int Z_FRAME_BARS = 50;
+    static constexpr int Z_TOP_BAR = 55;
+    static constexpr int Z_DIM = 120;
+    static constexpr int Z_POPUPS = 128;
+    static constexpr int Z_RECONNECT = 299;
+    static constexpr int Z_TIP = 990;
+    static constexpr int Z_TOAST = 99999;
+    static constexpr int LOG_SAMPLE = 50;
+    static constexpr const char* DEFAULT_SYMBOL = "AUDJPY";
+
+    // Creates and initialises the layer on first use.
+    static WorldScene* getInstance();
+    // The layer when it exists, without creating it.
+    static WorldScene* existingInstance();
+    // Tests make their own kind of scene; the factory is used by the next getInstance.
+    static void setFactory(std::function<WorldScene*()> factory);
+    // Releases the layer (tests only: the program keeps it until it ends).
+    static void destroyInstance();
+
+    ~WorldScene() override;
+    bool init() override;
+    void update(float dt) override;
+
+    // --- start-up
+    void onStartupReady();
+    void dismissConnectingLayer();
+    void onWindowResized(float width, float height);
+    void setForeground(bool foreground);
+    bool isForeground() const { return foreground_; }
+    // Every shown window's chart is drawn afresh (after the program comes back to the foreground).
+    void redrawShownWindows();
+    // Captures the shown windows and the layout into the settings (written by the next save).
+    void captureLayout();
+    void saveSettingsTick(float dt);
+
+    // --- the stock stream
+    void getKlineSocketServerList();
+    void connectKlineSocket(float retryDelay);
+    void setAdvSubscription();
+    void setKlineSubscription();
+    void recvAdvancedEvent(SIOClient* client, const std::string& data);
+    void recvKLineEvent(SIOClient* client, const std::string& data);
+    void recvSetKlineSubscriptionEvent(SIOClient* client, const std::string& data);
+    void onConnect(SIOClient* client) override;
+    void onMessage(SIOClient* client, const std::string& data) override;
+    void fireEventToScript(SIOClient* client, const std::string& eventName, const std::string& data) override;
+    void onClose(SIOClient* client) override;
+    void onError(SIOClient* client, const std::string& data) override;
+
+    // --- instrument list and history servers
+    void getStockList();
+    void getKlineHistoryServerList();
+    std::string getKlineHistoryServer() override;
+    void GetStockListCallback(cocos2d::CCHttpClient* client, cocos2d::CCHttpResponse* response);
+    void GetKlineSocketServerListCallback(cocos2d::CCHttpClient* client, cocos2d::CCHttpResponse* response);
+    void GetKlineHistoryServerListCallback(cocos2d::CCHttpClient* client, cocos2d::CCHttpResponse* response);
+    // Applies an instrument-list document; false when it is not one.
+    bool applyStockList(const std::string& body, bool fromCache);
+
+    // --- windows
+    // Adds a window for code (or switches target to it); null when all nine are open.
+    StockWindow* addStockWindow(const std::string& code, const cocos2d::CCPoint& position, bool activate,
+                                StockWindow* target);
+    void activateWindow(StockWindow* window) override;
+    void maximiseWindow(StockWindow* window);
+    void toggleMaximise(StockWindow* window) override;
+    void closeWindow(StockWindow* window) override;
+    // Lays the shown windows out in the current layout; rebuild takes the cells afresh from the table.
+    void applyLayout(bool rebuild);
+    void restoreLayout();
+    void showToast(const std::string& text, const cocos2d::ccColor3B& colour, float seconds);
+
+    // --- what the panels ask
+    void openStockChooser(StockWindow* window, const cocos2d::CCPoint& at) override;
+    void openTimeTypeChooser(StockWindow* window, const cocos2d::CCPoint& at) override;
+    void openToolbarPopup(StockWindow* window, int tag, const cocos2d::CCPoint& at) override;
+    void setCrosshairInAllWindows(bool show) override;
+    void weekHistoryMerged(StockWindow* window) override;
+    void windowsReordered(const std::vector<StockWindow*>& order) override;
+    bool canDragButtons() override;
+    void openChooser(int tag, float x, float y) override;
+    void applyLayout(int layout, bool animated) override;
+    void saveWindowLayout() override;
+    void renewKLineSubscriptions() override;
+    StockWindow* addStockWindow(const std::string& symbol, const cocos2d::CCPoint& at, StockWindow* target) override;
+    void refreshQuoteSubscriptions() override;
+    void setKeyboardEnabled(bool enabled) override { keyboardEnabled_ = enabled; }
+
+    // --- state, for the application and tests
+    bool isKeyboardEnabled() const { return keyboardEnabled_; }
+    bool isFirstHistoryPending() const { return firstHistoryPending_; }
+    int getShownWindowCount() const { return shownWindowCount_; }
+    int getLayoutType() const { return layoutType_; }
+    bool isMaximisedMode() const { return maximisedMode_; }
+    bool isStockConnectedOnce() const { return stockConnectedOnce_; }
+    bool isStockListLoaded() const { return stockListLoaded_; }
+    int getStockConnectCount() const { return stockConnectCount_; }
+    SIOClient* getStockClient() const { return stockClient_; }
+    StockWindow* getSelectedWindow() const { return selectedWindow_; }
+    const std::vector<StockWindow*>& getWindows() const { return windows_; }
+    // The shown windows in window order.
+    std::vector<StockWindow*> getShownWindows() const;
+    const std::vector<LayoutCell>& getLayoutCells() const { return layoutCells_; }
+    const std::vector<std::string>& getHistoryServerList() const { return historyServerList_; }
+    const std::vector<std::string>& getStockServerList() const { return stockServerList_; }
+    int64_t getLastStockDisconnect() const { return lastStockDisconnect_; }
+    ReconnectPanel* getReconnectPanel() const { return reconnectPanel_; }
+    LeftPaneMaster* getLeftPane() const { return leftPane_; }
+    StockButtonPanel* getStrip() const { return strip_; }
+    AddStockPanel* getAddStockPanel() const { return addStockPanel_; }
+    IndicatorPanel* getIndicatorPanel() const { return indicatorPanel_; }
+    LayoutPanel* getLayoutPanel() const { return layoutPanel_; }
+    SelectChartTypePanel* getChartTypePanel() const { return chartTypePanel_; }
+    SelectTimePanel* getTimePanel() const { return timePanel_; }
+    int getStartupReadyRuns() const { return startupReadyRuns_; }
+    bool isReconnectScheduled() const { return reconnectScheduled_; }
+    // The chart area for the current window size and left pane.
+    cocos2d::CCRect getChartArea() const;
+
+protected:
+    WorldScene() = default;
+
+    // Seams for tests: how windows are made, requests sent and the stock socket opened.
+    virtual StockWindow* createWindow(int number);
+    virtual void sendRequest(const std::string& url, const std::string& tag, cocos2d::SEL_HttpResponse selector);
+    virtual SIOClient* openStockSocket(const std::string& uri);
+    virtual void emitStock(const std::string& event, const std::string& text, const std::string& id);
+    // The network steps of start-up, each after its delay.
+    virtual void startNetworkSteps();
+
+private:
+    void createFrameBars();
+    void createPanels();
+    void createWindows();
+    void layoutFrameBars(float width, float height);
+    void placePopup(PopuPanelBase* panel, const cocos2d::CCPoint& topLeft);
+    bool isStockConnected() const;
+    void stockConnectionLost(SIOClient* client, bool error);
+    void reconnectStep();
+    void reconnectAfterDelay(float retryDelay);
+    void requestStockServerListAgain();
+    void requestStockListAgain();
+    void requestHistoryServerListAgain();
+    void loadCachedStockList();
+    void rebuildInstrumentPanels();
+    void showWindow(StockWindow* window);
+    void hideWindow(StockWindow* window);
+    void setSingleWindowState();
+    void moveToEndOfShown(StockWindow* window);
+    void fitToChartArea(StockWindow* window);
+    void installTipDisplay();
+    void handleKeys();
+    void handleDigit(int digit);
+
+    bool foreground_ = true;
+    bool firstHistoryPending_ = true;
+    int shownWindowCount_ = 0;
+    int layoutType_ = -1;
+    bool maximisedMode_ = false;
+    bool stockConnectedOnce_ = false;
+    bool keyboardEnabled_ = false;
+    LeftPaneMaster* leftPane_ = nullptr;
+    CStockPanel* stockPanel_ = nullptr;
+    SIOClient* stockClient_ = nullptr;
+    std::vector<std::string> pendingList_;
+    StockWindow* selectedWindow_ = nullptr;
+    std::vector<StockWindow*> windows_;
+    std::vector<LayoutCell> layoutCells_;
+    int stockConnectCount_ = 0;
+    ReconnectPanel* reconnectPanel_ = nullptr;
+    std::vector<std::string> historyServerList_;
+    std::vector<std::string> stockServerList_;
+    int64_t lastStockDisconnect_ = 0;
+    bool stockListLoaded_ = false;
+    int lastDigitKey_ = -1;
+
+    // One connection attempt at a time: set from a scheduled reconnect until it has run.
+    bool reconnectScheduled_ = false;
+    bool serverListPending_ = false;
+    int startupReadyRuns_ = 0;
+    cocos2d::CCLayerColor* topBar_ = nullptr;
+    cocos2d::CCLayerColor* leftBar_ = nullptr;
+    cocos2d::CCLayerColor* bottomBar_ = nullptr;
+    cocos2d::CCLayerColor* dim_ = nullptr;
+    cocos2d::CCNode* logo_ = nullptr;
+    StockButtonPanel* strip_ = nullptr;
+    TipFrameLabel* tip_ = nullptr;
+    AddStockPanel* addStockPanel_ = nullptr;
+    IndicatorPanel* indicatorPanel_ = nullptr;
+    LayoutPanel* layoutPanel_ = nullptr;
+    SelectChartTypePanel* chartTypePanel_ = nullptr;
+    SelectTimePanel* timePanel_ = nullptr;
+    cocos2d::CCSize windowSize_;
+};

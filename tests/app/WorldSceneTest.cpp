@@ -1,0 +1,540 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+
+#include "AppGlobals.h"
+#include "CCDirector.h"
+#include "CCEGLView.h"
+#include "CCFileUtils.h"
+#include "CCFontAtlas.h"
+#include "CCHttpRequest.h"
+#include "CCHttpResponse.h"
+#include "CCKeyboard.h"
+#include "CCSpriteFrameCache.h"
+#include "CDebugModule.h"
+#include "ConfigTable.h"
+#include "DrawingKLine.h"
+#include "NumberAtlasLabel.h"
+#include "ConnectingLayer.h"
+#include "KLineHistoryLoader.h"
+#include "LanguageTable.h"
+#include "LeftPaneMaster.h"
+#include "LogLines.h"
+#include "ReconnectPanel.h"
+#include "StockButton.h"
+#include "StockButtonPanel.h"
+#include "StockData.h"
+#include "StockInfo.h"
+#include "StockListCache.h"
+#include "TestWorldScene.h"
+#include "UserData.h"
+
+USING_NS_CC;
+
+namespace {
+
+const std::string RES = ZENTO_RES_DIR;
+
+const char* const MARKET = R"({"result": 1,
+    "timeTypeList": [{"name": "1m", "ttype": "1"}, {"name": "5m", "ttype": "5"}],
+    "nameList": ["FX", "Metals", "Energy"],
+    "list": {
+        "FX": [
+            {"name": "AUD/JPY", "code": "AUDJPY", "category": "Cross", "listid": "1"},
+            {"name": "EUR/USD", "code": "EURUSD", "category": "Major", "listid": "1"},
+            {"name": "GBP/USD", "code": "GBPUSD", "category": "Major", "listid": "1"},
+            {"name": "USD/JPY", "code": "USDJPY", "category": "Major", "listid": "1"},
+            {"name": "USD/CHF", "code": "USDCHF", "category": "Major", "listid": "1"},
+            {"name": "AUD/USD", "code": "AUDUSD", "category": "Major", "listid": "1"}
+        ],
+        "Metals": [
+            {"name": "Gold", "code": "XAUUSD", "category": "Spot", "listid": "2"},
+            {"name": "Silver", "code": "XAGUSD", "category": "Spot", "listid": "2"},
+            {"name": "Platinum", "code": "XPTUSD", "category": "Spot", "listid": "2"},
+            {"name": "Palladium", "code": "XPDUSD", "category": "Spot", "listid": "2"}
+        ],
+        "Energy": [
+            {"name": "US Oil", "code": "USOIL", "category": "Oil", "listid": "3"},
+            {"name": "UK Oil", "code": "UKOIL", "category": "Oil", "listid": "3"}
+        ]
+    }})";
+
+CCHttpResponse* makeResponse(int code, const std::string& body) {
+    auto* request = new CCHttpRequest();
+    auto* response = new CCHttpResponse(request);
+    request->release();
+    response->autorelease();
+    response->setSucceed(code >= 200 && code < 300);
+    response->setResponseCode(code);
+    response->setResponseData(std::vector<char>(body.begin(), body.end()));
+    return response;
+}
+
+WindowSetting saved(const std::string& code, int timeTypeIndex = 0) {
+    WindowSetting setting;
+    setting.code = code;
+    setting.timeTypeIndex = timeTypeIndex;
+    return setting;
+}
+
+class WorldSceneTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        home = (std::filesystem::temp_directory_path() / ("zento-world-" + std::to_string(::getpid()))).string();
+        std::filesystem::remove_all(home);
+        std::filesystem::create_directories(home);
+        ::setenv("ZENTO_HOME", home.c_str(), 1);
+        CCFileUtils::purgeFileUtils();
+        loadLanguageTable(RES + "/database/language.xc");
+    }
+    static void TearDownTestSuite() {
+        std::error_code ignored;
+        std::filesystem::remove_all(home, ignored);
+    }
+
+    void SetUp() override {
+        CCDirector::purgeDirector();
+        CCDirector::sharedDirector()->setWinSize(CCSize(900, 600));
+        CCEGLView::sharedOpenGLView()->setFrameSize(900, 600);
+        CCFileUtils::sharedFileUtils()->setSearchPaths({RES + "/..", home});
+        auto* frames = CCSpriteFrameCache::sharedSpriteFrameCache();
+        if (!frames->spriteFrameByName("logo.png")) frames->addSpriteFramesWithFile(RES + "/plist/image.plist");
+        CDebugModule::getInstance()->setLogFilePath(home + "/DebugInfo.txt");
+        UserData::getInstance()->setDefaultSettings();
+        // The left pane narrows the chart area; the tests that want it open it themselves.
+        UserData::getInstance()->setPanelSwitchA(false);
+        UserData::getInstance()->setPanelSwitchB(false);
+        std::filesystem::remove(home + "/stock.bin");
+        AppGlobals::windowActive = true;
+        CCKeyboard::releaseAll();
+        running = CCScene::create();
+        CCDirector::sharedDirector()->runWithScene(running);
+        scene = TestWorldScene::install();
+        ASSERT_NE(scene, nullptr);
+        running->addChild(scene);
+        step(0);
+    }
+    void TearDown() override {
+        WorldScene::destroyInstance();
+        WorldScene::setFactory(nullptr);
+        CCDirector::purgeDirector();
+        CCEGLView::purgeSharedOpenGLView();
+        CCFontAtlas::purgeAll();
+        CCKeyboard::releaseAll();
+    }
+    void step(float seconds) {
+        CCDirector::sharedDirector()->stepFrame(0);
+        for (float t = 0; t < seconds; t += 0.05f) CCDirector::sharedDirector()->stepFrame(0.05f);
+    }
+    // The instrument list arrives and the stock socket connects: the scene is running.
+    void start() {
+        ASSERT_TRUE(scene->applyStockList(MARKET, false));
+        scene->GetKlineSocketServerListCallback(nullptr, makeResponse(200, "var s = 'http://127.0.0.1:8090';"));
+        ASSERT_NE(scene->lastClient(), nullptr);
+        scene->connectLast();
+        step(0.1f);
+    }
+    std::vector<std::string> shownCodes() const {
+        std::vector<std::string> codes;
+        for (StockWindow* window : scene->getShownWindows()) codes.push_back(window->getCode());
+        return codes;
+    }
+    std::string lastEmit(const std::string& event) const {
+        auto emits = scene->emitsOf(event);
+        return emits.empty() ? "" : emits.back().text;
+    }
+
+    static std::string home;
+    CCScene* running = nullptr;
+    TestWorldScene* scene = nullptr;
+};
+std::string WorldSceneTest::home;
+
+}  // namespace
+
+TEST_F(WorldSceneTest, FirstStartShowsTheFourDefaultWindowsInTheTwoByTwoLayout) {
+    start();
+    EXPECT_EQ(scene->getStartupReadyRuns(), 1);
+    EXPECT_EQ(shownCodes(), (std::vector<std::string>{"XAUUSD", "XAGUSD", "USOIL", "UKOIL"}));
+    EXPECT_EQ(scene->getLayoutType(), 8);
+    ASSERT_EQ(scene->getLayoutCells().size(), 4u);
+    // The windows sit in their cells, top row first.
+    std::vector<StockWindow*> shown = scene->getShownWindows();
+    EXPECT_EQ(shown[0]->getPosition(), CCPoint(50, 290));
+    EXPECT_EQ(shown[0]->getContentSize(), CCSize(423, 255));
+    EXPECT_EQ(shown[3]->getPosition(), CCPoint(478, 30));
+    EXPECT_EQ(scene->getSelectedWindow(), shown[0]);
+    EXPECT_TRUE(shown[0]->isActive());
+    EXPECT_FALSE(shown[1]->isActive());
+    EXPECT_EQ(scene->getStrip()->getButtons().size(), 4u);
+    // A resize lays the same cells out again.
+    scene->onWindowResized(1280, 800);
+    EXPECT_EQ(shown[3]->getPosition(), CCPoint(668, 30));
+    EXPECT_EQ(shown[3]->getContentSize(), CCSize(613, 355));
+}
+
+TEST_F(WorldSceneTest, LeftPaneNarrowsTheChartAreaWhileItIsOpen) {
+    UserData::getInstance()->setPanelSwitchB(true);
+    start();
+    ASSERT_TRUE(scene->getLeftPane()->isPaneShown());
+    std::vector<StockWindow*> shown = scene->getShownWindows();
+    const float pane = LeftPaneMaster::PANE_WIDTH;
+    EXPECT_EQ(shown[0]->getPositionX(), 50 + pane);
+    EXPECT_EQ(shown[0]->getContentSize().width, static_cast<int>((851 - pane - 5) / 2));
+    scene->getLeftPane()->setPageShown(LeftPaneMaster::STOCK_PAGE, false, false);
+    step(0.5f);
+    EXPECT_EQ(shown[0]->getPositionX(), 50);
+    EXPECT_EQ(shown[0]->getContentSize().width, 423);
+    // What the pane shows is remembered with the layout.
+    scene->saveWindowLayout();
+    EXPECT_FALSE(UserData::getInstance()->getPanelSwitchB());
+}
+
+TEST_F(WorldSceneTest, UnknownCodesAreSkippedAndWithNothingRestoredOneDefaultWindowOpens) {
+    UserData::getInstance()->setWindows({saved("EURUSD"), saved("NOPE"), saved("GBPUSD")});
+    start();
+    EXPECT_EQ(shownCodes(), (std::vector<std::string>{"EURUSD", "GBPUSD"}));
+    EXPECT_EQ(scene->getLayoutType(), 8) << "the saved layout is kept";
+    // A settings file whose instruments are all unknown: the default window opens instead of nothing.
+    TearDown();
+    SetUp();
+    UserData::getInstance()->setWindows({saved("NOPE1"), saved("NOPE2")});
+    start();
+    EXPECT_EQ(shownCodes(), (std::vector<std::string>{"AUDJPY"}));
+    EXPECT_EQ(scene->getLayoutType(), 0);
+    EXPECT_EQ(scene->getStartupReadyRuns(), 1);
+    EXPECT_TRUE(scene->getShownWindows().front()->isSingleWindow());
+}
+
+TEST_F(WorldSceneTest, StartupReadyRunsOnceAfterBothEventsInEitherOrder) {
+    ASSERT_TRUE(scene->applyStockList(MARKET, false));
+    EXPECT_EQ(scene->getStartupReadyRuns(), 0);
+    EXPECT_EQ(scene->getShownWindowCount(), 0);
+    scene->GetKlineSocketServerListCallback(nullptr, makeResponse(200, "http://127.0.0.1:8090"));
+    scene->connectLast();
+    EXPECT_EQ(scene->getStartupReadyRuns(), 1);
+    ASSERT_TRUE(scene->applyStockList(MARKET, false));
+    EXPECT_EQ(scene->getStartupReadyRuns(), 1) << "a later list does not restore again";
+
+    TearDown();
+    SetUp();
+    scene->GetKlineSocketServerListCallback(nullptr, makeResponse(200, "http://127.0.0.1:8090"));
+    scene->connectLast();
+    EXPECT_EQ(scene->getStartupReadyRuns(), 0);
+    ASSERT_TRUE(scene->applyStockList(MARKET, false));
+    EXPECT_EQ(scene->getStartupReadyRuns(), 1);
+    EXPECT_GT(scene->getShownWindowCount(), 0);
+}
+
+TEST_F(WorldSceneTest, ConnectingScreenLeavesOnlyAfterTheThirdEvent) {
+    ConnectingLayer* connecting = ConnectingLayer::getInstance();
+    ASSERT_NE(connecting, nullptr);
+    running->addChild(connecting, 999);
+    ASSERT_TRUE(scene->applyStockList(MARKET, false));
+    scene->weekHistoryMerged(nullptr);  // the first history arrives before the connection
+    EXPECT_FALSE(connecting->isDismissing());
+    scene->GetKlineSocketServerListCallback(nullptr, makeResponse(200, "http://127.0.0.1:8090"));
+    scene->connectLast();
+    EXPECT_TRUE(connecting->isDismissing());
+    step(1.0f);
+    EXPECT_NE(ConnectingLayer::existingInstance(), nullptr) << "it waits 2 s, then fades for 0.8 s";
+    step(2.5f);
+    EXPECT_EQ(ConnectingLayer::existingInstance(), nullptr);
+
+    TearDown();
+    SetUp();
+    connecting = ConnectingLayer::getInstance();
+    running->addChild(connecting, 999);
+    start();
+    EXPECT_FALSE(connecting->isDismissing()) << "no history yet";
+    scene->weekHistoryMerged(scene->getShownWindows().front());
+    EXPECT_TRUE(connecting->isDismissing());
+    EXPECT_FALSE(scene->isFirstHistoryPending());
+}
+
+TEST_F(WorldSceneTest, SubscriptionsListShownWindowsInWindowOrder) {
+    UserData::getInstance()->setWindows({saved("EURUSD"), saved("XAUUSD", 1)});
+    UserData::getInstance()->setLayoutType(1);
+    start();
+    ASSERT_EQ(shownCodes(), (std::vector<std::string>{"EURUSD", "XAUUSD"}));
+    const int ttype0 = scene->getShownWindows()[0]->getLoader()->getTtype();
+    const int ttype1 = scene->getShownWindows()[1]->getLoader()->getTtype();
+    EXPECT_EQ(lastEmit("setKlineSubscription"), "{\"list\":[{\"symbol\":\"EURUSD\",\"timeType\":" +
+                                                    std::to_string(ttype0) + "},{\"symbol\":\"XAUUSD\",\"timeType\":" +
+                                                    std::to_string(ttype1) + "}]}");
+    EXPECT_EQ(lastEmit("setAdvSubscription"), R"({"list":["EURUSD","XAUUSD"]})");
+    EXPECT_EQ(scene->emitsOf("setKlineSubscription").back().id, "9");
+    EXPECT_EQ(scene->emitsOf("setAdvSubscription").back().id, "8");
+    // The quotes are sent again half a second later.
+    const size_t before = scene->emitsOf("setAdvSubscription").size();
+    step(0.6f);
+    EXPECT_EQ(scene->emitsOf("setAdvSubscription").size(), before + 1);
+}
+
+TEST_F(WorldSceneTest, QuotesAndBarsReachTheMatchingWindows) {
+    UserData::getInstance()->setWindows({saved("EURUSD"), saved("EURUSD", 1), saved("GBPUSD")});
+    UserData::getInstance()->setLayoutType(3);
+    start();
+    std::vector<StockWindow*> shown = scene->getShownWindows();
+    ASSERT_EQ(shown.size(), 3u);
+    const int ttype = shown[0]->getLoader()->getTtype();
+    ASSERT_NE(ttype, shown[1]->getLoader()->getTtype());
+
+    scene->recvAdvancedEvent(nullptr, R"(["EURUSD", 1.0, 1.2, 0.9, 1.1, 1700000000])");
+    EXPECT_FLOAT_EQ(StockData::getInstance()->findStock("EURUSD")->getLastPrice(), 1.1f);
+    EXPECT_STREQ(shown[0]->getChangeLabel()->getString(), shown[1]->getChangeLabel()->getString());
+
+    // A quote for a code the catalogue does not know still reaches a window showing it.
+    StockWindow* unknown = scene->addStockWindow("ZZZZZZ", CCPointZero, nullptr);
+    ASSERT_NE(unknown, nullptr);
+    scene->recvAdvancedEvent(nullptr, R"(["ZZZZZZ", 2.0, 2.0, 2.0, 2.5, 1700000000])");
+    step(0.5f);
+    EXPECT_STREQ(unknown->getValueLabel(3)->getString(), "2.5") << "the close row shows the last price";
+    EXPECT_STRNE(shown[2]->getValueLabel(3)->getString(), "2.5") << "other windows keep their quotes";
+
+    // Bars go to windows with the same code and time type only.
+    const uint32_t t = 1700000040;
+    const std::string bar = "[[\"EURUSD\"," + std::to_string(t) + ",1.1,1.3,1.0,1.2,7," + std::to_string(ttype) + "]]";
+    scene->recvKLineEvent(nullptr, bar);
+    ASSERT_NE(shown[0]->getLoader()->series().findBar(t), nullptr);
+    EXPECT_EQ(shown[1]->getLoader()->series().findBar(t), nullptr);
+    EXPECT_EQ(shown[2]->getLoader()->series().findBar(t), nullptr);
+
+    // [code, time] alone applies zero prices to the windows of time type 1.
+    const uint32_t t2 = 1700000700;
+    scene->recvKLineEvent(nullptr, "[[\"GBPUSD\"," + std::to_string(t2) + "]]");
+    ASSERT_EQ(shown[2]->getLoader()->getTtype(), 1);
+    KLineBar* zero = shown[2]->getLoader()->series().findBar(t2);
+    ASSERT_NE(zero, nullptr);
+    EXPECT_EQ(zero->close, 0);
+    EXPECT_EQ(zero->open, 0);
+
+    // Broken messages change nothing.
+    ConsoleCapture console;
+    scene->recvAdvancedEvent(nullptr, "[1,");
+    scene->recvKLineEvent(nullptr, "{");
+    EXPECT_TRUE(logged(console, "parse advanced error!!!"));
+    EXPECT_TRUE(logged(console, "parse advanced data error!!!"));
+}
+
+TEST_F(WorldSceneTest, ReconnectStepResubscribesRefillsAndToastsInOrder) {
+    start();
+    SIOClient* first = scene->lastClient();
+    ConsoleCapture console;
+    scene->onClose(first);
+    EXPECT_EQ(scene->getStockClient(), nullptr);
+    EXPECT_TRUE(scene->getReconnectPanel()->isPanelShown());
+    EXPECT_GT(scene->getLastStockDisconnect(), 0);
+    EXPECT_TRUE(logged(console, "------- stock socket close!!!"));
+    // The same client reporting an error as well schedules no second reconnect.
+    scene->onError(first, "boom");
+    const size_t socketsBefore = scene->sockets.size();
+    // A subscription attempt while the reconnect waits starts nothing either.
+    scene->setAdvSubscription();
+    EXPECT_EQ(scene->sockets.size(), socketsBefore);
+    step(3.2f);
+    EXPECT_EQ(scene->sockets.size(), socketsBefore + 1) << "exactly one reconnect after 3 s";
+    scene->setKlineSubscription();  // during the handshake: no second socket
+    EXPECT_EQ(scene->sockets.size(), socketsBefore + 1);
+
+    scene->emits.clear();
+    std::vector<int> refillsBefore;
+    for (StockWindow* window : scene->getShownWindows())
+        refillsBefore.push_back(static_cast<LocalWindow*>(window)->requests());
+    scene->connectLast();
+    EXPECT_FALSE(scene->getReconnectPanel()->isPanelShown());
+    ASSERT_EQ(scene->emits.size(), 2u);
+    EXPECT_EQ(scene->emits[0].event, "setKlineSubscription");
+    EXPECT_EQ(scene->emits[1].event, "setAdvSubscription");
+    EXPECT_TRUE(logged(console, "reset kline subscription"));
+    EXPECT_TRUE(logged(console, "reget week history KLine on reconnect!!!!!!!"));
+    // The week history is asked for again on the next frame, by every shown window.
+    step(0.05f);
+    std::vector<StockWindow*> shown = scene->getShownWindows();
+    for (size_t k = 0; k < shown.size(); ++k) {
+        EXPECT_TRUE(shown[k]->getLoader()->isRefillMode()) << k;
+        EXPECT_GT(static_cast<LocalWindow*>(shown[k])->requests(), refillsBefore[k]) << k;
+    }
+    EXPECT_EQ(scene->getStockConnectCount(), 2);
+    EXPECT_EQ(scene->getStartupReadyRuns(), 1) << "a reconnect is not a start";
+}
+
+TEST_F(WorldSceneTest, TenthWindowIsRefusedWithAToast) {
+    start();
+    const char* codes[] = {"EURUSD", "GBPUSD", "USDJPY", "USDCHF", "AUDUSD", "XPTUSD", "XPDUSD"};
+    for (const char* code : codes) {
+        if (scene->getShownWindowCount() == WorldScene::WINDOW_COUNT) break;
+        ASSERT_NE(scene->addStockWindow(code, CCPointZero, nullptr), nullptr) << code;
+    }
+    ASSERT_EQ(scene->getShownWindowCount(), 9);
+    EXPECT_EQ(scene->getLayoutType(), 22);
+    const std::vector<std::string> before = shownCodes();
+    const size_t children = running->getChildrenCount();
+    EXPECT_EQ(scene->addStockWindow("AUDJPY", CCPointZero, nullptr), nullptr);
+    EXPECT_EQ(shownCodes(), before);
+    EXPECT_EQ(running->getChildrenCount(), children + 1) << "the toast";
+    step(4.0f);
+    EXPECT_EQ(running->getChildrenCount(), children) << "and it goes away";
+}
+
+TEST_F(WorldSceneTest, RestoreSkipsUnknownCodesAndFindsTheMaximisedWindowAgain) {
+    UserData* settings = UserData::getInstance();
+    settings->setWindows({saved("EURUSD"), saved("NOTKNOWN"), saved("XAUUSD", 2), saved("GBPUSD")});
+    settings->setLayoutType(3);
+    settings->setWindowMaximised(true);
+    settings->setMaximisedCode("XAUUSD");
+    settings->setMaximisedPeriod(timeTypeValue(2));
+    start();
+    EXPECT_EQ(shownCodes(), (std::vector<std::string>{"EURUSD", "XAUUSD", "GBPUSD"}));
+    EXPECT_EQ(scene->getLayoutType(), 3);
+    ASSERT_TRUE(scene->isMaximisedMode());
+    StockWindow* maximised = scene->getShownWindows()[1];
+    EXPECT_TRUE(maximised->isMaximised());
+    EXPECT_EQ(scene->getSelectedWindow(), maximised);
+    EXPECT_EQ(maximised->getContentSize(), CCSize(851, 515));
+    EXPECT_FALSE(scene->getShownWindows()[0]->isVisible());
+
+    // Selecting another window in maximised mode puts it in the maximised one's place.
+    StockWindow* other = scene->getShownWindows()[2];
+    scene->activateWindow(other);
+    EXPECT_TRUE(other->isMaximised());
+    EXPECT_TRUE(other->isVisible());
+    EXPECT_FALSE(maximised->isVisible());
+    // Restoring brings every window back into its cell.
+    scene->toggleMaximise(other);
+    EXPECT_FALSE(scene->isMaximisedMode());
+    for (StockWindow* window : scene->getShownWindows()) EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(scene->getShownWindows()[0]->getContentSize(), CCSize(851, 255));
+}
+
+TEST_F(WorldSceneTest, ChoosingALayoutAndClosingWindowsKeepEveryWindowInACell) {
+    start();
+    ASSERT_EQ(scene->getShownWindowCount(), 4);
+    EXPECT_EQ(scene->getLayoutType(), 8);
+    scene->applyLayout(10, true);  // layout buttons count from 1
+    EXPECT_EQ(scene->getLayoutType(), 9);
+    EXPECT_EQ(UserData::getInstance()->getLayoutType(), 9) << "a new layout is saved";
+    EXPECT_EQ(scene->getShownWindows()[3]->getContentSize().width, 851);
+
+    StockWindow* closing = scene->getShownWindows()[1];
+    closing->addIndicator(2, 0.2f);
+    scene->closeWindow(closing);
+    EXPECT_FALSE(closing->isShown());
+    EXPECT_EQ(scene->getShownWindowCount(), 3);
+    EXPECT_EQ(scene->getLayoutType(), 3);
+    EXPECT_EQ(scene->getStrip()->getButtons().size(), 3u);
+    EXPECT_EQ(UserData::getInstance()->getWindows().size(), 3u);
+    // Adding one finds it a cell again.
+    StockWindow* added = scene->addStockWindow("EURUSD", CCPointZero, nullptr);
+    ASSERT_NE(added, nullptr);
+    EXPECT_EQ(scene->getLayoutType(), 8);
+    EXPECT_TRUE(added->getIndicatorPanes().empty()) << "a closed window comes back without its panes";
+    EXPECT_EQ(scene->getSelectedWindow(), added);
+    EXPECT_EQ(scene->getShownWindows().back(), added) << "new windows join at the end, like their buttons";
+
+    while (scene->getShownWindowCount() > 1) scene->closeWindow(scene->getShownWindows().back());
+    StockWindow* last = scene->getShownWindows().front();
+    EXPECT_TRUE(last->isSingleWindow());
+    EXPECT_EQ(scene->getLayoutType(), 0);
+    scene->closeWindow(last);
+    EXPECT_TRUE(last->isShown()) << "the last window stays";
+    ASSERT_NE(scene->addStockWindow("XPTUSD", CCPointZero, nullptr), nullptr);
+    EXPECT_FALSE(last->isSingleWindow());
+}
+
+TEST_F(WorldSceneTest, DraggedStripOrderBecomesTheWindowOrder) {
+    start();
+    std::vector<StockWindow*> shown = scene->getShownWindows();
+    ASSERT_EQ(shown.size(), 4u);
+    scene->windowsReordered({shown[1], shown[0], shown[2], shown[3]});
+    EXPECT_EQ(scene->getShownWindows()[0], shown[1]);
+    EXPECT_EQ(scene->getShownWindows()[0]->getPosition(), CCPoint(50, 290));
+    EXPECT_EQ(UserData::getInstance()->getWindows().front().code, shown[1]->getCode());
+}
+
+TEST_F(WorldSceneTest, KeysZoomScrollAndPickWindowsByDigit) {
+    start();
+    scene->setKeyboardEnabled(true);
+    ASSERT_EQ(scene->getShownWindowCount(), 4);
+    CCKeyboard::setKeyDown(kCCKey2, true);
+    step(0.1f);
+    EXPECT_EQ(scene->getSelectedWindow(), scene->getStrip()->getButtons()[1]->getWindow());
+    CCKeyboard::setKeyDown(kCCKey2, false);
+    // Digits beyond the strip's buttons mean nothing.
+    CCKeyboard::setKeyDown(kCCKey7, true);
+    step(0.1f);
+    EXPECT_EQ(scene->getSelectedWindow(), scene->getStrip()->getButtons()[1]->getWindow());
+    CCKeyboard::setKeyDown(kCCKey7, false);
+    CCKeyboard::setKeyDown(kCCKey1, true);
+    step(0.1f);
+    EXPECT_EQ(scene->getSelectedWindow(), scene->getStrip()->getButtons()[0]->getWindow());
+    CCKeyboard::setKeyDown(kCCKey1, false);
+
+    // Without the keyboard switch, keys do nothing.
+    scene->setKeyboardEnabled(false);
+    CCKeyboard::setKeyDown(kCCKey2, true);
+    step(0.1f);
+    EXPECT_EQ(scene->getSelectedWindow(), scene->getStrip()->getButtons()[0]->getWindow());
+    CCKeyboard::setKeyDown(kCCKey2, false);
+
+    scene->setKeyboardEnabled(true);
+    DrawingKLine* chart = scene->getSelectedWindow()->getChart();
+    step(1.0f);
+    const float width = chart->getBarWidth();
+    CCKeyboard::setKeyDown(kCCKeyUp, true);
+    step(0.05f);
+    CCKeyboard::setKeyDown(kCCKeyUp, false);
+    step(1.0f);
+    EXPECT_GT(chart->getBarWidth(), width);
+}
+
+TEST_F(WorldSceneTest, InstrumentListFallsBackToTheCacheUntilADownloadSucceeds) {
+    ASSERT_TRUE(saveStockListCache(MARKET));
+    ConsoleCapture console;
+    scene->GetStockListCallback(nullptr, makeResponse(500, "oops"));
+    EXPECT_TRUE(scene->isStockListLoaded());
+    EXPECT_NE(StockData::getInstance()->findStock("XPDUSD"), nullptr);
+    EXPECT_TRUE(logged(console, "load stock list form cache ***********************"));
+    EXPECT_TRUE(logged(console, "GetStockServerList failed, will retry after 3 second!"));
+    const size_t before = scene->requests.size();
+    step(3.2f);
+    EXPECT_EQ(scene->requests.size(), before + 1) << "and the download is tried again";
+
+    // A download that is not a list is not cached.
+    scene->GetStockListCallback(nullptr, makeResponse(200, R"({"result": 0})"));
+    EXPECT_EQ(loadStockListCache().value_or(""), MARKET);
+    // A good one is.
+    const std::string fresh = std::string(MARKET).replace(std::string(MARKET).find("Palladium"), 9, "Pd");
+    scene->GetStockListCallback(nullptr, makeResponse(200, fresh));
+    EXPECT_EQ(loadStockListCache().value_or(""), fresh);
+}
+
+TEST_F(WorldSceneTest, HistoryServerListNeedsTwoServers) {
+    EXPECT_EQ(scene->getKlineHistoryServer(), DEFAULT_KLINE_HISTORY_URL);
+    scene->GetKlineHistoryServerListCallback(nullptr, makeResponse(200, "['http://10.0.0.1:80']"));
+    EXPECT_TRUE(scene->getHistoryServerList().empty());
+    EXPECT_EQ(scene->getKlineHistoryServer(), DEFAULT_KLINE_HISTORY_URL);
+    scene->GetKlineHistoryServerListCallback(nullptr,
+                                             makeResponse(200, "['http://10.0.0.1:80','http://10.0.0.2:80']"));
+    ASSERT_EQ(scene->getHistoryServerList().size(), 2u);
+    EXPECT_EQ(scene->getHistoryServerList()[0], "http://10.0.0.1:80/history.php");
+    const std::string server = scene->getKlineHistoryServer();
+    EXPECT_TRUE(server == "http://10.0.0.1:80/history.php" || server == "http://10.0.0.2:80/history.php");
+}
+
+TEST_F(WorldSceneTest, ServerListFailuresRetryEveryThreeSeconds) {
+    scene->GetKlineSocketServerListCallback(nullptr, makeResponse(404, ""));
+    EXPECT_TRUE(scene->sockets.empty());
+    const size_t before = scene->requests.size();
+    step(2.5f);
+    EXPECT_EQ(scene->requests.size(), before);
+    step(1.0f);
+    EXPECT_EQ(scene->requests.size(), before + 1);
+    // An empty list: the next request goes out after the delay, with no socket in between.
+    scene->GetKlineSocketServerListCallback(nullptr, makeResponse(200, "no servers here"));
+    EXPECT_TRUE(scene->sockets.empty());
+    step(0.2f);
+    EXPECT_EQ(scene->requests.size(), before + 2);
+}
