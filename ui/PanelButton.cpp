@@ -67,7 +67,12 @@ void PanelButton::setTipsInfo(const char* key) {
 
 void PanelButton::showFrames(bool hover) {
     CCSpriteFrame* frame = frameNamed(hover ? hoverFrame_ : normalFrame_);
-    if (frame) setDisplayFrame(frame);
+    if (!frame) return;
+    // The hit area is the button's size, which its owner may have set (a title sized to its text):
+    // hovering must not shrink it back to the frame's.
+    const CCSize size = getContentSize();
+    setDisplayFrame(frame);
+    setContentSize(size);
 }
 
 void PanelButton::onEnter() {

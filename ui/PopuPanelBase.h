@@ -44,6 +44,8 @@ public:
 
     bool ccTouchBegan(cocos2d::CCTouch* touch, cocos2d::CCEvent* event) override;
     void onExit() override;
+    // The background layer is the panel's look; the bare sprite would paint white over it.
+    void draw() override {}
 
 protected:
     PopuPanelBase() = default;

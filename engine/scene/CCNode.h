@@ -77,6 +77,12 @@ public:
     float getRotation() const { return rotation_; }
     virtual void setVisible(bool visible) { visible_ = visible; }
     bool isVisible() const { return visible_; }
+    // Visible itself and through every ancestor: what is drawn, and may take input.
+    bool isVisibleInHierarchy() const {
+        for (const CCNode* node = this; node; node = node->getParent())
+            if (!node->isVisible()) return false;
+        return true;
+    }
     void setZOrder(int zOrder);
     int getZOrder() const { return zOrder_; }
     void setTag(int tag) { tag_ = tag; }

@@ -164,7 +164,8 @@ void CCScrollView::registerWithTouchDispatcher() {
 
 bool CCScrollView::ccTouchBegan(CCTouch* touch, CCEvent*) {
     CCPoint p = touch->getLocation();
-    if (!IsPointOnMe(p.x, p.y)) return false;
+    // A list inside a hidden panel must not swallow clicks meant for what is shown there.
+    if (!isVisibleInHierarchy() || !IsPointOnMe(p.x, p.y)) return false;
     touchStart_ = p;
     dragging_ = false;
     touchMoved_ = false;
@@ -191,7 +192,7 @@ void CCScrollView::ccTouchCancelled(CCTouch*, CCEvent*) {
 }
 
 bool CCScrollView::ccMouseWheel(int, float delta, float x, float y) {
-    if (!IsPointOnMe(x, y) || !container_) return false;
+    if (!isVisibleInHierarchy() || !IsPointOnMe(x, y) || !container_) return false;
     // Wheel away from the user shows what is above.
     CCPoint offset = getContentOffset();
     if (direction_ == kCCScrollViewDirectionHorizontal)

@@ -125,3 +125,25 @@ TEST_F(ScrollViewTest, DrawsClippedToItsWindowWithTheBarOnTop) {
 }
 
 }  // namespace
+
+TEST_F(ScrollViewTest, HiddenListTakesNoClicksOrWheel) {
+    // A list inside a hidden panel: the click and the wheel pass to whatever is shown there.
+    CCNode* panel = CCNode::create();
+    scene_->addChild(panel);
+    view_->retain();
+    view_->removeFromParent();
+    panel->addChild(view_);
+    view_->release();
+    panel->setVisible(false);
+    CCEGLView* view = CCEGLView::sharedOpenGLView();
+    view->handleMouseDown(100, 520);
+    view->handleMouseMove(100, 490);
+    view->handleMouseUp(100, 490);
+    view->handleMouseMove(100, 500);
+    view->handleMouseWheel(0, -1);
+    EXPECT_FALSE(view_->isTouchMoved());
+    EXPECT_EQ(view_->getContentOffset(), CCPoint(0, -400));
+    panel->setVisible(true);
+    view->handleMouseWheel(0, -1);
+    EXPECT_EQ(view_->getContentOffset(), CCPoint(0, -360));
+}

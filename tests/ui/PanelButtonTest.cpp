@@ -135,3 +135,18 @@ TEST_F(PanelButtonTest, ToggleSwitchesFramePairsWithItsState) {
 }
 
 }  // namespace
+
+TEST_F(PanelButtonTest, HoverKeepsASizeTheOwnerSet) {
+    // A title button sized to its text: the hover frame swap must not shrink its hit area.
+    PanelButton* button = addButton(3);
+    button->setAnchorPoint(CCPoint(0, 0.5f));
+    button->setContentSize(CCSize(200, 50));
+    move(260, 100);  // 160 units into the 200-wide button, far outside the 50-wide frame
+    EXPECT_TRUE(button->isHovered());
+    EXPECT_EQ(button->getContentSize(), CCSize(200, 50));
+    press(260, 100);
+    release(260, 100);
+    EXPECT_EQ(clicked, std::vector<int>{3});
+    move(500, 500);
+    EXPECT_EQ(button->getContentSize(), CCSize(200, 50));
+}
