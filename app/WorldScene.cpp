@@ -242,6 +242,8 @@ void WorldScene::onStartupReady() {
     } else {
         setKlineSubscription();
     }
+    // The arrow and digit keys work from the start; choosers with text fields switch them off while shown.
+    keyboardEnabled_ = true;
     if (ConnectingLayer::existingInstance() && !firstHistoryPending_) dismissConnectingLayer();
     scheduleOnce([this](float) { setAdvSubscription(); }, RESEND_QUOTES_SECONDS, KEY_RESEND_QUOTES);
 }
@@ -615,6 +617,10 @@ void WorldScene::setCrosshairInAllWindows(bool show) {
 // ---- pop-ups
 
 void WorldScene::placePopup(PopuPanelBase* panel, const CCPoint& topLeft) {
+    // One chooser at a time: opening one closes the others.
+    std::vector<PopuPanelBase*> open = PopuPanelBase::getOpenPopups();
+    for (PopuPanelBase* other : open)
+        if (other != panel && other->isShown()) other->hide();
     const CCSize size = panel->getContentSize();
     const float x = std::clamp(topLeft.x, 0.0f, std::max(0.0f, windowSize_.width - size.width));
     const float y = std::clamp(topLeft.y, std::min(size.height, windowSize_.height), windowSize_.height);

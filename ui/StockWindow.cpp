@@ -450,6 +450,8 @@ bool StockWindow::IsPointOnMe(float x, float y) {
 void StockWindow::setStock(const std::string& symbol, const std::string& displayName) {
     if (!loader_->setSymbol(symbol)) return;
     chart_->resetView();
+    // The read-out showed a bar of the old instrument.
+    showBarInfo(nullptr);
     displayName_ = displayName;
     shownBarTime_ = -1;
     lastPriceLabel_->setString("--/--");

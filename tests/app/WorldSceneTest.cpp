@@ -455,8 +455,9 @@ TEST_F(WorldSceneTest, DraggedStripOrderBecomesTheWindowOrder) {
 }
 
 TEST_F(WorldSceneTest, KeysZoomScrollAndPickWindowsByDigit) {
+    EXPECT_FALSE(scene->isKeyboardEnabled());
     start();
-    scene->setKeyboardEnabled(true);
+    EXPECT_TRUE(scene->isKeyboardEnabled()) << "keys work once the windows are up";
     ASSERT_EQ(scene->getShownWindowCount(), 4);
     CCKeyboard::setKeyDown(kCCKey2, true);
     step(0.1f);
