@@ -36,6 +36,8 @@ bool LeftPaneMaster::initPane(float height) {
     slider_->addChild(news_);
     slider_->addChild(stock_);
     addChild(slider_);
+    news_->setCloseCallback([this] { setPageShown(NEWS_PAGE, false, true); });
+    stock_->setCloseCallback([this] { setPageShown(STOCK_PAGE, false, true); });
     setPaneHeight(height);
     return true;
 }

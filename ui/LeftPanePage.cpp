@@ -4,6 +4,7 @@
 
 #include "CCLabelTTF.h"
 #include "LanguageTable.h"
+#include "PanelButton.h"
 
 USING_NS_CC;
 
@@ -25,6 +26,10 @@ bool LeftPanePage::initPage(const std::string& captionKey, const CCSize& size) {
     caption_->setPosition(CCPoint(CAPTION_X, HEADER_HEIGHT / 2));
     setLangText(caption_, captionKey);
     header_->addChild(caption_);
+    closeButton_ = PanelButton::create("close_small.png", "close_small_sel.png", 0, [this](PanelButton*) {
+        if (closeCallback_) closeCallback_();
+    });
+    if (closeButton_) header_->addChild(closeButton_);
     addChild(body_);
     addChild(header_, HEADER_Z_ORDER);
     setPanelSize(size);
@@ -37,6 +42,8 @@ void LeftPanePage::setPanelSize(const CCSize& size) {
     setTextureRect(CCRect(0, 0, panel.width, panel.height));
     header_->setTextureRect(CCRect(0, 0, panel.width, HEADER_HEIGHT));
     header_->setPosition(CCPoint(0, panel.height));
+    if (closeButton_)
+        closeButton_->setPosition(CCPoint(panel.width - CLOSE_RIGHT_INSET, HEADER_HEIGHT * CLOSE_HEIGHT_SHARE));
     body_->setContentSize(getBodySize());
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "CCSprite.h"
@@ -7,6 +8,7 @@
 namespace cocos2d {
 class CCLabelTTF;
 }
+class PanelButton;
 
 // One page of the left pane: a plain panel of the pane's width with a header strip across its top
 // showing the page's caption from the language table, and a body node under the header that holds
@@ -20,11 +22,18 @@ public:
     static constexpr int HEADER_Z_ORDER = 10;
     static constexpr float CAPTION_FONT_SIZE = 14;
     static constexpr float CAPTION_X = 10;
+    // The close button's centre: this far from the header's right edge, at this share of its height.
+    static constexpr float CLOSE_RIGHT_INSET = 20;
+    static constexpr float CLOSE_HEIGHT_SHARE = 0.6f;
 
     // Resizes the panel; the header follows the top edge and the body fills the rest.
     virtual void setPanelSize(const cocos2d::CCSize& size);
     virtual void setShown(bool shown);
     bool isShown() const { return shown_; }
+
+    // Called when the header's close button is clicked; the pane closes the page.
+    void setCloseCallback(std::function<void()> callback) { closeCallback_ = std::move(callback); }
+    PanelButton* getCloseButton() const { return closeButton_; }
 
     cocos2d::CCSprite* getHeader() const { return header_; }
     cocos2d::CCLabelTTF* getCaption() const { return caption_; }
@@ -40,5 +49,7 @@ private:
     cocos2d::CCSprite* header_ = nullptr;
     cocos2d::CCLabelTTF* caption_ = nullptr;
     cocos2d::CCNode* body_ = nullptr;
+    PanelButton* closeButton_ = nullptr;
+    std::function<void()> closeCallback_;
     bool shown_ = false;
 };

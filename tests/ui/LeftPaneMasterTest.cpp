@@ -7,6 +7,8 @@
 #include "CCEGLView.h"
 #include "CCFontAtlas.h"
 #include "CCLabelTTF.h"
+#include "CCSpriteFrameCache.h"
+#include "PanelButton.h"
 #include "CStockPanel.h"
 #include "LanguageTable.h"
 #include "LeftPaneMaster.h"
@@ -186,3 +188,38 @@ TEST_F(LeftPaneMasterTest, PagesCarryTheirCaptionsAndTheStockPageRebuildsEmpty) 
 }
 
 }  // namespace
+
+TEST_F(LeftPaneMasterTest, HeaderCloseButtonClosesItsPage) {
+    auto* frames = CCSpriteFrameCache::sharedSpriteFrameCache();
+    if (!frames->spriteFrameByName("close_small.png"))
+        frames->addSpriteFramesWithFile(std::string(ZENTO_RES_DIR) + "/plist/image.plist");
+    // The pages were made before the frames were loaded in this test program: make the pane again.
+    pane->removeFromParent();
+    pane = LeftPaneMaster::create(515);
+    ASSERT_NE(pane, nullptr);
+    pane->setPosition(PANE_X, PANE_Y);
+    pane->setWidthChangedCallback([this] { widths.push_back(pane->getPaneWidth()); });
+    scene->addChild(pane, 49);
+    pane->setPageShown(LeftPaneMaster::NEWS_PAGE, true, false);
+    pane->setPageShown(LeftPaneMaster::STOCK_PAGE, true, false);
+    step(0.5f);
+    widths.clear();
+
+    PanelButton* close = pane->getStockPanel()->getCloseButton();
+    ASSERT_NE(close, nullptr);
+    const CCPoint at = close->convertToWorldSpace(CCPoint(close->getContentSize().width / 2, close->getContentSize().height / 2));
+    CCEGLView::sharedOpenGLView()->handleMouseDown(at.x, 600 - at.y);
+    CCEGLView::sharedOpenGLView()->handleMouseUp(at.x, 600 - at.y);
+    step(0.5f);
+    EXPECT_FALSE(pane->isPageShown(LeftPaneMaster::STOCK_PAGE));
+    EXPECT_TRUE(pane->isPageShown(LeftPaneMaster::NEWS_PAGE));
+    EXPECT_TRUE(widths.empty()) << "the pane keeps its width while a page is left";
+
+    close = pane->getNewsPanel()->getCloseButton();
+    const CCPoint newsAt = close->convertToWorldSpace(CCPoint(close->getContentSize().width / 2, close->getContentSize().height / 2));
+    CCEGLView::sharedOpenGLView()->handleMouseDown(newsAt.x, 600 - newsAt.y);
+    CCEGLView::sharedOpenGLView()->handleMouseUp(newsAt.x, 600 - newsAt.y);
+    step(0.5f);
+    EXPECT_FALSE(pane->isPaneShown());
+    EXPECT_EQ(widths, std::vector<float>{0});
+}
