@@ -659,7 +659,10 @@ void WorldScene::openToolbarPopup(StockWindow* window, int tag, const CCPoint& a
             openTimeTypeChooser(window, at);
             break;
         default:
-            // The drawing tools join with the drawing-tool chooser.
+            // The drawing tools join with the drawing-tool chooser; until then the button does not
+            // stay pressed.
+            if (window)
+                if (PanelToggleButton* button = window->getToolbarButton(tag)) button->setState(false);
             break;
     }
 }
