@@ -2,10 +2,19 @@
 //
 //   Zento                                  the terminal
 //   Zento --screenshot FILE --after SECS   renders normally, saves the frame at that time as PNG, exits 0
+//   Zento --screenshot-on-signal DIR       runs normally; every SIGUSR1 saves the next frame as
+//                                          DIR/shot-1.png, DIR/shot-2.png, ... (each file appears whole)
+//
+// The options may be combined. Bad options print the usage and exit 2. Signals of one kind do not
+// queue: a caller that needs one file per signal waits for each file before sending the next.
 
+#include <atomic>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "AppDelegate.h"
@@ -14,9 +23,15 @@
 USING_NS_CC;
 
 namespace {
+constexpr const char* USAGE =
+    "usage: Zento [--screenshot FILE.png --after SECONDS] [--screenshot-on-signal DIR]\n"
+    "  --screenshot FILE.png --after SECONDS  save the frame drawn at that time and exit\n"
+    "  --screenshot-on-signal DIR             save the next frame as DIR/shot-N.png on every SIGUSR1\n";
+
 struct Options {
     std::string screenshotPath;
     double screenshotAfter = 0;
+    std::string signalScreenshotFolder;
     bool valid = true;
 };
 
@@ -29,24 +44,64 @@ Options parseOptions(int argc, char** argv) {
             char* end = nullptr;
             options.screenshotAfter = std::strtod(argv[++i], &end);
             if (!end || *end || !(options.screenshotAfter >= 0)) options.valid = false;
+        } else if (std::strcmp(argv[i], "--screenshot-on-signal") == 0 && i + 1 < argc) {
+            options.signalScreenshotFolder = argv[++i];
+            if (options.signalScreenshotFolder.empty()) options.valid = false;
         } else {
             options.valid = false;
         }
     }
     return options;
 }
+
+// SIGUSR1 signals received so far. A signal handler may touch nothing but a lock-free atomic.
+std::atomic<unsigned> screenshotSignals{0};
+static_assert(std::atomic<unsigned>::is_always_lock_free);
+
+void onScreenshotSignal(int) {
+    screenshotSignals.fetch_add(1, std::memory_order_relaxed);
+}
+
+// One file per signal received, numbered from 1; signals received within one frame get the following
+// frames, one each, so the numbers match the count of signals received.
+bool enableSignalScreenshots(CCEGLView* view, const std::string& folder) {
+    std::error_code error;
+    if (!std::filesystem::is_directory(folder, error)) {
+        std::fprintf(stderr, "Zento: %s is not a folder\n", folder.c_str());
+        return false;
+    }
+    view->setScreenshotHook([folder, saved = 0u]() mutable -> std::string {
+        if (saved == screenshotSignals.load(std::memory_order_relaxed)) return {};
+        ++saved;
+        return (std::filesystem::path(folder) / ("shot-" + std::to_string(saved) + ".png")).string();
+    });
+    struct sigaction action = {};
+    action.sa_handler = onScreenshotSignal;
+    sigemptyset(&action.sa_mask);
+    // Other threads sit in blocking calls; the signal must not cut them short.
+    action.sa_flags = SA_RESTART;
+    if (sigaction(SIGUSR1, &action, nullptr) != 0) {
+        std::fprintf(stderr, "Zento: cannot handle SIGUSR1: %s\n", std::strerror(errno));
+        return false;
+    }
+    return true;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
     Options options = parseOptions(argc, argv);
     if (!options.valid) {
-        std::fprintf(stderr, "usage: Zento [--screenshot FILE.png --after SECONDS]\n");
+        std::fputs(USAGE, stderr);
         return 2;
     }
 
     AppDelegate app;
     CCEGLView* view = CCEGLView::sharedOpenGLView();
     AppDelegate::configureView(view);
-    if (!options.screenshotPath.empty()) view->scheduleScreenshot(options.screenshotPath, options.screenshotAfter);
+    if (!options.screenshotPath.empty())
+        view->scheduleScreenshot(options.screenshotPath, options.screenshotAfter);
+    if (!options.signalScreenshotFolder.empty() &&
+        !enableSignalScreenshots(view, options.signalScreenshotFolder))
+        return 2;
     return CCApplication::sharedApplication()->run();
 }

@@ -568,6 +568,10 @@ void CCEGLView::afterFrame() {
         exitCode_ = saveScreenshot(path) ? 0 : 1;
         director->end();
     }
+    if (screenshotHook_) {
+        std::string path = screenshotHook_();
+        if (!path.empty()) saveScreenshot(path);
+    }
     swapBuffers();
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "CCGeometry.h"
@@ -75,6 +77,9 @@ public:
     void scheduleScreenshot(const std::string& path, double afterSeconds);
     // Saves the back buffer now (call after the frame is drawn, before the swap). False, logged, on failure.
     bool saveScreenshot(const std::string& path);
+    // Asked after every drawn frame, before the swap: a non-empty path saves that frame there. This is
+    // how a trigger from outside the main thread (a signal handler can only set a flag) gets a frame.
+    void setScreenshotHook(std::function<std::string()> hook) { screenshotHook_ = std::move(hook); }
     int getExitCode() const { return exitCode_; }
 
     // Input in window coordinates (origin top left, y down); the event loop calls these, tests may too.
@@ -110,6 +115,7 @@ private:
     CCPoint mouse_;
     std::string screenshotPath_;
     double screenshotAfter_ = 0;
+    std::function<std::string()> screenshotHook_;
     int exitCode_ = 0;
     std::vector<int> children_;
 };

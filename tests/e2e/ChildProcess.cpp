@@ -1,0 +1,160 @@
+#include "ChildProcess.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+extern char** environ;
+
+TempFolder::TempFolder(const std::string& prefix) {
+    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
+    if (mkdtemp(pattern.data())) path_ = pattern;
+}
+
+TempFolder::~TempFolder() {
+    std::error_code error;
+    if (!keep_ && !path_.empty()) std::filesystem::remove_all(path_, error);
+}
+
+std::string readText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool writeTextAtomically(const std::string& path, const std::string& text) {
+    const std::string temp = path + ".part";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        out << text;
+        if (!out.flush()) return false;
+    }
+    return std::rename(temp.c_str(), path.c_str()) == 0;
+}
+
+bool waitUntil(const std::function<bool()>& test, Seconds timeout, Seconds pollInterval) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!test()) {
+        if (std::chrono::steady_clock::now() >= deadline) return test();
+        std::this_thread::sleep_for(pollInterval);
+    }
+    return true;
+}
+
+namespace {
+// Everything the child needs is built before fork: after it, only async-signal-safe calls are allowed.
+std::vector<std::string> mergedEnvironment(const std::vector<std::string>& overrides) {
+    std::vector<std::string> merged;
+    for (char** entry = environ; entry && *entry; ++entry) {
+        std::string variable = *entry;
+        const std::string name = variable.substr(0, variable.find('='));
+        bool replaced = false;
+        for (const std::string& replacement : overrides)
+            replaced = replaced || replacement.substr(0, replacement.find('=')) == name;
+        if (!replaced) merged.push_back(variable);
+    }
+    merged.insert(merged.end(), overrides.begin(), overrides.end());
+    return merged;
+}
+
+std::vector<char*> pointers(std::vector<std::string>& texts) {
+    std::vector<char*> result;
+    for (std::string& text : texts) result.push_back(text.data());
+    result.push_back(nullptr);
+    return result;
+}
+}  // namespace
+
+ChildProcess::ChildProcess(const ProcessLaunch& launch) {
+    if (launch.argv.empty()) {
+        error_ = "no program given";
+        return;
+    }
+    std::vector<std::string> arguments = launch.argv;
+    std::vector<std::string> environment = mergedEnvironment(launch.environment);
+    std::vector<char*> argv = pointers(arguments);
+    std::vector<char*> envp = pointers(environment);
+    const pid_t parent = getpid();
+
+    const pid_t pid = fork();
+    if (pid < 0) {
+        error_ = std::string("fork: ") + std::strerror(errno);
+        return;
+    }
+    if (pid == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        // The parent may have died between fork and prctl.
+        if (getppid() != parent) _exit(127);
+        // Close-on-exec: only the duplicates on 0, 1 and 2 reach the program.
+        const int input = open("/dev/null", O_RDONLY | O_CLOEXEC);
+        const int output = open(launch.outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        const int errors = open(launch.errorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (input < 0 || output < 0 || errors < 0) _exit(126);
+        dup2(input, STDIN_FILENO);
+        dup2(output, STDOUT_FILENO);
+        dup2(errors, STDERR_FILENO);
+        // The program starts with no blocked signals, whatever the test blocks.
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
+        execve(argv[0], argv.data(), envp.data());
+        _exit(127);
+    }
+    pid_ = pid;
+}
+
+ChildProcess::~ChildProcess() {
+    stop(Seconds(10));
+}
+
+bool ChildProcess::running() {
+    if (pid_ <= 0 || status_) return false;
+    int status = 0;
+    const pid_t result = waitpid(pid_, &status, WNOHANG);
+    if (result == pid_) {
+        status_ = status;
+        return false;
+    }
+    return result == 0;
+}
+
+std::optional<int> ChildProcess::waitForExit(Seconds timeout) {
+    waitUntil([this] { return !running(); }, timeout, Seconds(0.05));
+    return status_;
+}
+
+bool ChildProcess::signal(int number) {
+    return running() && kill(pid_, number) == 0;
+}
+
+void ChildProcess::stop(Seconds grace) {
+    if (!running()) return;
+    kill(pid_, SIGTERM);
+    if (waitForExit(grace)) return;
+    kill(pid_, SIGKILL);
+    waitForExit(Seconds(10));
+}
+
+std::string describeStatus(std::optional<int> status) {
+    if (!status) return "still running";
+    if (WIFEXITED(*status)) return "exit " + std::to_string(WEXITSTATUS(*status));
+    if (WIFSIGNALED(*status)) return "signal " + std::to_string(WTERMSIG(*status));
+    return "status " + std::to_string(*status);
+}
+
+std::optional<int> runToEnd(const ProcessLaunch& launch, Seconds timeout) {
+    ChildProcess process(launch);
+    if (!process.started()) return std::nullopt;
+    return process.waitForExit(timeout);
+}

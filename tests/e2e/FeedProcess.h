@@ -1,0 +1,34 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "ChildProcess.h"
+
+// The local feed (node feed/server.js) on loopback, with its own data folder inside folder. Ports 0
+// take free ones. Output goes to folder/feed-<n>.out and .err, n counting the starts.
+class FeedProcess {
+public:
+    FeedProcess(std::string folder, int httpPort, int newsPort);
+    ~FeedProcess() = default;
+
+    // Waits for the "listening" line; false with error() when the feed fails or does not get there.
+    bool start(Seconds timeout);
+    // SIGTERM and wait for the exit; true when it stopped by itself with code 0.
+    bool stop(Seconds timeout);
+    bool running() const { return process_ && process_->running(); }
+
+    int httpPort() const { return httpPort_; }
+    int newsPort() const { return newsPort_; }
+    const std::string& error() const { return error_; }
+    // The output of the latest start, for failure messages.
+    std::string output() const;
+
+private:
+    std::string folder_;
+    int httpPort_;
+    int newsPort_;
+    int starts_ = 0;
+    std::unique_ptr<ChildProcess> process_;
+    std::string error_;
+};

@@ -1,0 +1,485 @@
+// The terminal against the local feed: first start, a feed that goes away and comes back, and a
+// restart from saved settings. Each test has its own feed on free ports, its own copy of the program
+// folder (whose configuration table points at that feed) and its own data folder.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "ChildProcess.h"
+#include "FeedProcess.h"
+#include "ProgramFolder.h"
+#include "Screenshot.h"
+#include "TerminalRun.h"
+#include "UserData.h"
+#include "WindowSetting.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+// Generous: a sanitizer build runs several times slower.
+constexpr Seconds WAIT = Seconds(90);
+
+constexpr const char* CONNECT_START = "start connect kline socket:";
+constexpr const char* CONNECT_SUCCESS = "stock socket  connect success!!!!!!!!!!!!!!!!!!!!!";
+constexpr const char* STOCK_CLOSE = "------- stock socket close!!!";
+constexpr const char* STOCK_ERROR = "stock socket onError!!!";
+constexpr const char* KLINE_SUBSCRIPTION = "setKlineSubscription:";
+constexpr const char* SETTINGS_FILE = "config.bin";
+const char* const DEFAULT_CODES[] = {"XAUUSD", "XAGUSD", "USOIL", "UKOIL"};
+
+// Chart area and grid of the main scene: x 50, y 30 from the bottom, (width - 49) x (height - 85),
+// cells 5 apart, every rectangle truncated to whole units. A shown left pane (280 wide) moves the area
+// right by its width and narrows it as much.
+constexpr float AREA_X = 50, AREA_Y = 30, AREA_WIDTH_CUT = 49, AREA_HEIGHT_CUT = 85, GAP = 5;
+constexpr float LEFT_PANE_WIDTH = 280;
+// Window borders, titles and axes are not candles: look a little inside.
+constexpr int INSET = 4;
+
+struct Cell {
+    int column, row, columnSpan, rowSpan;
+};
+struct Layout {
+    int columns, rows;
+    std::vector<Cell> cells;
+    bool leftPaneShown;
+};
+// Layout "2 x 2" (top left, top right, bottom left, bottom right; row 0 is at the bottom) beside the
+// instrument page, as on a first start.
+const Layout FOUR_WINDOWS{2, 2, {{0, 1, 1, 1}, {1, 1, 1, 1}, {0, 0, 1, 1}, {1, 0, 1, 1}}, true};
+// Two windows side by side over the whole width.
+const Layout TWO_SIDE_BY_SIDE{2, 1, {{0, 0, 1, 1}, {1, 0, 1, 1}}, false};
+
+struct Area {
+    float x, y, width, height, cellWidth, cellHeight;
+};
+Area chartArea(const Layout& layout, int width, int height) {
+    const float pane = layout.leftPaneShown ? LEFT_PANE_WIDTH : 0;
+    Area area{AREA_X + pane, AREA_Y, width - AREA_WIDTH_CUT - pane, height - AREA_HEIGHT_CUT, 0, 0};
+    area.cellWidth = (area.width - (layout.columns - 1) * GAP) / layout.columns;
+    area.cellHeight = (area.height - (layout.rows - 1) * GAP) / layout.rows;
+    return area;
+}
+
+// The windows' rectangles in a screenshot of the given size (image y points down).
+std::vector<PixelRect> windowRects(const Layout& layout, int width, int height) {
+    const Area area = chartArea(layout, width, height);
+    std::vector<PixelRect> rects;
+    for (const Cell& cell : layout.cells) {
+        const int x = static_cast<int>(area.x + cell.column * (area.cellWidth + GAP));
+        const int y = static_cast<int>(area.y + cell.row * (area.cellHeight + GAP));
+        const int w = static_cast<int>(cell.columnSpan * area.cellWidth + (cell.columnSpan - 1) * GAP);
+        const int h = static_cast<int>(cell.rowSpan * area.cellHeight + (cell.rowSpan - 1) * GAP);
+        rects.push_back({x + INSET, height - (y + h) + INSET, x + w - INSET, height - y - INSET});
+    }
+    return rects;
+}
+
+// The left pane, when shown, and the gaps between the rows and columns of a grid of single cells, less
+// a pixel on each side: no window covers them, so they show no bars when the windows sit where the
+// layout puts them.
+std::vector<PixelRect> barFreeRects(const Layout& layout, int width, int height) {
+    const Area area = chartArea(layout, width, height);
+    const int top = height - static_cast<int>(area.y + area.height),
+              bottom = height - static_cast<int>(area.y);
+    const int left = static_cast<int>(area.x), right = std::min(width, static_cast<int>(area.x + area.width));
+    std::vector<PixelRect> rects;
+    if (layout.leftPaneShown) rects.push_back({static_cast<int>(AREA_X) + 1, top, left - 1, bottom});
+    for (int column = 1; column < layout.columns; ++column) {
+        const int next = static_cast<int>(area.x + column * (area.cellWidth + GAP));
+        rects.push_back({next - static_cast<int>(GAP) + 1, top, next - 1, bottom});
+    }
+    for (int row = 1; row < layout.rows; ++row) {
+        const int above = height - static_cast<int>(area.y + row * (area.cellHeight + GAP));
+        rects.push_back({left, above + 1, right, above + static_cast<int>(GAP) - 1});
+    }
+    return rects;
+}
+
+bool near(Rgb p, Rgb q, int tolerance) {
+    return std::abs(p.r - q.r) <= tolerance && std::abs(p.g - q.g) <= tolerance &&
+           std::abs(p.b - q.b) <= tolerance;
+}
+// The bar colours of the chart view: green rises, red falls.
+bool candleGreen(Rgb p) {
+    return near(p, {43, 153, 66}, 14);
+}
+bool candleRed(Rgb p) {
+    return near(p, {191, 66, 66}, 14);
+}
+bool amber(Rgb p) {
+    return near(p, {255, 176, 32}, 16);
+}
+bool cardColour(Rgb p) {
+    return near(p, {23, 27, 41}, 6);
+}
+
+// Enough of both colours for a chart of many bars, not a stray label.
+constexpr int MIN_CANDLE_PIXELS = 40;
+
+struct CandleCount {
+    int green, red;
+};
+CandleCount countCandles(const Screenshot& shot, const PixelRect& rect) {
+    return {shot.count(rect, candleGreen), shot.count(rect, candleRed)};
+}
+
+// A window's chart starts at its left edge and scales its prices to its height, so a window in its
+// place has bars in its left quarter and in its upper and lower parts, not only somewhere inside.
+constexpr int MIN_PART_PIXELS = 10;
+struct WindowCandles {
+    CandleCount all;
+    int leftQuarter, upperPart, lowerPart;
+};
+WindowCandles countWindowCandles(const Screenshot& shot, const PixelRect& rect) {
+    const auto both = [&](const PixelRect& part) {
+        const CandleCount count = countCandles(shot, part);
+        return count.green + count.red;
+    };
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    return {countCandles(shot, rect), both({rect.left, rect.top, rect.left + width / 4, rect.bottom}),
+            both({rect.left, rect.top, rect.right, rect.top + height * 2 / 5}),
+            both({rect.left, rect.bottom - height * 2 / 5, rect.right, rect.bottom})};
+}
+
+bool everyWindowHasCandles(const Screenshot& shot, const Layout& layout) {
+    for (const PixelRect& rect : windowRects(layout, shot.width(), shot.height())) {
+        const WindowCandles count = countWindowCandles(shot, rect);
+        if (count.all.green < MIN_CANDLE_PIXELS || count.all.red < MIN_CANDLE_PIXELS ||
+            count.leftQuarter < MIN_PART_PIXELS || count.upperPart < MIN_PART_PIXELS ||
+            count.lowerPart < MIN_PART_PIXELS)
+            return false;
+    }
+    return true;
+}
+
+std::string describeCandles(const Screenshot& shot, const Layout& layout) {
+    std::ostringstream text;
+    text << shot.path() << " (" << shot.width() << " x " << shot.height() << "):";
+    for (const PixelRect& rect : windowRects(layout, shot.width(), shot.height())) {
+        const WindowCandles count = countWindowCandles(shot, rect);
+        text << "\n  window [" << rect.left << "," << rect.top << " - " << rect.right << "," << rect.bottom
+             << "]: green " << count.all.green << ", red " << count.all.red << "; left quarter "
+             << count.leftQuarter << ", upper part " << count.upperPart << ", lower part " << count.lowerPart;
+    }
+    return text.str();
+}
+
+int candlesOutsideWindows(const Screenshot& shot, const Layout& layout) {
+    int found = 0;
+    for (const PixelRect& rect : barFreeRects(layout, shot.width(), shot.height())) {
+        const CandleCount count = countCandles(shot, rect);
+        found += count.green + count.red;
+    }
+    return found;
+}
+
+// The connecting screen's logo, centred (a blue emblem and light letters), or the grey world map of
+// its last tiles along the left edge while it fades out.
+bool connectingScreenShown(const Screenshot& shot) {
+    const int cx = shot.width() / 2, cy = shot.height() / 2;
+    const PixelRect logo{cx - 120, cy - 32, cx + 120, cy + 32};
+    // Bluer than any chart line (the third moving average is (28, 115, 179)).
+    const int blue = shot.count(logo, [](Rgb p) { return p.b > 200 && p.r < 100 && p.g < 170; });
+    const int light = shot.count(logo, [](Rgb p) { return p.r > 180 && p.g > 180 && p.b > 180; });
+    const PixelRect leftEdge{0, 60, 45, shot.height() - 35};
+    const int map = shot.count(leftEdge, [](Rgb p) {
+        return p.r >= 36 && p.r <= 60 && std::abs(p.g - p.r) <= 3 && p.b - p.g >= 0 && p.b - p.g <= 6;
+    });
+    return (blue > 200 && light > 200) || map > 500;
+}
+
+// The reconnect card (380 x 96) centred in the window, its amber bar along the top edge.
+PixelRect cardRect(const Screenshot& shot) {
+    const int cx = shot.width() / 2, cy = shot.height() / 2;
+    return {cx - 190, cy - 48, cx + 190, cy + 48};
+}
+// The bar may sit just inside or just outside the card's top edge.
+PixelRect amberBarRect(const Screenshot& shot) {
+    const PixelRect card = cardRect(shot);
+    return {card.left, card.top - 5, card.right, card.top + 5};
+}
+bool reconnectPanelShown(const Screenshot& shot) {
+    return shot.count(amberBarRect(shot), amber) > 1000 && shot.count(cardRect(shot), cardColour) > 20000;
+}
+
+bool chartsShown(const Screenshot& shot, const Layout& layout) {
+    return !connectingScreenShown(shot) && !reconnectPanelShown(shot) && everyWindowHasCandles(shot, layout);
+}
+
+std::string lastLines(const std::string& text, int count) {
+    size_t at = text.size();
+    while (count-- > 0 && at > 0) {
+        at = text.rfind('\n', at - 1);
+        if (at == std::string::npos) return text;
+    }
+    return text.substr(at);
+}
+
+// The last log line that holds part, or an empty text.
+std::string lastLineWith(const std::string& log, const std::string& part) {
+    const size_t found = log.rfind(part);
+    if (found == std::string::npos) return {};
+    const size_t newline = log.rfind('\n', found);
+    const size_t begin = newline == std::string::npos ? 0 : newline + 1;
+    const size_t end = log.find('\n', found);
+    return log.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
+}
+
+class MainSceneEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (std::string(ZENTO_NODE).empty()) GTEST_SKIP() << "Node.js is missing: the local feed cannot run";
+        ASSERT_FALSE(folder_.path().empty());
+        fs::create_directories(home());
+        feed_ = std::make_unique<FeedProcess>(folder_.path(), 0, 0);
+        ASSERT_TRUE(feed_->start(WAIT)) << feed_->error();
+        program_ = std::make_unique<ProgramFolder>(folder_.path());
+        ASSERT_TRUE(program_->prepare(feed_->httpPort(), feed_->newsPort())) << program_->error();
+    }
+
+    void TearDown() override {
+        // Terminal runs end first, while the feed they talk to still answers.
+        runs_.clear();
+        if (feed_) feed_->stop(Seconds(30));
+        if (HasFailure() || std::getenv("ZENTO_E2E_KEEP")) {
+            folder_.keep();
+            std::cout << "run folder kept: " << folder_.path() << "\n";
+        }
+    }
+
+    std::string home() const { return folder_.path() + "/home"; }
+
+    // Starts the terminal on the data folder; runs are numbered in their own subfolders.
+    TerminalRun& startTerminal() {
+        const std::string folder = folder_.path() + "/run-" + std::to_string(runs_.size() + 1);
+        runs_.push_back(std::make_unique<TerminalRun>(program_->programPath(), home(), folder));
+        TerminalRun& run = *runs_.back();
+        EXPECT_TRUE(run.start(WAIT)) << run.error();
+        return run;
+    }
+
+    // Waits for the connection to our feed (not some other one) and for charts in every window.
+    std::optional<Screenshot> waitForCharts(TerminalRun& run, const Layout& layout) {
+        if (!run.waitForLog(CONNECT_START, 1, WAIT)) {
+            ADD_FAILURE() << "no \"" << CONNECT_START << "\"\n" << lastLines(run.log(), 40) << run.output();
+            return std::nullopt;
+        }
+        EXPECT_NE(lastLineWith(run.log(), CONNECT_START).find(":" + std::to_string(feed_->httpPort())),
+                  std::string::npos)
+            << lastLineWith(run.log(), CONNECT_START);
+        if (!run.waitForLog(CONNECT_SUCCESS, 1, WAIT)) {
+            ADD_FAILURE() << "no \"" << CONNECT_SUCCESS << "\"\n" << lastLines(run.log(), 40) << run.output();
+            return std::nullopt;
+        }
+        std::optional<Screenshot> shot =
+            run.screenshotWhen([&](const Screenshot& s) { return chartsShown(s, layout); }, WAIT);
+        if (!shot) {
+            ADD_FAILURE() << run.error() << "\n" << lastLines(run.log(), 40) << run.output();
+            return shot;
+        }
+        EXPECT_FALSE(connectingScreenShown(*shot)) << shot->path();
+        EXPECT_FALSE(reconnectPanelShown(*shot)) << shot->path();
+        EXPECT_TRUE(everyWindowHasCandles(*shot, layout)) << describeCandles(*shot, layout) << "\n"
+                                                          << run.error() << "\n"
+                                                          << lastLines(run.log(), 40);
+        EXPECT_EQ(candlesOutsideWindows(*shot, layout), 0) << shot->path();
+        return shot;
+    }
+
+    // The latest K-line subscription names exactly the given instruments, in that order.
+    void expectSubscribed(TerminalRun& run, const std::vector<std::string>& codes) {
+        ASSERT_TRUE(run.waitForLog(KLINE_SUBSCRIPTION, 1, WAIT)) << lastLines(run.log(), 40);
+        const std::string line = lastLineWith(run.log(), KLINE_SUBSCRIPTION);
+        size_t previous = 0;
+        for (const std::string& code : codes) {
+            const size_t at = line.find("\"" + code + "\"");
+            EXPECT_NE(at, std::string::npos) << code << " missing in " << line;
+            if (at != std::string::npos) {
+                EXPECT_GE(at, previous) << code << " out of order in " << line;
+                previous = at;
+            }
+        }
+        int entries = 0;
+        for (size_t at = line.find("\"symbol\""); at != std::string::npos;
+             at = line.find("\"symbol\"", at + 1))
+            ++entries;
+        EXPECT_EQ(entries, static_cast<int>(codes.size())) << line;
+    }
+
+    // Closes the terminal as a window close does and expects a clean end.
+    void closeTerminal(TerminalRun& run) {
+        const std::optional<int> status = run.stop(WAIT);
+        EXPECT_EQ(describeStatus(status), "exit 0") << lastLines(run.log(), 20) << run.output();
+    }
+
+    TempFolder folder_{"zento-main-e2e"};
+    std::unique_ptr<FeedProcess> feed_;
+    std::unique_ptr<ProgramFolder> program_;
+    std::vector<std::unique_ptr<TerminalRun>> runs_;
+};
+
+// A loopback port that nothing listens on (taken and given back at once).
+int closedPort() {
+    const int socketId = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof(address);
+    int port = 0;
+    if (socketId >= 0 && bind(socketId, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
+        getsockname(socketId, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+        port = ntohs(address.sin_port);
+    if (socketId >= 0) close(socketId);
+    return port;
+}
+
+// Without a feed the terminal stays on the connecting screen, which is all this needs.
+TEST(TerminalEndToEnd, EverySignalSavesTheNextFrameAndTheCloseSavesSettings) {
+    TempFolder folder("zento-signal-e2e");
+    ASSERT_FALSE(folder.path().empty());
+    const std::string home = folder.path() + "/home";
+    fs::create_directories(home);
+    ProgramFolder program(folder.path());
+    ASSERT_TRUE(program.prepare(closedPort(), closedPort())) << program.error();
+    TerminalRun run(program.programPath(), home, folder.path() + "/run");
+    ASSERT_TRUE(run.start(WAIT)) << run.error();
+
+    for (int n = 1; n <= 2; ++n) {
+        std::optional<Screenshot> shot = run.screenshot(WAIT);
+        ASSERT_TRUE(shot) << run.error() << run.output();
+        EXPECT_EQ(shot->path(), folder.path() + "/run/shots/shot-" + std::to_string(n) + ".png");
+        EXPECT_EQ(shot->width(), 900);
+        EXPECT_EQ(shot->height(), 600);
+        EXPECT_TRUE(connectingScreenShown(*shot)) << shot->path();
+    }
+    // Shots are renamed into place: no temporary file stays behind.
+    int files = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder.path() + "/run/shots")) {
+        EXPECT_EQ(entry.path().extension(), ".png") << entry.path();
+        ++files;
+    }
+    EXPECT_EQ(files, 2);
+
+    EXPECT_EQ(describeStatus(run.stop(WAIT)), "exit 0") << run.output();
+    EXPECT_TRUE(fs::exists(home + "/" + SETTINGS_FILE)) << run.output();
+    if (HasFailure()) folder.keep();
+}
+
+TEST_F(MainSceneEndToEnd, FirstStartShowsFourChartsAndSavesThemOnClose) {
+    TerminalRun& run = startTerminal();
+    ASSERT_FALSE(HasFailure());
+    std::optional<Screenshot> shot = waitForCharts(run, FOUR_WINDOWS);
+    ASSERT_TRUE(shot);
+    EXPECT_EQ(shot->width(), 900);
+    EXPECT_EQ(shot->height(), 600);
+    expectSubscribed(run, std::vector<std::string>(std::begin(DEFAULT_CODES), std::end(DEFAULT_CODES)));
+    // The history server list is found under the program's built-in key and comes from this feed.
+    EXPECT_NE(run.log().find("GetKlineHistoryServerList: 2"), std::string::npos) << lastLines(run.log(), 40);
+    // The settings are read before the log file is created: their line is on the console only.
+    EXPECT_NE(run.console().find("load setting failed, enter default setting!!"), std::string::npos)
+        << run.console();
+
+    closeTerminal(run);
+    const std::string saved = readText(home() + "/" + SETTINGS_FILE);
+    ASSERT_FALSE(saved.empty()) << "no " << SETTINGS_FILE << " after the close";
+    UserData settings;
+    settings.loadSettingsFromBytes(reinterpret_cast<const unsigned char*>(saved.data()), saved.size());
+    EXPECT_EQ(settings.getLayoutType(), UserData::DEFAULT_LAYOUT_TYPE);
+    std::vector<std::string> codes;
+    for (const WindowSetting& window : settings.getWindows()) codes.push_back(window.code);
+    EXPECT_EQ(codes, std::vector<std::string>(std::begin(DEFAULT_CODES), std::end(DEFAULT_CODES)));
+}
+
+TEST_F(MainSceneEndToEnd, FeedDropShowsReconnectPanelUntilTheFeedIsBack) {
+    TerminalRun& run = startTerminal();
+    ASSERT_FALSE(HasFailure());
+    ASSERT_TRUE(waitForCharts(run, FOUR_WINDOWS));
+    ASSERT_FALSE(HasFailure());
+
+    ASSERT_TRUE(feed_->stop(Seconds(30))) << feed_->output();
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            const std::string log = run.log();
+            return log.find(STOCK_CLOSE) != std::string::npos || log.find(STOCK_ERROR) != std::string::npos;
+        },
+        WAIT, Seconds(0.2)))
+        << lastLines(run.log(), 40);
+    std::optional<Screenshot> dropped = run.screenshotWhen(reconnectPanelShown, WAIT);
+    ASSERT_TRUE(dropped) << run.error();
+    EXPECT_TRUE(reconnectPanelShown(*dropped))
+        << dropped->path() << ": amber " << dropped->count(amberBarRect(*dropped), amber) << ", card "
+        << dropped->count(cardRect(*dropped), cardColour) << "\n"
+        << lastLines(run.log(), 40);
+    // The veil darkens the charts: no bar keeps its colour outside the card.
+    for (const PixelRect& rect : windowRects(FOUR_WINDOWS, dropped->width(), dropped->height())) {
+        const CandleCount count = countCandles(*dropped, rect);
+        EXPECT_LT(count.green + count.red, MIN_CANDLE_PIXELS) << describeCandles(*dropped, FOUR_WINDOWS);
+    }
+    ASSERT_TRUE(run.running()) << run.output();
+
+    ASSERT_TRUE(feed_->start(WAIT)) << feed_->error();
+    EXPECT_TRUE(run.waitForLog(CONNECT_SUCCESS, 2, WAIT)) << lastLines(run.log(), 40) << run.output();
+    std::optional<Screenshot> back =
+        run.screenshotWhen([](const Screenshot& s) { return chartsShown(s, FOUR_WINDOWS); }, WAIT);
+    ASSERT_TRUE(back) << run.error();
+    EXPECT_FALSE(reconnectPanelShown(*back)) << back->path();
+    EXPECT_TRUE(everyWindowHasCandles(*back, FOUR_WINDOWS)) << describeCandles(*back, FOUR_WINDOWS) << "\n"
+                                                            << lastLines(run.log(), 40);
+    closeTerminal(run);
+}
+
+TEST_F(MainSceneEndToEnd, RestartRestoresTheSavedWindows) {
+    TerminalRun& first = startTerminal();
+    ASSERT_FALSE(HasFailure());
+    ASSERT_TRUE(waitForCharts(first, FOUR_WINDOWS));
+    closeTerminal(first);
+    ASSERT_TRUE(fs::exists(home() + "/" + SETTINGS_FILE));
+
+    TerminalRun& second = startTerminal();
+    ASSERT_FALSE(HasFailure());
+    ASSERT_TRUE(waitForCharts(second, FOUR_WINDOWS));
+    expectSubscribed(second, std::vector<std::string>(std::begin(DEFAULT_CODES), std::end(DEFAULT_CODES)));
+    const std::string console = second.console();
+    EXPECT_EQ(console.find("load setting failed"), std::string::npos) << console;
+    EXPECT_EQ(console.find("setting ver changed"), std::string::npos) << console;
+    EXPECT_NE(console.find("load setting finished..."), std::string::npos) << console;
+    closeTerminal(second);
+}
+
+TEST_F(MainSceneEndToEnd, SavedLayoutOfTwoWindowsWithoutPaneComesBackSideBySide) {
+    UserData settings;
+    std::vector<WindowSetting> windows(2);
+    windows[0].code = "UKOIL";
+    windows[1].code = "XAUUSD";
+    for (WindowSetting& window : windows) window.timeTypeIndex = UserData::DEFAULT_TIME_TYPE_INDEX;
+    settings.setWindows(windows);
+    settings.setLayoutType(1);
+    // Neither page of the left pane: the charts take the whole width.
+    settings.setPanelSwitchA(false);
+    settings.setPanelSwitchB(false);
+    const std::vector<unsigned char> bytes = settings.encodeSettings();
+    ASSERT_FALSE(bytes.empty());
+    ASSERT_TRUE(writeTextAtomically(home() + "/" + SETTINGS_FILE, std::string(bytes.begin(), bytes.end())));
+
+    TerminalRun& run = startTerminal();
+    ASSERT_FALSE(HasFailure());
+    ASSERT_TRUE(waitForCharts(run, TWO_SIDE_BY_SIDE));
+    const std::string console = run.console();
+    EXPECT_NE(console.find("load setting finished..."), std::string::npos) << console;
+    // Only the two saved instruments are shown, in the saved order.
+    expectSubscribed(run, {"UKOIL", "XAUUSD"});
+    closeTerminal(run);
+}
+
+}  // namespace
