@@ -271,6 +271,11 @@ bool StockWindow::buildRightPanel() {
     rightPanel_ = CCNode::create();
     rightPanel_->setAnchorPoint(CCPointZero);
     addChild(rightPanel_, TITLE_Z);
+    // Opaque, so a title too long for a narrow window runs under the panel instead of through it.
+    rightPanelBackground_ = CCSprite::create();
+    rightPanelBackground_->setAnchorPoint(CCPointZero);
+    rightPanelBackground_->setColor(WINDOW_BACKGROUND);
+    rightPanel_->addChild(rightPanelBackground_, -1);
 
     redFrame_ = CCScale9Sprite::createWithSpriteFrameName("frame_red.png");
     greenFrame_ = CCScale9Sprite::createWithSpriteFrameName("frame_green.png");
@@ -382,6 +387,7 @@ void StockWindow::layout() {
 void StockWindow::placeRightPanel() {
     const float h = windowSize_.height;
     rightPanel_->setContentSize(CCSize(RIGHT_PANEL_WIDTH, h));
+    rightPanelBackground_->setTextureRect(CCRect(0, 0, RIGHT_PANEL_WIDTH, h));
     rightPanel_->setPosition(windowSize_.width - RIGHT_PANEL_WIDTH, 0);
     const float frameY = h - QUOTE_FRAME_TOP_GAP;
     redFrame_->setPosition(QUOTE_FRAME_X, frameY);
@@ -395,8 +401,13 @@ void StockWindow::placeRightPanel() {
 void StockWindow::placeToolbar() {
     const float chartRight = chart_->getPositionX() + chart_->getContentSize().width;
     const CCSize size = toolbar_->getContentSize();
-    toolbar_->setPosition(std::max(0.0f, chartRight - size.width - TOOLBAR_TOP_GAP),
-                          windowSize_.height - size.height - TOOLBAR_TOP_GAP);
+    const float x = std::max(0.0f, chartRight - size.width - TOOLBAR_TOP_GAP);
+    float y = windowSize_.height - size.height - TOOLBAR_TOP_GAP;
+    // In a narrow window the toolbar would cover the title: it takes the row below instead.
+    const float titleRight = stockButton_->getPositionX() + stockButton_->getContentSize().width +
+                             timeTypeButton_->getContentSize().width;
+    if (x < titleRight + TOOLBAR_TOP_GAP) y -= BUTTON_HEIGHT + TOOLBAR_TOP_GAP;
+    toolbar_->setPosition(x, y);
 }
 
 void StockWindow::placeHoverLabels() {
@@ -677,6 +688,7 @@ void StockWindow::updateTitle() {
     timeTypeButton_->setPosition(stockSize.width, stockSize.height * 0.5f);
     timeTypeLabel_->setPosition(buttonSize.width * 0.5f, buttonSize.height * 0.5f);
     placeHoverLabels();
+    if (toolbar_ && chart_) placeToolbar();
 }
 
 // --- buttons

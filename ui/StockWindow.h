@@ -216,6 +216,7 @@ private:
     cocos2d::CCNode* toolbarStencil_ = nullptr;
     PanelToggleButton* toolbarButtons_[TOOLBAR_BUTTON_COUNT] = {};
     cocos2d::CCNode* rightPanel_ = nullptr;
+    cocos2d::CCSprite* rightPanelBackground_ = nullptr;
     cocos2d::CCScale9Sprite* redFrame_ = nullptr;
     cocos2d::CCScale9Sprite* greenFrame_ = nullptr;
     cocos2d::CCLabelTTF* quoteTitle_ = nullptr;
