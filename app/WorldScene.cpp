@@ -15,6 +15,8 @@
 #include "CCKeyboard.h"
 #include "CCLayerColor.h"
 #include "CCSprite.h"
+#include "CCTouch.h"
+#include "CCTouchDispatcher.h"
 #include "CDebugModule.h"
 #include "CStockPanel.h"
 #include "ConfigTable.h"
@@ -134,6 +136,26 @@ bool WorldScene::init() {
     startNetworkSteps();
     onWindowResized(windowSize_.width, windowSize_.height);
     scheduleUpdate();
+    setTouchEnabled(true);
+    return true;
+}
+
+void WorldScene::registerWithTouchDispatcher() {
+    CCDirector::sharedDirector()->getTouchDispatcher()->addTargetedDelegate(this, OUTSIDE_CLICK_PRIORITY, true,
+                                                                           false, false);
+}
+
+bool WorldScene::ccTouchBegan(CCTouch* touch, CCEvent*) {
+    const std::vector<PopuPanelBase*> open = PopuPanelBase::getOpenPopups();
+    if (open.empty()) return false;
+    const CCPoint at = touch->getLocation();
+    for (PopuPanelBase* panel : open) {
+        const CCPoint local = panel->convertToNodeSpace(at);
+        const CCSize size = panel->getContentSize();
+        if (local.x >= 0 && local.y >= 0 && local.x <= size.width && local.y <= size.height) return false;
+    }
+    for (PopuPanelBase* panel : open)
+        if (panel->isShown()) panel->hide();
     return true;
 }
 

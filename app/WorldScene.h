@@ -67,6 +67,8 @@ public:
     static constexpr int Z_TIP = 990;
     static constexpr int Z_TOAST = 99999;
     static constexpr int LOG_SAMPLE = 50;
+    // After the choosers (-9) and their buttons (-10), before everything else.
+    static constexpr int OUTSIDE_CLICK_PRIORITY = -8;
     static constexpr const char* DEFAULT_SYMBOL = "AUDJPY";
 
     // Creates and initialises the layer on first use.
@@ -81,6 +83,9 @@ public:
     ~WorldScene() override;
     bool init() override;
     void update(float dt) override;
+    // A click outside the open choosers closes them (and does nothing else).
+    void registerWithTouchDispatcher() override;
+    bool ccTouchBegan(cocos2d::CCTouch* touch, cocos2d::CCEvent* event) override;
 
     // --- start-up
     void onStartupReady();

@@ -20,6 +20,7 @@
 #include "ConnectingLayer.h"
 #include "KLineHistoryLoader.h"
 #include "LanguageTable.h"
+#include "LayoutPanel.h"
 #include "LeftPaneMaster.h"
 #include "LogLines.h"
 #include "ReconnectPanel.h"
@@ -538,4 +539,32 @@ TEST_F(WorldSceneTest, ServerListFailuresRetryEveryThreeSeconds) {
     EXPECT_TRUE(scene->sockets.empty());
     step(0.2f);
     EXPECT_EQ(scene->requests.size(), before + 2);
+}
+
+TEST_F(WorldSceneTest, AClickOutsideTheOpenChooserClosesIt) {
+    start();
+    step(3.0f);
+    scene->openChooser(StockButtonPanel::LAYOUT_BUTTON_TAG, 10, 540);
+    step(0.5f);
+    LayoutPanel* layouts = scene->getLayoutPanel();
+    ASSERT_TRUE(layouts->isShown());
+    // Inside the chooser (its top-left corner is at (10, 540)): it stays.
+    CCEGLView* view = CCEGLView::sharedOpenGLView();
+    view->handleMouseDown(30, 600 - 520);
+    view->handleMouseUp(30, 600 - 520);
+    EXPECT_TRUE(layouts->isShown());
+    // Over a chart window, outside the chooser: it closes and the chart does not take the click.
+    StockWindow* selected = scene->getSelectedWindow();
+    StockWindow* other = scene->getShownWindows()[3];
+    view->handleMouseDown(700, 600 - 100);
+    view->handleMouseUp(700, 600 - 100);
+    step(0.5f);
+    EXPECT_FALSE(layouts->isShown());
+    EXPECT_EQ(scene->getSelectedWindow(), selected);
+    EXPECT_NE(other, selected);
+    // With nothing open, the same click reaches the window below.
+    view->handleMouseDown(700, 600 - 100);
+    view->handleMouseUp(700, 600 - 100);
+    step(0.5f);
+    EXPECT_EQ(scene->getSelectedWindow(), other);
 }
