@@ -22,6 +22,7 @@
 #include "ConfigTable.h"
 #include "ConnectingLayer.h"
 #include "DrawingKLine.h"
+#include "ExScaleWindows.h"
 #include "HttpHelpers.h"
 #include "IndicatorPanel.h"
 #include "KLineHistoryLoader.h"
@@ -70,6 +71,8 @@ constexpr float DISMISS_WAIT_SECONDS = 2.0f;
 constexpr float DISMISS_FADE_SECONDS = 0.8f;
 constexpr float TILE_SIZE = 20.0f;
 constexpr float RESEND_QUOTES_SECONDS = 0.5f;
+constexpr float LAYOUT_GLIDE_SECONDS = 0.25f;
+constexpr int LAYOUT_GLIDE_TAG = 0x1A70;
 constexpr float RECONNECT_RETRY_SECONDS = 1.0f;
 constexpr int MIN_HISTORY_SERVERS = 2;
 constexpr float KEY_ZOOM_STEP = 2.0f;
@@ -383,14 +386,13 @@ void WorldScene::applyLayout(bool rebuild) {
                 if (window->isMaximised()) {
                     fitToChartArea(window);
                 } else {
-                    window->setPosition(CCPoint(static_cast<float>(cell.x), static_cast<float>(cell.y)));
-                    window->setWindowSize(static_cast<float>(cell.width), static_cast<float>(cell.height));
+                    placeWindow(window, cellRect(cell), false);
                     window->setVisible(false);
                 }
                 continue;
             }
-            window->setPosition(CCPoint(static_cast<float>(cell.x), static_cast<float>(cell.y)));
-            window->setWindowSize(static_cast<float>(cell.width), static_cast<float>(cell.height));
+            // Windows already on screen glide to their new cells; the others appear there.
+            placeWindow(window, cellRect(cell), animateLayout_ && window->isVisible());
             window->setVisible(true);
         } else {
             window->setVisible(false);
@@ -398,7 +400,7 @@ void WorldScene::applyLayout(bool rebuild) {
     }
 }
 
-void WorldScene::applyLayout(int layout, bool) {
+void WorldScene::applyLayout(int layout, bool animated) {
     const int k = layout - 1;
     if (k < 0 || k >= layout_grid::LAYOUT_COUNT) return;
     if (k == layoutType_) return;
@@ -407,15 +409,44 @@ void WorldScene::applyLayout(int layout, bool) {
         for (StockWindow* window : windows_) window->setMaximised(false);
         maximisedMode_ = false;
     }
+    animateLayout_ = animated;
     applyLayout(true);
+    animateLayout_ = false;
     saveWindowLayout();
 }
 
-void WorldScene::fitToChartArea(StockWindow* window) {
-    const CCRect area = getChartArea();
-    window->setPosition(area.origin);
-    window->setWindowSize(area.size.width, area.size.height);
+void WorldScene::fitToChartArea(StockWindow* window, bool animate) {
+    placeWindow(window, getChartArea(), animate && window->isVisible());
     window->setVisible(true);
+}
+
+CCRect WorldScene::cellRect(const LayoutCell& cell) {
+    return CCRect(static_cast<float>(cell.x), static_cast<float>(cell.y), static_cast<float>(cell.width),
+                  static_cast<float>(cell.height));
+}
+
+void WorldScene::placeWindow(StockWindow* window, const CCRect& rect, bool animate) {
+    // A later placement wins over a glide still under way.
+    window->stopActionByTag(LAYOUT_GLIDE_TAG);
+    const CCRect from(window->getPositionX(), window->getPositionY(), window->getContentSize().width,
+                      window->getContentSize().height);
+    if (!animate || from.equals(rect)) {
+        window->setPosition(rect.origin);
+        window->setWindowSize(rect.size.width, rect.size.height);
+        return;
+    }
+    ExScaleWindows* glide =
+        ExScaleWindows::create(LAYOUT_GLIDE_SECONDS, from, rect, [window](const CCPoint& position, const CCSize& size) {
+            window->setPosition(position);
+            window->setWindowSize(size.width, size.height);
+        });
+    if (!glide) {
+        window->setPosition(rect.origin);
+        window->setWindowSize(rect.size.width, rect.size.height);
+        return;
+    }
+    glide->setTag(LAYOUT_GLIDE_TAG);
+    window->runAction(glide);
 }
 
 // ---- windows
@@ -548,7 +579,7 @@ void WorldScene::maximiseWindow(StockWindow* window) {
         if (other != window && other->getZOrder() == Z_MAXIMISED_WINDOW) reorderChild(other, Z_WINDOWS);
     if (!maximisedMode_) return;
     window->setMaximised(true);
-    fitToChartArea(window);
+    fitToChartArea(window, animateLayout_);
     int hidden = 0;
     for (StockWindow* other : windows_) {
         if (other == window || !other->isVisible()) continue;
@@ -563,6 +594,7 @@ void WorldScene::toggleMaximise(StockWindow* window) {
         CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "got error!!!!!!!!!!");
         return;
     }
+    animateLayout_ = true;
     if (maximisedMode_ && window->isMaximised()) {
         maximisedMode_ = false;
         window->setMaximised(false);
@@ -573,6 +605,7 @@ void WorldScene::toggleMaximise(StockWindow* window) {
         activateWindow(window);
         maximiseWindow(window);
     }
+    animateLayout_ = false;
     saveWindowLayout();
 }
 

@@ -213,7 +213,9 @@ private:
     void hideWindow(StockWindow* window);
     void setSingleWindowState();
     void moveToEndOfShown(StockWindow* window);
-    void fitToChartArea(StockWindow* window);
+    void fitToChartArea(StockWindow* window, bool animate = false);
+    static cocos2d::CCRect cellRect(const LayoutCell& cell);
+    void placeWindow(StockWindow* window, const cocos2d::CCRect& rect, bool animate);
     void installTipDisplay();
     void handleKeys();
     void handleDigit(int digit);
@@ -244,6 +246,8 @@ private:
     bool reconnectScheduled_ = false;
     bool serverListPending_ = false;
     int startupReadyRuns_ = 0;
+    // Set while a change the user asked for (a new layout, maximise, restore) is laid out: windows glide.
+    bool animateLayout_ = false;
     cocos2d::CCLayerColor* topBar_ = nullptr;
     cocos2d::CCLayerColor* leftBar_ = nullptr;
     cocos2d::CCLayerColor* bottomBar_ = nullptr;

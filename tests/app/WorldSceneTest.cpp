@@ -405,6 +405,7 @@ TEST_F(WorldSceneTest, RestoreSkipsUnknownCodesAndFindsTheMaximisedWindowAgain) 
     EXPECT_FALSE(maximised->isVisible());
     // Restoring brings every window back into its cell.
     scene->toggleMaximise(other);
+    step(0.5f);
     EXPECT_FALSE(scene->isMaximisedMode());
     for (StockWindow* window : scene->getShownWindows()) EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(scene->getShownWindows()[0]->getContentSize(), CCSize(851, 255));
@@ -414,10 +415,22 @@ TEST_F(WorldSceneTest, ChoosingALayoutAndClosingWindowsKeepEveryWindowInACell) {
     start();
     ASSERT_EQ(scene->getShownWindowCount(), 4);
     EXPECT_EQ(scene->getLayoutType(), 8);
+    StockWindow* fourth = scene->getShownWindows()[3];
     scene->applyLayout(10, true);  // layout buttons count from 1
     EXPECT_EQ(scene->getLayoutType(), 9);
     EXPECT_EQ(UserData::getInstance()->getLayoutType(), 9) << "a new layout is saved";
-    EXPECT_EQ(scene->getShownWindows()[3]->getContentSize().width, 851);
+    // The window glides to its new cell.
+    step(0.1f);
+    EXPECT_GT(fourth->getContentSize().width, 423);
+    EXPECT_LT(fourth->getContentSize().width, 851);
+    step(0.3f);
+    EXPECT_EQ(fourth->getContentSize().width, 851);
+    EXPECT_EQ(fourth->getPosition(), CCPoint(50, 30));
+    // Choosing the same layout again changes nothing.
+    const size_t saves = UserData::getInstance()->getWindows().size();
+    scene->applyLayout(10, true);
+    EXPECT_FALSE(fourth->getActionByTag(0x1A70));
+    EXPECT_EQ(UserData::getInstance()->getWindows().size(), saves);
 
     StockWindow* closing = scene->getShownWindows()[1];
     closing->addIndicator(2, 0.2f);
