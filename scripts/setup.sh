@@ -12,7 +12,7 @@ packages=(
     libpng-dev libjpeg-dev libcurl4-openssl-dev libwebsockets-dev rapidjson-dev zlib1g-dev libminizip-dev libpugixml-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-wqy-microhei librsvg2-bin
-    xvfb xauth zip unzip gzip
+    xvfb xauth xdotool zip unzip gzip
 )
 
 sudo_cmd=()

@@ -7,6 +7,7 @@
 #include "CCTouchDispatcher.h"
 #include "CDebugModule.h"
 #include "LanguageTable.h"
+#include "PopuPanelBase.h"
 
 USING_NS_CC;
 
@@ -14,6 +15,21 @@ namespace {
 PanelButton::TipDisplay& tipDisplay() {
     static PanelButton::TipDisplay display;
     return display;
+}
+
+// An open chooser hides what lies under it: a click on it belongs to the chooser and its own buttons,
+// never to a button that merely sits beneath (buttons take clicks before choosers do).
+bool underOpenChooser(const CCNode* button, const CCPoint& at) {
+    for (PopuPanelBase* panel : PopuPanelBase::getOpenPopups()) {
+        if (!panel->isShown() || !panel->isVisible()) continue;
+        bool own = false;
+        for (const CCNode* node = button; node && !own; node = node->getParent()) own = node == panel;
+        if (own) continue;
+        const CCPoint local = panel->convertToNodeSpace(at);
+        const CCSize size = panel->getContentSize();
+        if (local.x >= 0 && local.y >= 0 && local.x <= size.width && local.y <= size.height) return true;
+    }
+    return false;
 }
 
 CCSpriteFrame* frameNamed(const std::string& name) {
@@ -103,7 +119,7 @@ void PanelButton::OnMouseLeave() {
 
 bool PanelButton::ccTouchBegan(CCTouch* touch, CCEvent*) {
     CCPoint at = touch->getLocation();
-    tracking_ = enabled_ && IsPointOnMe(at.x, at.y);
+    tracking_ = enabled_ && IsPointOnMe(at.x, at.y) && !underOpenChooser(this, at);
     return tracking_;
 }
 

@@ -40,6 +40,8 @@ public:
     std::optional<int> stop(Seconds timeout);
 
     const std::string& error() const { return error_; }
+    // The run's X display (":N") once started, for input tools that drive the program.
+    const std::string& display() const { return display_; }
     // What the program wrote on its console (standard output): it also holds the log lines from
     // before the log file was created.
     std::string console() const;

@@ -10,6 +10,7 @@
 #include "CCSpriteFrameCache.h"
 #include "LanguageTable.h"
 #include "PanelButton.h"
+#include "PopuPanelBase.h"
 
 USING_NS_CC;
 
@@ -86,6 +87,49 @@ TEST_F(PanelButtonTest, HigherPriorityButtonSwallowsTheTouch) {
     press(100, 100);
     release(100, 100);
     EXPECT_EQ(clicked, std::vector<int>{2});
+}
+
+// A bare chooser with one button of its own.
+class CoveringChooser : public PopuPanelBase {
+public:
+    static CoveringChooser* make(const CCSize& size, PanelButton* own) {
+        auto* chooser = new CoveringChooser();
+        if (!chooser->initPanel(ccColor3B{23, 27, 41}, size)) {
+            delete chooser;
+            return nullptr;
+        }
+        chooser->autorelease();
+        chooser->addPanelButton(own);
+        return chooser;
+    }
+};
+
+TEST_F(PanelButtonTest, ButtonUnderAnOpenChooserLeavesTheClickToTheChooser) {
+    addButton(1);
+    PanelButton* own = PanelButton::create("add.png", "add_sel.png", 2,
+                                           [this](PanelButton* b) { clicked.push_back(b->getTag()); });
+    ASSERT_TRUE(own);
+    own->setPosition(150, 150);  // chooser coordinates; 40 x 40
+    CoveringChooser* chooser = CoveringChooser::make(CCSize(200, 200), own);
+    ASSERT_TRUE(chooser);
+    chooser->setAnchorPoint(CCPointZero);
+    chooser->setPosition(50, 50);  // covers 50..250 both ways, the outside button's 75..125 too
+    scene->addChild(chooser);
+    chooser->show();
+    chooser->stopAllActions();
+    chooser->setScale(1.0f);
+
+    press(100, 100);
+    release(100, 100);
+    EXPECT_TRUE(clicked.empty()) << "the button under the chooser fired";
+    press(200, 200);
+    release(200, 200);
+    EXPECT_EQ(clicked, std::vector<int>{2});
+
+    chooser->hide();
+    press(100, 100);
+    release(100, 100);
+    EXPECT_EQ(clicked, (std::vector<int>{2, 1}));
 }
 
 TEST_F(PanelButtonTest, HoverShowsTheSecondFrameAndTheTip) {

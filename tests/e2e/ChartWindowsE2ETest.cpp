@@ -1,0 +1,712 @@
+// The chart windows driven as a user drives them: xdotool moves the pointer over the real terminal on
+// its own X display and clicks the strip, the window titles, the toolbars and the choosers. Each step
+// is checked by what the program logs and saves, and the end state by the saved settings and a restart.
+// Click points are computed from the layout the run starts from (a saved config.bin) the way the main
+// scene places its windows: engine coordinates have y up from the window bottom, screen ones y down.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "ChildProcess.h"
+#include "FeedProcess.h"
+#include "PointerInput.h"
+#include "ProgramFolder.h"
+#include "Screenshot.h"
+#include "TerminalRun.h"
+#include "UserData.h"
+#include "WindowSetting.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+// Generous: a sanitizer build runs several times slower.
+constexpr Seconds WAIT = Seconds(90);
+// A chooser pops up with a short scale animation; clicks wait until it has settled.
+constexpr Seconds POPUP_SETTLE = Seconds(0.6);
+
+constexpr const char* CONNECT_SUCCESS = "stock socket  connect success!!!!!!!!!!!!!!!!!!!!!";
+constexpr const char* KLINE_SUBSCRIPTION = "setKlineSubscription:";
+constexpr const char* SETTINGS_FILE = "config.bin";
+
+// The terminal's window and the main scene's frame.
+constexpr float SCENE_WIDTH = 900, SCENE_HEIGHT = 600;
+constexpr float AREA_X = 50, AREA_Y = 30, AREA_WIDTH_CUT = 49, AREA_HEIGHT_CUT = 85, GAP = 5;
+constexpr float STRIP_HEIGHT = 56;
+
+// The window-button strip: buttons from x 65, one 150-wide slot each while they fit, the add button
+// (40 wide) 20 units after the last slot.
+constexpr float FIRST_BUTTON_X = 65, SLOT_WIDTH = 150, ADD_BUTTON_WIDTH = 40;
+
+// A chart window: title 35 units from the left and 5 below the top, the maximise button just below the
+// close button at (18, top - 18), the toolbar (four 30-unit buttons, 4 apart) 5 units left of the
+// 120-wide right panel and 5 below the top.
+constexpr float TITLE_LEFT = 35, TITLE_TOP_GAP = 5;
+// The title buttons are as high as their 19-point labels plus 6 (measured: 29); rows of the choosers
+// opened from them are 24 and 40 high, so a unit or two off does not matter.
+constexpr float TITLE_HEIGHT = 29;
+constexpr float CLOSE_INSET = 18, CLOSE_SIZE = 24, MAXIMISE_SIZE = 24;
+constexpr float RIGHT_PANEL_WIDTH = 120, TOOLBAR_GAP = 5, TOOL_SIZE = 30, TOOL_SPACING = 4;
+constexpr int TOOL_CHART_TYPE = 1, TOOL_INDICATORS = 3;
+
+// Choosers, placed with their top-left corner at a point and kept inside the scene.
+constexpr float ADD_PANEL_WIDTH = 460, ADD_PANEL_HEIGHT = 420, ADD_SEARCH_HEIGHT = 50, ADD_LIST_WIDTH = 360,
+                ADD_ROW_HEIGHT = 40;
+constexpr float TIME_PANEL_HEIGHT = 255, TIME_TITLE_HEIGHT = 40;
+constexpr int TIME_TYPE_COUNT = 9;
+// The chart-type buttons stand in a row 75 below the chooser's top, from x 40, 80 apart.
+constexpr float TYPE_PANEL_WIDTH = 320, TYPE_PANEL_HEIGHT = 230, TYPE_BUTTON_X = 40, TYPE_BUTTON_STEP = 80,
+                TYPE_BUTTON_DROP = 75;
+constexpr float INDICATOR_PANEL_WIDTH = 360, INDICATOR_TITLE_HEIGHT = 40, INDICATOR_ROW_HEIGHT = 50;
+constexpr float INDICATOR_PANEL_HEIGHT = INDICATOR_TITLE_HEIGHT + 5 * INDICATOR_ROW_HEIGHT + 10;
+
+// Indicator types of the picker rows (1 is the moving average, drawn on the chart, not a pane).
+constexpr int MACD = 3, KDJ = 4;
+// Chart type 1 draws a line.
+constexpr int LINE_CHART = 1;
+// The saved windows start at time type index 2 (15 minutes); index 4 is the hour.
+constexpr int START_TIME_TYPE_INDEX = UserData::DEFAULT_TIME_TYPE_INDEX;
+constexpr int HOUR_INDEX = 4, HOUR_MINUTES = 60, START_MINUTES = 15;
+
+struct Point {
+    float x, y;  // engine units, y up
+};
+struct Rect {
+    float x, y, width, height;  // engine units, origin bottom left
+    float top() const { return y + height; }
+    float right() const { return x + width; }
+};
+
+// Where the main scene puts cell (column, row, spans) of a columns x rows grid without the left pane.
+Rect cellRect(int columns, int rows, int column, int row, int columnSpan, int rowSpan) {
+    const float areaWidth = SCENE_WIDTH - AREA_WIDTH_CUT, areaHeight = SCENE_HEIGHT - AREA_HEIGHT_CUT;
+    const float cellWidth = (areaWidth - (columns - 1) * GAP) / columns;
+    const float cellHeight = (areaHeight - (rows - 1) * GAP) / rows;
+    return {static_cast<float>(static_cast<int>(AREA_X + column * (cellWidth + GAP))),
+            static_cast<float>(static_cast<int>(AREA_Y + row * (cellHeight + GAP))),
+            static_cast<float>(static_cast<int>(columnSpan * cellWidth + (columnSpan - 1) * GAP)),
+            static_cast<float>(static_cast<int>(rowSpan * cellHeight + (rowSpan - 1) * GAP))};
+}
+Rect chartArea() {
+    return {AREA_X, AREA_Y, SCENE_WIDTH - AREA_WIDTH_CUT, SCENE_HEIGHT - AREA_HEIGHT_CUT};
+}
+
+// Popups are kept inside the scene: x in [0, width - panel width], top in [panel height, height].
+Point placedTopLeft(Point wanted, float panelWidth, float panelHeight) {
+    return {std::clamp(wanted.x, 0.0f, SCENE_WIDTH - panelWidth),
+            std::clamp(wanted.y, std::min(panelHeight, SCENE_HEIGHT), SCENE_HEIGHT)};
+}
+
+// A little below the middle of a strip button: its small close button sits at its top left.
+Point stripButtonPoint(int index) {
+    return {FIRST_BUTTON_X + SLOT_WIDTH * index + SLOT_WIDTH / 2, SCENE_HEIGHT - STRIP_HEIGHT / 2 - 6};
+}
+Point addButtonCentre(int buttons) {
+    return {FIRST_BUTTON_X + SLOT_WIDTH * buttons + 20 + ADD_BUTTON_WIDTH / 2,
+            SCENE_HEIGHT - STRIP_HEIGHT / 2};
+}
+// The add chooser hangs 3 units below the add button's bottom edge, its left edge at the button's.
+Point addChooserTopLeft(int buttons) {
+    const Point centre = addButtonCentre(buttons);
+    return placedTopLeft({centre.x - ADD_BUTTON_WIDTH / 2, centre.y - ADD_BUTTON_WIDTH / 2 - 3},
+                         ADD_PANEL_WIDTH, ADD_PANEL_HEIGHT);
+}
+// Row n (from 0) of the instrument list, the list right of the category column, under the search strip.
+Point instrumentRow(Point panelTopLeft, int row) {
+    return {panelTopLeft.x + ADD_PANEL_WIDTH - ADD_LIST_WIDTH / 2,
+            panelTopLeft.y - ADD_SEARCH_HEIGHT - ADD_ROW_HEIGHT * row - ADD_ROW_HEIGHT / 2};
+}
+
+Point maximiseButton(const Rect& window) {
+    // The close button's centre is at (18, top - 18); the maximise button hangs 2 units under it.
+    return {window.x + CLOSE_INSET, window.top() - CLOSE_INSET - CLOSE_SIZE / 2 - 2 - MAXIMISE_SIZE / 2};
+}
+Point closeButton(const Rect& window) {
+    return {window.x + CLOSE_INSET, window.top() - CLOSE_INSET};
+}
+// Somewhere on the instrument name of the title (flag and name start at its left edge).
+Point instrumentButton(const Rect& window) {
+    return {window.x + TITLE_LEFT + 40, window.top() - TITLE_TOP_GAP - TITLE_HEIGHT / 2};
+}
+// The instrument and time-type choosers hang from the bottom of the title buttons.
+float titleBottom(const Rect& window) {
+    return window.top() - TITLE_TOP_GAP - TITLE_HEIGHT;
+}
+// Toolbar button tag of a window wide enough to keep its toolbar on the title row.
+Rect toolbarButton(const Rect& window, int tag) {
+    const float toolbarWidth = 4 * TOOL_SIZE + 3 * TOOL_SPACING;
+    const float left = window.right() - RIGHT_PANEL_WIDTH - TOOLBAR_GAP - toolbarWidth +
+                       (tag - 1) * (TOOL_SIZE + TOOL_SPACING);
+    return {left, window.top() - TOOLBAR_GAP - TOOL_SIZE, TOOL_SIZE, TOOL_SIZE};
+}
+Point centre(const Rect& rect) {
+    return {rect.x + rect.width / 2, rect.y + rect.height / 2};
+}
+// A toolbar chooser hangs from its button's bottom-right corner.
+Point chartTypeButton(const Rect& tool, int type) {
+    const Point topLeft = placedTopLeft({tool.right(), tool.y}, TYPE_PANEL_WIDTH, TYPE_PANEL_HEIGHT);
+    return {topLeft.x + TYPE_BUTTON_X + TYPE_BUTTON_STEP * type, topLeft.y - TYPE_BUTTON_DROP};
+}
+Point indicatorRow(const Rect& tool, int type) {
+    const Point topLeft =
+        placedTopLeft({tool.right(), tool.y}, INDICATOR_PANEL_WIDTH, INDICATOR_PANEL_HEIGHT);
+    return {
+        topLeft.x + INDICATOR_PANEL_WIDTH / 2,
+        topLeft.y - INDICATOR_TITLE_HEIGHT - INDICATOR_ROW_HEIGHT * (type - 1) - INDICATOR_ROW_HEIGHT / 2};
+}
+
+std::string lastLines(const std::string& text, int count) {
+    size_t at = text.size();
+    while (count-- > 0 && at > 0) {
+        at = text.rfind('\n', at - 1);
+        if (at == std::string::npos) return text;
+    }
+    return text.substr(at);
+}
+
+// Log lines that hold part, oldest first.
+std::vector<std::string> linesWith(const std::string& log, const std::string& part) {
+    std::vector<std::string> lines;
+    std::istringstream in(log);
+    std::string line;
+    while (std::getline(in, line))
+        if (line.find(part) != std::string::npos) lines.push_back(line);
+    return lines;
+}
+
+struct Subscribed {
+    std::string code;
+    int timeType;
+    bool operator==(const Subscribed&) const = default;
+};
+std::ostream& operator<<(std::ostream& out, const Subscribed& entry) {
+    return out << entry.code << "/" << entry.timeType;
+}
+
+std::vector<Subscribed> parseSubscription(const std::string& line) {
+    static const std::regex entry(R"re(\{"symbol":"([^"]*)","timeType":(-?\d+)\})re");
+    std::vector<Subscribed> list;
+    for (auto it = std::sregex_iterator(line.begin(), line.end(), entry); it != std::sregex_iterator(); ++it)
+        list.push_back({(*it)[1].str(), std::stoi((*it)[2].str())});
+    return list;
+}
+
+std::string describe(const std::vector<Subscribed>& list) {
+    std::ostringstream text;
+    for (const Subscribed& entry : list) text << entry << " ";
+    return text.str();
+}
+
+bool near(Rgb p, Rgb q, int tolerance) {
+    return std::abs(p.r - q.r) <= tolerance && std::abs(p.g - q.g) <= tolerance &&
+           std::abs(p.b - q.b) <= tolerance;
+}
+// The bar colours of the chart view: green rises, red falls.
+bool candleColour(Rgb p) {
+    return near(p, {43, 153, 66}, 14) || near(p, {191, 66, 66}, 14);
+}
+// The scene shows black between the windows; a window's own background is (12, 15, 24).
+bool black(Rgb p) {
+    return p.r <= 3 && p.g <= 3 && p.b <= 3;
+}
+bool addButtonColour(Rgb p) {
+    return near(p, {142, 151, 173}, 20);
+}
+// The labels of the active window's title are white.
+bool titleWhite(Rgb p) {
+    return p.r >= 225 && p.g >= 225 && p.b >= 225;
+}
+
+// The window pixel of an engine point.
+PointerInput::Pixel pixel(Point at) {
+    return {static_cast<int>(at.x), static_cast<int>(SCENE_HEIGHT - at.y)};
+}
+// Away from every window and button: over the bottom frame bar, at the left.
+constexpr PointerInput::Pixel PARKED{10, static_cast<int>(SCENE_HEIGHT) - 10};
+
+// Image rectangle of an engine rectangle, inset pixels inside its border.
+PixelRect pixels(const Rect& rect, int inset) {
+    return {static_cast<int>(rect.x) + inset, static_cast<int>(SCENE_HEIGHT - rect.top()) + inset,
+            static_cast<int>(rect.right()) - inset, static_cast<int>(SCENE_HEIGHT - rect.y) - inset};
+}
+// The chart of a window without its title row, time axis and right panel.
+PixelRect chartPixels(const Rect& window) {
+    return pixels({window.x, window.y + 25, window.width - RIGHT_PANEL_WIDTH, window.height - 65}, 2);
+}
+int candlePixels(const Screenshot& shot, const Rect& window) {
+    return shot.count(chartPixels(window), candleColour);
+}
+// Enough for a chart of bars, not a stray marker.
+constexpr int MIN_CANDLE_PIXELS = 200;
+
+// The gaps of layout 3 (one window over two): the row gap across the area and the column gap below it.
+int blackGapPixels(const Screenshot& shot) {
+    const Rect top = cellRect(2, 2, 0, 1, 2, 1), left = cellRect(2, 2, 0, 0, 1, 1),
+               right = cellRect(2, 2, 1, 0, 1, 1);
+    const PixelRect rowGap{static_cast<int>(top.x), static_cast<int>(SCENE_HEIGHT - top.y) + 1,
+                           static_cast<int>(top.right()), static_cast<int>(SCENE_HEIGHT - left.top()) - 1};
+    const PixelRect columnGap{static_cast<int>(left.right()) + 1,
+                              static_cast<int>(SCENE_HEIGHT - left.top()) + 2, static_cast<int>(right.x) - 1,
+                              static_cast<int>(SCENE_HEIGHT - left.y) - 2};
+    return shot.count(rowGap, black) + shot.count(columnGap, black);
+}
+
+// The right edge (engine x) of the time-type label of an active window: the title's rightmost column
+// with a tall run of white, which is the closing bracket. Hover read-outs and axis labels are not white.
+std::optional<float> timeLabelRight(const Screenshot& shot, const Rect& window, float searchRight) {
+    const int top = static_cast<int>(SCENE_HEIGHT - window.top() + TITLE_TOP_GAP);
+    const int bottom = top + static_cast<int>(TITLE_HEIGHT);
+    for (int x = static_cast<int>(searchRight); x > static_cast<int>(window.x + TITLE_LEFT); --x) {
+        if (shot.count({x, top, x + 1, bottom}, titleWhite) >= 8) return static_cast<float>(x);
+    }
+    return std::nullopt;
+}
+
+// Layout 1 (two windows side by side) and layout 3 (one window over two) of the main scene.
+const std::vector<Rect> SIDE_BY_SIDE = {cellRect(2, 1, 0, 0, 1, 1), cellRect(2, 1, 1, 0, 1, 1)};
+const std::vector<Rect> ONE_OVER_TWO = {cellRect(2, 2, 0, 1, 2, 1), cellRect(2, 2, 0, 0, 1, 1),
+                                        cellRect(2, 2, 1, 0, 1, 1)};
+
+// Bar lengths in minutes by time type index, as the local feed lists them.
+constexpr int MINUTES[] = {1, 5, 15, 30, 60, 240, 360, 720, 1440};
+
+class ChartWindowsEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (std::string(ZENTO_NODE).empty()) GTEST_SKIP() << "Node.js is missing: the local feed cannot run";
+        xdotool_ = PointerInput::findTool();
+        if (xdotool_.empty()) GTEST_SKIP() << "xdotool is missing: the terminal cannot be driven";
+        ASSERT_FALSE(folder_.path().empty());
+        fs::create_directories(home());
+        feed_ = std::make_unique<FeedProcess>(folder_.path(), 0, 0);
+        ASSERT_TRUE(feed_->start(WAIT)) << feed_->error();
+        program_ = std::make_unique<ProgramFolder>(folder_.path());
+        ASSERT_TRUE(program_->prepare(feed_->httpPort(), feed_->newsPort())) << program_->error();
+    }
+
+    void TearDown() override {
+        pointer_.reset();
+        runs_.clear();
+        if (feed_) feed_->stop(Seconds(30));
+        if (HasFailure() || std::getenv("ZENTO_E2E_KEEP")) {
+            folder_.keep();
+            std::cout << "run folder kept: " << folder_.path() << "\n";
+        }
+    }
+
+    std::string home() const { return folder_.path() + "/home"; }
+
+    // The given windows at the start time type, in the given layout, neither left-pane page shown.
+    void writeStartSettings(const std::vector<std::string>& codes, int layoutType) {
+        UserData settings;
+        std::vector<WindowSetting> windows(codes.size());
+        for (size_t i = 0; i < codes.size(); ++i) {
+            windows[i].code = codes[i];
+            windows[i].timeTypeIndex = START_TIME_TYPE_INDEX;
+        }
+        settings.setWindows(windows);
+        settings.setLayoutType(layoutType);
+        settings.setPanelSwitchA(false);
+        settings.setPanelSwitchB(false);
+        const std::vector<unsigned char> bytes = settings.encodeSettings();
+        ASSERT_FALSE(bytes.empty());
+        ASSERT_TRUE(
+            writeTextAtomically(home() + "/" + SETTINGS_FILE, std::string(bytes.begin(), bytes.end())));
+    }
+
+    // Starts the terminal and waits until every window shows bars (the connecting screen, which takes
+    // every click, has gone) and its X window is found. Nothing on failure (reported).
+    TerminalRun* startTerminal(const std::vector<Rect>& windows) {
+        const std::string folder = folder_.path() + "/run-" + std::to_string(runs_.size() + 1);
+        runs_.push_back(std::make_unique<TerminalRun>(program_->programPath(), home(), folder));
+        TerminalRun& run = *runs_.back();
+        if (!run.start(WAIT)) {
+            ADD_FAILURE() << run.error();
+            return nullptr;
+        }
+        if (!run.waitForLog(CONNECT_SUCCESS, 1, WAIT) || !run.waitForLog(KLINE_SUBSCRIPTION, 1, WAIT)) {
+            ADD_FAILURE() << "no connection or subscription\n" << lastLines(run.log(), 40) << run.output();
+            return nullptr;
+        }
+        pointer_ = std::make_unique<PointerInput>(xdotool_, run.display(), folder);
+        if (!pointer_->findWindow("Zento", WAIT.count()) || !pointer_->moveTo(PARKED)) {
+            ADD_FAILURE() << pointer_->error();
+            return nullptr;
+        }
+        std::optional<Screenshot> shot = run.screenshotWhen(
+            [&](const Screenshot& s) {
+                for (const Rect& window : windows)
+                    if (candlePixels(s, window) < MIN_CANDLE_PIXELS) return false;
+                return true;
+            },
+            WAIT);
+        if (!shot || run.error().find("no screenshot met") != std::string::npos) {
+            ADD_FAILURE() << "the windows do not all show bars: " << run.error() << "\n"
+                          << lastLines(run.log(), 30);
+            return nullptr;
+        }
+        EXPECT_EQ(shot->width(), static_cast<int>(SCENE_WIDTH));
+        EXPECT_EQ(shot->height(), static_cast<int>(SCENE_HEIGHT));
+        // The last tiles of the connecting screen fade out in under a second of frame time; the frame
+        // after that has removed it.
+        current_ = &run;
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        if (!frame()) return nullptr;
+        return &run;
+    }
+
+    bool click(Point at) {
+        if (pointer_->click(pixel(at))) return true;
+        ADD_FAILURE() << pointer_->error();
+        return false;
+    }
+    // Clicks something that opens a chooser and waits until the chooser has settled: a frame has taken
+    // the click (the program answers the screenshot signal after the events queued before it), and the
+    // pop-up animation, which runs on frame time, is over by the next frame.
+    bool open(Point at) {
+        if (!click(at) || !frame()) return false;
+        std::this_thread::sleep_for(POPUP_SETTLE);
+        return true;
+    }
+    // Waits for one frame of the current run.
+    bool frame() {
+        std::optional<Screenshot> taken = current_->screenshot(WAIT);
+        if (!taken) {
+            ADD_FAILURE() << current_->error();
+            return false;
+        }
+        std::error_code error;
+        fs::remove(taken->path(), error);
+        return true;
+    }
+
+    // A screenshot with the pointer parked, so no hover read-out or crosshair is drawn.
+    std::optional<Screenshot> shot(TerminalRun& run) {
+        if (!pointer_->moveTo(PARKED)) {
+            ADD_FAILURE() << pointer_->error();
+            return std::nullopt;
+        }
+        std::optional<Screenshot> taken = run.screenshot(WAIT);
+        if (!taken) ADD_FAILURE() << run.error();
+        return taken;
+    }
+    std::optional<Screenshot> shotWhen(TerminalRun& run, const std::function<bool(const Screenshot&)>& test) {
+        if (!pointer_->moveTo(PARKED)) {
+            ADD_FAILURE() << pointer_->error();
+            return std::nullopt;
+        }
+        return run.screenshotWhen(test, WAIT);
+    }
+
+    bool waitForLog(TerminalRun& run, const std::string& text, int count) {
+        if (run.waitForLog(text, count, WAIT)) return true;
+        ADD_FAILURE() << "\"" << text << "\" not logged " << count << " time(s)\n"
+                      << lastLines(run.log(), 30);
+        return false;
+    }
+
+    // Waits for a K-line subscription after the first `seen` ones and returns its list.
+    std::vector<Subscribed> nextSubscription(TerminalRun& run, size_t& seen) {
+        std::vector<std::string> lines;
+        waitUntil(
+            [&] {
+                lines = linesWith(run.log(), KLINE_SUBSCRIPTION);
+                return lines.size() > seen || !run.running();
+            },
+            WAIT, Seconds(0.2));
+        if (lines.size() <= seen) {
+            ADD_FAILURE() << "no new \"" << KLINE_SUBSCRIPTION << "\" after " << seen << "\n"
+                          << lastLines(run.log(), 30);
+            return {};
+        }
+        seen = lines.size();
+        return parseSubscription(lines.back());
+    }
+    size_t subscriptionsSoFar(TerminalRun& run) { return linesWith(run.log(), KLINE_SUBSCRIPTION).size(); }
+
+    // What the program saved last: it rewrites config.bin after every change of the windows.
+    struct Saved {
+        std::vector<WindowSetting> windows;
+        int layoutType = -1;
+        bool maximised = false;
+        std::string maximisedCode;
+        std::vector<std::string> codes() const {
+            std::vector<std::string> list;
+            for (const WindowSetting& window : windows) list.push_back(window.code);
+            return list;
+        }
+    };
+    Saved saved() {
+        UserData settings;
+        const std::string bytes = readText(home() + "/" + SETTINGS_FILE);
+        EXPECT_FALSE(bytes.empty()) << "no " << SETTINGS_FILE;
+        settings.loadSettingsFromBytes(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+        return {settings.getWindows(), settings.getLayoutType(), settings.getWindowMaximised(),
+                settings.getMaximisedCode()};
+    }
+    // Polls the saved settings until test holds for them (the save follows the click within a frame).
+    Saved savedWhen(const std::function<bool(const Saved&)>& test) {
+        Saved last;
+        waitUntil(
+            [&] {
+                last = saved();
+                return test(last);
+            },
+            Seconds(20), Seconds(0.2));
+        return last;
+    }
+
+    void closeTerminal(TerminalRun& run) {
+        pointer_.reset();
+        const std::optional<int> status = run.stop(WAIT);
+        EXPECT_EQ(describeStatus(status), "exit 0") << lastLines(run.log(), 20) << run.output();
+    }
+
+    TempFolder folder_{"zento-windows-e2e"};
+    std::string xdotool_;
+    std::unique_ptr<FeedProcess> feed_;
+    std::unique_ptr<ProgramFolder> program_;
+    std::vector<std::unique_ptr<TerminalRun>> runs_;
+    std::unique_ptr<PointerInput> pointer_;
+    TerminalRun* current_ = nullptr;
+};
+
+// The strip: a window added through "+", one maximised and restored by its button, the maximised place
+// handed on by a digit key, a button dragged to another place; the close and a restart keep the result.
+TEST_F(ChartWindowsEndToEnd, StripAddsMaximisesAndReordersWindowsAndARestartKeepsThem) {
+    writeStartSettings({"UKOIL", "XAUUSD"}, 1);
+    TerminalRun* run = startTerminal(SIDE_BY_SIDE);
+    ASSERT_TRUE(run);
+    size_t seen = subscriptionsSoFar(*run);
+    std::optional<Screenshot> before = shot(*run);
+    ASSERT_TRUE(before);
+    const auto addButtonAt = [](const Screenshot& s, int buttons) {
+        const Point at = addButtonCentre(buttons);
+        return s.count(pixels({at.x - 15, at.y - 15, 30, 30}, 0), addButtonColour);
+    };
+    ASSERT_GT(addButtonAt(*before, 2), 20) << before->path();
+    EXPECT_EQ(addButtonAt(*before, 3), 0) << before->path();
+
+    // 1. "+" and the second row of the list ("all" instruments, by code: AUDJPY, AUDNZD, ...).
+    ASSERT_TRUE(open(addButtonCentre(2)));
+    ASSERT_TRUE(click(instrumentRow(addChooserTopLeft(2), 1)));
+    ASSERT_TRUE(waitForLog(*run, "AddStockPanel list AUDNZD calback!", 1));
+    const std::vector<Subscribed> added = nextSubscription(*run, seen);
+    ASSERT_EQ(added.size(), 3u) << describe(added);
+    EXPECT_EQ(added[0], (Subscribed{"UKOIL", START_MINUTES}));
+    EXPECT_EQ(added[1], (Subscribed{"XAUUSD", START_MINUTES}));
+    EXPECT_EQ(added[2].code, "AUDNZD");
+    // Three windows take the first layout with three cells, one window over two.
+    Saved state = savedWhen([](const Saved& s) { return s.windows.size() == 3; });
+    EXPECT_EQ(state.codes(), (std::vector<std::string>{"UKOIL", "XAUUSD", "AUDNZD"}));
+    EXPECT_EQ(state.layoutType, 3);
+    ASSERT_EQ(state.windows.size(), 3u);
+    const int addedIndex = state.windows[2].timeTypeIndex;
+    ASSERT_TRUE(addedIndex >= 0 && addedIndex < TIME_TYPE_COUNT) << addedIndex;
+    EXPECT_EQ(added[2].timeType, MINUTES[addedIndex]);
+    // The strip has one more button: "+" moved on by a slot.
+    std::optional<Screenshot> three = shotWhen(*run, [&](const Screenshot& s) {
+        return addButtonAt(s, 3) > 20 && candlePixels(s, ONE_OVER_TWO[2]) >= MIN_CANDLE_PIXELS;
+    });
+    ASSERT_TRUE(three);
+    EXPECT_GT(addButtonAt(*three, 3), 20) << three->path();
+    for (const Rect& window : ONE_OVER_TWO)
+        EXPECT_GE(candlePixels(*three, window), MIN_CANDLE_PIXELS) << three->path();
+    EXPECT_GT(blackGapPixels(*three), 500) << three->path();
+
+    // 4. The top window's maximise button: it fills the chart area, the two others are hidden.
+    ASSERT_TRUE(click(maximiseButton(ONE_OVER_TWO[0])));
+    ASSERT_TRUE(waitForLog(*run, "hide:2", 1));
+    state = savedWhen([](const Saved& s) { return s.maximised; });
+    EXPECT_TRUE(state.maximised);
+    EXPECT_EQ(state.maximisedCode, "UKOIL");
+    std::optional<Screenshot> maximised =
+        shotWhen(*run, [](const Screenshot& s) { return blackGapPixels(s) == 0; });
+    ASSERT_TRUE(maximised);
+    EXPECT_EQ(blackGapPixels(*maximised), 0) << maximised->path();
+    const Rect area = chartArea();
+    EXPECT_GE(candlePixels(*maximised, area), MIN_CANDLE_PIXELS) << maximised->path();
+    // One chart over the whole height: bars in both halves of the area, left of the right panel.
+    const float chartWidth = area.width - RIGHT_PANEL_WIDTH;
+    const PixelRect upper = pixels({area.x, area.y + area.height / 2, chartWidth, area.height / 2}, 2);
+    const PixelRect lower = pixels({area.x, area.y, chartWidth, area.height / 2}, 2);
+    EXPECT_GT(maximised->count(upper, candleColour), 20) << maximised->path();
+    EXPECT_GT(maximised->count(lower, candleColour), 20) << maximised->path();
+
+    // Key "2" gives the maximised place to the window of the second strip button.
+    ASSERT_TRUE(pointer_->pressKey("2")) << pointer_->error();
+    ASSERT_TRUE(waitForLog(*run, "hide:", 2));
+    // Its maximise button, now at the area's corner, restores the layout.
+    ASSERT_TRUE(click(maximiseButton(area)));
+    state = savedWhen([](const Saved& s) { return !s.maximised; });
+    EXPECT_FALSE(state.maximised);
+    std::optional<Screenshot> restored =
+        shotWhen(*run, [](const Screenshot& s) { return blackGapPixels(s) > 500; });
+    ASSERT_TRUE(restored);
+    EXPECT_GT(blackGapPixels(*restored), 500) << restored->path();
+    for (const Rect& window : ONE_OVER_TWO)
+        EXPECT_GE(candlePixels(*restored, window), MIN_CANDLE_PIXELS) << restored->path();
+
+    // 5. The first strip button dragged past the second: the windows follow the strip.
+    const Point first = stripButtonPoint(0);
+    ASSERT_TRUE(pointer_->drag(pixel(first), pixel({first.x + SLOT_WIDTH + 50, first.y})))
+        << pointer_->error();
+    ASSERT_TRUE(waitForLog(*run, "change :1", 1));
+    state = savedWhen([](const Saved& s) { return !s.windows.empty() && s.windows[0].code == "XAUUSD"; });
+    EXPECT_EQ(state.codes(), (std::vector<std::string>{"XAUUSD", "UKOIL", "AUDNZD"}));
+
+    // 6. Closed and started again: the same windows in the dragged order.
+    closeTerminal(*run);
+    state = saved();
+    EXPECT_EQ(state.codes(), (std::vector<std::string>{"XAUUSD", "UKOIL", "AUDNZD"}));
+    EXPECT_EQ(state.layoutType, 3);
+    EXPECT_FALSE(state.maximised);
+    ASSERT_EQ(state.windows.size(), 3u);
+    EXPECT_EQ(state.windows[0].timeTypeIndex, START_TIME_TYPE_INDEX);
+    EXPECT_EQ(state.windows[1].timeTypeIndex, START_TIME_TYPE_INDEX);
+    EXPECT_EQ(state.windows[2].timeTypeIndex, addedIndex);
+
+    TerminalRun* again = startTerminal(ONE_OVER_TWO);
+    ASSERT_TRUE(again);
+    size_t none = 0;
+    const std::vector<Subscribed> restarted = nextSubscription(*again, none);
+    EXPECT_EQ(restarted,
+              (std::vector<Subscribed>{
+                  {"XAUUSD", START_MINUTES}, {"UKOIL", START_MINUTES}, {"AUDNZD", MINUTES[addedIndex]}}))
+        << describe(restarted);
+    closeTerminal(*again);
+}
+
+// One window's title and toolbar: another instrument and time type through the title buttons, the line
+// chart and indicator panes through the toolbar, an instrument picked in a chooser that covers another
+// window's buttons; the close saves all of it and a restart subscribes the same.
+TEST_F(ChartWindowsEndToEnd, TitleAndToolbarSwitchInstrumentTimeTypeChartTypeAndPanes) {
+    writeStartSettings({"UKOIL", "XAUUSD", "AUDNZD"}, 3);
+    TerminalRun* run = startTerminal(ONE_OVER_TWO);
+    ASSERT_TRUE(run);
+    size_t seen = subscriptionsSoFar(*run);
+    const Rect top = ONE_OVER_TWO[0];
+
+    // 2. The instrument button of the top window and the third row of its chooser.
+    ASSERT_TRUE(open(instrumentButton(top)));
+    ASSERT_TRUE(waitForLog(*run, "call change stock", 1));
+    ASSERT_TRUE(click(instrumentRow(
+        placedTopLeft({top.x + TITLE_LEFT, titleBottom(top)}, ADD_PANEL_WIDTH, ADD_PANEL_HEIGHT), 2)));
+    ASSERT_TRUE(waitForLog(*run, "AddStockPanel list AUDUSD calback!", 1));
+    std::vector<Subscribed> list = nextSubscription(*run, seen);
+    EXPECT_EQ(list, (std::vector<Subscribed>{
+                        {"AUDUSD", START_MINUTES}, {"XAUUSD", START_MINUTES}, {"AUDNZD", START_MINUTES}}))
+        << describe(list);
+
+    // The time-type button right after the (now white) instrument name, and the hour in its chooser.
+    const Point firstTool = centre(toolbarButton(top, 1));
+    std::optional<float> labelRight;
+    std::optional<Screenshot> titled = shotWhen(*run, [&](const Screenshot& s) {
+        labelRight = timeLabelRight(s, top, firstTool.x - TOOL_SIZE);
+        return labelRight.has_value();
+    });
+    ASSERT_TRUE(titled);
+    ASSERT_TRUE(labelRight) << "no white time-type label in the title of " << titled->path();
+    ASSERT_TRUE(open({*labelRight - 6, top.top() - TITLE_TOP_GAP - TITLE_HEIGHT / 2}));
+    // The chooser's left edge is 15 units left of the label; its rows span it but for 15-unit margins.
+    const float rowHeight = (TIME_PANEL_HEIGHT - TIME_TITLE_HEIGHT) / TIME_TYPE_COUNT;
+    ASSERT_TRUE(
+        click({*labelRight + 15, titleBottom(top) - TIME_TITLE_HEIGHT - rowHeight * (HOUR_INDEX + 0.5f)}));
+    list = nextSubscription(*run, seen);
+    EXPECT_EQ(list, (std::vector<Subscribed>{
+                        {"AUDUSD", HOUR_MINUTES}, {"XAUUSD", START_MINUTES}, {"AUDNZD", START_MINUTES}}))
+        << describe(list);
+
+    // Toolbar tag 1 and the line chart: no bars left in the top window, the others keep theirs.
+    const Rect chartTypeTool = toolbarButton(top, TOOL_CHART_TYPE);
+    ASSERT_TRUE(open(centre(chartTypeTool)));
+    ASSERT_TRUE(waitForLog(*run, "toolbar callback:1", 1));
+    ASSERT_TRUE(click(chartTypeButton(chartTypeTool, LINE_CHART)));
+    ASSERT_TRUE(waitForLog(*run, "change chart type:0 -> 1", 1));
+    std::optional<Screenshot> line = shotWhen(*run, [&](const Screenshot& s) {
+        return candlePixels(s, top) < 20 && candlePixels(s, ONE_OVER_TWO[1]) >= MIN_CANDLE_PIXELS;
+    });
+    ASSERT_TRUE(line);
+    EXPECT_LT(candlePixels(*line, top), 20) << line->path();
+    EXPECT_GE(candlePixels(*line, ONE_OVER_TWO[1]), MIN_CANDLE_PIXELS) << line->path();
+    EXPECT_GE(candlePixels(*line, ONE_OVER_TWO[2]), MIN_CANDLE_PIXELS) << line->path();
+
+    // 3. Toolbar tag 3 twice for two panes, a third time to take the first away again.
+    const Rect indicatorTool = toolbarButton(top, TOOL_INDICATORS);
+    const auto panesOfTop = [](const Saved& s) {
+        std::vector<int> types;
+        if (!s.windows.empty())
+            for (const IndicatorPane& pane : s.windows[0].panes) types.push_back(pane.type);
+        return types;
+    };
+    int indicatorClicks = 0;
+    for (const auto& [type, expected] :
+         std::vector<std::pair<int, std::vector<int>>>{{MACD, {MACD}}, {KDJ, {MACD, KDJ}}, {MACD, {KDJ}}}) {
+        ASSERT_TRUE(open(centre(indicatorTool)));
+        ASSERT_TRUE(waitForLog(*run, "toolbar callback:3", ++indicatorClicks));
+        ASSERT_TRUE(click(indicatorRow(indicatorTool, type)));
+        const Saved state = savedWhen([&](const Saved& s) { return panesOfTop(s) == expected; });
+        EXPECT_EQ(panesOfTop(state), expected) << "after the row of indicator " << type;
+    }
+
+    // A chooser row over another window's close button picks the row and leaves that window alone.
+    const Rect lowerLeft = ONE_OVER_TWO[1], lowerRight = ONE_OVER_TWO[2];
+    const Point chooser =
+        placedTopLeft({lowerLeft.x + TITLE_LEFT, titleBottom(lowerLeft)}, ADD_PANEL_WIDTH, ADD_PANEL_HEIGHT);
+    const Point covered = closeButton(lowerRight);
+    const int row = static_cast<int>((chooser.y - ADD_SEARCH_HEIGHT - covered.y) / ADD_ROW_HEIGHT);
+    Point pick = instrumentRow(chooser, row);
+    ASSERT_GT(covered.x, chooser.x + ADD_PANEL_WIDTH - ADD_LIST_WIDTH);
+    ASSERT_LT(std::abs(pick.y - covered.y), CLOSE_SIZE / 2);
+    pick.x = covered.x;
+    ASSERT_TRUE(open(instrumentButton(lowerLeft)));
+    ASSERT_TRUE(waitForLog(*run, "call change stock", 2));
+    ASSERT_TRUE(click(pick));
+    ASSERT_TRUE(waitForLog(*run, "AddStockPanel list AUDUSD calback!", 2));
+    list = nextSubscription(*run, seen);
+    EXPECT_EQ(list, (std::vector<Subscribed>{
+                        {"AUDUSD", HOUR_MINUTES}, {"AUDUSD", START_MINUTES}, {"AUDNZD", START_MINUTES}}))
+        << describe(list);
+
+    // 6. Closed: every change is in the saved settings; started again: the same subscription.
+    closeTerminal(*run);
+    const Saved state = saved();
+    EXPECT_EQ(state.codes(), (std::vector<std::string>{"AUDUSD", "AUDUSD", "AUDNZD"}));
+    EXPECT_EQ(state.layoutType, 3);
+    ASSERT_EQ(state.windows.size(), 3u);
+    EXPECT_EQ(state.windows[0].chartType, LINE_CHART);
+    EXPECT_EQ(state.windows[0].timeTypeIndex, HOUR_INDEX);
+    EXPECT_EQ(panesOfTop(state), std::vector<int>{KDJ});
+    for (size_t i = 1; i < 3; ++i) {
+        EXPECT_EQ(state.windows[i].chartType, 0) << i;
+        EXPECT_EQ(state.windows[i].timeTypeIndex, START_TIME_TYPE_INDEX) << i;
+        EXPECT_TRUE(state.windows[i].panes.empty()) << i;
+    }
+
+    // The line chart comes back without bars; the others with theirs.
+    TerminalRun* again = startTerminal({ONE_OVER_TWO[1], ONE_OVER_TWO[2]});
+    ASSERT_TRUE(again);
+    size_t none = 0;
+    const std::vector<Subscribed> restarted = nextSubscription(*again, none);
+    EXPECT_EQ(restarted, (std::vector<Subscribed>{
+                             {"AUDUSD", HOUR_MINUTES}, {"AUDUSD", START_MINUTES}, {"AUDNZD", START_MINUTES}}))
+        << describe(restarted);
+    std::optional<Screenshot> back = shot(*again);
+    ASSERT_TRUE(back);
+    // The pane's lines share the bar colours: only the price chart above it counts.
+    const Rect price{top.x, top.y + top.height * 0.35f, top.width, top.height * 0.65f};
+    EXPECT_LT(candlePixels(*back, price), 20) << back->path();
+    closeTerminal(*again);
+}
+
+}  // namespace
