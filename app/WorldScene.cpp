@@ -150,13 +150,7 @@ void WorldScene::registerWithTouchDispatcher() {
 
 bool WorldScene::ccTouchBegan(CCTouch* touch, CCEvent*) {
     const std::vector<PopuPanelBase*> open = PopuPanelBase::getOpenPopups();
-    if (open.empty()) return false;
-    const CCPoint at = touch->getLocation();
-    for (PopuPanelBase* panel : open) {
-        const CCPoint local = panel->convertToNodeSpace(at);
-        const CCSize size = panel->getContentSize();
-        if (local.x >= 0 && local.y >= 0 && local.x <= size.width && local.y <= size.height) return false;
-    }
+    if (open.empty() || PopuPanelBase::openPopupAt(touch->getLocation())) return false;
     for (PopuPanelBase* panel : open)
         if (panel->isShown()) panel->hide();
     return true;

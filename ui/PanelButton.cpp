@@ -20,16 +20,11 @@ PanelButton::TipDisplay& tipDisplay() {
 // An open chooser hides what lies under it: a click on it belongs to the chooser and its own buttons,
 // never to a button that merely sits beneath (buttons take clicks before choosers do).
 bool underOpenChooser(const CCNode* button, const CCPoint& at) {
-    for (PopuPanelBase* panel : PopuPanelBase::getOpenPopups()) {
-        if (!panel->isShown() || !panel->isVisible()) continue;
-        bool own = false;
-        for (const CCNode* node = button; node && !own; node = node->getParent()) own = node == panel;
-        if (own) continue;
-        const CCPoint local = panel->convertToNodeSpace(at);
-        const CCSize size = panel->getContentSize();
-        if (local.x >= 0 && local.y >= 0 && local.x <= size.width && local.y <= size.height) return true;
-    }
-    return false;
+    const PopuPanelBase* panel = PopuPanelBase::openPopupAt(at);
+    if (!panel) return false;
+    for (const CCNode* node = button; node; node = node->getParent())
+        if (node == panel) return false;
+    return true;
 }
 
 CCSpriteFrame* frameNamed(const std::string& name) {

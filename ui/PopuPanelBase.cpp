@@ -123,11 +123,20 @@ void PopuPanelBase::setButtonsEnabled(bool enabled) {
     for (PanelButton* button : buttons_) button->setEnabled(enabled);
 }
 
-bool PopuPanelBase::ccTouchBegan(CCTouch* touch, CCEvent*) {
-    if (!shown_ || !isVisible()) return false;
-    const CCPoint local = convertToNodeSpace(touch->getLocation());
-    const CCSize size = getContentSize();
+bool PopuPanelBase::containsPoint(const CCPoint& world) const {
+    const CCPoint local = convertToNodeSpace(world);
+    const CCSize& size = getContentSize();
     return local.x >= 0 && local.y >= 0 && local.x <= size.width && local.y <= size.height;
+}
+
+PopuPanelBase* PopuPanelBase::openPopupAt(const CCPoint& world) {
+    for (PopuPanelBase* panel : openPopups())
+        if (panel->shown_ && panel->isVisible() && panel->containsPoint(world)) return panel;
+    return nullptr;
+}
+
+bool PopuPanelBase::ccTouchBegan(CCTouch* touch, CCEvent*) {
+    return shown_ && isVisible() && containsPoint(touch->getLocation());
 }
 
 void PopuPanelBase::playHoverSound() const {

@@ -34,6 +34,11 @@ public:
     static void setDimLayer(cocos2d::CCLayerColor* layer);
     static cocos2d::CCLayerColor* getDimLayer();
 
+    // Whether a world point lies on the panel's rectangle.
+    bool containsPoint(const cocos2d::CCPoint& world) const;
+    // The shown pop-up under a world point, or null.
+    static PopuPanelBase* openPopupAt(const cocos2d::CCPoint& world);
+
     virtual void show();
     virtual void hide();
     bool isShown() const { return shown_; }
