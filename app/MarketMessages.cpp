@@ -24,12 +24,20 @@ Int toInt(const rapidjson::Value& value) {
     const double number = value.GetDouble();
     if (std::isnan(number)) return 0;
     // The limits as doubles may round past the range: compare, never convert an out-of-range value.
-    if (number >= static_cast<double>(std::numeric_limits<Int>::max())) return std::numeric_limits<Int>::max();
-    if (number <= static_cast<double>(std::numeric_limits<Int>::min())) return std::numeric_limits<Int>::min();
+    if (number >= static_cast<double>(std::numeric_limits<Int>::max()))
+        return std::numeric_limits<Int>::max();
+    if (number <= static_cast<double>(std::numeric_limits<Int>::min()))
+        return std::numeric_limits<Int>::min();
     return static_cast<Int>(number);
 }
 
-float toFloat(const rapidjson::Value& value) { return static_cast<float>(value.GetDouble()); }
+float toFloat(const rapidjson::Value& value) {
+    const double number = value.GetDouble();
+    if (std::isnan(number)) return 0;
+    // A double beyond the float range would not convert.
+    return static_cast<float>(std::clamp(number, -static_cast<double>(std::numeric_limits<float>::max()),
+                                         static_cast<double>(std::numeric_limits<float>::max())));
+}
 }  // namespace
 
 std::string quoteSubscription(const std::vector<std::string>& codes) {
@@ -38,7 +46,8 @@ std::string quoteSubscription(const std::vector<std::string>& codes) {
     writer.StartObject();
     writer.Key("list");
     writer.StartArray();
-    for (const std::string& code : codes) writer.String(code.c_str(), static_cast<rapidjson::SizeType>(code.size()));
+    for (const std::string& code : codes)
+        writer.String(code.c_str(), static_cast<rapidjson::SizeType>(code.size()));
     writer.EndArray();
     writer.EndObject();
     return std::string(buffer.GetString(), buffer.GetSize());
@@ -68,7 +77,8 @@ ParseResult parseQuote(const std::string& text, Quote& quote) {
     if (!parse(text, document)) return ParseResult::BadJson;
     if (!document.IsArray()) return ParseResult::NotArray;
     const auto size = document.Size();
-    if (size > 0 && document[0].IsString()) quote.code.assign(document[0].GetString(), document[0].GetStringLength());
+    if (size > 0 && document[0].IsString())
+        quote.code.assign(document[0].GetString(), document[0].GetStringLength());
     float* prices[] = {&quote.reference, &quote.high, &quote.low, &quote.last};
     for (rapidjson::SizeType k = 1; k <= 4; ++k)
         if (size > k && document[k].IsNumber()) *prices[k - 1] = toFloat(document[k]);
@@ -92,14 +102,29 @@ ParseResult parseBars(const std::string& text, std::vector<LiveBar>& bars) {
             }
             if (!item.IsNumber()) continue;
             switch (k) {
-                case 1: bar.time = toInt<uint32_t>(item); break;
-                case 2: bar.open = toFloat(item); break;
-                case 3: bar.high = toFloat(item); break;
-                case 4: bar.low = toFloat(item); break;
-                case 5: bar.close = toFloat(item); break;
-                case 6: bar.volume = toInt<int32_t>(item); break;
-                case 7: bar.timeType = toInt<int>(item); break;
-                default: break;
+                case 1:
+                    bar.time = toInt<uint32_t>(item);
+                    break;
+                case 2:
+                    bar.open = toFloat(item);
+                    break;
+                case 3:
+                    bar.high = toFloat(item);
+                    break;
+                case 4:
+                    bar.low = toFloat(item);
+                    break;
+                case 5:
+                    bar.close = toFloat(item);
+                    break;
+                case 6:
+                    bar.volume = toInt<int32_t>(item);
+                    break;
+                case 7:
+                    bar.timeType = toInt<int>(item);
+                    break;
+                default:
+                    break;
             }
         }
         bars.push_back(std::move(bar));

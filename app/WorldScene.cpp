@@ -105,9 +105,13 @@ WorldScene* WorldScene::getInstance() {
     return instance;
 }
 
-WorldScene* WorldScene::existingInstance() { return instance; }
+WorldScene* WorldScene::existingInstance() {
+    return instance;
+}
 
-void WorldScene::setFactory(std::function<WorldScene*()> make) { factory() = std::move(make); }
+void WorldScene::setFactory(std::function<WorldScene*()> make) {
+    factory() = std::move(make);
+}
 
 void WorldScene::destroyInstance() {
     WorldScene* scene = instance;
@@ -144,8 +148,8 @@ bool WorldScene::init() {
 }
 
 void WorldScene::registerWithTouchDispatcher() {
-    CCDirector::sharedDirector()->getTouchDispatcher()->addTargetedDelegate(this, OUTSIDE_CLICK_PRIORITY, true,
-                                                                           false, false);
+    CCDirector::sharedDirector()->getTouchDispatcher()->addTargetedDelegate(this, OUTSIDE_CLICK_PRIORITY,
+                                                                            true, false, false);
 }
 
 bool WorldScene::ccTouchBegan(CCTouch* touch, CCEvent*) {
@@ -195,12 +199,16 @@ void WorldScene::createWindows() {
     }
 }
 
-StockWindow* WorldScene::createWindow(int) { return StockWindow::create("", CCSize(100, 100)); }
+StockWindow* WorldScene::createWindow(int) {
+    return StockWindow::create("", CCSize(100, 100));
+}
 
 void WorldScene::createPanels() {
-    leftPane_ = LeftPaneMaster::create(std::max(0.0f, windowSize_.height - TOP_BAR_HEIGHT - BOTTOM_BAR_HEIGHT));
+    leftPane_ =
+        LeftPaneMaster::create(std::max(0.0f, windowSize_.height - TOP_BAR_HEIGHT - BOTTOM_BAR_HEIGHT));
     if (leftPane_) {
-        leftPane_->setWidthChangedCallback([this] { onWindowResized(windowSize_.width, windowSize_.height); });
+        leftPane_->setWidthChangedCallback(
+            [this] { onWindowResized(windowSize_.width, windowSize_.height); });
         stockPanel_ = leftPane_->getStockPanel();
         addChild(leftPane_, Z_LEFT_PANE);
     }
@@ -227,7 +235,8 @@ void WorldScene::createPanels() {
     timePanel_ = SelectTimePanel::create();
     if (timePanel_) timePanel_->setDelegate(this);
     addPopup(timePanel_);
-    addStockPanel_ = AddStockPanel::create(CCSize(AddStockPanel::DEFAULT_WIDTH, AddStockPanel::DEFAULT_HEIGHT));
+    addStockPanel_ =
+        AddStockPanel::create(CCSize(AddStockPanel::DEFAULT_WIDTH, AddStockPanel::DEFAULT_HEIGHT));
     if (addStockPanel_) addStockPanel_->setDelegate(this);
     addPopup(addStockPanel_);
     indicatorPanel_ = IndicatorPanel::create();
@@ -244,7 +253,9 @@ void WorldScene::createPanels() {
     if (reconnectPanel_) addChild(reconnectPanel_, Z_RECONNECT);
 }
 
-void WorldScene::installTipDisplay() { PanelButton::setTipDisplay(tip_->makeTipDisplay()); }
+void WorldScene::installTipDisplay() {
+    PanelButton::setTipDisplay(tip_->makeTipDisplay());
+}
 
 void WorldScene::onStartupReady() {
     if (!stockListLoaded_ || !stockConnectedOnce_) return;
@@ -283,17 +294,22 @@ void WorldScene::weekHistoryMerged(StockWindow*) {
     if (!firstHistoryPending_) return;
     firstHistoryPending_ = false;
     CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "first chart history arrived");
-    if (ConnectingLayer::existingInstance() && stockListLoaded_ && stockConnectedOnce_) dismissConnectingLayer();
+    if (ConnectingLayer::existingInstance() && stockListLoaded_ && stockConnectedOnce_)
+        dismissConnectingLayer();
 }
 
-void WorldScene::setForeground(bool foreground) { foreground_ = foreground; }
+void WorldScene::setForeground(bool foreground) {
+    foreground_ = foreground;
+}
 
 void WorldScene::redrawShownWindows() {
     for (StockWindow* window : windows_)
         if (window->isShown() && window->getChart()) window->getChart()->markForRedraw();
 }
 
-void WorldScene::saveSettingsTick(float) { UserData::getInstance()->saveSettings(); }
+void WorldScene::saveSettingsTick(float) {
+    UserData::getInstance()->saveSettings();
+}
 
 void WorldScene::captureLayout() {
     std::vector<const LayoutWindowSource*> sources;
@@ -344,7 +360,8 @@ void WorldScene::layoutFrameBars(float width, float height) {
     topBar_->setPosition(CCPoint(0, height - TOP_BAR_HEIGHT));
     bottomBar_->setContentSize(CCSize(width, BOTTOM_BAR_HEIGHT));
     bottomBar_->setPosition(CCPointZero);
-    leftBar_->setContentSize(CCSize(LEFT_BAR_WIDTH, std::max(0.0f, height - TOP_BAR_HEIGHT - BOTTOM_BAR_HEIGHT)));
+    leftBar_->setContentSize(
+        CCSize(LEFT_BAR_WIDTH, std::max(0.0f, height - TOP_BAR_HEIGHT - BOTTOM_BAR_HEIGHT)));
     leftBar_->setPosition(CCPoint(0, BOTTOM_BAR_HEIGHT));
     if (logo_) logo_->setPosition(CCPoint(width - 60, height - TOP_BAR_HEIGHT / 2));
     if (strip_) {
@@ -429,11 +446,11 @@ void WorldScene::placeWindow(StockWindow* window, const CCRect& rect, bool anima
         window->setWindowSize(rect.size.width, rect.size.height);
         return;
     }
-    ExScaleWindows* glide =
-        ExScaleWindows::create(LAYOUT_GLIDE_SECONDS, from, rect, [window](const CCPoint& position, const CCSize& size) {
-            window->setPosition(position);
-            window->setWindowSize(size.width, size.height);
-        });
+    ExScaleWindows* glide = ExScaleWindows::create(LAYOUT_GLIDE_SECONDS, from, rect,
+                                                   [window](const CCPoint& position, const CCSize& size) {
+                                                       window->setPosition(position);
+                                                       window->setWindowSize(size.width, size.height);
+                                                   });
     if (!glide) {
         window->setPosition(rect.origin);
         window->setWindowSize(rect.size.width, rect.size.height);
@@ -457,7 +474,8 @@ void WorldScene::moveToEndOfShown(StockWindow* window) {
     auto found = std::find(windows_.begin(), windows_.end(), window);
     if (found == windows_.end()) return;
     windows_.erase(found);
-    auto firstHidden = std::find_if(windows_.begin(), windows_.end(), [](StockWindow* w) { return !w->isShown(); });
+    auto firstHidden =
+        std::find_if(windows_.begin(), windows_.end(), [](StockWindow* w) { return !w->isShown(); });
     windows_.insert(firstHidden, window);
 }
 
@@ -466,10 +484,12 @@ void WorldScene::setSingleWindowState() {
         if (window->isShown()) window->setSingleWindow(shownWindowCount_ == 1);
 }
 
-StockWindow* WorldScene::addStockWindow(const std::string& code, const CCPoint&, bool activate, StockWindow* target) {
+StockWindow* WorldScene::addStockWindow(const std::string& code, const CCPoint&, bool activate,
+                                        StockWindow* target) {
     StockWindow* window = target;
     if (!window) {
-        auto hidden = std::find_if(windows_.begin(), windows_.end(), [](StockWindow* w) { return !w->isShown(); });
+        auto hidden =
+            std::find_if(windows_.begin(), windows_.end(), [](StockWindow* w) { return !w->isShown(); });
         if (hidden == windows_.end()) {
             showToast(getLangText("tooManyCharts"), WHITE, 3.0f);
             return nullptr;
@@ -504,8 +524,8 @@ StockWindow* WorldScene::addStockWindow(const std::string& symbol, const CCPoint
     if (window && !target && shownWindowCount_ != before) {
         // A new window needs a cell: a layout with room for every window.
         const int cells = static_cast<int>(layout_grid::shapeOf(layoutType_).cells.size());
-        if (layoutType_ < 0 || cells != shownWindowCount_) layoutType_ = layout_grid::layoutForWindowCount(shownWindowCount_);
-        if (maximisedMode_) maximiseWindow(window);
+        if (layoutType_ < 0 || cells != shownWindowCount_)
+            layoutType_ = layout_grid::layoutForWindowCount(shownWindowCount_);
         applyLayout(true);
     }
     if (window) {
@@ -612,7 +632,8 @@ void WorldScene::restoreLayout() {
     bool restored = false;
     for (const WindowSetting& saved : settings->getWindows()) {
         if (!StockData::getInstance()->findStock(saved.code)) continue;
-        auto hidden = std::find_if(windows_.begin(), windows_.end(), [](StockWindow* w) { return !w->isShown(); });
+        auto hidden =
+            std::find_if(windows_.begin(), windows_.end(), [](StockWindow* w) { return !w->isShown(); });
         if (hidden == windows_.end()) break;
         StockWindow* window = *hidden;
         window->setChartType(saved.chartType);
@@ -648,15 +669,19 @@ void WorldScene::restoreLayout() {
 void WorldScene::windowsReordered(const std::vector<StockWindow*>& order) {
     std::vector<StockWindow*> reordered;
     for (StockWindow* window : order)
-        if (std::find(windows_.begin(), windows_.end(), window) != windows_.end()) reordered.push_back(window);
+        if (std::find(windows_.begin(), windows_.end(), window) != windows_.end())
+            reordered.push_back(window);
     for (StockWindow* window : windows_)
-        if (std::find(reordered.begin(), reordered.end(), window) == reordered.end()) reordered.push_back(window);
+        if (std::find(reordered.begin(), reordered.end(), window) == reordered.end())
+            reordered.push_back(window);
     windows_ = reordered;
     applyLayout(false);
     saveWindowLayout();
 }
 
-bool WorldScene::canDragButtons() { return !maximisedMode_; }
+bool WorldScene::canDragButtons() {
+    return !maximisedMode_;
+}
 
 void WorldScene::setCrosshairInAllWindows(bool show) {
     for (StockWindow* window : windows_)
@@ -728,9 +753,13 @@ void WorldScene::openChooser(int tag, float x, float y) {
     }
 }
 
-void WorldScene::renewKLineSubscriptions() { setKlineSubscription(); }
+void WorldScene::renewKLineSubscriptions() {
+    setKlineSubscription();
+}
 
-void WorldScene::refreshQuoteSubscriptions() { setAdvSubscription(); }
+void WorldScene::refreshQuoteSubscriptions() {
+    setAdvSubscription();
+}
 
 void WorldScene::showToast(const std::string& text, const ccColor3B& colour, float seconds) {
     CCScene* scene = CCDirector::sharedDirector()->getRunningScene();
@@ -743,8 +772,9 @@ void WorldScene::showToast(const std::string& text, const ccColor3B& colour, flo
     toast->setOpacity(TOAST_OPACITY);
     CCNode* parent = scene ? static_cast<CCNode*>(scene) : static_cast<CCNode*>(this);
     parent->addChild(toast, Z_TOAST);
-    toast->runAction(CCSequence::create(CCScaleTo::create(TOAST_POP_SECONDS, 1.0f), CCDelayTime::create(seconds),
-                                        CCFadeOut::create(TOAST_FADE_SECONDS), CCRemoveSelf::create(true), nullptr));
+    toast->runAction(CCSequence::create(CCScaleTo::create(TOAST_POP_SECONDS, 1.0f),
+                                        CCDelayTime::create(seconds), CCFadeOut::create(TOAST_FADE_SECONDS),
+                                        CCRemoveSelf::create(true), nullptr));
 }
 
 // ---- keyboard
@@ -785,7 +815,8 @@ void WorldScene::handleKeys() {
         }
         return;
     }
-    if (lastDigitKey_ != -1 && !CCKeyboard::isKeyDown(static_cast<CCKeyCode>(lastDigitKey_))) lastDigitKey_ = -1;
+    if (lastDigitKey_ != -1 && !CCKeyboard::isKeyDown(static_cast<CCKeyCode>(lastDigitKey_)))
+        lastDigitKey_ = -1;
 }
 
 void WorldScene::handleDigit(int digit) {
@@ -807,17 +838,22 @@ void WorldScene::sendRequest(const std::string& url, const std::string& tag, SEL
     httpGet(url, tag, this, selector);
 }
 
-SIOClient* WorldScene::openStockSocket(const std::string& uri) { return SocketIO::connect(uri, *this, "http://"); }
+SIOClient* WorldScene::openStockSocket(const std::string& uri) {
+    return SocketIO::connect(uri, *this, "http://");
+}
 
 void WorldScene::emitStock(const std::string& event, const std::string& text, const std::string& id) {
     if (stockClient_) stockClient_->emit(event, text, id);
 }
 
-bool WorldScene::isStockConnected() const { return stockClient_ && stockClient_->isConnected(); }
+bool WorldScene::isStockConnected() const {
+    return stockClient_ && stockClient_->isConnected();
+}
 
 void WorldScene::getKlineSocketServerList() {
     serverListPending_ = true;
-    const std::string url = getConfigValue(CONFIG_KEY_KLINE_SOCKET_SERVER_LIST_URL, DEFAULT_KLINE_SOCKET_SERVER_LIST_URL);
+    const std::string url =
+        getConfigValue(CONFIG_KEY_KLINE_SOCKET_SERVER_LIST_URL, DEFAULT_KLINE_SOCKET_SERVER_LIST_URL);
     sendRequest(url, "stockServerList", httpresponse_selector(WorldScene::GetKlineSocketServerListCallback));
 }
 
@@ -826,7 +862,8 @@ void WorldScene::GetKlineSocketServerListCallback(CCHttpClient*, CCHttpResponse*
     std::vector<std::string> servers;
     if (!responseToUrlList(response, servers)) {
         requestStockServerListAgain();
-        CDebugModule::getInstance()->log(LOG_LEVEL_ERROR, "1 get kline socketIo server error! will try after %dsecond",
+        CDebugModule::getInstance()->log(LOG_LEVEL_ERROR,
+                                         "1 get kline socketIo server error! will try after %dsecond",
                                          static_cast<int>(RETRY_SECONDS));
         return;
     }
@@ -848,7 +885,8 @@ void WorldScene::connectKlineSocket(float retryDelay) {
             serverListPending_ = true;
             scheduleOnce([this](float) { getKlineSocketServerList(); }, retryDelay, KEY_STOCK_SERVER_RETRY);
         }
-        CDebugModule::getInstance()->log(LOG_LEVEL_ERROR, "2 get kline socketIo server error! will try after %dsecond",
+        CDebugModule::getInstance()->log(LOG_LEVEL_ERROR,
+                                         "2 get kline socketIo server error! will try after %dsecond",
                                          static_cast<int>(retryDelay));
         return;
     }
@@ -863,23 +901,28 @@ void WorldScene::connectKlineSocket(float retryDelay) {
     client->setTag("stock");
     client->on("rec_advanced", [this](SIOClient* c, const std::string& data) { recvAdvancedEvent(c, data); });
     client->on("rec_kline", [this](SIOClient* c, const std::string& data) { recvKLineEvent(c, data); });
-    client->on("9", [this](SIOClient* c, const std::string& data) { recvSetKlineSubscriptionEvent(c, data); });
+    client->on("9",
+               [this](SIOClient* c, const std::string& data) { recvSetKlineSubscriptionEvent(c, data); });
     logInfo("start connect kline socket:%s", entry);
 }
 
 void WorldScene::reconnectAfterDelay(float retryDelay) {
     if (reconnectScheduled_) return;
     reconnectScheduled_ = true;
-    scheduleOnce([this, retryDelay](float) { connectKlineSocket(retryDelay); }, RETRY_SECONDS, KEY_STOCK_RECONNECT);
+    scheduleOnce([this, retryDelay](float) { connectKlineSocket(retryDelay); }, RETRY_SECONDS,
+                 KEY_STOCK_RECONNECT);
+}
+
+bool WorldScene::readyToSubscribe() {
+    if (isStockConnected()) return true;
+    // A handshake in progress or a reconnect already waiting needs no second attempt.
+    if (!stockServerList_.empty() && !stockClient_ && !reconnectScheduled_) connectKlineSocket(0);
+    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "stock server not connected!!");
+    return false;
 }
 
 void WorldScene::setAdvSubscription() {
-    if (!isStockConnected()) {
-        // A handshake in progress or a reconnect already waiting needs no second attempt.
-        if (!stockServerList_.empty() && !stockClient_ && !reconnectScheduled_) connectKlineSocket(0);
-        CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "stock server not connected!!");
-        return;
-    }
+    if (!readyToSubscribe()) return;
     std::vector<std::string> codes;
     if (stockPanel_ && stockPanel_->isShown())
         for (const std::string& code : stockPanel_->getListedCodes()) codes.push_back(code);
@@ -893,11 +936,7 @@ void WorldScene::setAdvSubscription() {
 }
 
 void WorldScene::setKlineSubscription() {
-    if (!isStockConnected()) {
-        if (!stockServerList_.empty() && !stockClient_ && !reconnectScheduled_) connectKlineSocket(0);
-        CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "stock server not connected!!");
-        return;
-    }
+    if (!readyToSubscribe()) return;
     std::vector<std::pair<std::string, int>> list;
     for (StockWindow* window : windows_)
         if (window->isShown()) list.emplace_back(window->getCode(), window->getLoader()->getTtype());
@@ -932,7 +971,8 @@ void WorldScene::recvKLineEvent(SIOClient*, const std::string& data) {
     }
     for (const market_messages::LiveBar& bar : bars)
         for (StockWindow* window : windows_)
-            if (window->isShown() && window->getCode() == bar.code && window->getLoader()->getTtype() == bar.timeType)
+            if (window->isShown() && window->getCode() == bar.code &&
+                window->getLoader()->getTtype() == bar.timeType)
                 window->updateKLine(bar.time, bar.open, bar.high, bar.low, bar.close, bar.volume);
 }
 
@@ -963,7 +1003,8 @@ void WorldScene::reconnectStep() {
         if (!window->isShown()) continue;
         KLineHistoryLoader* loader = window->getLoader();
         // The refill runs on the next frame, after the subscription has gone out.
-        scheduleOnce([loader](float) { loader->refill(); }, 0.0f, "refill" + std::to_string(window->getTag()));
+        scheduleOnce([loader](float) { loader->refill(); }, 0.0f,
+                     "refill" + std::to_string(window->getTag()));
     }
     showToast(getLangText("connecSuccessfull"), WHITE, 3.0f);
     setAdvSubscription();
@@ -986,7 +1027,8 @@ void WorldScene::onError(SIOClient* client, const std::string& data) {
     if (!client || client != stockClient_) return;
     // A send refused during the handshake is not a broken connection.
     if (data == CLIENT_NOT_CONNECTED && !client->isConnected()) {
-        CDebugModule::getInstance()->log(LOG_LEVEL_WARN, "stock message not sent: the connection is not ready");
+        CDebugModule::getInstance()->log(LOG_LEVEL_WARN,
+                                         "stock message not sent: the connection is not ready");
         return;
     }
     stockConnectionLost(client, true);
@@ -1007,13 +1049,15 @@ void WorldScene::stockConnectionLost(SIOClient*, bool error) {
 // ---- instrument list and history servers
 
 void WorldScene::getStockList() {
-    sendRequest(getConfigValue(CONFIG_KEY_STOCK_LIST, ""), "stockList", httpresponse_selector(WorldScene::GetStockListCallback));
+    sendRequest(getConfigValue(CONFIG_KEY_STOCK_LIST, ""), "stockList",
+                httpresponse_selector(WorldScene::GetStockListCallback));
 }
 
 void WorldScene::GetStockListCallback(CCHttpClient*, CCHttpResponse* response) {
     std::string body;
     if (responseToString(response, body) && applyStockList(body, false)) return;
-    CDebugModule::getInstance()->log(LOG_LEVEL_ERROR, "GetStockServerList failed, will retry after %d second!",
+    CDebugModule::getInstance()->log(LOG_LEVEL_ERROR,
+                                     "GetStockServerList failed, will retry after %d second!",
                                      static_cast<int>(RETRY_SECONDS));
     requestStockListAgain();
     if (!stockListLoaded_) loadCachedStockList();
@@ -1027,7 +1071,8 @@ void WorldScene::loadCachedStockList() {
     std::optional<std::string> cached = loadStockListCache();
     if (!cached) return;
     if (applyStockList(*cached, true))
-        CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "load stock list form cache ***********************");
+        CDebugModule::getInstance()->log(LOG_LEVEL_INFO,
+                                         "load stock list form cache ***********************");
 }
 
 bool WorldScene::applyStockList(const std::string& body, bool fromCache) {
@@ -1058,7 +1103,8 @@ void WorldScene::GetKlineHistoryServerListCallback(CCHttpClient*, CCHttpResponse
     const bool read = responseToUrlList(response, servers);
     if (!read || static_cast<int>(servers.size()) < MIN_HISTORY_SERVERS) {
         requestHistoryServerListAgain();
-        CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "GetKlineHistoryServerList error! will try after %d second!!!!",
+        CDebugModule::getInstance()->log(LOG_LEVEL_INFO,
+                                         "GetKlineHistoryServerList error! will try after %d second!!!!",
                                          static_cast<int>(RETRY_SECONDS));
         if (!read) showToast(getLangText("retryConnection"), WHITE, 3.0f);
         return;

@@ -148,7 +148,8 @@ public:
     void applyLayout(int layout, bool animated) override;
     void saveWindowLayout() override;
     void renewKLineSubscriptions() override;
-    StockWindow* addStockWindow(const std::string& symbol, const cocos2d::CCPoint& at, StockWindow* target) override;
+    StockWindow* addStockWindow(const std::string& symbol, const cocos2d::CCPoint& at,
+                                StockWindow* target) override;
     void refreshQuoteSubscriptions() override;
     void setKeyboardEnabled(bool enabled) override { keyboardEnabled_ = enabled; }
 
@@ -188,7 +189,8 @@ protected:
 
     // Seams for tests: how windows are made, requests sent and the stock socket opened.
     virtual StockWindow* createWindow(int number);
-    virtual void sendRequest(const std::string& url, const std::string& tag, cocos2d::SEL_HttpResponse selector);
+    virtual void sendRequest(const std::string& url, const std::string& tag,
+                             cocos2d::SEL_HttpResponse selector);
     virtual SIOClient* openStockSocket(const std::string& uri);
     virtual void emitStock(const std::string& event, const std::string& text, const std::string& id);
     // The network steps of start-up, each after its delay.
@@ -201,6 +203,8 @@ private:
     void layoutFrameBars(float width, float height);
     void placePopup(PopuPanelBase* panel, const cocos2d::CCPoint& topLeft);
     bool isStockConnected() const;
+    // True while connected; otherwise starts a connection when none is under way and says why not.
+    bool readyToSubscribe();
     void stockConnectionLost(SIOClient* client, bool error);
     void reconnectStep();
     void reconnectAfterDelay(float retryDelay);

@@ -39,10 +39,12 @@ TEST(LayoutGrid, SingleAndTwoByTwoCellsAtTwoWindowSizes) {
     EXPECT_EQ(place(0, 900, 600), (std::vector<Rect>{{50, 30, 851, 515}}));
     // 2 x 2: cell (851 - 5) / 2 = 423 wide, (515 - 5) / 2 = 255 high; top row first.
     EXPECT_EQ(place(8, 900, 600),
-              (std::vector<Rect>{{50, 290, 423, 255}, {478, 290, 423, 255}, {50, 30, 423, 255}, {478, 30, 423, 255}}));
+              (std::vector<Rect>{
+                  {50, 290, 423, 255}, {478, 290, 423, 255}, {50, 30, 423, 255}, {478, 30, 423, 255}}));
     // 1280 x 800: area 1231 x 715, cell 613 x 355.
     EXPECT_EQ(place(8, 1280, 800),
-              (std::vector<Rect>{{50, 390, 613, 355}, {668, 390, 613, 355}, {50, 30, 613, 355}, {668, 30, 613, 355}}));
+              (std::vector<Rect>{
+                  {50, 390, 613, 355}, {668, 390, 613, 355}, {50, 30, 613, 355}, {668, 30, 613, 355}}));
 }
 
 TEST(LayoutGrid, SpansAddTheGapsTheyCoverAndFractionsAreTruncated) {

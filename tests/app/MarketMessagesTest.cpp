@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "MarketMessages.h"
 
 using namespace market_messages;
@@ -31,9 +33,11 @@ TEST(MarketMessages, QuoteElementsByPositionAndType) {
     EXPECT_EQ(partial.last, 0);
 
     Quote huge;
-    ASSERT_EQ(parseQuote(R"([5, 1, 1, 1, 1, 1e300])", huge), ParseResult::Ok);
+    ASSERT_EQ(parseQuote(R"([5, 1e300, 1, 1, -1e300, 1e300])", huge), ParseResult::Ok);
     EXPECT_EQ(huge.code, "");
     EXPECT_GT(huge.time, 0);
+    EXPECT_EQ(huge.reference, std::numeric_limits<float>::max());
+    EXPECT_EQ(huge.last, -std::numeric_limits<float>::max());
 
     Quote ignored;
     EXPECT_EQ(parseQuote("{not json", ignored), ParseResult::BadJson);
@@ -42,10 +46,11 @@ TEST(MarketMessages, QuoteElementsByPositionAndType) {
 
 TEST(MarketMessages, BarsWithDefaultsAndSkippedElements) {
     std::vector<LiveBar> bars;
-    ASSERT_EQ(parseBars(R"([["EURUSD", 1700000040, 1.1, 1.2, 1.0, 1.15, 42, 5], "junk", ["XAUUSD", 1700000100],
+    ASSERT_EQ(
+        parseBars(R"([["EURUSD", 1700000040, 1.1, 1.2, 1.0, 1.15, 42, 5], "junk", ["XAUUSD", 1700000100],
                             ["GBPUSD", 60, 1, 2, 3, 4, 5, 15, "extra", 99]])",
-                        bars),
-              ParseResult::Ok);
+                  bars),
+        ParseResult::Ok);
     ASSERT_EQ(bars.size(), 3u);
     EXPECT_EQ(bars[0].code, "EURUSD");
     EXPECT_EQ(bars[0].time, 1700000040u);

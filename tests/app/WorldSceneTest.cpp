@@ -15,14 +15,14 @@
 #include "CCSpriteFrameCache.h"
 #include "CDebugModule.h"
 #include "ConfigTable.h"
-#include "DrawingKLine.h"
-#include "NumberAtlasLabel.h"
 #include "ConnectingLayer.h"
+#include "DrawingKLine.h"
 #include "KLineHistoryLoader.h"
 #include "LanguageTable.h"
 #include "LayoutPanel.h"
 #include "LeftPaneMaster.h"
 #include "LogLines.h"
+#include "NumberAtlasLabel.h"
 #include "ReconnectPanel.h"
 #include "StockButton.h"
 #include "StockButtonPanel.h"
@@ -83,7 +83,8 @@ WindowSetting saved(const std::string& code, int timeTypeIndex = 0) {
 class WorldSceneTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        home = (std::filesystem::temp_directory_path() / ("zento-world-" + std::to_string(::getpid()))).string();
+        home =
+            (std::filesystem::temp_directory_path() / ("zento-world-" + std::to_string(::getpid()))).string();
         std::filesystem::remove_all(home);
         std::filesystem::create_directories(home);
         ::setenv("ZENTO_HOME", home.c_str(), 1);
@@ -101,7 +102,8 @@ protected:
         CCEGLView::sharedOpenGLView()->setFrameSize(900, 600);
         CCFileUtils::sharedFileUtils()->setSearchPaths({RES + "/..", home});
         auto* frames = CCSpriteFrameCache::sharedSpriteFrameCache();
-        if (!frames->spriteFrameByName("logo.png")) frames->addSpriteFramesWithFile(RES + "/plist/image.plist");
+        if (!frames->spriteFrameByName("logo.png"))
+            frames->addSpriteFramesWithFile(RES + "/plist/image.plist");
         CDebugModule::getInstance()->setLogFilePath(home + "/DebugInfo.txt");
         UserData::getInstance()->setDefaultSettings();
         // The left pane narrows the chart area; the tests that want it open it themselves.
@@ -132,7 +134,8 @@ protected:
     // The instrument list arrives and the stock socket connects: the scene is running.
     void start() {
         ASSERT_TRUE(scene->applyStockList(MARKET, false));
-        scene->GetKlineSocketServerListCallback(nullptr, makeResponse(200, "var s = 'http://127.0.0.1:8090';"));
+        scene->GetKlineSocketServerListCallback(nullptr,
+                                                makeResponse(200, "var s = 'http://127.0.0.1:8090';"));
         ASSERT_NE(scene->lastClient(), nullptr);
         scene->connectLast();
         step(0.1f);
@@ -262,9 +265,9 @@ TEST_F(WorldSceneTest, SubscriptionsListShownWindowsInWindowOrder) {
     ASSERT_EQ(shownCodes(), (std::vector<std::string>{"EURUSD", "XAUUSD"}));
     const int ttype0 = scene->getShownWindows()[0]->getLoader()->getTtype();
     const int ttype1 = scene->getShownWindows()[1]->getLoader()->getTtype();
-    EXPECT_EQ(lastEmit("setKlineSubscription"), "{\"list\":[{\"symbol\":\"EURUSD\",\"timeType\":" +
-                                                    std::to_string(ttype0) + "},{\"symbol\":\"XAUUSD\",\"timeType\":" +
-                                                    std::to_string(ttype1) + "}]}");
+    EXPECT_EQ(lastEmit("setKlineSubscription"),
+              "{\"list\":[{\"symbol\":\"EURUSD\",\"timeType\":" + std::to_string(ttype0) +
+                  "},{\"symbol\":\"XAUUSD\",\"timeType\":" + std::to_string(ttype1) + "}]}");
     EXPECT_EQ(lastEmit("setAdvSubscription"), R"({"list":["EURUSD","XAUUSD"]})");
     EXPECT_EQ(scene->emitsOf("setKlineSubscription").back().id, "9");
     EXPECT_EQ(scene->emitsOf("setAdvSubscription").back().id, "8");
@@ -297,7 +300,8 @@ TEST_F(WorldSceneTest, QuotesAndBarsReachTheMatchingWindows) {
 
     // Bars go to windows with the same code and time type only.
     const uint32_t t = 1700000040;
-    const std::string bar = "[[\"EURUSD\"," + std::to_string(t) + ",1.1,1.3,1.0,1.2,7," + std::to_string(ttype) + "]]";
+    const std::string bar =
+        "[[\"EURUSD\"," + std::to_string(t) + ",1.1,1.3,1.0,1.2,7," + std::to_string(ttype) + "]]";
     scene->recvKLineEvent(nullptr, bar);
     ASSERT_NE(shown[0]->getLoader()->series().findBar(t), nullptr);
     EXPECT_EQ(shown[1]->getLoader()->series().findBar(t), nullptr);
@@ -531,8 +535,8 @@ TEST_F(WorldSceneTest, HistoryServerListNeedsTwoServers) {
     scene->GetKlineHistoryServerListCallback(nullptr, makeResponse(200, "['http://10.0.0.1:80']"));
     EXPECT_TRUE(scene->getHistoryServerList().empty());
     EXPECT_EQ(scene->getKlineHistoryServer(), DEFAULT_KLINE_HISTORY_URL);
-    scene->GetKlineHistoryServerListCallback(nullptr,
-                                             makeResponse(200, "['http://10.0.0.1:80','http://10.0.0.2:80']"));
+    scene->GetKlineHistoryServerListCallback(
+        nullptr, makeResponse(200, "['http://10.0.0.1:80','http://10.0.0.2:80']"));
     ASSERT_EQ(scene->getHistoryServerList().size(), 2u);
     EXPECT_EQ(scene->getHistoryServerList()[0], "http://10.0.0.1:80/history.php");
     const std::string server = scene->getKlineHistoryServer();
