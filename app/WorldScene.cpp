@@ -313,20 +313,21 @@ void WorldScene::saveSettingsTick(float) {
 
 void WorldScene::captureLayout() {
     std::vector<const LayoutWindowSource*> sources;
-    for (StockWindow* window : getShownWindows()) sources.push_back(window);
+    StockWindow* maximised = nullptr;
+    for (StockWindow* window : getShownWindows()) {
+        sources.push_back(window);
+        if (maximisedMode_ && window->isMaximised()) maximised = window;
+    }
     UserData* settings = UserData::getInstance();
     settings->saveLayout(sources, std::max(0, layoutType_));
-    StockWindow* maximised = nullptr;
-    for (StockWindow* window : getShownWindows())
-        if (window->isMaximised()) maximised = window;
-    settings->setWindowMaximised(maximisedMode_ && maximised);
-    if (maximisedMode_ && maximised) {
+    settings->setWindowMaximised(maximised != nullptr);
+    if (maximised) {
         settings->setMaximisedCode(maximised->getCode());
         settings->setMaximisedPeriod(maximised->getLoader()->getTtype());
     }
     if (leftPane_) {
-        settings->setPanelSwitchA(leftPane_->isPageShown(0));
-        settings->setPanelSwitchB(leftPane_->isPageShown(1));
+        settings->setPanelSwitchA(leftPane_->isPageShown(LeftPaneMaster::NEWS_PAGE));
+        settings->setPanelSwitchB(leftPane_->isPageShown(LeftPaneMaster::STOCK_PAGE));
     }
 }
 
@@ -378,14 +379,10 @@ void WorldScene::layoutFrameBars(float width, float height) {
 
 void WorldScene::applyLayout(bool rebuild) {
     if (layoutType_ < 0) return;
-    if (rebuild || layoutCells_.empty()) {
-        LayoutShape shape = layout_grid::shapeOf(layoutType_);
-        layoutCells_ = shape.cells;
-    }
     LayoutShape shape = layout_grid::shapeOf(layoutType_);
-    shape.cells = layoutCells_;
+    if (!rebuild && !layoutCells_.empty()) shape.cells = std::move(layoutCells_);
     layout_grid::placeCells(shape, getChartArea());
-    layoutCells_ = shape.cells;
+    layoutCells_ = std::move(shape.cells);
 
     size_t next = 0;
     for (StockWindow* window : windows_) {
@@ -626,8 +623,8 @@ void WorldScene::toggleMaximise(StockWindow* window) {
 void WorldScene::restoreLayout() {
     UserData* settings = UserData::getInstance();
     if (leftPane_) {
-        leftPane_->setPageShown(0, settings->getPanelSwitchA(), false);
-        leftPane_->setPageShown(1, settings->getPanelSwitchB(), false);
+        leftPane_->setPageShown(LeftPaneMaster::NEWS_PAGE, settings->getPanelSwitchA(), false);
+        leftPane_->setPageShown(LeftPaneMaster::STOCK_PAGE, settings->getPanelSwitchB(), false);
     }
     bool restored = false;
     for (const WindowSetting& saved : settings->getWindows()) {
