@@ -194,6 +194,8 @@ void WorldScene::createWindows() {
         window->setAnchorPoint(CCPointZero);
         window->setTag(number);
         window->setShown(false);
+        if (window->getChart())
+            window->getChart()->setShowCrosshair(UserData::getInstance()->getShowCrossPoint());
         addChild(window, Z_WINDOWS);
         windows_.push_back(window);
     }
@@ -209,6 +211,7 @@ void WorldScene::createPanels() {
     if (leftPane_) {
         leftPane_->setWidthChangedCallback(
             [this] { onWindowResized(windowSize_.width, windowSize_.height); });
+        leftPane_->setPageChangedCallback([this] { savePanelSwitches(); });
         stockPanel_ = leftPane_->getStockPanel();
         addChild(leftPane_, Z_LEFT_PANE);
     }
@@ -331,6 +334,15 @@ void WorldScene::captureLayout() {
     }
 }
 
+void WorldScene::savePanelSwitches() {
+    if (!leftPane_) return;
+    // Saved at once: a crash before the next timed save must not bring a closed page back.
+    UserData* settings = UserData::getInstance();
+    settings->setPanelSwitchA(leftPane_->isPageShown(LeftPaneMaster::NEWS_PAGE));
+    settings->setPanelSwitchB(leftPane_->isPageShown(LeftPaneMaster::STOCK_PAGE));
+    settings->saveSettings();
+}
+
 void WorldScene::saveWindowLayout() {
     captureLayout();
     UserData::getInstance()->saveSettings();
@@ -412,6 +424,12 @@ void WorldScene::applyLayout(int layout, bool animated) {
     const int k = layout - 1;
     if (k < 0 || k >= layout_grid::LAYOUT_COUNT) return;
     if (k == layoutType_) return;
+    if (!layoutFits(k)) {
+        CDebugModule::getInstance()->log(LOG_LEVEL_INFO,
+                                         "layout %d has too few cells for %d windows: kept layout %d", layout,
+                                         shownWindowCount_, layoutType_ + 1);
+        return;
+    }
     layoutType_ = k;
     if (maximisedMode_) {
         for (StockWindow* window : windows_) window->setMaximised(false);
@@ -421,6 +439,11 @@ void WorldScene::applyLayout(int layout, bool animated) {
     applyLayout(true);
     animateLayout_ = false;
     saveWindowLayout();
+}
+
+bool WorldScene::layoutFits(int k) const {
+    if (k < 0 || k >= layout_grid::LAYOUT_COUNT) return false;
+    return static_cast<int>(layout_grid::shapeOf(k).cells.size()) >= shownWindowCount_;
 }
 
 void WorldScene::fitToChartArea(StockWindow* window, bool animate) {
@@ -519,10 +542,8 @@ StockWindow* WorldScene::addStockWindow(const std::string& symbol, const CCPoint
     const int before = shownWindowCount_;
     StockWindow* window = addStockWindow(symbol, at, true, target);
     if (window && !target && shownWindowCount_ != before) {
-        // A new window needs a cell: a layout with room for every window.
-        const int cells = static_cast<int>(layout_grid::shapeOf(layoutType_).cells.size());
-        if (layoutType_ < 0 || cells != shownWindowCount_)
-            layoutType_ = layout_grid::layoutForWindowCount(shownWindowCount_);
+        // A new window needs a cell: the chosen layout stays while it has a free one.
+        if (!layoutFits(layoutType_)) layoutType_ = layout_grid::layoutForWindowCount(shownWindowCount_);
         applyLayout(true);
     }
     if (window) {
@@ -623,8 +644,11 @@ void WorldScene::toggleMaximise(StockWindow* window) {
 void WorldScene::restoreLayout() {
     UserData* settings = UserData::getInstance();
     if (leftPane_) {
-        leftPane_->setPageShown(LeftPaneMaster::NEWS_PAGE, settings->getPanelSwitchA(), false);
-        leftPane_->setPageShown(LeftPaneMaster::STOCK_PAGE, settings->getPanelSwitchB(), false);
+        // Read both first: opening one page saves the switches as the pane then stands.
+        const bool newsShown = settings->getPanelSwitchA();
+        const bool stockShown = settings->getPanelSwitchB();
+        leftPane_->setPageShown(LeftPaneMaster::NEWS_PAGE, newsShown, false);
+        leftPane_->setPageShown(LeftPaneMaster::STOCK_PAGE, stockShown, false);
     }
     bool restored = false;
     for (const WindowSetting& saved : settings->getWindows()) {
@@ -642,9 +666,15 @@ void WorldScene::restoreLayout() {
     }
     if (restored) {
         layoutType_ = std::clamp(settings->getLayoutType(), 0, layout_grid::LAYOUT_COUNT - 1);
-        const int cells = static_cast<int>(layout_grid::shapeOf(layoutType_).cells.size());
-        // A saved layout with fewer cells than windows would hide some of them.
-        if (cells < shownWindowCount_) layoutType_ = layout_grid::layoutForWindowCount(shownWindowCount_);
+        // A saved layout with fewer cells than windows would hide some of them (a damaged or hand-made
+        // file: the chooser never offers one).
+        if (!layoutFits(layoutType_)) {
+            const int widened = layout_grid::layoutForWindowCount(shownWindowCount_);
+            CDebugModule::getInstance()->log(
+                LOG_LEVEL_INFO, "saved layout %d has too few cells for %d windows: using layout %d",
+                layoutType_ + 1, shownWindowCount_, widened + 1);
+            layoutType_ = widened;
+        }
         applyLayout(true);
         activateWindow(getShownWindows().front());
         setKlineSubscription();
@@ -683,6 +713,9 @@ bool WorldScene::canDragButtons() {
 void WorldScene::setCrosshairInAllWindows(bool show) {
     for (StockWindow* window : windows_)
         if (window->getChart()) window->getChart()->setShowCrosshair(show);
+    UserData* settings = UserData::getInstance();
+    settings->setShowCrossPoint(show);
+    settings->saveSettings();
 }
 
 // ---- pop-ups
@@ -740,6 +773,9 @@ void WorldScene::openToolbarPopup(StockWindow* window, int tag, const CCPoint& a
 
 void WorldScene::openChooser(int tag, float x, float y) {
     if (tag == StockButtonPanel::LAYOUT_BUTTON_TAG && layoutPanel_) {
+        // A layout with fewer cells than shown windows would hide windows that stay subscribed.
+        for (int k = 0; k < layout_grid::LAYOUT_COUNT; ++k)
+            layoutPanel_->setLayoutAvailable(k + 1, layoutFits(k));
         layoutPanel_->setCurrentLayout(layoutType_ + 1);
         placePopup(layoutPanel_, CCPoint(x, y));
         layoutPanel_->show();
@@ -878,13 +914,15 @@ void WorldScene::connectKlineSocket(float retryDelay) {
     // One attempt at a time: a live or handshaking client is left alone.
     if (stockClient_) return;
     if (stockServerList_.empty()) {
+        // An empty list at start-up would otherwise be asked for again on every frame.
+        const float delay = std::max(retryDelay, RETRY_SECONDS);
         if (!serverListPending_) {
             serverListPending_ = true;
-            scheduleOnce([this](float) { getKlineSocketServerList(); }, retryDelay, KEY_STOCK_SERVER_RETRY);
+            scheduleOnce([this](float) { getKlineSocketServerList(); }, delay, KEY_STOCK_SERVER_RETRY);
         }
         CDebugModule::getInstance()->log(LOG_LEVEL_ERROR,
                                          "2 get kline socketIo server error! will try after %dsecond",
-                                         static_cast<int>(retryDelay));
+                                         static_cast<int>(delay));
         return;
     }
     const std::string& entry = stockServerList_[static_cast<size_t>(std::rand()) % stockServerList_.size()];

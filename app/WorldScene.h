@@ -97,6 +97,10 @@ public:
     void redrawShownWindows();
     // Captures the shown windows and the layout into the settings (written by the next save).
     void captureLayout();
+    // Whether layout k (0-based) has a cell for every shown window.
+    bool layoutFits(int k) const;
+    // Stores the left pane's page switches and saves the settings file.
+    void savePanelSwitches();
     void saveSettingsTick(float dt);
 
     // --- the stock stream

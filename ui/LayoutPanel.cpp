@@ -14,6 +14,8 @@ USING_NS_CC;
 namespace {
 constexpr const char* FONT = "res/fonts/MiYaHei.ttf";
 constexpr float CAPTION_FONT_SIZE = 16;
+constexpr uint8_t AVAILABLE_OPACITY = 255;
+constexpr uint8_t UNAVAILABLE_OPACITY = 70;
 constexpr const char* ROW_KEYS[LayoutPanel::ROW_COUNT] = {"1chart", "2chart", "3chart", "4chart",
                                                           "otherChart"};
 }  // namespace
@@ -38,6 +40,7 @@ CCPoint LayoutPanel::buttonOffset(int layout) {
 
 bool LayoutPanel::initLayoutPanel(const ccColor3B& colour) {
     if (!initPanel(colour, CCSize(WIDTH, HEIGHT))) return false;
+    available_.fill(true);
     setModal(true);
     for (int row = 0; row < ROW_COUNT; ++row) {
         const float y = HEIGHT - (static_cast<float>(row) * BUTTON_SIZE + 55);
@@ -82,10 +85,30 @@ void LayoutPanel::setCurrentLayout(int layout) {
     currentLayout_ = layout;
 }
 
+void LayoutPanel::setLayoutAvailable(int layout, bool available) {
+    PanelToggleButton* button = getLayoutButton(layout);
+    if (!button) return;
+    available_[static_cast<size_t>(layout - 1)] = available;
+    button->setEnabled(available && isShown());
+    button->setOpacity(available ? AVAILABLE_OPACITY : UNAVAILABLE_OPACITY);
+}
+
+bool LayoutPanel::isLayoutAvailable(int layout) const {
+    return getLayoutButton(layout) && available_[static_cast<size_t>(layout - 1)];
+}
+
+void LayoutPanel::show() {
+    PopuPanelBase::show();
+    // Showing enables every button; the unavailable layouts stay off.
+    for (int layout = 1; layout <= LAYOUT_COUNT; ++layout)
+        if (PanelToggleButton* button = getLayoutButton(layout))
+            button->setEnabled(isLayoutAvailable(layout));
+}
+
 void LayoutPanel::onLayoutButton(int layout) {
     playHoverSound();
     CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "LayoutPanel callback:%d", layout);
-    if (!getLayoutButton(layout)) return;
+    if (!isLayoutAvailable(layout)) return;
     if (layout == currentLayout_ && !(delegate_ && delegate_->wantsLayoutReapplied())) return;
     hide();
     setCurrentLayout(layout);

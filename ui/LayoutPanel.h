@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <vector>
 
 #include "PopuPanelBase.h"
@@ -29,9 +30,13 @@ public:
     // Selects button layout and unselects the old one; numbers outside 1 to 23 are ignored.
     void setCurrentLayout(int layout);
     int getCurrentLayout() const { return currentLayout_; }
+    // An unavailable layout's button is dimmed and takes no clicks; numbers outside 1 to 23 are ignored.
+    void setLayoutAvailable(int layout, bool available);
+    bool isLayoutAvailable(int layout) const;
     // Button layout (1 to 23), or null.
     PanelToggleButton* getLayoutButton(int layout) const;
     void onLayoutButton(int layout);
+    void show() override;
 
 private:
     LayoutPanel() = default;
@@ -40,4 +45,5 @@ private:
     LayoutPanelDelegate* delegate_ = nullptr;
     std::vector<PanelToggleButton*> layoutButtons_;
     int currentLayout_ = 0;
+    std::array<bool, LAYOUT_COUNT> available_{};
 };

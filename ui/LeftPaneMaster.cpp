@@ -76,6 +76,7 @@ void LeftPaneMaster::setPageShown(int index, bool shown, bool animated) {
         slide(paneShown, animated, paneShown ? nullptr : p);
         if (widthChanged_) widthChanged_();
     }
+    if (pageChanged_) pageChanged_();
 }
 
 void LeftPaneMaster::setPaneHeight(float height) {

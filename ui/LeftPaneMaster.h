@@ -35,6 +35,8 @@ public:
     float getPaneWidth() const;
     void setPaneHeight(float height);
     void setWidthChangedCallback(std::function<void()> callback) { widthChanged_ = std::move(callback); }
+    // Called after a page opens or closes.
+    void setPageChangedCallback(std::function<void()> callback) { pageChanged_ = std::move(callback); }
 
     NewsPanel* getNewsPanel() const { return news_; }
     CStockPanel* getStockPanel() const { return stock_; }
@@ -54,4 +56,5 @@ private:
     NewsPanel* news_ = nullptr;
     CStockPanel* stock_ = nullptr;
     std::function<void()> widthChanged_;
+    std::function<void()> pageChanged_;
 };

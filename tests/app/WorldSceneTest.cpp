@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
 #include <string>
 
 #include "AppGlobals.h"
@@ -19,6 +22,7 @@
 #include "DrawingKLine.h"
 #include "KLineHistoryLoader.h"
 #include "LanguageTable.h"
+#include "LayoutGrid.h"
 #include "LayoutPanel.h"
 #include "LeftPaneMaster.h"
 #include "LogLines.h"
@@ -109,6 +113,7 @@ protected:
         // The left pane narrows the chart area; the tests that want it open it themselves.
         UserData::getInstance()->setPanelSwitchA(false);
         UserData::getInstance()->setPanelSwitchB(false);
+        UserData::getInstance()->setShowCrossPoint(true);
         std::filesystem::remove(home + "/stock.bin");
         AppGlobals::windowActive = true;
         CCKeyboard::releaseAll();
@@ -144,6 +149,24 @@ protected:
         std::vector<std::string> codes;
         for (StockWindow* window : scene->getShownWindows()) codes.push_back(window->getCode());
         return codes;
+    }
+    // The settings as the file on disk has them.
+    static std::unique_ptr<UserData> savedSettings() {
+        auto saved = std::make_unique<UserData>();
+        const std::string bytes = readFile(home + "/" + UserData::SETTINGS_FILE_NAME);
+        saved->loadSettingsFromBytes(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+        return saved;
+    }
+    static std::string readFile(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    // The scene of the next start, in the same process.
+    void restartScene() {
+        WorldScene::destroyInstance();
+        scene = TestWorldScene::install();
+        running->addChild(scene);
+        step(0);
     }
     std::string lastEmit(const std::string& event) const {
         auto emits = scene->emitsOf(event);
@@ -543,6 +566,65 @@ TEST_F(WorldSceneTest, HistoryServerListNeedsTwoServers) {
     EXPECT_TRUE(server == "http://10.0.0.1:80/history.php" || server == "http://10.0.0.2:80/history.php");
 }
 
+TEST_F(WorldSceneTest, CrosshairChoiceAndPanelSwitchesAreSavedAtOnceAndComeBack) {
+    start();
+    for (StockWindow* window : scene->getWindows())
+        EXPECT_TRUE(window->getChart()->getShowCrosshair()) << "the default shows the cross point";
+    // A double click in one chart switches every window and is saved at once.
+    scene->setCrosshairInAllWindows(false);
+    for (StockWindow* window : scene->getWindows()) EXPECT_FALSE(window->getChart()->getShowCrosshair());
+    EXPECT_FALSE(savedSettings()->getShowCrossPoint());
+
+    // Opening and closing a left pane page is saved at once too.
+    scene->getLeftPane()->setPageShown(LeftPaneMaster::STOCK_PAGE, true, false);
+    EXPECT_TRUE(savedSettings()->getPanelSwitchB());
+    scene->getLeftPane()->setPageShown(LeftPaneMaster::NEWS_PAGE, true, false);
+    scene->getLeftPane()->setPageShown(LeftPaneMaster::STOCK_PAGE, false, false);
+    EXPECT_TRUE(savedSettings()->getPanelSwitchA());
+    EXPECT_FALSE(savedSettings()->getPanelSwitchB());
+
+    restartScene();
+    for (StockWindow* window : scene->getWindows()) EXPECT_FALSE(window->getChart()->getShowCrosshair());
+    start();
+    EXPECT_TRUE(scene->getLeftPane()->isPageShown(LeftPaneMaster::NEWS_PAGE));
+    EXPECT_FALSE(scene->getLeftPane()->isPageShown(LeftPaneMaster::STOCK_PAGE));
+}
+
+TEST_F(WorldSceneTest, LayoutsWithTooFewCellsAreNeverChosenAndAChosenOneKeepsItsFreeCells) {
+    start();
+    ASSERT_EQ(scene->getShownWindowCount(), 4);
+    scene->openChooser(StockButtonPanel::LAYOUT_BUTTON_TAG, 10, 540);
+    LayoutPanel* layouts = scene->getLayoutPanel();
+    for (int layout = 1; layout <= LayoutPanel::LAYOUT_COUNT; ++layout) {
+        const bool fits = layout_grid::shapeOf(layout - 1).cells.size() >= 4;
+        EXPECT_EQ(layouts->isLayoutAvailable(layout), fits) << layout;
+    }
+    // A click on a layout with two cells does nothing: all four windows stay on screen.
+    layouts->onLayoutButton(2);
+    scene->applyLayout(2, false);
+    EXPECT_EQ(scene->getLayoutType(), 8);
+    for (StockWindow* window : scene->getShownWindows()) EXPECT_TRUE(window->isVisible());
+
+    // A six-cell layout chosen for four windows stays when a fifth joins.
+    const int sixCells = 17;  // 3 x 2
+    ASSERT_EQ(layout_grid::shapeOf(sixCells - 1).cells.size(), 6u);
+    scene->applyLayout(sixCells, false);
+    ASSERT_EQ(scene->getLayoutType(), sixCells - 1);
+    ASSERT_NE(scene->addStockWindow("EURUSD", CCPointZero, nullptr), nullptr);
+    EXPECT_EQ(scene->getLayoutType(), sixCells - 1);
+    for (StockWindow* window : scene->getShownWindows()) EXPECT_TRUE(window->isVisible());
+
+    // A saved layout too small for its windows is widened at restore, and says so.
+    UserData::getInstance()->setLayoutType(1);
+    scene->captureLayout();
+    UserData::getInstance()->setLayoutType(1);
+    restartScene();
+    start();
+    EXPECT_EQ(scene->getShownWindowCount(), 5);
+    EXPECT_GE(layout_grid::shapeOf(scene->getLayoutType()).cells.size(), 5u);
+    for (StockWindow* window : scene->getShownWindows()) EXPECT_TRUE(window->isVisible());
+}
+
 TEST_F(WorldSceneTest, ServerListFailuresRetryEveryThreeSeconds) {
     scene->GetKlineSocketServerListCallback(nullptr, makeResponse(404, ""));
     EXPECT_TRUE(scene->sockets.empty());
@@ -551,10 +633,12 @@ TEST_F(WorldSceneTest, ServerListFailuresRetryEveryThreeSeconds) {
     EXPECT_EQ(scene->requests.size(), before);
     step(1.0f);
     EXPECT_EQ(scene->requests.size(), before + 1);
-    // An empty list: the next request goes out after the delay, with no socket in between.
+    // An empty list waits the same three seconds (not one frame), with no socket in between.
     scene->GetKlineSocketServerListCallback(nullptr, makeResponse(200, "no servers here"));
     EXPECT_TRUE(scene->sockets.empty());
-    step(0.2f);
+    step(2.5f);
+    EXPECT_EQ(scene->requests.size(), before + 1);
+    step(1.0f);
     EXPECT_EQ(scene->requests.size(), before + 2);
 }
 
