@@ -25,6 +25,8 @@ constexpr int SMALL_CHART_GROUP = KLineBar::DRAWING_GROUP_COUNT - 1;
 constexpr ccColor3B NAME_GREY_COLOUR{StockButton::NAME_GREY, StockButton::NAME_GREY, StockButton::NAME_GREY};
 constexpr ccColor3B RED_TEXT{200, 66, 66};
 constexpr ccColor3B GREEN_TEXT{44, 170, 66};
+// The small chart lies under the texts: drawn faint, so the name and numbers stay legible on it.
+constexpr uint8_t SMALL_CHART_OPACITY = 80;
 
 CCSpriteFrame* frameNamed(const char* name) {
     return CCSpriteFrameCache::sharedSpriteFrameCache()->spriteFrameByName(name);
@@ -135,17 +137,20 @@ void StockButton::showQuote(float last, float change) {
     char text[64];
     std::snprintf(text, sizeof text, "%.3f", last);
     priceLabel_->setString(text);
-    std::snprintf(text, sizeof text, "%.3f/", change);
+    // A percentage; the quote card's atlas draws its "/" as "%", this plain font needs the sign itself.
+    std::snprintf(text, sizeof text, "%.3f%%", change);
     changeLabel_->setString(text);
     rising_ = change >= 0;
     colourLabels();
 }
 
 void StockButton::colourLabels() {
+    // Labels, pointer and small chart share one colour: the window's rise/fall convention.
     const bool riseGreen = window_ && window_->getRiseGreen();
     const bool green = rising_ == riseGreen;
-    priceLabel_->setColor(green ? GREEN_TEXT : RED_TEXT);
-    changeLabel_->setColor(green ? GREEN_TEXT : RED_TEXT);
+    quoteColour_ = green ? GREEN_TEXT : RED_TEXT;
+    priceLabel_->setColor(quoteColour_);
+    changeLabel_->setColor(quoteColour_);
     if (pointer_) {
         if (CCSpriteFrame* frame = frameNamed(green ? "pointer_green.png" : "pointer_red.png"))
             pointer_->setDisplayFrame(frame);
@@ -242,6 +247,6 @@ void StockButton::OnMouseLeave() {
 void StockButton::draw() {
     CCSprite::draw();
     if (!chartShown_ || chartPoints_.empty()) return;
-    ccDrawColor4B(rising_ ? 44 : 200, rising_ ? 170 : 66, 66, 255);
+    ccDrawColor4B(quoteColour_.r, quoteColour_.g, quoteColour_.b, SMALL_CHART_OPACITY);
     ccDrawLines(chartPoints_.data(), static_cast<unsigned int>(chartPoints_.size()));
 }

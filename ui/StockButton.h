@@ -38,6 +38,8 @@ public:
     void setActive(bool active);
     bool isActive() const { return active_; }
     bool isRising() const { return rising_; }
+    // The colour of the price texts, the pointer and the small chart.
+    cocos2d::ccColor3B getQuoteColour() const { return quoteColour_; }
     void setCloseHandler(CloseHandler handler) { closeHandler_ = std::move(handler); }
     // A button that may not close its window never shows its close button.
     void setCloseAllowed(bool allowed);
@@ -85,6 +87,7 @@ private:
     bool chartShown_ = true;
     CloseHandler closeHandler_;
     std::vector<cocos2d::CCPoint> chartPoints_;
+    cocos2d::ccColor3B quoteColour_{200, 66, 66};
 
     cocos2d::CCSprite* selection_ = nullptr;
     cocos2d::CCSprite* frameRect_ = nullptr;

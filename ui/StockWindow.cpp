@@ -380,8 +380,8 @@ void StockWindow::layout() {
     const float titleLeft = closeButton_->isVisible() ? TITLE_LEFT_WITH_CLOSE : TITLE_LEFT_WITHOUT_CLOSE;
     stockButton_->setPosition(titleLeft, h - TITLE_TOP_GAP);
     closeButton_->setPosition(CLOSE_BUTTON_INSET, h - CLOSE_BUTTON_INSET);
-    placeHoverLabels();
     placeToolbar();
+    placeHoverLabels();
 }
 
 void StockWindow::placeRightPanel() {
@@ -413,7 +413,22 @@ void StockWindow::placeToolbar() {
 void StockWindow::placeHoverLabels() {
     const float left = stockButton_->getPositionX() + stockButton_->getContentSize().width +
                        timeTypeButton_->getContentSize().width + HOVER_GAP;
-    const float top = windowSize_.height - TITLE_TOP_GAP - HOVER_ROW_HEIGHT * 0.5f;
+    float top = windowSize_.height - TITLE_TOP_GAP - HOVER_ROW_HEIGHT * 0.5f;
+    // A read-out that would run into the toolbar takes the rows below it instead.
+    float right = left +
+                  std::max(hoverLabels_[0]->getContentSize().width, hoverLabels_[2]->getContentSize().width) +
+                  HOVER_COLUMN_GAP +
+                  std::max(hoverLabels_[1]->getContentSize().width, hoverLabels_[3]->getContentSize().width);
+    float maRight = left;
+    for (CCLabelTTF* label : maLabels_) maRight += label->getContentSize().width + HOVER_COLUMN_GAP;
+    right = std::max(right, maRight - HOVER_COLUMN_GAP);
+    const float toolbarBottom = toolbar_->getPositionY();
+    const float toolbarTop = toolbarBottom + toolbar_->getContentSize().height;
+    const float readoutTop = top + HOVER_ROW_HEIGHT * 0.5f;
+    const float readoutBottom = readoutTop - 3 * HOVER_ROW_HEIGHT;
+    if (toolbar_->isVisible() && right > toolbar_->getPositionX() && readoutBottom < toolbarTop &&
+        readoutTop > toolbarBottom)
+        top = toolbarBottom - TOOLBAR_TOP_GAP - HOVER_ROW_HEIGHT * 0.5f;
     hoverLabels_[0]->setPosition(left, top);
     hoverLabels_[2]->setPosition(left, top - HOVER_ROW_HEIGHT);
     const float second =
@@ -459,7 +474,8 @@ bool StockWindow::IsPointOnMe(float x, float y) {
 // --- instrument, time type, chart settings
 
 void StockWindow::setStock(const std::string& symbol, const std::string& displayName) {
-    if (!loader_->setSymbol(symbol)) return;
+    // A pooled window shown again for its old instrument starts afresh: its bars stopped when it closed.
+    if (!loader_->setSymbol(symbol) && shown_) return;
     chart_->resetView();
     // The read-out showed a bar of the old instrument.
     showBarInfo(nullptr);
@@ -480,6 +496,8 @@ void StockWindow::setTimeType(int index, bool fetch) {
 
 void StockWindow::setChartType(int type) {
     chart_->setChartType(std::clamp(type, 0, 3));
+    // The strip's small chart runs high to low for candles and bars, close to open otherwise.
+    redrawLinkedButton();
 }
 
 void StockWindow::setZoom(float zoom) {

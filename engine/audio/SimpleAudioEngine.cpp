@@ -84,11 +84,17 @@ bool SimpleAudioEngine::preloadEffect(const char* path) {
 }
 
 unsigned int SimpleAudioEngine::playEffect(const char* path, bool loop) {
+    ++requests_[path ? path : ""];
     Mix_Chunk* chunk = load(path);
     if (!chunk) return 0;
     int channel = Mix_PlayChannel(-1, chunk, loop ? -1 : 0);
     if (channel < 0) return 0;  // every channel busy: the click is simply skipped
     return static_cast<unsigned int>(channel) + 1;
+}
+
+unsigned int SimpleAudioEngine::getRequestCount(const std::string& path) const {
+    auto found = requests_.find(path);
+    return found == requests_.end() ? 0 : found->second;
 }
 
 void SimpleAudioEngine::stopEffect(unsigned int soundId) {

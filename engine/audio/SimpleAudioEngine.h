@@ -32,6 +32,8 @@ public:
     void setEffectsVolume(float volume);
     float getEffectsVolume() const { return volume_; }
     bool hasDevice();
+    // How often an effect was asked for, played or not (without a device nothing plays).
+    unsigned int getRequestCount(const std::string& path) const;
 
 private:
     SimpleAudioEngine() = default;
@@ -44,6 +46,7 @@ private:
     float volume_ = 1.0f;
     std::map<std::string, Mix_Chunk*> effects_;
     std::map<std::string, bool> failed_;
+    std::map<std::string, unsigned int> requests_;
 };
 
 NS_CC_END

@@ -110,6 +110,18 @@ TEST(ResourceFiles, NumberAtlasHasOneGlyphPerCellFromMinusToNine) {
             }
         EXPECT_GT(inked, 0) << "cell for '" << static_cast<char>('-' + cell) << "' is empty";
     }
+    // The change texts end in "/", which must read as a percent sign: its cell has ink in the top-left
+    // and bottom-right quarters (the two rings), where a slash has none.
+    const int percentCell = '/' - '-';
+    auto inkIn = [&](int x0, int y0) {
+        int ink = 0;
+        for (int y = y0; y < y0 + CELL_HEIGHT / 2; ++y)
+            for (int x = x0; x < x0 + CELL_WIDTH / 2; ++x)
+                if (atlas->pixel(percentCell * CELL_WIDTH + x, y).a > 128) ++ink;
+        return ink;
+    };
+    EXPECT_GT(inkIn(0, 0), 0);
+    EXPECT_GT(inkIn(CELL_WIDTH / 2, CELL_HEIGHT / 2), 0);
 }
 
 TEST(ResourceFiles, ClicksAreShortSoftPcmSounds) {

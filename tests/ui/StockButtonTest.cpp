@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -13,15 +14,18 @@
 #include "CCEGLView.h"
 #include "CCFontAtlas.h"
 #include "CCLabelTTF.h"
+#include "CCRecordingRenderer.h"
 #include "CCSpriteFrameCache.h"
 #include "KLineBar.h"
 #include "KLineSeries.h"
 #include "LanguageTable.h"
 #include "PanelButton.h"
+#include "SimpleAudioEngine.h"
 #include "StockButton.h"
 #include "StockButtonPanel.h"
 #include "StockButtonPanelDelegate.h"
 #include "StockWindow.h"
+#include "UserData.h"
 
 #include "UiTestSupport.h"
 
@@ -280,7 +284,7 @@ TEST_F(StockButtonPanelTest, QuoteLabelsAndActiveName) {
     EXPECT_STREQ(button->getPriceLabel()->getString(), "--.--");
     button->showQuote(12.5f, -0.25f);
     EXPECT_STREQ(button->getPriceLabel()->getString(), "12.500");
-    EXPECT_STREQ(button->getChangeLabel()->getString(), "-0.250/");
+    EXPECT_STREQ(button->getChangeLabel()->getString(), "-0.250%");
     EXPECT_FALSE(button->isRising());
     const ccColor3B falling = button->getPriceLabel()->getColor();
     button->showQuote(12.5f, 0);
@@ -306,7 +310,63 @@ TEST_F(StockButtonPanelTest, LinkedWindowBarsDrawTheSmallChart) {
     ASSERT_EQ(button->getChartPoints().size(), 4u);
     ASSERT_NE(button->getPointer(), nullptr);
     EXPECT_EQ(button->getPointer()->getPosition(), button->getChartPoints().back());
+    // A new chart type redraws the small chart at once: lines run close to open, candles high to low.
+    const float candleTop = button->getChartPoints()[0].y;
+    window->setChartType(1);
+    EXPECT_LT(button->getChartPoints()[0].y, candleTop);
     window->setLinkedButton(nullptr);
+}
+
+TEST_F(StockButtonPanelTest, TextsPointerAndSmallChartShareTheRiseColour) {
+    StockWindow* window = StockWindow::create("Gold", CCSize(800, 500));
+    ASSERT_NE(window, nullptr);
+    scene->addChild(window);
+    StockButton* button = strip->addButton(window, "Gold");
+    window->setLinkedButton(button);
+    window->updateKLine(60, 10, 12, 9, 11, 1);
+    window->updateKLine(120, 11, 14, 10, 13, 1);
+    button->setChartShown(true);
+    auto recorder = std::make_unique<CCRecordingRenderer>();
+    CCRecordingRenderer* recording = recorder.get();
+    CCDirector::sharedDirector()->setRenderer(std::move(recorder));
+    const ccColor3B red{200, 66, 66};
+    const ccColor3B green{44, 170, 66};
+    // Rising is red by default and green with the convention swapped; the small chart agrees.
+    for (bool riseGreen : {false, true}) {
+        window->setRiseGreen(riseGreen);
+        for (float change : {0.5f, -0.5f}) {
+            button->showQuote(13, change);
+            const ccColor3B expected = (change > 0) == riseGreen ? green : red;
+            EXPECT_EQ(button->getPriceLabel()->getColor(), expected);
+            EXPECT_EQ(button->getChangeLabel()->getColor(), expected);
+            CCDirector::sharedDirector()->stepFrame(0);
+            bool drawn = false;
+            for (const CCRecordedPrimitive& p : recording->primitives(CCPrimitiveType::Lines)) {
+                if (p.points.size() != button->getChartPoints().size()) continue;
+                drawn = true;
+                EXPECT_NEAR(p.color.r, expected.r / 255.0f, 0.01f) << riseGreen << " " << change;
+                EXPECT_NEAR(p.color.g, expected.g / 255.0f, 0.01f) << riseGreen << " " << change;
+                EXPECT_LT(p.color.a, 0.5f) << "the small chart is faint under the texts";
+            }
+            EXPECT_TRUE(drawn);
+        }
+    }
+    window->setLinkedButton(nullptr);
+}
+
+TEST_F(StockButtonPanelTest, LayoutAndAddButtonsPlayTheHoverSound) {
+    UserData::setSoundSwitch(true);
+    const char* sound = "res/audio/mouseHover.wav";
+    SimpleAudioEngine* audio = SimpleAudioEngine::sharedEngine();
+    const unsigned int before = audio->getRequestCount(sound);
+    for (PanelButton* button : {strip->getLayoutButton(), strip->getAddButton()}) {
+        const CCPoint at = button->convertToWorldSpace(
+            CCPoint(button->getContentSize().width / 2, button->getContentSize().height / 2));
+        CCEGLView::sharedOpenGLView()->handleMouseDown(at.x, SCREEN_H - at.y);
+        CCEGLView::sharedOpenGLView()->handleMouseUp(at.x, SCREEN_H - at.y);
+    }
+    EXPECT_EQ(audio->getRequestCount(sound), before + 2);
+    EXPECT_EQ(delegate.choosers.size(), 2u);
 }
 
 }  // namespace

@@ -216,6 +216,14 @@ TEST_F(StockWindowTest, SetStockRetitlesAndResetsTheSeries) {
     EXPECT_EQ(window->requests(), requestsAfterFirst);
     EXPECT_EQ(std::string(window->getStockNameLabel()->getString()), "Gold");
 
+    // A pooled window shown again for the same instrument does not keep the bars it had when it closed.
+    window->setShown(false);
+    window->setStock("XAUUSD", "Gold");
+    window->setShown(true);
+    EXPECT_TRUE(window->getLoader()->series().empty());
+    EXPECT_GT(window->requests(), requestsAfterFirst);
+    EXPECT_EQ(text(window->getLastPriceLabel()), "--/--");
+
     window->setStock("EURUSD", "Euro");
     EXPECT_TRUE(window->getLoader()->series().empty());
     EXPECT_GT(window->requests(), requestsAfterFirst);
@@ -269,6 +277,30 @@ TEST_F(StockWindowTest, HoverReadOutShowsAndHides) {
     window->showBarInfo(&bar);
     EXPECT_TRUE(window->getMALabel(0)->isVisible());
     EXPECT_EQ(std::string(window->getMALabel(0)->getString()), "MA:1.5000");
+}
+
+TEST_F(StockWindowTest, HoverReadOutStaysClearOfTheToolbarAtAnyWidth) {
+    window->setStock("XAUUSD", "Gold");
+    KLineBar bar(1700000000, 2712.125f, 2719.875f, 2701.5f, 2709.625f, 5);
+    ASSERT_TRUE(window->addIndicator(IndicatorBase::TYPE_MOVING_AVERAGE, 0));
+    const CCNode* toolbar = window->getToolbarButton(1)->getParent();
+    for (float width : {1600.0f, 900.0f, 640.0f, 480.0f}) {
+        window->setWindowSize(width, 500);
+        window->showBarInfo(nullptr);
+        window->showBarInfo(&bar);
+        const CCRect bar(toolbar->getPositionX(), toolbar->getPositionY(), toolbar->getContentSize().width,
+                         toolbar->getContentSize().height);
+        std::vector<CCLabelTTF*> labels;
+        for (int i = 0; i < 4; ++i) labels.push_back(window->getHoverLabel(i));
+        for (int i = 0; i < 3; ++i) labels.push_back(window->getMALabel(i));
+        for (CCLabelTTF* label : labels) {
+            const CCSize size = label->getContentSize();
+            const CCPoint anchor = label->getAnchorPoint();
+            const CCRect box(label->getPositionX() - anchor.x * size.width,
+                             label->getPositionY() - anchor.y * size.height, size.width, size.height);
+            EXPECT_FALSE(box.intersectsRect(bar)) << "width " << width << ": " << label->getString();
+        }
+    }
 }
 
 TEST_F(StockWindowTest, ToolbarAndWindowButtonsAskTheMainScene) {
