@@ -6,6 +6,7 @@
 #include "CCCommon.h"
 #include "CCDirector.h"
 #include "CCEGLView.h"
+#include "CCFontAtlas.h"
 #include "CCNode.h"
 #include "CCSpriteFrameCache.h"
 #include "ConnectingLayer.h"
@@ -16,6 +17,7 @@ USING_NS_CC;
 
 namespace {
 constexpr const char* SPRITE_SHEET = "res/plist/image.plist";
+constexpr const char* DEFAULT_FONT = "res/fonts/MiYaHei.ttf";
 constexpr int SIZE_MAXIMISED = 2;
 constexpr int SIZE_MINIMISED = 1;
 constexpr float FOREGROUND_REDRAW_DELAY = 0.5f;
@@ -32,6 +34,7 @@ void AppDelegate::initDirector() {
 }
 
 void AppDelegate::configureView(CCEGLView* view) {
+    CCFontAtlas::setDefaultFont(DEFAULT_FONT);
     view->setViewName(WINDOW_TITLE);
     view->setFrameSize(FRAME_WIDTH, FRAME_HEIGHT);
     view->setMinFrameSize(MIN_FRAME_WIDTH, MIN_FRAME_HEIGHT);

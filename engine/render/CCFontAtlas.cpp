@@ -15,11 +15,15 @@
 NS_CC_BEGIN
 
 namespace {
-constexpr const char* DEFAULT_FONT = "res/fonts/MiYaHei.ttf";
 constexpr const char* SYSTEM_FONT = "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc";
 constexpr int MIN_PIXEL_SIZE = 1;
 constexpr int MAX_PIXEL_SIZE = 512;
 constexpr int PADDING = 1;
+
+std::string& defaultFont() {
+    static std::string name;
+    return name;
+}
 
 std::map<std::pair<std::string, int>, std::unique_ptr<CCFontAtlas>>& atlases() {
     static std::map<std::pair<std::string, int>, std::unique_ptr<CCFontAtlas>> map;
@@ -49,20 +53,31 @@ std::string CCFontAtlas::resolveFontPath(const std::string& fontName) {
         std::string full = files->fullPathForFilename(fontName);
         if (files->isFileExist(full)) return full;
     }
-    std::string fallback = files->fullPathForFilename(DEFAULT_FONT);
-    if (files->isFileExist(fallback)) {
-        if (!fontName.empty() && fontName != DEFAULT_FONT)
-            reportOnce("font:" + fontName,
-                       "CCLabelTTF: font " + fontName + " not found, using " + DEFAULT_FONT);
-        return fallback;
+    const std::string& preferred = defaultFont();
+    if (!preferred.empty()) {
+        std::string fallback = files->fullPathForFilename(preferred);
+        if (files->isFileExist(fallback)) {
+            if (!fontName.empty() && fontName != preferred)
+                reportOnce("font:" + fontName,
+                           "CCLabelTTF: font " + fontName + " not found, using " + preferred);
+            return fallback;
+        }
     }
     if (files->isFileExist(SYSTEM_FONT)) {
-        reportOnce("font-system",
-                   std::string("CCLabelTTF: ") + DEFAULT_FONT + " not found, using " + SYSTEM_FONT);
+        reportOnce("font-system", "CCLabelTTF: " + (preferred.empty() ? fontName : preferred) +
+                                      " not found, using " + SYSTEM_FONT);
         return SYSTEM_FONT;
     }
     reportOnce("font-none", "CCLabelTTF: no font file found; labels stay empty");
     return {};
+}
+
+void CCFontAtlas::setDefaultFont(const std::string& fontName) {
+    defaultFont() = fontName;
+}
+
+const std::string& CCFontAtlas::getDefaultFont() {
+    return defaultFont();
 }
 
 CCFontAtlas* CCFontAtlas::get(const std::string& fontPath, int pixelSize) {

@@ -31,8 +31,12 @@ public:
     // Frees every atlas (their pages stay alive while labels still use them).
     static void purgeAll();
 
-    // The font file labels use for a name: the name itself when it resolves to a font file, else
-    // "res/fonts/MiYaHei.ttf", else the system's WenQuanYi Micro Hei. Empty when none exists.
+    // The font the application gives labels without a font of their own (a name CCFileUtils resolves);
+    // empty until set.
+    static void setDefaultFont(const std::string& fontName);
+    static const std::string& getDefaultFont();
+    // The font file labels use for a name: the name itself when it resolves to a font file, else the
+    // default font, else the system's WenQuanYi Micro Hei. Empty when none exists.
     static std::string resolveFontPath(const std::string& fontName);
 
     const Glyph& glyph(uint32_t codepoint);

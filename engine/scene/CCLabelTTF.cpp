@@ -9,8 +9,6 @@
 NS_CC_BEGIN
 
 namespace {
-constexpr const char* DEFAULT_FONT = "res/fonts/MiYaHei.ttf";
-
 bool isWide(uint32_t cp) {
     return (cp >= 0x2E80 && cp <= 0x9FFF) || (cp >= 0xAC00 && cp <= 0xD7AF) ||
            (cp >= 0xF900 && cp <= 0xFAFF) || (cp >= 0xFF00 && cp <= 0xFFEF) ||
@@ -18,7 +16,7 @@ bool isWide(uint32_t cp) {
 }
 }  // namespace
 
-CCLabelTTF::CCLabelTTF() : fontName_(DEFAULT_FONT) {
+CCLabelTTF::CCLabelTTF() : fontName_(CCFontAtlas::getDefaultFont()) {
     setAnchorPoint(CCPoint(0.5f, 0.5f));
 }
 
@@ -52,7 +50,7 @@ CCLabelTTF* CCLabelTTF::create(const char* text, const char* fontName, float fon
 }
 
 bool CCLabelTTF::init() {
-    return initWithString("", DEFAULT_FONT, 12, CCSizeZero, kCCTextAlignmentLeft,
+    return initWithString("", CCFontAtlas::getDefaultFont().c_str(), 12, CCSizeZero, kCCTextAlignmentLeft,
                           kCCVerticalTextAlignmentTop);
 }
 
@@ -60,7 +58,7 @@ bool CCLabelTTF::initWithString(const char* text, const char* fontName, float fo
                                 const CCSize& dimensions, CCTextAlignment hAlignment,
                                 CCVerticalTextAlignment vAlignment) {
     text_ = text ? text : "";
-    fontName_ = fontName && *fontName ? fontName : DEFAULT_FONT;
+    fontName_ = fontName && *fontName ? fontName : CCFontAtlas::getDefaultFont();
     fontSize_ = fontSize > 0 && std::isfinite(fontSize) ? fontSize : 12;
     dimensions_ = dimensions;
     hAlignment_ = hAlignment;
@@ -79,7 +77,7 @@ void CCLabelTTF::setString(const char* text) {
 }
 
 void CCLabelTTF::setFontName(const char* fontName) {
-    std::string next = fontName && *fontName ? fontName : DEFAULT_FONT;
+    std::string next = fontName && *fontName ? fontName : CCFontAtlas::getDefaultFont();
     if (next == fontName_) return;
     fontName_ = next;
     atlas_ =

@@ -19,12 +19,12 @@ enum CCVerticalTextAlignment {
     kCCVerticalTextAlignmentBottom
 };
 
-// A TrueType label. The font is a font file name ("res/fonts/MiYaHei.ttf"); names that are not font
-// files fall back to that font. With a non-zero width in dimensions the text wraps at that width
-// (between words, or between any two CJK characters) and is aligned inside it; a zero height means
-// "as tall as the text". The glyph layout is rebuilt only when the text, font, size, dimensions or
-// alignment change (getRenderCount counts rebuilds); colour, opacity and placement never rebuild.
-// Anchored at its centre. Main thread only.
+// A TrueType label. The font is a font file name; names that are not font files, and labels without
+// one, fall back to the default font the application sets (CCFontAtlas::setDefaultFont). With a non-zero
+// width in dimensions the text wraps at that width (between words, or between any two CJK characters) and is
+// aligned inside it; a zero height means "as tall as the text". The glyph layout is rebuilt only when the
+// text, font, size, dimensions or alignment change (getRenderCount counts rebuilds); colour, opacity and
+// placement never rebuild. Anchored at its centre. Main thread only.
 class CCLabelTTF : public CCNode, public CCLabelProtocol {
 public:
     CCLabelTTF();

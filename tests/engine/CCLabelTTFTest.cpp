@@ -53,6 +53,15 @@ TEST_F(LabelTest, TextIsLaidOutAgainOnlyWhenTextFontOrSizeChange) {
     EXPECT_EQ(label->getRenderCount(), renders + 3);
 }
 
+TEST_F(LabelTest, LabelsWithoutAFontTakeTheDefaultTheApplicationGives) {
+    CCFontAtlas::setDefaultFont(FONT);
+    EXPECT_STREQ(CCLabelTTF::create()->getFontName(), FONT);
+    EXPECT_STREQ(CCLabelTTF::create("x", "", 12)->getFontName(), FONT);
+    EXPECT_EQ(CCFontAtlas::resolveFontPath("res/fonts/Missing.ttf"), CCFontAtlas::resolveFontPath(FONT));
+    CCFontAtlas::setDefaultFont("");
+    EXPECT_STREQ(CCLabelTTF::create()->getFontName(), "");
+}
+
 TEST_F(LabelTest, RecordsTextAtTheAnchorWithItsColour) {
     CCLabelTTF* label = CCLabelTTF::create("17:03:00", FONT, 13);
     label->setPosition(450, 9);

@@ -2,7 +2,8 @@
 
 USING_NS_CC;
 
-ExScaleWindows* ExScaleWindows::create(float duration, const CCRect& from, const CCRect& to, Callback callback) {
+ExScaleWindows* ExScaleWindows::create(float duration, const CCRect& from, const CCRect& to,
+                                       Callback callback) {
     if (!callback) return nullptr;
     auto* action = new ExScaleWindows();
     if (!action->initWithDuration(duration, 1.0f, 1.0f)) {

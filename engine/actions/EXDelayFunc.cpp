@@ -9,7 +9,9 @@ void EXDelayFuncBase::startWithTarget(CCNode* target) {
     fired_ = false;
 }
 
-CCObject* EXDelayFuncBase::callbackTarget(CCNode* runningNode) const { return runningNode; }
+CCObject* EXDelayFuncBase::callbackTarget(CCNode* runningNode) const {
+    return runningNode;
+}
 
 void EXDelayFuncBase::stop() {
     CCNode* runningNode = target_;
@@ -54,7 +56,9 @@ EXDelayFuncI* EXDelayFuncI::create(CCObject* object, SEL_CallFuncI function, int
     return action;
 }
 
-EXDelayFuncI::~EXDelayFuncI() { CC_SAFE_RELEASE(object_); }
+EXDelayFuncI::~EXDelayFuncI() {
+    CC_SAFE_RELEASE(object_);
+}
 
 EXDelayFuncB* EXDelayFuncB::create(SEL_CallFuncB function, float duration) {
     auto* action = new EXDelayFuncB();

@@ -15,7 +15,9 @@ ExScaleKLine* ExScaleKLine::create(float duration, ScaleKLineInfo* info, Callbac
     return action;
 }
 
-void ExScaleKLine::startWithTarget(CCNode* target) { CCActionInterval::startWithTarget(target); }
+void ExScaleKLine::startWithTarget(CCNode* target) {
+    CCActionInterval::startWithTarget(target);
+}
 
 void ExScaleKLine::update(float t) {
     if (!target_ || !info_) return;

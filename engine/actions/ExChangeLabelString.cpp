@@ -18,7 +18,9 @@ ExChangeLabelString* ExChangeLabelString::create(float duration, float from, flo
     return action;
 }
 
-void ExChangeLabelString::update(float t) { show(target_, from_ + (to_ - from_) * t); }
+void ExChangeLabelString::update(float t) {
+    show(target_, from_ + (to_ - from_) * t);
+}
 
 void ExChangeLabelString::stop() {
     CCNode* target = target_;

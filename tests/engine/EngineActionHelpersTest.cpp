@@ -8,7 +8,6 @@
 #include "CCNode.h"
 #include "EXDelayFunc.h"
 #include "ExChangeLabelString.h"
-#include "ExScaleKLine.h"
 #include "ExScaleWindows.h"
 
 USING_NS_CC;
@@ -119,9 +118,6 @@ TEST_F(EngineActionHelpers, FactoriesRefuseMissingFunctionsAndBadDurations) {
     EXPECT_EQ(EXDelayFunc::create(nullptr, 1.0f), nullptr);
     EXPECT_EQ(EXDelayFuncF::create(callfuncF_selector(Receiver::withFloat), 1.0f, -1.0f), nullptr);
     EXPECT_EQ(EXDelayFuncI::create(receiver, nullptr, 1, 1.0f), nullptr);
-    EXPECT_EQ(ExScaleKLine::create(1.0f, nullptr, [](ScaleKLineInfo*) {}), nullptr);
-    ScaleKLineInfo info;
-    EXPECT_EQ(ExScaleKLine::create(1.0f, &info, nullptr), nullptr);
     EXPECT_EQ(ExScaleWindows::create(1.0f, CCRect(), CCRect(), nullptr), nullptr);
 }
 
@@ -168,31 +164,11 @@ TEST_F(EngineActionHelpers, ChangeLabelStringGlidesAndEndsOnTheFinalValue) {
     EXPECT_FLOAT_EQ(label->value, 2.0f);
 }
 
-TEST_F(EngineActionHelpers, ScaleKLineReportsDoneOnlyAtTheEnd) {
-    ScaleKLineInfo info;
-    info.fromWidth = 6;
-    info.toWidth = 2;
-    info.finished = false;
-    std::vector<std::pair<float, bool>> steps;
-    receiver->runAction(ExScaleKLine::create(0.25f, &info, [&](ScaleKLineInfo* i) {
-        steps.emplace_back(i->currentWidth, i->finished);
-    }));
-    step(5, 0.05f);
-    ASSERT_EQ(steps.size(), 5u);
-    for (size_t i = 0; i + 1 < steps.size(); ++i) EXPECT_FALSE(steps[i].second) << "step " << i;
-    EXPECT_TRUE(steps.back().second);
-    EXPECT_FLOAT_EQ(steps.back().first, 2.0f);
-    EXPECT_NEAR(steps[1].first, 6 - 4 * 0.4f, 1e-4);
-    step(3, 0.05f);
-    EXPECT_EQ(steps.size(), 5u);
-}
-
 TEST_F(EngineActionHelpers, ScaleWindowsGlidesPositionAndSizeWithoutScalingTheNode) {
     std::vector<CCRect> seen;
-    receiver->runAction(ExScaleWindows::create(0.2f, CCRect(0, 0, 100, 50), CCRect(100, 20, 300, 150),
-                                               [&](const CCPoint& p, const CCSize& s) {
-                                                   seen.push_back(CCRect(p.x, p.y, s.width, s.height));
-                                               }));
+    receiver->runAction(ExScaleWindows::create(
+        0.2f, CCRect(0, 0, 100, 50), CCRect(100, 20, 300, 150),
+        [&](const CCPoint& p, const CCSize& s) { seen.push_back(CCRect(p.x, p.y, s.width, s.height)); }));
     step(1);
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0], CCRect(50, 10, 200, 100));
