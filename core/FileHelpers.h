@@ -33,7 +33,8 @@ std::optional<std::vector<unsigned char>> readFile(const std::string& path);
 std::unique_ptr<CCmdPacket> readPacketFile(const std::string& path);
 
 // Replaces the file atomically (temporary file + rename), creating missing folders on a second try.
-// A crash or a failed write leaves the old file as it was. False when the path or the bytes are
+// The replaced file keeps its mode; a symbolic link is written through to its target and stays a
+// link. A crash or a failed write leaves the old file as it was. False when the path or the bytes are
 // missing, the count is 0, or the write fails; each outcome is printed to the engine log.
 bool saveFile(const std::string& path, const void* bytes, size_t count);
 

@@ -568,6 +568,7 @@ void StockWindow::setShown(bool shown) {
     if (shown) {
         shown_ = true;
         setVisible(true);
+        loader_->setWindowShown(true);
         loader_->scheduleHistoryTick();
         chart_->setShown(true);
         for (const Pane& pane : panes_) pane.view->setVisible(true);
@@ -585,6 +586,7 @@ void StockWindow::setShown(bool shown) {
     }
     const bool wasShown = shown_;
     shown_ = false;
+    loader_->setWindowShown(false);
     if (!maximised_) loader_->unscheduleHistoryTick();
     setVisible(false);
     chart_->setShown(false);

@@ -14,6 +14,10 @@ namespace {
 constexpr unsigned HOST_UNIX = 3;                   // "version made by" high byte of Unix archivers
 constexpr uint16_t EXTENDED_TIMESTAMP_ID = 0x5455;  // "UT" extra field
 constexpr size_t READ_CHUNK = 64 * 1024;
+constexpr mode_t FILE_MODE = 0644;
+constexpr mode_t PROGRAM_MODE = 0755;
+// The terminal, the updater, and the updater's next copy that the terminal renames into place.
+constexpr const char* PROGRAM_NAMES[] = {"Zento", "Brevanix", "Brevanix.x"};
 
 unzFile handle(void* archive) {
     return static_cast<unzFile>(archive);
@@ -55,6 +59,22 @@ time_t dosTime(const tm_unz& date) {
     local.tm_isdst = -1;
     const time_t result = mktime(&local);
     return result == static_cast<time_t>(-1) ? 0 : result;
+}
+
+std::optional<mode_t> existingMode(const std::string& path) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    return info.st_mode & 0777;
+}
+
+// For a new file whose entry stores no mode: the programs must stay executable.
+mode_t fallbackMode(const std::string& entryName) {
+    const size_t slash = entryName.rfind('/');
+    const std::string fileName = slash == std::string::npos ? entryName : entryName.substr(slash + 1);
+    for (const char* program : PROGRAM_NAMES) {
+        if (fileName == program) return PROGRAM_MODE;
+    }
+    return FILE_MODE;
 }
 
 }  // namespace
@@ -174,7 +194,8 @@ ArchiveReader::ExtractResult ArchiveReader::extract(size_t index, const std::str
         error_ = "entry fails its CRC or size check";
         return ExtractResult::DAMAGED;
     }
-    if (!writer.commit(entry->mode, entry->modified)) {
+    const mode_t mode = entry->mode.value_or(existingMode(destination).value_or(fallbackMode(entry->name)));
+    if (!writer.commit(mode, entry->modified)) {
         error_ = writer.error();
         return ExtractResult::WRITE_FAILED;
     }

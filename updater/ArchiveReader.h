@@ -17,7 +17,9 @@ public:
     struct EntryInfo {
         std::string name;     // stored name, unchanged
         bool folder = false;  // a folder entry: nothing to write but the folder
-        mode_t mode = 0644;   // permission bits: stored Unix bits when the entry carries them
+        // Stored Unix permission bits; none when the archiver kept none (another system, or a tool
+        // that stores no attributes).
+        std::optional<mode_t> mode;
         time_t modified = 0;  // stored time: the extended timestamp when present, else the DOS time
         uint64_t size = 0;    // uncompressed size
     };
@@ -40,7 +42,9 @@ public:
     size_t entryCount() const { return positions_.size(); }
 
     std::optional<EntryInfo> entryInfo(size_t index);
-    // Writes entry `index` to `destination` atomically with its mode and time; the folder must exist.
+    // Writes entry `index` to `destination` atomically with its time and stored mode; without a stored
+    // mode the replaced file keeps its own, and a new one gets 0644 (0755 for the programs). The folder
+    // must exist.
     ExtractResult extract(size_t index, const std::string& destination);
 
     const std::string& error() const { return error_; }

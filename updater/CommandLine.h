@@ -8,7 +8,8 @@
 // a path with blanks passed unquoted still arrives whole. "--" ends the options.
 //   --headless        run without a window (no SDL at all)
 //   --screenshot FILE save the window as a PNG after --after SECONDS (default 0.5) and carry on
-//   --only-dir DIR    end only a terminal whose executable lies in DIR (tests; default: any "Zento")
+//   --only-dir DIR    end only a terminal whose executable lies in DIR (tests; default: the one in
+//                     the updater's folder, else any "Zento")
 class CommandLine {
 public:
     static constexpr double DEFAULT_SCREENSHOT_AFTER = 0.5;

@@ -29,17 +29,6 @@ std::string commandName(pid_t pid) {
     return name;
 }
 
-// The executable's path; a replaced or deleted file keeps its old path with " (deleted)" appended.
-std::string executablePath(pid_t pid) {
-    char buffer[PATH_MAX];
-    const ssize_t length = readlink(procFile(pid, "exe").c_str(), buffer, sizeof buffer - 1);
-    if (length <= 0) return {};
-    std::string path(buffer, static_cast<size_t>(length));
-    constexpr std::string_view DELETED = " (deleted)";
-    if (path.size() > DELETED.size() && path.ends_with(DELETED)) path.resize(path.size() - DELETED.size());
-    return path;
-}
-
 // The state letter follows the command name in parentheses, which may itself hold ")".
 char processState(pid_t pid) {
     std::ifstream in(procFile(pid, "stat"));
@@ -83,7 +72,7 @@ std::optional<pid_t> ProcessFinder::findFirst(std::string_view name, const Filte
             std::find(filter.pids.begin(), filter.pids.end(), pid) == filter.pids.end()) {
             continue;
         }
-        const std::string executable = executablePath(pid);
+        const std::string executable = executableOf(pid);
         const size_t slash = executable.rfind('/');
         const std::string_view fileName = slash == std::string::npos
                                               ? std::string_view(executable)
@@ -97,6 +86,17 @@ std::optional<pid_t> ProcessFinder::findFirst(std::string_view name, const Filte
         return pid;
     }
     return std::nullopt;
+}
+
+// A replaced or deleted executable keeps its old path with " (deleted)" appended.
+std::string ProcessFinder::executableOf(pid_t pid) {
+    char buffer[PATH_MAX];
+    const ssize_t length = readlink(procFile(pid, "exe").c_str(), buffer, sizeof buffer - 1);
+    if (length <= 0) return {};
+    std::string path(buffer, static_cast<size_t>(length));
+    constexpr std::string_view DELETED = " (deleted)";
+    if (path.size() > DELETED.size() && path.ends_with(DELETED)) path.resize(path.size() - DELETED.size());
+    return path;
 }
 
 bool ProcessFinder::isRunning(pid_t pid) {

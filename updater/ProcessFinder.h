@@ -19,6 +19,8 @@ public:
     };
 
     static std::optional<pid_t> findFirst(std::string_view name, const Filter& filter = {});
+    // The path of the process's executable; empty when it cannot be read.
+    static std::string executableOf(pid_t pid);
     // True while the process exists and has not yet exited (a zombie counts as ended).
     static bool isRunning(pid_t pid);
 };

@@ -60,7 +60,7 @@ void UpdateSession::start() {
     if (phase_ != Phase::NOT_STARTED) return;
     UpdaterLog::info("update started: archive \"%s\", destination \"%s\"", settings_.archivePath.c_str(),
                      destination_.c_str());
-    const std::optional<pid_t> terminal = ProcessFinder::findFirst(TERMINAL_NAME, settings_.terminalFilter);
+    const std::optional<pid_t> terminal = findTerminal();
     if (terminal) {
         endedTerminal_ = *terminal;
         stopper_.begin(*terminal);
@@ -70,6 +70,19 @@ void UpdateSession::start() {
         return;
     }
     startExtraction();
+}
+
+std::optional<pid_t> UpdateSession::findTerminal() const {
+    ProcessFinder::Filter ownFolder = settings_.terminalFilter;
+    if (ownFolder.directory.empty()) ownFolder.directory = destination_;
+    if (const std::optional<pid_t> own = ProcessFinder::findFirst(TERMINAL_NAME, ownFolder)) return own;
+    if (!settings_.terminalFilter.directory.empty()) return std::nullopt;
+    const std::optional<pid_t> other = ProcessFinder::findFirst(TERMINAL_NAME, settings_.terminalFilter);
+    if (other) {
+        UpdaterLog::warn("no terminal runs from %s; ending the one of %s (pid %d)", destination_.c_str(),
+                         ProcessFinder::executableOf(*other).c_str(), *other);
+    }
+    return other;
 }
 
 void UpdateSession::tick() {

@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 #include "ArchiveReader.h"
@@ -34,7 +35,9 @@ public:
     struct Settings {
         std::string archivePath;    // empty: nothing to extract
         std::string programFolder;  // destination and home of the terminal; empty: the current folder
-        ProcessFinder::Filter terminalFilter;  // which running terminals may be ended (default: any)
+        // Which running terminals may be ended (default: any). One whose executable lies in the program
+        // folder is preferred, so that another installation's terminal is ended only when none does.
+        ProcessFinder::Filter terminalFilter;
     };
 
     explicit UpdateSession(Settings settings);
@@ -61,6 +64,7 @@ public:
 private:
     enum class EntryOutcome { DONE, TRY_AGAIN };
 
+    std::optional<pid_t> findTerminal() const;
     void startExtraction();
     void extractNext();
     EntryOutcome extractEntry(size_t index);

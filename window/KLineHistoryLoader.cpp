@@ -1,11 +1,14 @@
 #include "KLineHistoryLoader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <ctime>
+#include <new>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
@@ -54,6 +57,13 @@ KLineHistoryLoader::~KLineHistoryLoader() = default;
 void KLineHistoryLoader::setHost(KLineChartHost* host) {
     host_ = host;
     series_.setHost(host);
+}
+
+void KLineHistoryLoader::setWindowShown(bool shown) {
+    windowShown_ = shown;
+    if (!shown) return;
+    const auto held = std::exchange(heldRetries_, {});
+    for (const auto& [retry, generation] : held) (this->*retry)(generation);
 }
 
 void KLineHistoryLoader::shutdown() {
@@ -170,6 +180,16 @@ void KLineHistoryLoader::retryLater(SEL_CallFuncI retry, float delay) {
     runAction(EXDelayFuncI::create(this, retry, static_cast<int>(generation_), delay));
 }
 
+bool KLineHistoryLoader::holdWhileHidden(SEL_CallFuncI retry, int generation) {
+    if (windowShown_) return false;
+    const std::pair<SEL_CallFuncI, int> entry(retry, generation);
+    if (std::find(heldRetries_.begin(), heldRetries_.end(), entry) == heldRetries_.end()) {
+        heldRetries_.push_back(entry);
+        logger()->log(LOG_LEVEL_INFO, "[%s] window hidden: retry held until it is shown", symbol_.c_str());
+    }
+    return true;
+}
+
 // ---- week history ----
 
 void KLineHistoryLoader::requestWeekHistory() {
@@ -185,6 +205,7 @@ void KLineHistoryLoader::requestWeekHistory() {
 
 void KLineHistoryLoader::retryWeekHistory(int generation) {
     if (static_cast<unsigned>(generation) != generation_ || !host_) return;
+    if (holdWhileHidden(callfuncI_selector(KLineHistoryLoader::retryWeekHistory), generation)) return;
     requestWeekHistory();
 }
 
@@ -268,6 +289,7 @@ void KLineHistoryLoader::sendHistoryListRequest(uint32_t endTime) {
 void KLineHistoryLoader::retryHistoryList(int generation) {
     if (static_cast<unsigned>(generation) != generation_ || !host_) return;
     if (batchState(series_.getHistoryBatch()) != BATCH_WAITING) return;
+    if (holdWhileHidden(callfuncI_selector(KLineHistoryLoader::retryHistoryList), generation)) return;
     sendHistoryListRequest(lastRequestEndTime_);
 }
 
@@ -363,6 +385,7 @@ void KLineHistoryLoader::downloadHistoryFile(const std::string& url, const std::
 void KLineHistoryLoader::retryDownload(int generation) {
     if (static_cast<unsigned>(generation) != generation_ || !host_) return;
     if (batchState(series_.getHistoryBatch()) != BATCH_WAITING) return;
+    if (holdWhileHidden(callfuncI_selector(KLineHistoryLoader::retryDownload), generation)) return;
     downloadHistoryFile(lastDownloadUrl_, lastDownloadTag_);
 }
 
@@ -437,16 +460,23 @@ void KLineHistoryLoader::parseKLineThread(std::shared_ptr<ParseKLineStruct> batc
         keepRaw = !batch->cachePath.empty();
     }
     // The lock is not held while inflating and parsing: the main thread never waits on this work.
-    std::vector<unsigned char> text;
-    const bool inflated = gzipInflate(raw.data(), raw.size(), text) == 0;
+    bool inflated = false;
     std::vector<std::unique_ptr<KLineBar>> bars;
     size_t skipped = 0;
-    if (inflated) {
-        bars = ParseKLineStruct::parseBars(text.data(), text.size(), skipped);
-    } else {
-        logger()->log(LOG_LEVEL_ERROR, "unzipData failed!!!");
+    try {
+        std::vector<unsigned char> text;
+        inflated = gzipInflate(raw.data(), raw.size(), text, inflatedLimit(raw.size())) == 0;
+        if (inflated) {
+            bars = ParseKLineStruct::parseBars(text.data(), text.size(), skipped);
+        } else {
+            logger()->log(LOG_LEVEL_ERROR, "unzipData failed!!!");
+        }
+    } catch (const std::bad_alloc&) {
+        // Nothing may leave this thread: an exception here would end the whole program.
+        inflated = false;
+        bars.clear();
+        logger()->log(LOG_LEVEL_ERROR, "unzipData failed!!! out of memory for %zu bytes", raw.size());
     }
-    std::vector<unsigned char>().swap(text);
     if (skipped > 0) logger()->log(LOG_LEVEL_INFO, "history lines skipped (not six numbers):%zu", skipped);
 
     std::lock_guard<std::mutex> guard(batch->lock);
@@ -458,6 +488,12 @@ void KLineHistoryLoader::parseKLineThread(std::shared_ptr<ParseKLineStruct> batc
     batch->bars = std::move(bars);
     if (keepRaw) batch->parsedRaw = std::move(raw);
     batch->state = BATCH_PARSED;
+}
+
+size_t KLineHistoryLoader::inflatedLimit(size_t compressedSize) {
+    if (compressedSize > MAX_INFLATED_HISTORY_BYTES / MAX_HISTORY_INFLATE_RATIO)
+        return MAX_INFLATED_HISTORY_BYTES;
+    return compressedSize * MAX_HISTORY_INFLATE_RATIO;
 }
 
 void KLineHistoryLoader::cacheParsedBatch(const std::shared_ptr<ParseKLineStruct>& batch) {

@@ -4,6 +4,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "CCHttpClient.h"
@@ -19,6 +20,10 @@ constexpr const char* HISTORY_SIGNATURE_SALT = "*&%&!~QPQPmbnnvcxzlaqYTRTG";
 constexpr const char* HISTORY_CACHE_FOLDER = "hCache/";
 constexpr float WEEK_RETRY_DELAY = 5.0f;
 constexpr float HISTORY_RETRY_DELAY = 3.0f;
+// A history or week file may inflate to at most this many times its size, and never beyond
+// MAX_INFLATED_HISTORY_BYTES; more is treated as a corrupt file rather than filling the memory.
+constexpr size_t MAX_HISTORY_INFLATE_RATIO = 64;
+constexpr size_t MAX_INFLATED_HISTORY_BYTES = size_t{256} << 20;
 
 // Fills a chart window's series: the week history in one piece, then, whenever the chart is
 // scrolled to its oldest bar, older history from a signed list of gzip files, each taken from the
@@ -32,7 +37,8 @@ constexpr float HISTORY_RETRY_DELAY = 3.0f;
 // Main thread only. The parse threads share nothing but their batch (see ParseKLineStruct).
 // Requests carry a tag made of the time type and a generation number that changes with every
 // instrument or time type change: responses, parse results and delayed retries of an earlier
-// generation are dropped. Failed requests and parses are retried after a delay, without limit.
+// generation are dropped. Failed requests and parses are retried after a delay, without limit, but
+// only while the window is shown.
 class KLineHistoryLoader : public cocos2d::CCNode {
 public:
     static KLineHistoryLoader* create(KLineChartHost* host);
@@ -42,6 +48,10 @@ public:
     // (responses, parse results, retries) is dropped.
     void shutdown();
     void setHost(KLineChartHost* host);
+    // The window's show and hide. A hidden window sends no retries; those that fell due meanwhile go
+    // out when it is shown again. A new loader counts as shown.
+    void setWindowShown(bool shown);
+    bool isWindowShown() const { return windowShown_; }
 
     KLineSeries& series() { return series_; }
     const KLineSeries& series() const { return series_; }
@@ -79,6 +89,8 @@ public:
     // Body of a parse thread: inflates the batch's raw data and parses it into bars, publishing
     // them (state 2) or the failure (state 3) only while the batch still carries ticket.
     static void parseKLineThread(std::shared_ptr<ParseKLineStruct> batch, uint64_t ticket);
+    // The most bytes that raw data of this size may inflate to.
+    static size_t inflatedLimit(size_t compressedSize);
 
     int getWeekBatchState() const;
     int getHistoryBatchState() const;
@@ -122,6 +134,8 @@ private:
     int batchState(const std::shared_ptr<ParseKLineStruct>& batch) const;
     void markHistoryComplete();
     void retryLater(SEL_CallFuncI retry, float delay);
+    // True (the retry is kept for setWindowShown) when the window is hidden.
+    bool holdWhileHidden(SEL_CallFuncI retry, int generation);
     void retryWeekHistory(int generation);
     void retryHistoryList(int generation);
     void retryDownload(int generation);
@@ -138,4 +152,6 @@ private:
     std::string lastDownloadUrl_;
     std::string lastDownloadTag_;
     unsigned generation_ = 0;
+    bool windowShown_ = true;
+    std::vector<std::pair<SEL_CallFuncI, int>> heldRetries_;
 };

@@ -5,10 +5,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "CCCommon.h"
 
@@ -27,6 +30,29 @@ std::unique_ptr<CCFileUtils>& instance() {
 std::string withSlash(std::string path) {
     if (!path.empty() && path.back() != '/') path += '/';
     return path;
+}
+
+// Settings and caches are ordinary user files.
+constexpr mode_t NEW_FILE_MODE = 0644;
+// As the kernel's own limit on links followed in one lookup.
+constexpr int MAX_LINK_HOPS = 40;
+
+// The file a write to path lands in: the end of its chain of symbolic links, which need not exist
+// yet. None for a chain that loops or cannot be read.
+std::optional<std::string> linkTarget(const std::string& path) {
+    std::string current = path;
+    for (int hop = 0; hop <= MAX_LINK_HOPS; ++hop) {
+        struct stat st{};
+        if (lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+        std::vector<char> buffer(PATH_MAX);
+        const ssize_t n = readlink(current.c_str(), buffer.data(), buffer.size());
+        if (n <= 0 || static_cast<size_t>(n) >= buffer.size()) return std::nullopt;
+        std::string target(buffer.data(), static_cast<size_t>(n));
+        const size_t slash = current.rfind('/');
+        if (target[0] != '/' && slash != std::string::npos) target = current.substr(0, slash + 1) + target;
+        current = std::move(target);
+    }
+    return std::nullopt;
 }
 
 std::string folderOfExecutable() {
@@ -127,7 +153,13 @@ std::string CCFileUtils::getStringFromFile(const std::string& filename) const {
 
 bool CCFileUtils::writeFileAtomically(const std::string& path, const void* data, size_t size) {
     if (path.empty() || (size > 0 && !data)) return false;
-    std::string tmp = path + ".tmpXXXXXX";
+    // A linked file is rewritten where it lies, so that the link stays a link.
+    const std::optional<std::string> target = linkTarget(path);
+    if (!target) return false;
+    mode_t mode = NEW_FILE_MODE;
+    struct stat existing{};
+    if (stat(target->c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) mode = existing.st_mode & 0777;
+    std::string tmp = *target + ".tmpXXXXXX";
     std::vector<char> name(tmp.begin(), tmp.end());
     name.push_back('\0');
     int fd = mkstemp(name.data());
@@ -144,11 +176,11 @@ bool CCFileUtils::writeFileAtomically(const std::string& path, const void* data,
         }
         written += static_cast<size_t>(n);
     }
-    // mkstemp makes 0600 files; settings and caches are ordinary user files.
-    if (ok && fchmod(fd, 0644) != 0) ok = false;
+    // mkstemp makes 0600 files.
+    if (ok && fchmod(fd, mode) != 0) ok = false;
     if (ok && fsync(fd) != 0) ok = false;
     if (::close(fd) != 0) ok = false;
-    if (ok && std::rename(name.data(), path.c_str()) != 0) ok = false;
+    if (ok && std::rename(name.data(), target->c_str()) != 0) ok = false;
     if (!ok) ::unlink(name.data());
     return ok;
 }

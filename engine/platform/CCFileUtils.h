@@ -44,7 +44,9 @@ public:
 
     // Writes the bytes to a temporary file in the same folder, checks every write and the close,
     // then renames it over path: readers see the old file or the new one, never half of it.
-    // Does not create folders. False on any failure (the old file is kept).
+    // A replaced file keeps its permission bits (a new one gets 0644); through a symbolic link the
+    // link's target is replaced and the link stays. Does not create folders. False on any failure
+    // (the old file is kept).
     static bool writeFileAtomically(const std::string& path, const void* data, size_t size);
     // Creates every missing folder of an absolute or relative folder path. False on failure.
     static bool createDirectories(const std::string& folder);

@@ -69,6 +69,37 @@ TEST(FileHelpers, SaveFileCreatesAMissingTwoLevelFolder) {
     EXPECT_TRUE(fs::is_directory(home.path() + "kline/XAUUSD"));
 }
 
+TEST(FileHelpers, SaveFileKeepsTheModeAndWritesThroughASymlink) {
+    ScopedZentoHome home;
+    const std::string path = home.path() + "config.bin";
+    ASSERT_TRUE(writeWholeFile(path, "old"));
+    fs::permissions(path, fs::perms(0600));
+    ASSERT_TRUE(saveFile(path, "new", 3));
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms(0600));
+
+    // A settings file kept elsewhere behind a relative link: the target is replaced, the link stays.
+    fs::create_directories(home.path() + "dotfiles");
+    const std::string target = home.path() + "dotfiles/user.bin";
+    ASSERT_TRUE(writeWholeFile(target, "old"));
+    fs::permissions(target, fs::perms(0640));
+    const std::string link = home.path() + "user.bin";
+    fs::create_symlink("dotfiles/user.bin", link);
+    ASSERT_TRUE(saveFile(link, "linked", 6));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(readWholeFile(target), "linked");
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms(0640));
+    EXPECT_EQ(filesIn(home.path() + "dotfiles"), std::vector<std::string>{"user.bin"});
+
+    // A link whose target does not exist yet gets an ordinary new file there; a loop is refused.
+    fs::create_symlink(home.path() + "dotfiles/later.bin", home.path() + "later.bin");
+    ASSERT_TRUE(saveFile(home.path() + "later.bin", "x", 1));
+    EXPECT_EQ(readWholeFile(home.path() + "dotfiles/later.bin"), "x");
+    EXPECT_EQ(fs::status(home.path() + "dotfiles/later.bin").permissions(), fs::perms(0644));
+    fs::create_symlink("loop.bin", home.path() + "loop.bin");
+    EXPECT_FALSE(saveFile(home.path() + "loop.bin", "x", 1));
+    EXPECT_TRUE(fs::is_symlink(home.path() + "loop.bin"));
+}
+
 TEST(FileHelpers, SaveFileRefusesMissingArguments) {
     ScopedZentoHome home;
     ConsoleCapture console;

@@ -251,10 +251,15 @@ TEST_F(StockWindowTest, ReportsWhatTheLayoutIsSavedFrom) {
         {IndicatorBase::TYPE_MOVING_AVERAGE, IndicatorPane::MIN_HEIGHT_RATIO},
         {IndicatorBase::TYPE_KDJ, 0.3f}};
     EXPECT_EQ(source.getIndicatorPanes(), expected);
+    EXPECT_TRUE(window->getLoader()->isWindowShown());
 
+    // Hidden, the window's history retries wait for it to be shown again.
     window->setShown(false);
     EXPECT_FALSE(source.isShown());
     EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(window->getLoader()->isWindowShown());
+    window->setShown(true);
+    EXPECT_TRUE(window->getLoader()->isWindowShown());
 }
 
 TEST_F(StockWindowTest, HoverReadOutShowsAndHides) {

@@ -156,3 +156,39 @@ TEST_F(TerminalHandOverTest, WithTwoTerminalsRunningOnlyTheFirstFoundIsEnded) {
     EXPECT_TRUE(ProcessFinder::isRunning(spared.pid()));
     EXPECT_FALSE(ProcessFinder::isRunning(ended.pid()));
 }
+
+TEST_F(TerminalHandOverTest, TheTerminalOfTheUpdatersOwnFolderIsEndedBeforeAnyOther) {
+    const fs::path first = root_.path() / "first";
+    const fs::path second = root_.path() / "second";
+    copySleep(first / "Zento");
+    copySleep(second / "Zento");
+    writeFile(root_.path() / "source/a.txt", "a");
+    zipIn(root_.path() / "source", root_.path() / "update.zip", "a.txt");
+    ChildProcess inFirst(first / "Zento", {"30"});
+    ChildProcess inSecond(second / "Zento", {"30"});
+    ASSERT_TRUE(inFirst.waitUntilRunning());
+    ASSERT_TRUE(inSecond.waitUntilRunning());
+    // The updater's own terminal is the one found last in a walk of the process list.
+    const bool firstIsOwn = inFirst.pid() > inSecond.pid();
+    ChildProcess& own = firstIsOwn ? inFirst : inSecond;
+    ChildProcess& other = firstIsOwn ? inSecond : inFirst;
+    const fs::path otherFolder = firstIsOwn ? second : first;
+    const ProcessFinder::Filter both{{}, {own.pid(), other.pid()}};
+
+    auto session = startSession(firstIsOwn ? first : second, both);
+    EXPECT_EQ(session->endedTerminal(), own.pid());
+    ASSERT_TRUE(own.waitUntilExited());
+    ASSERT_TRUE(tickUntil(*session, Phase::FINISHED, 10));
+    EXPECT_TRUE(ProcessFinder::isRunning(other.pid()));
+
+    // With none in its own folder, the updater ends another installation's terminal and says which.
+    const fs::path empty = root_.path() / "empty";
+    session = startSession(empty, both);
+    EXPECT_EQ(session->endedTerminal(), other.pid());
+    ASSERT_TRUE(other.waitUntilExited());
+    EXPECT_NE(
+        readFile(root_.path() / "log.txt")
+            .find("no terminal runs from " + empty.string() + "/; ending the one of " +
+                  fs::canonical(otherFolder / "Zento").string() + " (pid " + std::to_string(other.pid())),
+        std::string::npos);
+}

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "ArchiveReader.h"
 #include "UpdateSession.h"
 #include "UpdaterLog.h"
 #include "UpdaterTestSupport.h"
@@ -146,6 +147,28 @@ TEST_F(UpdateSessionTest, PermissionBitsAreKeptWithoutSetuid) {
     EXPECT_EQ(permissions(install_ / "secret.cfg"), 0640u);
     EXPECT_EQ(permissions(install_ / "tool"), 0755u);
     EXPECT_EQ(permissions(install_ / "plain.txt"), 0644u);
+}
+
+TEST_F(UpdateSessionTest, EntriesWithoutStoredModesKeepTheModeOfTheFileTheyReplace) {
+    for (const char* name : {"Zento", "Brevanix", "tool.sh", "notes.txt", "res/new.txt"})
+        writeFile(source_ / name, std::string("new ") + name);
+    zipWithoutModes(source_, archive_, {"Zento", "tool.sh", "notes.txt", "Brevanix", "res/new.txt"});
+    ArchiveReader reader;
+    ASSERT_TRUE(reader.open(archive_.string()));
+    ASSERT_EQ(reader.entryInfo(0)->mode, std::nullopt);
+    writeFile(install_ / "Zento", "old", fs::perms(0755));
+    writeFile(install_ / "tool.sh", "old", fs::perms(0750));
+    writeFile(install_ / "notes.txt", "old", fs::perms(0600));
+
+    auto session = startSession();
+    ASSERT_TRUE(tickUntil(*session, Phase::FINISHED, 10));
+    EXPECT_EQ(readFile(install_ / "Zento"), "new Zento");
+    EXPECT_EQ(permissions(install_ / "Zento"), 0755u);
+    EXPECT_EQ(permissions(install_ / "tool.sh"), 0750u);
+    EXPECT_EQ(permissions(install_ / "notes.txt"), 0600u);
+    // New files: the programs are executable, everything else is not.
+    EXPECT_EQ(permissions(install_ / "Brevanix"), 0755u);
+    EXPECT_EQ(permissions(install_ / "res/new.txt"), 0644u);
 }
 
 TEST_F(UpdateSessionTest, StoredTimesAreSetOnTheFiles) {

@@ -143,6 +143,27 @@ void zipIn(const fs::path& source, const fs::path& archive, const std::string& a
     if (status != 0 && status != 12) throw std::runtime_error("zip failed: " + std::to_string(status));
 }
 
+void zipWithoutModes(const fs::path& source, const fs::path& archive, const std::vector<std::string>& names) {
+    const fs::path script = archive.string() + ".py";
+    writeFile(script,
+              "import sys, zipfile\n"
+              "source, archive = sys.argv[1], sys.argv[2]\n"
+              "with zipfile.ZipFile(archive, 'w') as z:\n"
+              "    for name in sys.argv[3:]:\n"
+              "        info = zipfile.ZipInfo(name, (2024, 1, 2, 3, 4, 6))\n"
+              "        info.create_system = 0\n"
+              "        info.external_attr = 0\n"
+              "        info.compress_type = zipfile.ZIP_DEFLATED\n"
+              "        with open(source + '/' + name, 'rb') as f:\n"
+              "            z.writestr(info, f.read())\n");
+    std::string command =
+        "python3 " + shellQuoted(script) + " " + shellQuoted(source) + " " + shellQuoted(archive);
+    for (const std::string& name : names) command += " " + shellQuoted(name);
+    const int status = shell(command);
+    fs::remove(script);
+    if (status != 0) throw std::runtime_error("python3 zipfile failed: " + std::to_string(status));
+}
+
 void renameEntry(const fs::path& archive, const std::string& from, const std::string& to) {
     const fs::path notes = archive.string() + ".notes";
     writeFile(notes, "@ " + from + "\n@=" + to + "\n@ (comment above this line)\n");

@@ -66,6 +66,9 @@ std::string shellQuoted(const fs::path& path);
 // Makes `archive` with the zip command, run inside `source` with the given arguments
 // (e.g. "-r . " or "-D a.txt b.txt").
 void zipIn(const fs::path& source, const fs::path& archive, const std::string& arguments);
+// Makes `archive` with Python's zipfile as an archiver of another system would: entries (the given
+// files of `source`, by relative name) marked as made on MS-DOS, with no Unix attributes.
+void zipWithoutModes(const fs::path& source, const fs::path& archive, const std::vector<std::string>& names);
 // Renames one entry of an archive with zipnote.
 void renameEntry(const fs::path& archive, const std::string& from, const std::string& to);
 

@@ -396,3 +396,55 @@ TEST_F(KLineHistoryLoaderTest, RefillMergesUpToTheHeldBarsAndShowsTheNewest) {
     EXPECT_EQ(loader->getWeekBatchState(), BATCH_IDLE);
     EXPECT_TRUE(home.logHas("insertWeekHistoryKLine: got same kline then remove all exist Kline"));
 }
+
+TEST_F(KLineHistoryLoaderTest, AHiddenWindowHoldsItsRetriesUntilItIsShown) {
+    // A refused history list, the window hidden before its retry falls due: nothing goes out.
+    loadWeek();
+    loader->answer(last(), true, std::string("{\"result\":0}"));
+    loader->setWindowShown(false);
+    const size_t refused = loader->sent.size();
+    stepSeconds(30.0f);
+    EXPECT_EQ(loader->sent.size(), refused);
+    EXPECT_TRUE(home.logHas("[EURUSD] window hidden: retry held until it is shown"));
+    // Shown again: the held retry goes out at once, once.
+    loader->setWindowShown(true);
+    ASSERT_EQ(loader->sent.size(), refused + 1);
+    EXPECT_EQ(lastRequest().method, "POST");
+
+    // The same for a failed download and a failed week request.
+    loader->answer(last(), true, listOf({"f1.gz"}));
+    loader->answer(last(), false, std::string(), 404);
+    loader->setWindowShown(false);
+    stepSeconds(30.0f);
+    EXPECT_EQ(loader->sent.size(), refused + 2);
+    loader->setWindowShown(true);
+    ASSERT_EQ(loader->sent.size(), refused + 3);
+    EXPECT_EQ(lastRequest().url, FILE_BASE + "f1.gz");
+
+    loader->setTimeType(3, true);
+    loader->answer(last(), false, std::string());
+    loader->setWindowShown(false);
+    stepSeconds(30.0f);
+    EXPECT_EQ(loader->sent.size(), refused + 4);
+    loader->setWindowShown(true);
+    ASSERT_EQ(loader->sent.size(), refused + 5);
+    EXPECT_EQ(lastRequest().url, std::string(DEFAULT_KWEEK_DATA_URL) + "EURUSD/30");
+}
+
+TEST_F(KLineHistoryLoaderTest, AFileThatInflatesBeyondItsCapIsACorruptFile) {
+    EXPECT_EQ(KLineHistoryLoader::inflatedLimit(1000), 64000u);
+    EXPECT_EQ(KLineHistoryLoader::inflatedLimit(size_t{16} << 20), size_t{256} << 20);
+    EXPECT_EQ(KLineHistoryLoader::inflatedLimit(SIZE_MAX), size_t{256} << 20);
+
+    // 8 MiB of zeros shrink to a few KiB: far more than 64 times.
+    loadWeek();
+    loader->answer(last(), true, listOf({"bomb.gz"}));
+    const std::vector<unsigned char> bomb = gzipWithTool(std::string(size_t{8} << 20, '\0'));
+    ASSERT_FALSE(bomb.empty());
+    ASSERT_LT(bomb.size() * 64, size_t{8} << 20);
+    loader->answer(last(), true, bomb);
+    ASSERT_TRUE(stepUntil([&] { return home.logHas("history file failed to parse, will retry after:3"); }));
+    EXPECT_TRUE(home.logHas("gzipInflate failed: output larger than the limit"));
+    EXPECT_EQ(series().size(), 600u);
+    EXPECT_FALSE(fileExists(cachePath("bomb.gz")));
+}

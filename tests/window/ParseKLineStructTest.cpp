@@ -74,8 +74,9 @@ TEST(ParseKLineStruct, ParseThreadPublishesBarsOrTheFailureForItsOwnTicketOnly) 
     ScopedHome home;
     auto batch = std::make_shared<ParseKLineStruct>();
 
-    // Long runs of zeros inflate to far more than 20 times their compressed size: every bar loads.
-    const std::string price = "1." + std::string(60, '0');
+    // Runs of zeros inflate to well over 20 times their compressed size, yet within the cap: every bar
+    // loads.
+    const std::string price = "1." + std::string(20, '0');
     std::string text;
     for (int i = 0; i < 30000; ++i) {
         text += std::to_string(1700000000 + 60 * i) + "," + price + "," + price + "," + price + "," + price +
@@ -84,6 +85,7 @@ TEST(ParseKLineStruct, ParseThreadPublishesBarsOrTheFailureForItsOwnTicketOnly) 
     std::vector<unsigned char> packed = gzipWithTool(text);
     ASSERT_FALSE(packed.empty());
     ASSERT_GT(text.size(), 20 * packed.size());
+    ASSERT_LT(text.size(), MAX_HISTORY_INFLATE_RATIO * packed.size());
     handAndParse(*batch, batch, packed);
     EXPECT_EQ(batch->state, BATCH_PARSED);
     EXPECT_EQ(batch->bars.size(), 30000u);
