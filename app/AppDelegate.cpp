@@ -94,7 +94,10 @@ void AppDelegate::onWindowResized(int sizeType, int width, int height) {
 }
 
 void AppDelegate::applicationWillClose() {
-    if (WorldScene* world = WorldScene::existingInstance()) world->captureLayout();
+    // Until the saved windows are back the scene holds none of them: capturing it then would replace
+    // the saved layout with an empty one.
+    WorldScene* world = WorldScene::existingInstance();
+    if (world && world->getStartupReadyRuns() > 0) world->captureLayout();
     UserData::getInstance()->saveSettings();
 }
 
