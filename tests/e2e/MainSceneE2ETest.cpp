@@ -136,10 +136,11 @@ CandleCount countCandles(const Screenshot& shot, const PixelRect& rect) {
 }
 
 // Whatever the market does, a window's chart starts at its left edge (it holds more bars than it can
-// show) and scales the prices it shows to its height: a window in its place has bars in its left
-// quarter, and its bars reach from near its top to near its bottom.
+// show) and scales the prices it shows to its price area, which lies between the title and the time
+// axis and keeps a margin: a window in its place has bars in its left quarter, and its bars reach over
+// a good part of its height (about two fifths in the smallest windows, 2 x 2 beside the left pane).
 constexpr int MIN_PART_PIXELS = 10;
-constexpr int MIN_SPAN_PERCENT = 50;
+constexpr int MIN_SPAN_PERCENT = 25;
 bool candleColour(Rgb p) {
     return candleGreen(p) || candleRed(p);
 }
