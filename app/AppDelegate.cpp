@@ -28,7 +28,8 @@ void AppDelegate::initDirector() {
     AppGlobals::designScale =
         CCPoint(size.width / AppGlobals::DESIGN_WIDTH, size.height / AppGlobals::DESIGN_HEIGHT);
     AppGlobals::uniformScale = std::min(AppGlobals::designScale.x, AppGlobals::designScale.y);
-    CCLog("init director, scale: %f, width: %f, height: %f", AppGlobals::uniformScale, size.width, size.height);
+    CCLog("init director, scale: %f, width: %f, height: %f", AppGlobals::uniformScale, size.width,
+          size.height);
 }
 
 void AppDelegate::configureView(CCEGLView* view) {
@@ -74,7 +75,8 @@ void AppDelegate::applicationWillEnterForeground() {
 void AppDelegate::onWindowResized(int sizeType, int width, int height) {
     // A minimised window reports 0 x 0: nothing to lay out and nothing worth remembering.
     if (sizeType == SIZE_MINIMISED || width <= 0 || height <= 0) return;
-    CCDirector::sharedDirector()->reshapeProjection(CCSize(static_cast<float>(width), static_cast<float>(height)));
+    CCDirector::sharedDirector()->reshapeProjection(
+        CCSize(static_cast<float>(width), static_cast<float>(height)));
     CCEGLView::sharedOpenGLView()->resize(width, height);
 
     UserData* settings = UserData::getInstance();
@@ -101,4 +103,6 @@ void AppDelegate::applicationWillClose() {
     UserData::getInstance()->saveSettings();
 }
 
-void AppDelegate::setWindowActive(bool active) { AppGlobals::windowActive = active; }
+void AppDelegate::setWindowActive(bool active) {
+    AppGlobals::windowActive = active;
+}

@@ -54,15 +54,17 @@ bool waitUntil(const std::function<bool()>& test, Seconds timeout, Seconds pollI
 namespace {
 // The sanitizer switches ctest gives the test reach its programs too: a sanitizer build of them reads
 // its suppressions from there. Nothing else of this process's environment does.
-constexpr const char* SANITIZER_VARIABLES[] = {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS", "TSAN_OPTIONS"};
+constexpr const char* SANITIZER_VARIABLES[] = {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS",
+                                               "TSAN_OPTIONS"};
 
 // Everything the child needs is built before fork: after it, only async-signal-safe calls are allowed.
 std::vector<std::string> childEnvironment(const std::vector<std::string>& given) {
     std::vector<std::string> environment = given;
     for (const char* name : SANITIZER_VARIABLES) {
         const std::string prefix = std::string(name) + "=";
-        const bool set = std::any_of(environment.begin(), environment.end(),
-                                     [&](const std::string& variable) { return variable.starts_with(prefix); });
+        const bool set =
+            std::any_of(environment.begin(), environment.end(),
+                        [&](const std::string& variable) { return variable.starts_with(prefix); });
         if (const char* value = std::getenv(name); value && !set) environment.push_back(prefix + value);
     }
     return environment;

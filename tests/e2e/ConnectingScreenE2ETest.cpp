@@ -66,9 +66,10 @@ TEST(ConnectingScreenEndToEnd, ScreenshotShowsBackgroundLogoDotsAndTexts) {
     std::string shot = home.path + "/shot.png";
     // env -i: nothing of the test's environment (an SDL_VIDEODRIVER, say) reaches the run but what is
     // named here; xvfb-run is a script and needs a PATH.
-    std::string command = std::string("env -i PATH=/usr/bin:/bin SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy ZENTO_HOME='") +
-                          home.path + "' '" XVFB_RUN "' -a -s '-screen 0 1280x800x24' '" + ZENTO_PROGRAM +
-                          "' --screenshot '" + shot + "' --after 2 > '" + home.path + "/out.txt' 2>&1";
+    std::string command =
+        std::string("env -i PATH=/usr/bin:/bin SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy ZENTO_HOME='") +
+        home.path + "' '" XVFB_RUN "' -a -s '-screen 0 1280x800x24' '" + ZENTO_PROGRAM + "' --screenshot '" +
+        shot + "' --after 2 > '" + home.path + "/out.txt' 2>&1";
     int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status)) << readText(home.path + "/out.txt");
     ASSERT_EQ(WEXITSTATUS(status), 0) << readText(home.path + "/out.txt");

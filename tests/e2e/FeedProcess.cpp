@@ -27,18 +27,12 @@ bool FeedProcess::start(Seconds timeout) {
     const auto elapsed =
         std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - firstStart_);
     ProcessLaunch launch;
-    launch.argv = {ZENTO_NODE,
-                   ZENTO_FEED_SERVER,
-                   "--host",
-                   "127.0.0.1",
-                   "--port",
-                   std::to_string(httpPort_),
-                   "--news-port",
-                   std::to_string(newsPort_),
-                   "--data",
-                   folder_ + "/feed-data",
-                   "--start-time",
-                   std::to_string(MARKET_START_SECONDS + elapsed.count())};
+    launch.argv = {ZENTO_NODE,     ZENTO_FEED_SERVER,
+                   "--host",       "127.0.0.1",
+                   "--port",       std::to_string(httpPort_),
+                   "--news-port",  std::to_string(newsPort_),
+                   "--data",       folder_ + "/feed-data",
+                   "--start-time", std::to_string(MARKET_START_SECONDS + elapsed.count())};
     launch.outputPath = base + ".out";
     launch.errorPath = base + ".err";
     process_ = std::make_unique<ChildProcess>(launch);

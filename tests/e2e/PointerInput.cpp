@@ -83,7 +83,8 @@ bool PointerInput::geometry(Geometry& result) {
     std::string line;
     while (std::getline(lines, line)) {
         const size_t equals = line.find('=');
-        if (equals != std::string::npos) values[line.substr(0, equals)] = std::atoi(line.c_str() + equals + 1);
+        if (equals != std::string::npos)
+            values[line.substr(0, equals)] = std::atoi(line.c_str() + equals + 1);
     }
     for (const char* name : {"X", "Y", "WIDTH", "HEIGHT"}) {
         if (values.count(name) == 0) {
