@@ -30,7 +30,8 @@ void AppDelegate::initDirector() {
     AppGlobals::designScale =
         CCPoint(size.width / AppGlobals::DESIGN_WIDTH, size.height / AppGlobals::DESIGN_HEIGHT);
     AppGlobals::uniformScale = std::min(AppGlobals::designScale.x, AppGlobals::designScale.y);
-    CCLog("init director, scale: %f, width: %f, height: %f", AppGlobals::uniformScale, size.width, size.height);
+    CCLog("init director, scale: %f, width: %f, height: %f", AppGlobals::uniformScale, size.width,
+          size.height);
 }
 
 void AppDelegate::configureView(CCEGLView* view) {
@@ -77,7 +78,8 @@ void AppDelegate::applicationWillEnterForeground() {
 void AppDelegate::onWindowResized(int sizeType, int width, int height) {
     // A minimised window reports 0 x 0: nothing to lay out and nothing worth remembering.
     if (sizeType == SIZE_MINIMISED || width <= 0 || height <= 0) return;
-    CCDirector::sharedDirector()->reshapeProjection(CCSize(static_cast<float>(width), static_cast<float>(height)));
+    CCDirector::sharedDirector()->reshapeProjection(
+        CCSize(static_cast<float>(width), static_cast<float>(height)));
     CCEGLView::sharedOpenGLView()->resize(width, height);
 
     UserData* settings = UserData::getInstance();
@@ -97,8 +99,13 @@ void AppDelegate::onWindowResized(int sizeType, int width, int height) {
 }
 
 void AppDelegate::applicationWillClose() {
-    if (WorldScene* world = WorldScene::existingInstance()) world->captureLayout();
+    // Until the saved windows are back the scene holds none of them: capturing it then would replace
+    // the saved layout with an empty one.
+    WorldScene* world = WorldScene::existingInstance();
+    if (world && world->getStartupReadyRuns() > 0) world->captureLayout();
     UserData::getInstance()->saveSettings();
 }
 
-void AppDelegate::setWindowActive(bool active) { AppGlobals::windowActive = active; }
+void AppDelegate::setWindowActive(bool active) {
+    AppGlobals::windowActive = active;
+}

@@ -4,6 +4,7 @@
 //   Zento --screenshot FILE --after SECS   renders normally, saves the frame at that time as PNG, exits 0
 //   Zento --screenshot-on-signal DIR       runs normally; every SIGUSR1 saves the next frame as
 //                                          DIR/shot-1.png, DIR/shot-2.png, ... (each file appears whole)
+//   Zento --help | --version               prints the usage or the version and exits 0
 //
 // The options may be combined. Bad options print the usage and exit 2. Signals of one kind do not
 // queue: a caller that needs one file per signal waits for each file before sending the next.
@@ -19,26 +20,37 @@
 
 #include "AppDelegate.h"
 #include "CCEGLView.h"
+#include "ConnectingLayer.h"
 
 USING_NS_CC;
 
 namespace {
 constexpr const char* USAGE =
     "usage: Zento [--screenshot FILE.png --after SECONDS] [--screenshot-on-signal DIR]\n"
+    "       Zento --help | --version\n"
     "  --screenshot FILE.png --after SECONDS  save the frame drawn at that time and exit\n"
-    "  --screenshot-on-signal DIR             save the next frame as DIR/shot-N.png on every SIGUSR1\n";
+    "  --screenshot-on-signal DIR             save the next frame as DIR/shot-N.png on every SIGUSR1\n"
+    "  --help                                 show this text\n"
+    "  --version                              show the version number\n"
+    "The data folder is $ZENTO_HOME, else $XDG_DATA_HOME/zento (~/.local/share/zento).\n";
 
 struct Options {
     std::string screenshotPath;
     double screenshotAfter = 0;
     std::string signalScreenshotFolder;
+    bool help = false;
+    bool version = false;
     bool valid = true;
 };
 
 Options parseOptions(int argc, char** argv) {
     Options options;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            options.help = true;
+        } else if (std::strcmp(argv[i], "--version") == 0) {
+            options.version = true;
+        } else if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc) {
             options.screenshotPath = argv[++i];
         } else if (std::strcmp(argv[i], "--after") == 0 && i + 1 < argc) {
             char* end = nullptr;
@@ -93,6 +105,15 @@ int main(int argc, char** argv) {
     if (!options.valid) {
         std::fputs(USAGE, stderr);
         return 2;
+    }
+    if (options.help) {
+        std::fputs(USAGE, stdout);
+        return 0;
+    }
+    if (options.version) {
+        // The number the update check compares with the server's.
+        std::printf("Zento %d\n", ConnectingLayer::LOCAL_VERSION);
+        return 0;
     }
 
     AppDelegate app;

@@ -5,7 +5,7 @@
 // and runs until SIGINT or SIGTERM. Exit code 2 for bad options, 1 when it cannot start.
 
 const { USAGE, parseArgs } = require('./lib/config');
-const { Feed } = require('./lib/feed');
+const { Feed, startClock } = require('./lib/feed');
 
 async function main() {
     let parsed;
@@ -22,7 +22,7 @@ async function main() {
     const { options } = parsed;
     let feed;
     try {
-        feed = new Feed(options);
+        feed = new Feed(options, { now: startClock(options.startTimeMs) });
     } catch (error) {
         process.stderr.write(`feed: cannot start: ${error.message}\n`);
         process.exit(1);
@@ -52,7 +52,8 @@ async function main() {
     }
     if (stopping) return;
     process.stdout.write(`feed: listening http=${options.host}:${feed.ports.http} news=${options.host}:${feed.ports.news}\n`);
-    feed.log.info(`data folder ${options.dataDir}, seed ${options.seed}, history ${options.historyDays} days`);
+    const clock = options.startTimeMs === null ? 'system clock' : `clock from ${new Date(options.startTimeMs).toISOString()}`;
+    feed.log.info(`data folder ${options.dataDir}, seed ${options.seed}, history ${options.historyDays} days, ${clock}`);
 }
 
 main();

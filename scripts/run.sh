@@ -1,28 +1,43 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds Zento, starts the local market-data feed and runs the terminal against it.
+# Sets up the machine, builds the terminal and its updater, starts the local market-data feed and runs
+# the terminal against it. Arguments go to the terminal (Zento --help lists them).
+# FEED_WAIT_SECONDS: how long to wait for the feed to listen (default 30).
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$here"
 bash scripts/setup.sh
 cmake --preset default
-cmake --build --preset default -j "$(nproc)"
+# Only the programs that run here (their generated resources come with them); tests and benchmarks
+# are scripts/test.sh's business.
+cmake --build --preset default -j "$(nproc)" --target Zento Brevanix
 
 feed_pid=""
-cleanup() { [ -n "$feed_pid" ] && kill "$feed_pid" 2>/dev/null || true; }
-trap cleanup EXIT INT TERM
+feed_out="$(mktemp "${TMPDIR:-/tmp}/zento-feed.XXXXXX")"
+cleanup() {
+    if [ -n "$feed_pid" ]; then kill "$feed_pid" 2>/dev/null || true; wait "$feed_pid" 2>/dev/null || true; fi
+    rm -f "$feed_out"
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
-if [ -f feed/server.js ]; then
-    node feed/server.js &
-    feed_pid=$!
-    sleep 1
-fi
-
-if [ -x build/Zento ]; then
-    build/Zento "$@"
-else
-    echo "run: the terminal program is not built yet; what exists has been built and tested by scripts/test.sh."
-    if [ -n "$feed_pid" ]; then
-        echo "run: the local feed is running (pid $feed_pid); press Ctrl+C to stop it."
-        wait "$feed_pid"
+node feed/server.js >"$feed_out" &
+feed_pid=$!
+# The feed prints its listening line once both ports take connections.
+wait_seconds="${FEED_WAIT_SECONDS:-30}"
+tries=$((wait_seconds * 10))
+until grep -q '^feed: listening ' "$feed_out"; do
+    if ! kill -0 "$feed_pid" 2>/dev/null; then
+        echo "run: the feed ended before it listened (is another feed already using its ports?)" >&2
+        exit 1
     fi
-fi
+    tries=$((tries - 1))
+    if [ "$tries" -lt 0 ]; then
+        echo "run: the feed did not report listening within ${wait_seconds} s; giving up" >&2
+        exit 1
+    fi
+    sleep 0.1
+done
+grep '^feed: listening ' "$feed_out"
+
+build/Zento "$@"

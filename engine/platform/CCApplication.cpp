@@ -45,6 +45,8 @@ void CCApplication::onWindowResized(int sizeType, int width, int height) {
 int CCApplication::run() {
     CCEGLView* view = CCEGLView::sharedOpenGLView();
     if (!view->createWindow()) return 1;
+    // The size the window opened with comes first, as on a platform that reports it on creation.
+    view->reportCurrentSize();
     if (!applicationDidFinishLaunching()) {
         view->end();
         return 1;

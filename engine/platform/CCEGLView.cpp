@@ -364,6 +364,13 @@ void CCEGLView::swapBuffers() {
     if (window_) SDL_GL_SwapWindow(window_);
 }
 
+void CCEGLView::reportCurrentSize() {
+    if (!window_) return;
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window_, &w, &h);
+    notifyResize((SDL_GetWindowFlags(window_) & SDL_WINDOW_MAXIMIZED) ? 2 : 0, w, h);
+}
+
 void CCEGLView::notifyResize(int sizeType, int width, int height) {
     if (sizeType != 1) resize(width, height);
     CCApplication* app = CCApplication::sharedApplication();

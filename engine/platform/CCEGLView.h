@@ -68,6 +68,9 @@ public:
     bool isOpenGLReady() const { return window_ != nullptr; }
     // Handles every pending window event.
     void pollEvents();
+    // Reports the current client size to the application as a resize. SDL sends no event for the
+    // size a window opens with, while the application expects to hear of it like of every later one.
+    void reportCurrentSize();
     void swapBuffers();
     // Closes the window (the director keeps running headless).
     void end();

@@ -16,6 +16,8 @@ const USAGE = `usage: node feed/server.js [options]
   --data DIR          folder for uploads, reports and served update files
   --history-days D    how far back K-line history reaches
   --open-weekends     keep the market open on Saturdays and Sundays
+  --start-time T      run the clock from T (UTC, 2024-05-15T13:30:00Z, or seconds since 1970)
+                      instead of now: with the same seed, every run serves the same bars
   --quiet             log only warnings and errors
   --help              show this text`;
 
@@ -28,6 +30,35 @@ function parseInteger(flag, text, min, max) {
     const value = Number(text);
     if (value < min || value > max) throw new Error(`${flag} must lie between ${min} and ${max}, got ${value}`);
     return value;
+}
+
+// The market's calendar starts on 2001-01-01; a clock must also stay clear of the far future.
+const START_TIME_MIN_MS = Date.UTC(2001, 0, 1);
+const START_TIME_MAX_MS = Date.UTC(2100, 0, 1);
+
+// Milliseconds since 1970 of a UTC date-time ("2024-05-15T13:30:00Z", seconds and zone optional,
+// fraction allowed) or of whole seconds since 1970.
+function parseStartTime(flag, text) {
+    let ms = NaN;
+    if (/^\d+$/.test(text || '')) {
+        ms = Number(text) * 1000;
+    } else {
+        const match = /^(\d{4})-(\d{2})-(\d{2})[T ](\d{2}):(\d{2})(?::(\d{2})(\.\d{1,3})?)?Z?$/.exec(text || '');
+        if (match) {
+            const [, y, mo, d, h, mi, sec = '0', fraction = ''] = match;
+            ms = Date.UTC(+y, +mo - 1, +d, +h, +mi, +sec, fraction ? Math.round(Number(fraction) * 1000) : 0);
+            // Date.UTC rolls 2024-02-31 over to March: only a date that exists comes back unchanged.
+            const back = new Date(ms);
+            if (back.getUTCMonth() !== +mo - 1 || back.getUTCDate() !== +d || +h > 23 || +mi > 59 || +sec > 59) ms = NaN;
+        }
+    }
+    if (!Number.isFinite(ms)) {
+        throw new Error(`${flag} needs a UTC time like 2024-05-15T13:30:00Z or seconds since 1970, got "${text}"`);
+    }
+    if (ms < START_TIME_MIN_MS || ms >= START_TIME_MAX_MS) {
+        throw new Error(`${flag} must lie between 2001-01-01 and 2100-01-01, got "${text}"`);
+    }
+    return ms;
 }
 
 // Returns {options, help}; throws an Error whose message suits the command line on bad input.
@@ -49,6 +80,7 @@ function parseArgs(argv, defaults = loadDefaults()) {
         case '--data': overrides.dataDir = needValue(); break;
         case '--history-days': overrides.historyDays = parseInteger(flag, needValue(), 1, 3650); break;
         case '--open-weekends': overrides.weekendClosed = false; break;
+        case '--start-time': overrides.startTimeMs = parseStartTime(flag, needValue()); break;
         case '--quiet': overrides.quiet = true; break;
         default: throw new Error(`unknown option "${flag}"`);
         }
@@ -58,7 +90,7 @@ function parseArgs(argv, defaults = loadDefaults()) {
 
 // Merges overrides (already typed) over the defaults and fills in what is derived.
 function buildOptions(defaults, overrides) {
-    const options = { ...defaults, quiet: false, ...overrides };
+    const options = { ...defaults, quiet: false, startTimeMs: null, ...overrides };
     options.update = { ...defaults.update, ...(overrides.update || {}) };
     if (!options.dataDir) options.dataDir = path.join(os.tmpdir(), 'zento-feed');
     options.dataDir = path.resolve(options.dataDir);

@@ -45,6 +45,14 @@ function close(server) {
     });
 }
 
+// A clock that starts at startMs and runs with real time (a monotonic one: a change of the system
+// clock does not move it); the system clock when there is no start.
+function startClock(startMs, elapsedMs = () => performance.now()) {
+    if (startMs === null || startMs === undefined) return Date.now;
+    const origin = elapsedMs();
+    return () => startMs + Math.floor(elapsedMs() - origin);
+}
+
 class Feed {
     // options: as built by config.js. now: clock in milliseconds. log: {info, warn, error}.
     constructor(options, { now = Date.now, log = consoleLog(options.quiet) } = {}) {
@@ -116,4 +124,4 @@ class Feed {
     }
 }
 
-module.exports = { Feed, consoleLog };
+module.exports = { Feed, consoleLog, startClock };

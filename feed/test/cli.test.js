@@ -5,7 +5,9 @@ const fs = require('fs');
 const os = require('os');
 const path = require('path');
 const { spawn } = require('child_process');
-const { request } = require('./helpers/harness');
+const { request, csvRows } = require('./helpers/harness');
+const { parseArgs } = require('../lib/config');
+const { startClock } = require('../lib/feed');
 
 const SERVER = path.join(__dirname, '..', 'server.js');
 const LISTENING = /^feed: listening http=(127\.0\.0\.1):(\d+) news=(127\.0\.0\.1):(\d+)$/m;
@@ -26,15 +28,24 @@ function within(promise, ms, what) {
     })]).finally(() => clearTimeout(timer));
 }
 
+// Resolves with [host, http port, news port] once the listening line is out.
+function listening({ child, out }) {
+    return within(new Promise((resolve, reject) => {
+        const check = () => {
+            const match = LISTENING.exec(out.stdout);
+            if (match) resolve([match[1], match[2], match[4]]);
+        };
+        child.stdout.on('data', check);
+        child.on('exit', () => reject(new Error(`exited early: ${out.stderr}`)));
+        check();
+    }), 10000, 'start');
+}
+
 test('server.js prints where it listens, serves, and stops cleanly on SIGTERM', async () => {
     const dataDir = fs.mkdtempSync(path.join(os.tmpdir(), 'zento-feed-cli-'));
     const { child, out, exited } = run(['--port', '0', '--news-port', '0', '--data', dataDir, '--seed', '9', '--quiet']);
     try {
-        await within(new Promise((resolve, reject) => {
-            child.stdout.on('data', () => { if (LISTENING.test(out.stdout)) resolve(); });
-            child.on('exit', () => reject(new Error(`exited early: ${out.stderr}`)));
-        }), 10000, 'start');
-        const [, host, httpPort, , newsPort] = LISTENING.exec(out.stdout);
+        const [host, httpPort, newsPort] = await listening({ child, out });
         const list = await request('GET', `http://${host}:${httpPort}/js/news.js`);
         assert.match(list.body.toString(), new RegExp(`"http://127\\.0\\.0\\.1:${newsPort}"`));
         assert.ok(fs.existsSync(path.join(dataDir, 'uploads')));
@@ -52,10 +63,51 @@ test('server.js prints where it listens, serves, and stops cleanly on SIGTERM', 
 });
 
 test('server.js refuses bad options with usage and exit code 2', async () => {
-    for (const args of [['--port', 'abc'], ['--port', '70000'], ['--frobnicate'], ['--seed']]) {
+    for (const args of [['--port', 'abc'], ['--port', '70000'], ['--frobnicate'], ['--seed'], ['--start-time'],
+        ['--start-time', 'yesterday'], ['--start-time', '2024-02-30T10:00:00Z'], ['--start-time', '2024-05-15T24:00Z'],
+        ['--start-time', '2000-12-31T23:59:59Z'], ['--start-time', '-5']]) {
         const { out, exited } = run(args);
         const { code } = await within(exited, 10000, 'exit');
         assert.equal(code, 2, args.join(' '));
         assert.match(out.stderr, /usage: node feed\/server\.js/);
+    }
+});
+
+test('--start-time takes a UTC time or seconds since 1970, and the clock runs on from it', () => {
+    const start = Date.UTC(2024, 4, 15, 13, 30, 0);
+    assert.equal(parseArgs(['--start-time', '2024-05-15T13:30:00Z']).options.startTimeMs, start);
+    assert.equal(parseArgs(['--start-time', '2024-05-15T13:30']).options.startTimeMs, start);
+    assert.equal(parseArgs(['--start-time', '2024-05-15T13:30:00.250Z']).options.startTimeMs, start + 250);
+    assert.equal(parseArgs(['--start-time', String(start / 1000)]).options.startTimeMs, start);
+    assert.equal(parseArgs([]).options.startTimeMs, null);
+
+    let elapsed = 5000.25;
+    const now = startClock(start, () => elapsed);
+    assert.equal(now(), start);
+    elapsed += 1500.9;
+    assert.equal(now(), start + 1500);
+    assert.equal(startClock(null), Date.now);
+});
+
+test('two runs with the same --start-time and seed serve the same bars', async () => {
+    const dataDir = fs.mkdtempSync(path.join(os.tmpdir(), 'zento-feed-cli-'));
+    const start = Date.UTC(2024, 4, 15, 13, 30, 0);
+    const runs = [0, 1].map(() => run(['--port', '0', '--news-port', '0', '--data', dataDir, '--seed', '9', '--quiet',
+        '--start-time', '2024-05-15T13:30:00Z']));
+    try {
+        const weeks = [];
+        for (const feed of runs) {
+            const [host, httpPort] = await listening(feed);
+            weeks.push(csvRows((await request('GET', `http://${host}:${httpPort}/aweek/EURUSD/15`)).body));
+        }
+        // The bar in progress is cut at each run's own moment; every finished one is the same.
+        const [first, second] = weeks.map((rows) => rows.slice(0, -1));
+        assert.ok(first.length >= 300, `${first.length} bars`);
+        assert.deepEqual(second, first);
+        const lastStart = Number(weeks[0][weeks[0].length - 1][0]) * 1000;
+        assert.equal(lastStart, start, 'the bar in progress opened at the start time');
+    } finally {
+        for (const { child } of runs) if (child.exitCode === null) child.kill('SIGKILL');
+        fs.rmSync(dataDir, { recursive: true, force: true });
     }
 });

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -13,8 +14,6 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
-
-extern char** environ;
 
 TempFolder::TempFolder(const std::string& prefix) {
     std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
@@ -53,19 +52,22 @@ bool waitUntil(const std::function<bool()>& test, Seconds timeout, Seconds pollI
 }
 
 namespace {
+// The sanitizer switches ctest gives the test reach its programs too: a sanitizer build of them reads
+// its suppressions from there. Nothing else of this process's environment does.
+constexpr const char* SANITIZER_VARIABLES[] = {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS",
+                                               "TSAN_OPTIONS"};
+
 // Everything the child needs is built before fork: after it, only async-signal-safe calls are allowed.
-std::vector<std::string> mergedEnvironment(const std::vector<std::string>& overrides) {
-    std::vector<std::string> merged;
-    for (char** entry = environ; entry && *entry; ++entry) {
-        std::string variable = *entry;
-        const std::string name = variable.substr(0, variable.find('='));
-        bool replaced = false;
-        for (const std::string& replacement : overrides)
-            replaced = replaced || replacement.substr(0, replacement.find('=')) == name;
-        if (!replaced) merged.push_back(variable);
+std::vector<std::string> childEnvironment(const std::vector<std::string>& given) {
+    std::vector<std::string> environment = given;
+    for (const char* name : SANITIZER_VARIABLES) {
+        const std::string prefix = std::string(name) + "=";
+        const bool set =
+            std::any_of(environment.begin(), environment.end(),
+                        [&](const std::string& variable) { return variable.starts_with(prefix); });
+        if (const char* value = std::getenv(name); value && !set) environment.push_back(prefix + value);
     }
-    merged.insert(merged.end(), overrides.begin(), overrides.end());
-    return merged;
+    return environment;
 }
 
 std::vector<char*> pointers(std::vector<std::string>& texts) {
@@ -82,7 +84,7 @@ ChildProcess::ChildProcess(const ProcessLaunch& launch) {
         return;
     }
     std::vector<std::string> arguments = launch.argv;
-    std::vector<std::string> environment = mergedEnvironment(launch.environment);
+    std::vector<std::string> environment = childEnvironment(launch.environment);
     std::vector<char*> argv = pointers(arguments);
     std::vector<char*> envp = pointers(environment);
     const pid_t parent = getpid();

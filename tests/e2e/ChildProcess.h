@@ -35,8 +35,9 @@ bool writeTextAtomically(const std::string& path, const std::string& text);
 // Polls test every pollInterval until it holds or timeout has passed; the last answer of test.
 bool waitUntil(const std::function<bool()>& test, Seconds timeout, Seconds pollInterval = Seconds(0.1));
 
-// How to start a program: the argument vector (argv[0] is an absolute path), variables that are added
-// to or replace the ones of this process, and files that take its standard output and error.
+// How to start a program: the argument vector (argv[0] is an absolute path), its whole environment
+// (nothing of this process's is inherited but the sanitizer switches, so a variable set around the
+// test, such as SDL_VIDEODRIVER, cannot change the run), and files that take its output and errors.
 struct ProcessLaunch {
     std::vector<std::string> argv;
     std::vector<std::string> environment;  // "NAME=value"

@@ -9,6 +9,9 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
+
+#include "UserData.h"
 
 namespace {
 
@@ -54,9 +57,19 @@ std::string readText(const std::string& path) {
 
 TEST(ConnectingScreenEndToEnd, ScreenshotShowsBackgroundLogoDotsAndTexts) {
     RunFolder home;
+    // The window comes back at its saved rectangle: the one the pixel positions below are taken from.
+    UserData settings;
+    settings.setWindowRect(cocos2d::CCRect(0, 0, 900, 600));
+    const std::vector<unsigned char> bytes = settings.encodeSettings();
+    std::ofstream(home.path + "/config.bin", std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     std::string shot = home.path + "/shot.png";
-    std::string command = std::string("SDL_AUDIODRIVER=dummy ZENTO_HOME='") + home.path + "' '" XVFB_RUN "' -a -s '-screen 0 1280x800x24' '" +
-                          ZENTO_PROGRAM + "' --screenshot '" + shot + "' --after 2 > '" + home.path + "/out.txt' 2>&1";
+    // env -i: nothing of the test's environment (an SDL_VIDEODRIVER, say) reaches the run but what is
+    // named here; xvfb-run is a script and needs a PATH.
+    std::string command =
+        std::string("env -i PATH=/usr/bin:/bin SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy ZENTO_HOME='") +
+        home.path + "' '" XVFB_RUN "' -a -s '-screen 0 1280x800x24' '" + ZENTO_PROGRAM + "' --screenshot '" +
+        shot + "' --after 2 > '" + home.path + "/out.txt' 2>&1";
     int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status)) << readText(home.path + "/out.txt");
     ASSERT_EQ(WEXITSTATUS(status), 0) << readText(home.path + "/out.txt");

@@ -4,6 +4,12 @@
 #include <regex>
 #include <utility>
 
+namespace {
+// Wednesday 2024-05-15 13:30 UTC, in the busy London and New York hours: every run's charts show the
+// same market, whatever the day and hour of the run.
+constexpr long long MARKET_START_SECONDS = 1715779800;
+}  // namespace
+
 FeedProcess::FeedProcess(std::string folder, int httpPort, int newsPort)
     : folder_(std::move(folder)), httpPort_(httpPort), newsPort_(newsPort) {}
 
@@ -16,11 +22,17 @@ bool FeedProcess::start(Seconds timeout) {
     error_.clear();
     ++starts_;
     const std::string base = folder_ + "/feed-" + std::to_string(starts_);
+    // A feed started again carries on where the market would be by now, as a real one does.
+    if (starts_ == 1) firstStart_ = std::chrono::steady_clock::now();
+    const auto elapsed =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - firstStart_);
     ProcessLaunch launch;
-    // The market stays open every day, so what the charts show does not depend on the weekday.
-    launch.argv = {ZENTO_NODE, ZENTO_FEED_SERVER,         "--host",         "127.0.0.1",
-                 "--port",   std::to_string(httpPort_), "--news-port",    std::to_string(newsPort_),
-                 "--data",   folder_ + "/feed-data",    "--open-weekends"};
+    launch.argv = {ZENTO_NODE,     ZENTO_FEED_SERVER,
+                   "--host",       "127.0.0.1",
+                   "--port",       std::to_string(httpPort_),
+                   "--news-port",  std::to_string(newsPort_),
+                   "--data",       folder_ + "/feed-data",
+                   "--start-time", std::to_string(MARKET_START_SECONDS + elapsed.count())};
     launch.outputPath = base + ".out";
     launch.errorPath = base + ".err";
     process_ = std::make_unique<ChildProcess>(launch);

@@ -1,12 +1,14 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 
 #include "ChildProcess.h"
 
-// The local feed (node feed/server.js) on loopback, with its own data folder inside folder. Ports 0
-// take free ones. Output goes to folder/feed-<n>.out and .err, n counting the starts.
+// The local feed (node feed/server.js) on loopback, with its own data folder inside folder and a
+// fixed market clock (the same bars in every run). Ports 0 take free ones. Output goes to
+// folder/feed-<n>.out and .err, n counting the starts.
 class FeedProcess {
 public:
     FeedProcess(std::string folder, int httpPort, int newsPort);
@@ -29,6 +31,7 @@ private:
     int httpPort_;
     int newsPort_;
     int starts_ = 0;
+    std::chrono::steady_clock::time_point firstStart_;
     std::unique_ptr<ChildProcess> process_;
     std::string error_;
 };

@@ -18,6 +18,7 @@
 
 #include "ChildProcess.h"
 #include "FeedProcess.h"
+#include "PointerInput.h"
 #include "ProgramFolder.h"
 #include "Screenshot.h"
 #include "TerminalRun.h"
@@ -134,30 +135,31 @@ CandleCount countCandles(const Screenshot& shot, const PixelRect& rect) {
     return {shot.count(rect, candleGreen), shot.count(rect, candleRed)};
 }
 
-// A window's chart starts at its left edge and scales its prices to its height, so a window in its
-// place has bars in its left quarter and in its upper and lower parts, not only somewhere inside.
+// Whatever the market does, a window's chart starts at its left edge (it holds more bars than it can
+// show) and scales the prices it shows to its price area, which lies between the title and the time
+// axis and keeps a margin: a window in its place has bars in its left quarter, and its bars reach over
+// a good part of its height (about two fifths in the smallest windows, 2 x 2 beside the left pane).
 constexpr int MIN_PART_PIXELS = 10;
+constexpr int MIN_SPAN_PERCENT = 25;
+bool candleColour(Rgb p) {
+    return candleGreen(p) || candleRed(p);
+}
 struct WindowCandles {
     CandleCount all;
-    int leftQuarter, upperPart, lowerPart;
+    int leftQuarter, span, height;
 };
 WindowCandles countWindowCandles(const Screenshot& shot, const PixelRect& rect) {
-    const auto both = [&](const PixelRect& part) {
-        const CandleCount count = countCandles(shot, part);
-        return count.green + count.red;
-    };
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    return {countCandles(shot, rect), both({rect.left, rect.top, rect.left + width / 4, rect.bottom}),
-            both({rect.left, rect.top, rect.right, rect.top + height * 2 / 5}),
-            both({rect.left, rect.bottom - height * 2 / 5, rect.right, rect.bottom})};
+    return {countCandles(shot, rect),
+            shot.count({rect.left, rect.top, rect.left + width / 4, rect.bottom}, candleColour),
+            shot.rowSpan(rect, candleColour), height};
 }
 
 bool everyWindowHasCandles(const Screenshot& shot, const Layout& layout) {
     for (const PixelRect& rect : windowRects(layout, shot.width(), shot.height())) {
         const WindowCandles count = countWindowCandles(shot, rect);
         if (count.all.green < MIN_CANDLE_PIXELS || count.all.red < MIN_CANDLE_PIXELS ||
-            count.leftQuarter < MIN_PART_PIXELS || count.upperPart < MIN_PART_PIXELS ||
-            count.lowerPart < MIN_PART_PIXELS)
+            count.leftQuarter < MIN_PART_PIXELS || count.span * 100 < count.height * MIN_SPAN_PERCENT)
             return false;
     }
     return true;
@@ -170,7 +172,7 @@ std::string describeCandles(const Screenshot& shot, const Layout& layout) {
         const WindowCandles count = countWindowCandles(shot, rect);
         text << "\n  window [" << rect.left << "," << rect.top << " - " << rect.right << "," << rect.bottom
              << "]: green " << count.all.green << ", red " << count.all.red << "; left quarter "
-             << count.leftQuarter << ", upper part " << count.upperPart << ", lower part " << count.lowerPart;
+             << count.leftQuarter << ", rows " << count.span << " of " << count.height;
     }
     return text.str();
 }
@@ -355,12 +357,14 @@ TEST(TerminalEndToEnd, EverySignalSavesTheNextFrameAndTheCloseSavesSettings) {
     TerminalRun run(program.programPath(), home, folder.path() + "/run");
     ASSERT_TRUE(run.start(WAIT)) << run.error();
 
+    // A first start opens at the default window rectangle.
+    const cocos2d::CCRect defaultRect = UserData().getWindowRect();
     for (int n = 1; n <= 2; ++n) {
         std::optional<Screenshot> shot = run.screenshot(WAIT);
         ASSERT_TRUE(shot) << run.error() << run.output();
         EXPECT_EQ(shot->path(), folder.path() + "/run/shots/shot-" + std::to_string(n) + ".png");
-        EXPECT_EQ(shot->width(), 900);
-        EXPECT_EQ(shot->height(), 600);
+        EXPECT_EQ(shot->width(), static_cast<int>(defaultRect.size.width));
+        EXPECT_EQ(shot->height(), static_cast<int>(defaultRect.size.height));
         EXPECT_TRUE(connectingScreenShown(*shot)) << shot->path();
     }
     // Shots are renamed into place: no temporary file stays behind.
@@ -376,13 +380,103 @@ TEST(TerminalEndToEnd, EverySignalSavesTheNextFrameAndTheCloseSavesSettings) {
     if (HasFailure()) folder.keep();
 }
 
+// Two windows side by side, neither page of the left pane shown: the charts take the whole width.
+void setTwoWindowsSideBySide(UserData& settings) {
+    std::vector<WindowSetting> windows(2);
+    windows[0].code = "UKOIL";
+    windows[1].code = "XAUUSD";
+    for (WindowSetting& window : windows) window.timeTypeIndex = UserData::DEFAULT_TIME_TYPE_INDEX;
+    settings.setWindows(windows);
+    settings.setLayoutType(1);
+    settings.setPanelSwitchA(false);
+    settings.setPanelSwitchB(false);
+}
+
+std::string encoded(const UserData& settings) {
+    const std::vector<unsigned char> bytes = settings.encodeSettings();
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// Settings a user left behind: the two windows, the second maximised, the main window at rect.
+std::string userSettings(const cocos2d::CCRect& rect) {
+    UserData settings;
+    setTwoWindowsSideBySide(settings);
+    settings.setWindowMaximised(true);
+    settings.setMaximisedCode("XAUUSD");
+    settings.setMaximisedPeriod(15);
+    settings.setWindowRect(rect);
+    return encoded(settings);
+}
+
+// No feed: the terminal goes from the connecting screen to a main layer that never gets its windows
+// back. The window opens at the saved rectangle (raised to the smallest size and moved onto the screen
+// when it has to be), and a close there keeps the saved windows: config.bin only changes where the
+// rectangle had to be mended.
+TEST(TerminalEndToEnd, OpensAtTheSavedRectangleAndAnEarlyCloseKeepsTheSavedLayout) {
+    struct Case {
+        cocos2d::CCRect saved, shown;
+    };
+    // The virtual screen is 1280 x 800; the smallest window 680 x 520.
+    const Case cases[] = {{cocos2d::CCRect(60, 40, 1000, 700), cocos2d::CCRect(60, 40, 1000, 700)},
+                          {cocos2d::CCRect(5000, 5000, 300, 200), cocos2d::CCRect(300, 140, 680, 520)}};
+    const std::string xdotool = PointerInput::findTool();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "saved " << c.saved.origin.x << "," << c.saved.origin.y << " "
+                                        << c.saved.size.width << " x " << c.saved.size.height);
+        TempFolder folder("zento-rect-e2e");
+        ASSERT_FALSE(folder.path().empty());
+        const std::string home = folder.path() + "/home";
+        fs::create_directories(home);
+        ASSERT_TRUE(writeTextAtomically(home + "/" + SETTINGS_FILE, userSettings(c.saved)));
+        ProgramFolder program(folder.path());
+        ASSERT_TRUE(program.prepare(closedPort(), closedPort())) << program.error();
+        TerminalRun run(program.programPath(), home, folder.path() + "/run");
+        ASSERT_TRUE(run.start(WAIT)) << run.error();
+        // The update check fails twice and the main layer comes up; its windows cannot.
+        ASSERT_TRUE(run.waitForLog("connecting layer finished!!!", 1, WAIT)) << lastLines(run.log(), 20);
+
+        std::optional<Screenshot> shot = run.screenshot(WAIT);
+        ASSERT_TRUE(shot) << run.error() << run.output();
+        EXPECT_EQ(shot->width(), static_cast<int>(c.shown.size.width));
+        EXPECT_EQ(shot->height(), static_cast<int>(c.shown.size.height));
+        EXPECT_TRUE(connectingScreenShown(*shot)) << shot->path();
+        if (!xdotool.empty()) {
+            PointerInput pointer(xdotool, run.display(), folder.path() + "/run");
+            PointerInput::Geometry geometry{};
+            ASSERT_TRUE(pointer.findWindow("Zento", WAIT.count()) && pointer.geometry(geometry))
+                << pointer.error();
+            EXPECT_EQ(geometry.x, static_cast<int>(c.shown.origin.x));
+            EXPECT_EQ(geometry.y, static_cast<int>(c.shown.origin.y));
+            EXPECT_EQ(geometry.width, static_cast<int>(c.shown.size.width));
+            EXPECT_EQ(geometry.height, static_cast<int>(c.shown.size.height));
+        }
+
+        EXPECT_EQ(describeStatus(run.stop(WAIT)), "exit 0") << run.output();
+        const std::string saved = readText(home + "/" + SETTINGS_FILE);
+        EXPECT_TRUE(saved == userSettings(c.shown)) << "config.bin changed beyond the window rectangle";
+        UserData settings;
+        settings.loadSettingsFromBytes(reinterpret_cast<const unsigned char*>(saved.data()), saved.size());
+        EXPECT_EQ(settings.getWindows().size(), 2u);
+        EXPECT_EQ(settings.getLayoutType(), 1);
+        EXPECT_TRUE(settings.getWindowMaximised());
+        const cocos2d::CCRect rect = settings.getWindowRect();
+        EXPECT_EQ(rect.origin.x, c.shown.origin.x);
+        EXPECT_EQ(rect.origin.y, c.shown.origin.y);
+        EXPECT_EQ(rect.size.width, c.shown.size.width);
+        EXPECT_EQ(rect.size.height, c.shown.size.height);
+        if (HasFailure()) folder.keep();
+    }
+}
+
 TEST_F(MainSceneEndToEnd, FirstStartShowsFourChartsAndSavesThemOnClose) {
     TerminalRun& run = startTerminal();
     ASSERT_FALSE(HasFailure());
     std::optional<Screenshot> shot = waitForCharts(run, FOUR_WINDOWS);
     ASSERT_TRUE(shot);
-    EXPECT_EQ(shot->width(), 900);
-    EXPECT_EQ(shot->height(), 600);
+    // A first start opens at the default window rectangle.
+    const cocos2d::CCRect defaultRect = UserData().getWindowRect();
+    EXPECT_EQ(shot->width(), static_cast<int>(defaultRect.size.width));
+    EXPECT_EQ(shot->height(), static_cast<int>(defaultRect.size.height));
     expectSubscribed(run, std::vector<std::string>(std::begin(DEFAULT_CODES), std::end(DEFAULT_CODES)));
     // The history server list is found under the program's built-in key and comes from this feed.
     EXPECT_NE(run.log().find("GetKlineHistoryServerList: 2"), std::string::npos) << lastLines(run.log(), 40);
@@ -459,18 +553,8 @@ TEST_F(MainSceneEndToEnd, RestartRestoresTheSavedWindows) {
 
 TEST_F(MainSceneEndToEnd, SavedLayoutOfTwoWindowsWithoutPaneComesBackSideBySide) {
     UserData settings;
-    std::vector<WindowSetting> windows(2);
-    windows[0].code = "UKOIL";
-    windows[1].code = "XAUUSD";
-    for (WindowSetting& window : windows) window.timeTypeIndex = UserData::DEFAULT_TIME_TYPE_INDEX;
-    settings.setWindows(windows);
-    settings.setLayoutType(1);
-    // Neither page of the left pane: the charts take the whole width.
-    settings.setPanelSwitchA(false);
-    settings.setPanelSwitchB(false);
-    const std::vector<unsigned char> bytes = settings.encodeSettings();
-    ASSERT_FALSE(bytes.empty());
-    ASSERT_TRUE(writeTextAtomically(home() + "/" + SETTINGS_FILE, std::string(bytes.begin(), bytes.end())));
+    setTwoWindowsSideBySide(settings);
+    ASSERT_TRUE(writeTextAtomically(home() + "/" + SETTINGS_FILE, encoded(settings)));
 
     TerminalRun& run = startTerminal();
     ASSERT_FALSE(HasFailure());

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <map>
 #include <sstream>
 #include <utility>
 
@@ -72,6 +73,27 @@ bool PointerInput::moveTo(Pixel at) {
 
 bool PointerInput::pressKey(const std::string& key) {
     return run({"windowfocus", "--sync", window_, "keydown", key, "sleep", KEY_HOLD, "keyup", key});
+}
+
+bool PointerInput::geometry(Geometry& result) {
+    std::string output;
+    if (!run({"getwindowgeometry", "--shell", window_}, &output)) return false;
+    std::map<std::string, int> values;
+    std::istringstream lines(output);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const size_t equals = line.find('=');
+        if (equals != std::string::npos)
+            values[line.substr(0, equals)] = std::atoi(line.c_str() + equals + 1);
+    }
+    for (const char* name : {"X", "Y", "WIDTH", "HEIGHT"}) {
+        if (values.count(name) == 0) {
+            error_ = "xdotool getwindowgeometry: no " + std::string(name) + " in \"" + output + "\"";
+            return false;
+        }
+    }
+    result = {values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]};
+    return true;
 }
 
 bool PointerInput::run(const std::vector<std::string>& arguments, std::string* output) {

@@ -27,6 +27,11 @@ public:
     bool moveTo(Pixel at);
     // The program reads key states once a frame: the key is held down for several frames.
     bool pressKey(const std::string& key);
+    // Where the found window sits on the screen (top left) and its size, as the X server has them.
+    struct Geometry {
+        int x, y, width, height;
+    };
+    bool geometry(Geometry& result);
 
     const std::string& error() const { return error_; }
 

@@ -45,3 +45,13 @@ int Screenshot::count(const PixelRect& rect, const std::function<bool(Rgb)>& tes
             found += test(at(x, y)) ? 1 : 0;
     return found;
 }
+
+int Screenshot::rowSpan(const PixelRect& rect, const std::function<bool(Rgb)>& test) const {
+    int first = -1, last = -1;
+    for (int y = std::max(rect.top, 0); y < std::min(rect.bottom, height_); ++y) {
+        if (count({rect.left, y, rect.right, y + 1}, test) == 0) continue;
+        if (first < 0) first = y;
+        last = y;
+    }
+    return first < 0 ? 0 : last - first + 1;
+}

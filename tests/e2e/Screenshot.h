@@ -27,6 +27,8 @@ public:
     Rgb at(int x, int y) const;
     // Pixels of rect (clipped to the image) for which test holds.
     int count(const PixelRect& rect, const std::function<bool(Rgb)>& test) const;
+    // Rows from the first to the last one of rect that hold a pixel for which test holds; 0 for none.
+    int rowSpan(const PixelRect& rect, const std::function<bool(Rgb)>& test) const;
 
 private:
     int width_ = 0;

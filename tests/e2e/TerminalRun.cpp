@@ -89,7 +89,8 @@ bool TerminalRun::start(Seconds timeout) {
     if (!startServer(timeout)) return false;
     ProcessLaunch launch;
     launch.argv = {programPath_, "--screenshot-on-signal", folder_ + "/shots"};
-    launch.environment = {"DISPLAY=" + display_, "ZENTO_HOME=" + home_, "SDL_AUDIODRIVER=dummy"};
+    launch.environment = {"DISPLAY=" + display_, "ZENTO_HOME=" + home_, "SDL_VIDEODRIVER=x11",
+                          "SDL_AUDIODRIVER=dummy"};
     launch.outputPath = folder_ + "/terminal.out";
     launch.errorPath = folder_ + "/terminal.err";
     program_ = std::make_unique<ChildProcess>(launch);
