@@ -229,11 +229,9 @@ void ConnectingLayer::generateDemoBar() {
 
 void ConnectingLayer::demoTick(float) {
     tickCounter_ = (tickCounter_ + 1) % DEMO_TICKS_PER_BAR;
-    bool opened = tickCounter_ == 0;
     generateDemoBar();
     if (!demoChart_ || demoBars_.empty()) return;
     demoChart_->relayout();
-    if (opened && demoChart_->isNewestBarVisible()) demoChart_->scrollByBars(1);
     const KLineBar& last = *demoBars_.back();
     demoChart_->setLastBarRising((last.close - last.open) / last.open >= 0);
 }

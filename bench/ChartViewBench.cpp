@@ -141,7 +141,6 @@ Best measureLiveUpdates(Window& w) {
                 series.updateKLine(time, opens ? newest->close : newest->open, std::max(newest->high, close),
                                    std::min(newest->low, close), close, newest->volume + 1);
                 w.chart->barChanged(series.newestBar(), opens);
-                if (w.chart->isNewestBarVisible() && opens) w.chart->scrollByBars(1);
                 w.chart->updateGeometry();
             }
         });

@@ -32,6 +32,12 @@ CCLabelTTF* ChartGrid::poolLabel(std::vector<CCLabelTTF*>& pool, size_t index, f
     return label;
 }
 
+float ChartGrid::insideView(float x, const CCLabelTTF* label, float width) {
+    const float half = label->getContentSize().width / 2;
+    if (width < 2 * half) return x;
+    return std::clamp(x, half, width - half);
+}
+
 void ChartGrid::hideFrom(std::vector<CCLabelTTF*>& pool, size_t index) {
     for (size_t i = index; i < pool.size(); ++i) pool[i]->setVisible(false);
 }
@@ -87,8 +93,9 @@ void ChartGrid::rebuildVertical(const std::vector<KLineBar*>& visibleBars, const
                     timeLabelTimes_[labelCount] = time;
                     label->setString(ChartAxis::timeLabelText(time, timeType).c_str());
                 }
-                label->setPosition(static_cast<float>(record.position), ChartAxis::TIME_LABEL_Y);
-                timeLabels_.push_back({static_cast<float>(record.position), label->getString()});
+                const float labelX = insideView(static_cast<float>(record.position), label, width);
+                label->setPosition(labelX, ChartAxis::TIME_LABEL_Y);
+                timeLabels_.push_back({labelX, label->getString()});
                 ++labelCount;
             }
             vertical_.push_back(record);

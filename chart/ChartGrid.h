@@ -24,6 +24,7 @@ class ChartGrid {
 public:
     // A labelled vertical line.
     struct TimeLabel {
+        // Centre of the text: the line's x, moved just inside the view where the text would be cut.
         float x;
         std::string text;
     };
@@ -32,7 +33,8 @@ public:
 
     // Vertical lines from the first visible bar whose time is a multiple of the alignment period
     // (the first visible bar when none is), every minor step of bars across the width; every
-    // major line gets a time label. Times beyond the newest bar run on by the time type.
+    // major line gets a time label, centred on it but kept whole inside the width. Times beyond the
+    // newest bar run on by the time type.
     void rebuildVertical(const std::vector<KLineBar*>& visibleBars, const KLineBarList& bars, float barWidth,
                          float barSpacing, float width, int timeType);
     // Horizontal lines every minor step of barSpacing x 1.25 px from y = 0, each with the price at its
@@ -57,6 +59,8 @@ private:
     cocos2d::CCLabelTTF* poolLabel(std::vector<cocos2d::CCLabelTTF*>& pool, size_t index, float anchorX,
                                    float anchorY);
     static void hideFrom(std::vector<cocos2d::CCLabelTTF*>& pool, size_t index);
+    // Centre x for a label centred at x whose text must not run past either edge of the view.
+    static float insideView(float x, const cocos2d::CCLabelTTF* label, float width);
 
     cocos2d::CCNode* parent_;
     int labelZOrder_;

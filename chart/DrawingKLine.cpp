@@ -23,6 +23,7 @@
 #include "DrawingBase.h"
 #include "IndicatorBase.h"
 #include "KLineBar.h"
+#include "RiseFallColours.h"
 #include "SimpleAudioEngine.h"
 #include "UserData.h"
 
@@ -91,12 +92,14 @@ const char* const BUTTON_FRAMES[DrawingKLine::BUTTON_COUNT][2] = {{"zoomIn.png",
 
 // Children are drawn in these layers. The sheet sprites that are always shown lie under the series
 // and the labels above it, so that a chart costs two draw calls (sheet, then font with everything
-// untextured between); what only shows under the pointer goes on top.
+// untextured between). The last-price pointer sits on the newest candle, so it comes right after the
+// series: still the sheet's batch, since untextured shapes join whatever texture the batch has. What
+// only shows under the mouse pointer goes on top.
 enum ChildLayer {
     Z_LINE_CHART = -20,
     Z_SHADES = -12,
     Z_LAST_PRICE_LINE = -11,
-    Z_POINTER = -10,
+    Z_POINTER = 1,
     Z_LABELS = 5,
     Z_LOADING = 12,
     Z_CROSSHAIR = 25,
@@ -241,11 +244,7 @@ KLineBar* DrawingKLine::newestBar() const {
 void DrawingKLine::setViewSize(float width, float height) {
     const CCSize& old = getContentSize();
     if (old.width == width && old.height == height) return;
-    bool newestOnScreen = false;
-    if (KLineBar* newest = newestBar()) {
-        float x = static_cast<float>(newest->index) * barSpacing_ + offsetX_;
-        newestOnScreen = x >= 0 && x <= old.width;
-    }
+    const bool newestOnScreen = barCount() != 0 && isSlotOnScreen(newestBar()->index);
     setContentSize(CCSize(width, height));
     priceAreaSize_ = CCSize(width, PRICE_AREA_SHARE * height);
     priceBaseY_ = PRICE_BASE_SHARE * height;
@@ -348,10 +347,21 @@ void DrawingKLine::setDisplayOnly(bool displayOnly) {
 void DrawingKLine::setLastBarRising(bool rising) {
     if (rising == lastRising_) return;
     lastRising_ = rising;
+    showPointerColour();
+}
+
+void DrawingKLine::setRiseGreen(bool riseGreen) {
+    if (riseGreen == riseGreen_) return;
+    riseGreen_ = riseGreen;
+    showPointerColour();
+}
+
+void DrawingKLine::showPointerColour() {
+    const bool green = showsGreen(lastRising_, riseGreen_);
     CCSpriteFrameCache* cache = CCSpriteFrameCache::sharedSpriteFrameCache();
-    if (CCSpriteFrame* frame = cache->spriteFrameByName(rising ? "pointer_red.png" : "pointer_green.png"))
+    if (CCSpriteFrame* frame = cache->spriteFrameByName(green ? "pointer_green.png" : "pointer_red.png"))
         lastPricePointer_->setDisplayFrame(frame);
-    if (CCSpriteFrame* frame = cache->spriteFrameByName(rising ? "pointer_red2.png" : "pointer_green2.png"))
+    if (CCSpriteFrame* frame = cache->spriteFrameByName(green ? "pointer_green2.png" : "pointer_red2.png"))
         lastPricePointerGlow_->setDisplayFrame(frame);
 }
 
@@ -451,20 +461,18 @@ void DrawingKLine::keepVisibleBars(int newCount) {
 }
 
 void DrawingKLine::barChanged(KLineBar*, bool isNew) {
-    if (isNew) updateContentWidth();
     needLayout_ = true;
-}
-
-bool DrawingKLine::isNewestBarVisible() const {
-    KLineBar* newest = newestBar();
-    if (!newest) return false;
-    float x = static_cast<float>(newest->index) * barSpacing_ + offsetX_;
-    return x >= 0 && x <= getContentSize().width;
-}
-
-void DrawingKLine::scrollByBars(int count) {
+    if (!isNew) return;
+    // The bar that was the newest before this one came (wherever the new one was inserted).
+    const size_t count = barCount();
+    const bool follow = count >= 2 && isSlotOnScreen(static_cast<long long>(count) - 2);
     updateContentWidth();
-    scrollTo(offsetX_ - static_cast<float>(count) * barSpacing_);
+    if (follow) scrollTo(offsetX_ - barSpacing_);
+}
+
+bool DrawingKLine::isSlotOnScreen(long long slot) const {
+    const float x = static_cast<float>(slot) * barSpacing_ + offsetX_;
+    return x >= 0 && x <= getContentSize().width;
 }
 
 // --- zoom relations and geometry
@@ -532,6 +540,7 @@ void DrawingKLine::updateVisibleRange() {
         grid_->rebuildVertical(visibleBars_, KLineBarList(), barWidth_, barSpacing_, getContentSize().width,
                                timeType_);
         rebuildHorizontalGrid();
+        refreshCrosshairLabels();
         return;
     }
     const float width = getContentSize().width;
@@ -556,6 +565,7 @@ void DrawingKLine::updateVisibleRange() {
         if (drawing->isComplete()) drawing->updateX(offsetX_, barSpacing_);
     rescale();
     grid_->rebuildVertical(visibleBars_, *bars_, barWidth_, barSpacing_, getContentSize().width, timeType_);
+    refreshCrosshairLabels();
 }
 
 void DrawingKLine::rescale() {
@@ -614,6 +624,7 @@ void DrawingKLine::updateVerticalPositions(float progress) {
     if (chartType_ == 1 || chartType_ == 2) lineChart_->rebuild(visibleBars_, barWidth_);
     if (showMA_) rebuildMALines();
     rebuildHorizontalGrid();
+    if (crossPriceLine_->isVisible()) showCrossPrice();
 }
 
 void DrawingKLine::rebuildHorizontalGrid() {
@@ -763,12 +774,14 @@ bool DrawingKLine::scrollTo(float x, bool noRelayout) {
     return clamped;
 }
 
+// Floor, not truncation: left of the oldest bar a slot is negative, and truncating would pull it
+// one bar towards the series.
 float DrawingKLine::snapToBar(float x) const {
-    return std::trunc((barSpacing_ * 0.5f + x - offsetX_) / barSpacing_) * barSpacing_ + offsetX_;
+    return std::floor((barSpacing_ * 0.5f + x - offsetX_) / barSpacing_) * barSpacing_ + offsetX_;
 }
 
 long long DrawingKLine::slotAt(float x) const {
-    double slot = std::trunc((barSpacing_ * 0.5 + x - offsetX_) / barSpacing_);
+    double slot = std::floor((barSpacing_ * 0.5 + x - offsetX_) / barSpacing_);
     // Far outside the data any slot will do; keep the conversion defined.
     if (!std::isfinite(slot)) return 0;
     return static_cast<long long>(std::clamp(slot, -1e12, 1e12));
@@ -1133,6 +1146,17 @@ void DrawingKLine::updateCrosshairAt(float x) {
     crossTimeBackground_->setVisible(time > 0 && !displayOnly_);
 }
 
+void DrawingKLine::showCrossPrice() {
+    char text[32];
+    std::snprintf(text, sizeof(text), "%.4f", static_cast<double>(priceAtY(crossPoint_.y)));
+    crossPriceLabel_->setString(text);
+}
+
+void DrawingKLine::refreshCrosshairLabels() {
+    if (crossTimeBackground_->isVisible()) updateCrosshairAt(snapToBar(crossPoint_.x));
+    if (crossPriceLine_->isVisible()) showCrossPrice();
+}
+
 bool DrawingKLine::ccMouseMove(float x, float y) {
     if (!isMouseInMe(x, y)) {
         crossPriceLine_->setVisible(false);
@@ -1148,9 +1172,7 @@ bool DrawingKLine::ccMouseMove(float x, float y) {
     updateCrosshairAt(snapToBar(point.x));
     crossPriceLine_->setPosition(getContentSize().width, crossPoint_.y);
     crossPriceLine_->setVisible(true);
-    char text[32];
-    std::snprintf(text, sizeof(text), "%.4f", static_cast<double>(priceAtY(crossPoint_.y)));
-    crossPriceLabel_->setString(text);
+    showCrossPrice();
     if (creatingTool_ && creatingTool_->getPlacedPoints() >= 1)
         placePoint(point, false);
     else if (!drawings_.empty())

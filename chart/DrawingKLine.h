@@ -105,10 +105,13 @@ public:
     bool isDisplayOnly() const { return displayOnly_; }
 
     // --- what the window tells the view
-    // Label "%g" of the price; the pointer turns red when rising, green otherwise.
+    // Label "%g" of the price; the pointer shows the rise or fall in the window's colour convention.
     void setLastPrice(float price, bool rising);
     // The pointer's colour alone.
     void setLastBarRising(bool rising);
+    // The colour convention (see RiseFallColours.h); false until the window sets it.
+    void setRiseGreen(bool riseGreen);
+    bool getRiseGreen() const { return riseGreen_; }
     // The visible range must be rebuilt before the next frame.
     void relayout();
     // Both geometry passes run again on the next frame.
@@ -129,13 +132,9 @@ public:
     void showNewestBars();
     // Keeps the bars on screen in place after newCount bars were put in front of the series.
     void keepVisibleBars(int newCount);
+    // A new bar (isNew) moves the series one bar to the left when the newest bar was on screen, so a
+    // live chart keeps its newest bar in place; a chart the user scrolled back stays where it is.
     void barChanged(KLineBar* bar, bool isNew);
-
-    // --- the connecting screen's demo tick
-    // Whether the newest bar's centre lies inside the view.
-    bool isNewestBarVisible() const;
-    // Scrolls so that the series moves count bars to the left.
-    void scrollByBars(int count);
 
     // --- interaction
     // Returns whether the position was clamped.
@@ -234,6 +233,12 @@ private:
     void rebuildMALines();
     void rebuildHorizontalGrid();
     void glidePointerToNewest();
+    void showPointerColour();
+    // Whether the centre of the bar slot lies inside the view.
+    bool isSlotOnScreen(long long slot) const;
+    // The crosshair's labels follow the bars and prices that a layout, scroll or rescale moved under it.
+    void refreshCrosshairLabels();
+    void showCrossPrice();
     // The last-price line sprite and its label at height y.
     void placeLastPriceLine(float y);
     int indicatorPeriod() const;
@@ -318,6 +323,7 @@ private:
     bool pinching_ = false;
     ChartButton* pressedButton_ = nullptr;
     bool lastRising_ = true;
+    bool riseGreen_ = false;
 
     // Geometry of the frame.
     std::vector<KLineBar*> visibleBars_;

@@ -354,7 +354,7 @@ void StockWindow::layout() {
         rightShade_->setScaleY(h / sideSize.height);
     }
     leftShade_->setPosition(0, 0);
-    rightShade_->setPosition(chartWidth, 0);
+    rightShade_->setPosition(w, 0);
 
     // Panes share the height from the bottom; a share above the cap is scaled down so the chart keeps
     // its room (and a broken settings file cannot push the chart off the window).
@@ -525,6 +525,7 @@ void StockWindow::applyUserChartSettings() {
 
 void StockWindow::setRiseGreen(bool riseGreen) {
     loader_->series().setRiseGreen(riseGreen);
+    chart_->setRiseGreen(riseGreen);
 }
 
 bool StockWindow::getRiseGreen() const {

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "CCGeometry.h"
+#include "RiseFallColours.h"
 
 // One K-line bar with the values of the built-in indicators and its rise/fall colour.
 //
@@ -63,14 +64,8 @@ public:
     cocos2d::CCPoint drawingCache[DRAWING_CACHE_POINTS];
 };
 
-// Rise/fall colours, RGBA.
-inline constexpr float KLINE_RED[4] = {0.75f, 0.26f, 0.26f, 1.0f};
-inline constexpr float KLINE_GREEN[4] = {0.17f, 0.6f, 0.26f, 1.0f};
-
 // Inline: the rebuild and the parser colour every bar.
 inline void KLineBar::updateColor(float referenceClose, bool riseGreen) {
-    const float* rising = riseGreen ? KLINE_GREEN : KLINE_RED;
-    const float* falling = riseGreen ? KLINE_RED : KLINE_GREEN;
     bool rises;
     if (open == high && open == low && open == close) {
         rises = close > referenceClose;
@@ -79,5 +74,6 @@ inline void KLineBar::updateColor(float referenceClose, bool riseGreen) {
     } else {
         rises = close > open;
     }
-    std::copy(rises ? rising : falling, (rises ? rising : falling) + 4, color);
+    const float* colour = rises ? riseColour(riseGreen) : fallColour(riseGreen);
+    std::copy(colour, colour + 4, color);
 }

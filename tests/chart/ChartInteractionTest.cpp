@@ -1,8 +1,11 @@
 #include <cmath>
+#include <cstdio>
+#include <string>
 
 #include "CCLabelTTF.h"
 #include "CCSet.h"
 #include "CCTouch.h"
+#include "ChartAxis.h"
 #include "ChartButton.h"
 #include "ChartTestSupport.h"
 
@@ -233,11 +236,61 @@ TEST_F(ChartInteractionTest, TheCrosshairReadsTheBarUnderThePointer) {
     const auto later = recorder_->texts();
     EXPECT_NE(std::find(later.begin(), later.end(), "2016-11-25 15:49:40"), later.end());
 
+    // Left of the oldest bar the slots run back by whole periods: 0.6 of a slot left of bar 0 is one
+    // period before it, 2.6 slots left are three periods before it.
+    chart_->scrollTo(300);
+    step(0.1f);
+    const float spacing = chart_->getBarSpacing();
+    const struct {
+        float slots;
+        int periods;
+    } before[] = {{0.6f, 1}, {2.6f, 3}};
+    for (const auto& c : before) {
+        moveTo(300 - c.slots * spacing, 250);
+        EXPECT_NEAR(chart_->getCrossPoint().x, 300 - static_cast<float>(c.periods) * spacing, 1e-3);
+        EXPECT_EQ(owner_.lastBarInfo, nullptr);
+        frame();
+        const auto texts = recorder_->texts();
+        const std::string expected = ChartAxis::crosshairTimeText(1480000000 - c.periods * 60);
+        EXPECT_NE(std::find(texts.begin(), texts.end(), expected), texts.end()) << expected;
+    }
+
     // Hovering shows the four buttons; leaving fades them out.
     EXPECT_TRUE(chart_->getButton(0)->isVisible());
     moveTo(450, 550);
     step(0.6f);
     EXPECT_FALSE(chart_->getButton(0)->isVisible());
+}
+
+TEST_F(ChartInteractionTest, TheCrosshairLabelsFollowARelayout) {
+    moveTo(centreOf(980) + 1, 250);
+    const float y = chart_->getCrossPoint().y;
+    auto shownPrice = [this, y] {
+        const double price = (y - chart_->getPriceBaseY()) / chart_->getPriceAreaHeight() *
+                                 (chart_->getPriceMax() - chart_->getPriceMin()) +
+                             chart_->getPriceMin();
+        char text[32];
+        std::snprintf(text, sizeof(text), "%.4f", price);
+        return std::string(text);
+    };
+    const std::string before = shownPrice();
+    frame();
+    EXPECT_NE(recorder_->indexOf(before), -1);
+
+    // Maximised: taller and wider, the newest bar kept at 80 %. The pointer has not moved, but other
+    // bars and prices lie under it now, and both labels say so.
+    chart_->setViewSize(1200, 560);
+    step(0.5f);
+    const std::string after = shownPrice();
+    ASSERT_NE(after, before);
+    frame();
+    EXPECT_NE(recorder_->indexOf(after), -1);
+    EXPECT_EQ(recorder_->indexOf(before), -1);
+    const float x = chart_->getCrossPoint().x;
+    const int slot = static_cast<int>(std::lround((x - chart_->getScrollOffset()) / chart_->getBarSpacing()));
+    EXPECT_NEAR(x, centreOf(slot), 1e-3);
+    EXPECT_EQ(owner_.lastBarInfo, bars_[slot].get());
+    EXPECT_NE(recorder_->indexOf(ChartAxis::crosshairTimeText(bars_[slot]->time)), -1);
 }
 
 TEST_F(ChartInteractionTest, TheMoveButtonsGlideToEitherEndInAboutEighteenTicks) {

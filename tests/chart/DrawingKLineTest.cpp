@@ -29,6 +29,12 @@ std::vector<CCRecordedPrimitive> bodies(const std::vector<CCRecordedPrimitive>& 
     return out;
 }
 
+float textWidth(const std::string& text) {
+    return CCLabelTTF::create(text.c_str(), ChartAxis::LABEL_FONT, ChartAxis::LABEL_FONT_SIZE)
+        ->getContentSize()
+        .width;
+}
+
 bool contains(const std::vector<std::string>& texts, const std::string& text) {
     return std::find(texts.begin(), texts.end(), text) != texts.end();
 }
@@ -222,7 +228,10 @@ TEST_F(ChartTest, TimeAxisLinesAndLabelsForDailyHourlyAndMinuteSeries) {
         for (size_t i = 0; i < c.firstLabels.size(); ++i) EXPECT_EQ(labels[i].text, c.firstLabels[i]);
         auto texts = (frame(), recorder_->texts());
         EXPECT_TRUE(contains(texts, c.firstLabels[0]));
-        EXPECT_EQ(labels.front().x, static_cast<float>(grid.front().position));
+        // Labels are centred on their lines; the first line is at the left edge, so its label moves
+        // in by half its width.
+        EXPECT_FLOAT_EQ(labels.front().x, textWidth(labels.front().text) / 2);
+        EXPECT_EQ(labels[1].x, static_cast<float>(grid[c.majorModulus].position));
     }
 }
 
@@ -254,6 +263,92 @@ TEST_F(ChartTest, PriceLinesFollowTheZoomAndTheirLabelsUseG) {
     chart_->setLastPrice(1234.5f, false);
     frame();
     EXPECT_TRUE(contains(recorder_->texts(), "1234.5"));
+}
+
+TEST_F(ChartTest, EveryLabelLiesWholeInsideTheView) {
+    // 6 px bars from an aligned minute: a labelled line every 16 bars (134.4 px) from x = 0, so the
+    // fifth one runs 2 px short of the right edge; the last price sits on the line's right end.
+    fillBars(400, 1481760000 + 17 * 3600 + 4 * 60, 1, zigzag);
+    makeChart(540, 400);
+    chart_->setBarWidthAndScale(CCPoint(6, 1));
+    chart_->scrollTo(0);
+    chart_->setLastPrice(bars_[60]->close, true);
+    step(0.5f);
+    ASSERT_GE(chart_->getTimeAxisLabels().size(), 5u);
+    ASSERT_NEAR(chart_->getVerticalGrid().back().position, 537, 1);
+    frame();
+    int checked = 0;
+    for (CCNode* child : chart_->getChildren()) {
+        auto* label = dynamic_cast<CCLabelTTF*>(child);
+        if (!label || !label->isVisible() || std::string(label->getString()).empty()) continue;
+        const CCRect box = label->boundingBox();
+        EXPECT_GE(box.getMinX(), 0) << label->getString();
+        EXPECT_LE(box.getMaxX(), 540) << label->getString();
+        ++checked;
+    }
+    EXPECT_GE(checked, 10);  // time labels, price labels and the last price
+}
+
+TEST_F(ChartTest, ALiveChartKeepsItsNewestBarInPlaceUntilTheUserScrollsBack) {
+    fillBars(300, 1480000000, 1, zigzag);
+    makeChart(900, 400);
+    chart_->setBarWidthAndScale(CCPoint(6, 1));
+    chart_->showNewestBars();
+    step(0.1f);
+    // Dragged a little towards the older bars, the newest still in view: a new bar takes the place
+    // of the one before.
+    chart_->scrollTo(chart_->getScrollOffset() + 100);
+    step(0.1f);
+    const float newestX = centreOf(299);
+    for (int minute = 1; minute <= 30; ++minute) {
+        const KLineBar& newest = *bars_.back();
+        fillBarsAppend(newest.time + 60, newest.close, newest.close + 1);
+        step(0.1f);
+        ASSERT_NEAR(centreOf(static_cast<int>(bars_.size()) - 1), newestX, 1e-2) << minute;
+    }
+    EXPECT_EQ(chart_->getVisibleBars().back(), bars_.back().get());
+
+    // Scrolled back until the newest bar left the view: new bars leave the view alone.
+    chart_->scrollTo(-1000);
+    step(0.1f);
+    fillBarsAppend(bars_.back()->time + 60, 100, 101);
+    step(0.1f);
+    EXPECT_FLOAT_EQ(chart_->getScrollOffset(), -1000);
+}
+
+TEST_F(ChartTest, ThePointerIsDrawnOnTheNewestCandleInTheCandlesColour) {
+    fillBars(100, 1480000000, 1, zigzag);
+    makeChart(900, 400);
+    chart_->setBarWidthAndScale(CCPoint(20, 1));
+    chart_->showNewestBars();
+    step(0.3f);  // the pointer is mid-blink, still drawn
+    for (bool riseGreen : {false, true}) {
+        SCOPED_TRACE(riseGreen);
+        // The newest bar rises; the series colours it by the convention, the window tells the view.
+        KLineBar& newest = *bars_.back();
+        newest.close = newest.open + 2;
+        newest.high = newest.close + 1;
+        newest.updateColor(bars_[98]->close, riseGreen);
+        chart_->setRiseGreen(riseGreen);
+        chart_->setLastPrice(newest.close, newest.close >= newest.open);
+        chart_->markForRedraw();
+        const auto& drawn = frame();
+        int lastCandle = -1, pointer = -1, textBetween = -1;
+        for (int i = 0; i < static_cast<int>(drawn.size()); ++i) {
+            const CCRecordedPrimitive& p = drawn[i];
+            if (p.type == CCPrimitiveType::SolidPolygon && sameColour(p.color, newest.color)) lastCandle = i;
+            if (p.type == CCPrimitiveType::TexturedQuad && p.name.rfind("pointer_", 0) == 0 && pointer < 0)
+                pointer = i;
+            if (p.type == CCPrimitiveType::Text && lastCandle >= 0 && pointer < 0) textBetween = i;
+        }
+        ASSERT_GE(pointer, 0);
+        EXPECT_GT(pointer, lastCandle);
+        // Nothing of the font comes between: the pointer stays in the series' batch.
+        EXPECT_EQ(textBetween, -1);
+        const bool greenCandle = std::equal(newest.color, newest.color + 4, KLINE_GREEN);
+        EXPECT_EQ(greenCandle, riseGreen);
+        EXPECT_EQ(drawn[pointer].name, greenCandle ? "pointer_green.png" : "pointer_red.png");
+    }
 }
 
 TEST_F(ChartTest, AResizeKeepsTheNewestBarAtEightyPercent) {
@@ -392,7 +487,6 @@ TEST_F(ChartTest, TheDecorativeChartShowsOnlyTheSeriesAndFollowsItsNewestBar) {
             newest->high = std::max(newest->high, newest->close);
         }
         chart_->relayout();
-        if (opens && chart_->isNewestBarVisible()) chart_->scrollByBars(1);
         chart_->setLastBarRising(newest->close >= newest->open);
         step(1.0f);
         EXPECT_NEAR(centreOf(static_cast<int>(bars_.size()) - 1), newestX, 1e-2) << second;

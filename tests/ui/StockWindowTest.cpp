@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -12,6 +15,7 @@
 #include "CCEGLView.h"
 #include "CCFontAtlas.h"
 #include "CCLabelTTF.h"
+#include "CCRecordingRenderer.h"
 #include "CCScale9Sprite.h"
 #include "CCSpriteFrameCache.h"
 #include "DrawingKLine.h"
@@ -182,7 +186,9 @@ TEST_F(StockWindowTest, FrameColourFollowsChangeAndConvention) {
     window->showQuote(100, 100, 100, 100);
     EXPECT_FALSE(window->getGreenFrame()->isVisible());
 
+    EXPECT_FALSE(window->getChart()->getRiseGreen());
     window->setRiseGreen(true);
+    EXPECT_TRUE(window->getChart()->getRiseGreen());  // the chart's pointer follows the same rule
     window->showQuote(100, 100, 100, 100);
     EXPECT_TRUE(window->getGreenFrame()->isVisible());  // zero counts as rising
     window->showQuote(100, 110, 100, 105);
@@ -337,6 +343,34 @@ TEST_F(StockWindowTest, ToolbarAndWindowButtonsAskTheMainScene) {
     EXPECT_EQ(window->getChart()->getContentSize(), CCSize(680, 600));
     window->setMaximised(false);
     EXPECT_FALSE(window->getMaximiseButton()->getState());
+}
+
+TEST_F(StockWindowTest, NoEdgeShadeIsDrawnOverTheChartsPriceLabels) {
+    auto recording = std::make_unique<CCRecordingRenderer>();
+    CCRecordingRenderer* recorder = recording.get();
+    CCDirector::sharedDirector()->setRenderer(std::move(recording));
+    step(0.1f);
+    const float chartRight = window->convertToWorldSpace(CCPointZero).x + 680;
+    // Price labels end 10 px left of the chart's right edge (their origin is that corner).
+    const std::vector<CCRecordedPrimitive>& drawn = recorder->lastFrame();
+    size_t firstPriceLabel = drawn.size();
+    for (size_t i = 0; i < drawn.size() && firstPriceLabel == drawn.size(); ++i)
+        if (drawn[i].type == CCPrimitiveType::Text &&
+            std::fabs(drawn[i].points[0].x - (chartRight - 10)) < 0.5f)
+            firstPriceLabel = i;
+    ASSERT_LT(firstPriceLabel, drawn.size());
+    int shades = 0;
+    for (size_t i = firstPriceLabel + 1; i < drawn.size(); ++i) {
+        if (drawn[i].type != CCPrimitiveType::TexturedQuad || drawn[i].name != "leftDark.png") continue;
+        ++shades;
+        float left = drawn[i].points[0].x, right = left;
+        for (const CCPoint& p : drawn[i].points) {
+            left = std::min(left, p.x);
+            right = std::max(right, p.x);
+        }
+        EXPECT_FALSE(left < chartRight && right > chartRight - 60) << left << " .. " << right;
+    }
+    EXPECT_EQ(shades, 2);  // the window's own, drawn over its content
 }
 
 }  // namespace
