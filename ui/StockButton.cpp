@@ -13,6 +13,7 @@
 #include "KLineHistoryLoader.h"
 #include "KLineSeries.h"
 #include "PanelButton.h"
+#include "RiseFallColours.h"
 #include "StockWindow.h"
 
 USING_NS_CC;
@@ -146,8 +147,7 @@ void StockButton::showQuote(float last, float change) {
 
 void StockButton::colourLabels() {
     // Labels, pointer and small chart share one colour: the window's rise/fall convention.
-    const bool riseGreen = window_ && window_->getRiseGreen();
-    const bool green = rising_ == riseGreen;
+    const bool green = showsGreen(rising_, window_ && window_->getRiseGreen());
     quoteColour_ = green ? GREEN_TEXT : RED_TEXT;
     priceLabel_->setColor(quoteColour_);
     changeLabel_->setColor(quoteColour_);

@@ -25,6 +25,7 @@
 #include "LinkedWindowButton.h"
 #include "NumberAtlasLabel.h"
 #include "PanelButton.h"
+#include "RiseFallColours.h"
 #include "SimpleAudioEngine.h"
 #include "StockData.h"
 #include "StockInfo.h"
@@ -639,7 +640,7 @@ void StockWindow::showQuote(float reference, float high, float low, float last) 
     for (int i = 0; i < 4; ++i) glideNumber(valueLabels_[i], values[i], "%g");
     glideNumber(changeLabel_, change, "%.3f/");
 
-    const bool green = getRiseGreen() ? change >= 0 : change < 0;
+    const bool green = showsGreen(change >= 0, getRiseGreen());
     greenFrame_->setVisible(green);
 }
 
