@@ -517,8 +517,11 @@ TEST_F(ChartWindowsEndToEnd, StripAddsMaximisesAndReordersWindowsAndARestartKeep
     ASSERT_TRUE(addedIndex >= 0 && addedIndex < TIME_TYPE_COUNT) << addedIndex;
     EXPECT_EQ(added[2].timeType, MINUTES[addedIndex]);
     // The strip has one more button: "+" moved on by a slot.
+    // Every check below is part of the wait: a busy machine may still be gliding the windows.
     std::optional<Screenshot> three = shotWhen(*run, [&](const Screenshot& s) {
-        return addButtonAt(s, 3) > 20 && candlePixels(s, ONE_OVER_TWO[2]) >= MIN_CANDLE_PIXELS;
+        for (const Rect& window : ONE_OVER_TWO)
+            if (candlePixels(s, window) < MIN_CANDLE_PIXELS) return false;
+        return addButtonAt(s, 3) > 20 && blackGapPixels(s) > 500;
     });
     ASSERT_TRUE(three);
     EXPECT_GT(addButtonAt(*three, 3), 20) << three->path();
@@ -532,15 +535,17 @@ TEST_F(ChartWindowsEndToEnd, StripAddsMaximisesAndReordersWindowsAndARestartKeep
     state = savedWhen([](const Saved& s) { return s.maximised; });
     EXPECT_TRUE(state.maximised);
     EXPECT_EQ(state.maximisedCode, "UKOIL");
-    std::optional<Screenshot> maximised =
-        shotWhen(*run, [](const Screenshot& s) { return blackGapPixels(s) == 0; });
+    const Rect area = chartArea();
+    const PixelRect chart = chartPixels(area);
+    // One chart over the whole height: it scales its prices to the area, so once the glide and the
+    // price animation have settled its bars reach from near the top to near the bottom, whatever the
+    // market does.
+    std::optional<Screenshot> maximised = shotWhen(*run, [&](const Screenshot& s) {
+        return blackGapPixels(s) == 0 && s.rowSpan(chart, candleColour) * 2 > chart.bottom - chart.top;
+    });
     ASSERT_TRUE(maximised);
     EXPECT_EQ(blackGapPixels(*maximised), 0) << maximised->path();
-    const Rect area = chartArea();
     EXPECT_GE(candlePixels(*maximised, area), MIN_CANDLE_PIXELS) << maximised->path();
-    // One chart over the whole height: it scales its prices to the area, so its bars reach from near
-    // the top to near the bottom, whatever the market does.
-    const PixelRect chart = chartPixels(area);
     EXPECT_GT(maximised->rowSpan(chart, candleColour) * 2, chart.bottom - chart.top) << maximised->path();
 
     // Key "2" gives the maximised place to the window of the second strip button.
@@ -551,7 +556,11 @@ TEST_F(ChartWindowsEndToEnd, StripAddsMaximisesAndReordersWindowsAndARestartKeep
     state = savedWhen([](const Saved& s) { return !s.maximised; });
     EXPECT_FALSE(state.maximised);
     std::optional<Screenshot> restored =
-        shotWhen(*run, [](const Screenshot& s) { return blackGapPixels(s) > 500; });
+        shotWhen(*run, [&](const Screenshot& s) {
+            for (const Rect& window : ONE_OVER_TWO)
+                if (candlePixels(s, window) < MIN_CANDLE_PIXELS) return false;
+            return blackGapPixels(s) > 500;
+        });
     ASSERT_TRUE(restored);
     EXPECT_GT(blackGapPixels(*restored), 500) << restored->path();
     for (const Rect& window : ONE_OVER_TWO)
@@ -634,7 +643,8 @@ TEST_F(ChartWindowsEndToEnd, TitleAndToolbarSwitchInstrumentTimeTypeChartTypeAnd
     ASSERT_TRUE(click(chartTypeButton(chartTypeTool, LINE_CHART)));
     ASSERT_TRUE(waitForLog(*run, "change chart type:0 -> 1", 1));
     std::optional<Screenshot> line = shotWhen(*run, [&](const Screenshot& s) {
-        return candlePixels(s, top) < 20 && candlePixels(s, ONE_OVER_TWO[1]) >= MIN_CANDLE_PIXELS;
+        return candlePixels(s, top) < 20 && candlePixels(s, ONE_OVER_TWO[1]) >= MIN_CANDLE_PIXELS &&
+               candlePixels(s, ONE_OVER_TWO[2]) >= MIN_CANDLE_PIXELS;
     });
     ASSERT_TRUE(line);
     EXPECT_LT(candlePixels(*line, top), 20) << line->path();
