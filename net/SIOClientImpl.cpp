@@ -1,8 +1,6 @@
 #include "SIOClientImpl.h"
 
 #include <rapidjson/document.h>
-#include <rapidjson/stringbuffer.h>
-#include <rapidjson/writer.h>
 
 #include <algorithm>
 #include <cctype>
@@ -35,6 +33,12 @@ std::string shortened(const std::string& text) {
     return text.size() <= MAX_LOGGED_FRAME ? text : text.substr(0, MAX_LOGGED_FRAME) + "...";
 }
 
+// A frame for a log line: its type digit, then at most MAX_LOGGED_FRAME characters of the rest.
+std::string loggedFrame(const std::string& text) {
+    const size_t typeLength = !text.empty() && text[0] >= '0' && text[0] <= '9' ? 1 : 0;
+    return text.substr(0, typeLength) + shortened(text.substr(typeLength));
+}
+
 bool isDigits(const std::string& text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
@@ -53,96 +57,6 @@ double readMilliseconds(const rapidjson::Value& object, const char* name, double
     const double value = member->value.GetDouble();
     if (!(value >= 0)) return fallback;
     return std::min(value, MAX_INTERVAL_MS);
-}
-
-// Reads the JSON string starting at text[pos] (a double quote); pos ends after its closing quote.
-bool readJsonString(const std::string& text, size_t& pos, std::string& value) {
-    if (pos >= text.size() || text[pos] != '"') return false;
-    const size_t start = pos;
-    bool escaped = false;
-    size_t i = pos + 1;
-    for (; i < text.size() && text[i] != '"'; ++i) {
-        if (text[i] == '\\') {
-            escaped = true;
-            ++i;
-        }
-    }
-    if (i >= text.size()) return false;
-    pos = i + 1;
-    if (!escaped) {
-        value.assign(text, start + 1, i - start - 1);
-        return true;
-    }
-    rapidjson::Document doc;
-    doc.Parse<JSON_FLAGS>(text.c_str() + start, pos - start);
-    if (doc.HasParseError() || !doc.IsString()) return false;
-    value.assign(doc.GetString(), doc.GetStringLength());
-    return true;
-}
-
-void skipBlanks(const std::string& text, size_t& pos) {
-    while (pos < text.size() && std::isspace(static_cast<unsigned char>(text[pos]))) ++pos;
-}
-
-// ["name",DATA...] from pos: the decoded name, and the text of the arguments as they stand.
-bool splitEventArray(const std::string& text, size_t pos, std::string& name, std::string& data) {
-    skipBlanks(text, pos);
-    if (pos >= text.size() || text[pos] != '[') return false;
-    ++pos;
-    skipBlanks(text, pos);
-    if (!readJsonString(text, pos, name)) return false;
-    const size_t close = text.find_last_not_of(" \t\r\n");
-    if (close == std::string::npos || text[close] != ']' || close < pos) return false;
-    skipBlanks(text, pos);
-    if (pos < close && text[pos] == ',') {
-        ++pos;
-    } else if (pos != close) {
-        return false;
-    }
-    data.assign(text, pos, close - pos);
-    return true;
-}
-
-// The acknowledgement id in front of its array, as in 12["ok"]: the id, and the array's contents.
-bool splitAck(const std::string& text, std::string& id, std::string& data) {
-    const size_t open = text.find('[');
-    if (open == std::string::npos || text.back() != ']') return false;
-    id.assign(text, 0, open);
-    data.assign(text, open + 1, text.size() - open - 2);
-    return true;
-}
-
-std::string compactJson(const rapidjson::Value& value) {
-    rapidjson::StringBuffer buffer;
-    rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
-    value.Accept(writer);
-    return std::string(buffer.GetString(), buffer.GetSize());
-}
-
-// {"name":"ev","args":[...]} of 0.9: the name and the arguments' text (joined by commas).
-bool splitEventObject(const std::string& text, std::string& name, std::string& data) {
-    rapidjson::Document doc;
-    doc.Parse<JSON_FLAGS>(text.c_str(), text.size());
-    if (doc.HasParseError() || !doc.IsObject()) return false;
-    const auto nameMember = doc.FindMember("name");
-    if (nameMember == doc.MemberEnd() || !nameMember->value.IsString()) return false;
-    name.assign(nameMember->value.GetString(), nameMember->value.GetStringLength());
-    data.clear();
-    const auto args = doc.FindMember("args");
-    if (args == doc.MemberEnd() || !args->value.IsArray()) return true;
-    // The usual layout keeps the arguments' own text; anything else is written back compactly.
-    const std::string prefix = "{\"name\":" + compactJson(nameMember->value) + ",\"args\":[";
-    const std::string suffix = "]}";
-    if (text.size() >= prefix.size() + suffix.size() && text.compare(0, prefix.size(), prefix) == 0 &&
-        text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0) {
-        data.assign(text, prefix.size(), text.size() - prefix.size() - suffix.size());
-        return true;
-    }
-    for (rapidjson::SizeType i = 0; i < args->value.Size(); ++i) {
-        if (i) data += ",";
-        data += compactJson(args->value[i]);
-    }
-    return true;
 }
 
 // Engine.IO's text payload: length ":" packet, repeated.
@@ -443,182 +357,58 @@ void SIOClientImpl::finish(bool error, const std::string& errorText) {
 }
 
 void SIOClientImpl::handleMessage(const std::string& text) {
-    if (text.empty() || text[0] < '0' || text[0] > '9') {
-        CDebugModule::getInstance()->log(LOG_LEVEL_WARN, "SIOClientImpl: frame ignored: %s",
-                                         shortened(text).c_str());
+    const auto packet = SocketIOPacket::decode(text, version_);
+    const std::string& type = packet->getType();
+    const std::string& problem = packet->getDecodeError();
+    SIOClient* client = getClient(packet->getEndpoint());
+    if (!problem.empty()) {
+        // An unreadable acknowledgement, or 0.9 event, for an endpoint without a client goes unlogged.
+        const bool quiet = !client && (problem == "acknowledgement" ||
+                                       (problem == "event" && version_ == SocketIOVersion::V09x));
+        if (!quiet) {
+            CDebugModule::getInstance()->log(LOG_LEVEL_WARN, "SIOClientImpl: %s ignored: %s", problem.c_str(),
+                                             loggedFrame(text).c_str());
+        }
         return;
     }
-    const int control = text[0] - '0';
-    const std::string payload = text.substr(1);
-    if (version_ == SocketIOVersion::V09x) {
-        handleMessage09x(control, payload);
+    const std::string& data = packet->getData().front();
+    if (type == "heartbeat") {
+        // Engine.IO's ping; a 0.9 server's heartbeat needs no answer, ours go out on the timer.
+        if (version_ == SocketIOVersion::V10x) sendText("3" + data);
+    } else if (type == "pong") {
+        if (data == "probe") sendText(UPGRADE_PACKET);
+    } else if (type == "disconnect") {
+        endpointClosedByServer(packet->getEndpoint(), data);
+    } else if (!client) {
         return;
-    }
-    switch (control) {
-        case 2:
-            sendText("3" + payload);
-            break;
-        case 3:
-            if (payload == "probe") sendText(UPGRADE_PACKET);
-            break;
-        case 4:
-            handleMessage10x(payload);
-            break;
-        default:
-            break;
+    } else if (type == "connect") {
+        notifyConnected(client, data);
+    } else if (type == "error") {
+        notifyError(client, data);
+    } else if (type == "event" || type == "ack") {
+        // A 0.9 event reaches only its handler.
+        dispatchEvent(client, packet->getEvent(), data, type == "ack" || version_ == SocketIOVersion::V10x);
+    } else if (type == "message" || type == "json") {
+        client->retain();
+        if (client->getDelegate()) client->getDelegate()->onMessage(client, data);
+        client->fireEvent(type, data);
+        client->release();
     }
 }
 
-void SIOClientImpl::handleMessage10x(const std::string& payload) {
-    if (payload.empty() || payload[0] < '0' || payload[0] > '9') {
-        CDebugModule::getInstance()->log(LOG_LEVEL_WARN, "SIOClientImpl: message ignored: 4%s",
-                                         shortened(payload).c_str());
-        return;
-    }
-    const int subType = payload[0] - '0';
-    std::string rest = payload.substr(1);
-    std::string endpoint = "/";
-    if (!rest.empty() && rest[0] == '/') {
-        const size_t comma = rest.find(',');
-        endpoint = rest.substr(0, comma);
-        rest = comma == std::string::npos ? std::string() : rest.substr(comma + 1);
-    }
-    SIOClient* client = getClient(endpoint);
-
-    switch (subType) {
-        case 0:
-            if (client) {
-                client->retain();
-                client->setConnected(true);
-                if (client->getDelegate()) client->getDelegate()->onConnect(client);
-                client->fireEvent("connect", rest);
-                client->release();
-            }
-            break;
-        case 1:
-            endpointClosedByServer(endpoint, rest);
-            break;
-        case 2: {
-            // An event that wants an acknowledgement carries its id in front of the array.
-            size_t start = 0;
-            while (start < rest.size() && rest[start] >= '0' && rest[start] <= '9') ++start;
-            std::string name;
-            std::string data;
-            if (!splitEventArray(rest, start, name, data)) {
-                CDebugModule::getInstance()->log(LOG_LEVEL_WARN, "SIOClientImpl: event ignored: 4%s",
-                                                 shortened(payload).c_str());
-                break;
-            }
-            if (client) dispatchEvent(client, name, data, true);
-            break;
-        }
-        case 3: {
-            if (!client) break;
-            std::string name;
-            std::string data;
-            const bool parsed = !rest.empty() && rest[0] != '[' ? splitAck(rest, name, data)
-                                                                : splitEventArray(rest, 0, name, data);
-            if (!parsed) {
-                CDebugModule::getInstance()->log(LOG_LEVEL_WARN,
-                                                 "SIOClientImpl: acknowledgement ignored: 4%s",
-                                                 shortened(payload).c_str());
-                break;
-            }
-            dispatchEvent(client, name, data, true);
-            break;
-        }
-        case 4:
-            if (client) {
-                client->retain();
-                if (client->getDelegate()) client->getDelegate()->onError(client, rest);
-                client->fireEvent("error", rest);
-                client->release();
-            }
-            break;
-        default:
-            break;
-    }
+void SIOClientImpl::notifyConnected(SIOClient* client, const std::string& data) {
+    client->retain();
+    client->setConnected(true);
+    if (client->getDelegate()) client->getDelegate()->onConnect(client);
+    client->fireEvent("connect", data);
+    client->release();
 }
 
-void SIOClientImpl::handleMessage09x(int control, const std::string& payload) {
-    // :id:endpoint:data
-    const size_t first = payload.find(':');
-    if (first == std::string::npos) {
-        CDebugModule::getInstance()->log(LOG_LEVEL_WARN, "SIOClientImpl: frame ignored: %d%s", control,
-                                         shortened(payload).c_str());
-        return;
-    }
-    std::string rest = payload.substr(first + 1);
-    const size_t second = rest.find(':');
-    rest = second == std::string::npos ? std::string() : rest.substr(second + 1);
-    const size_t third = rest.find(':');
-    std::string endpoint = rest.substr(0, third);
-    const std::string data = third == std::string::npos ? std::string() : rest.substr(third + 1);
-    if (endpoint.empty()) endpoint = "/";
-    SIOClient* client = getClient(endpoint);
-
-    switch (control) {
-        case 0:
-            endpointClosedByServer(endpoint, data);
-            break;
-        case 1:
-            if (client) {
-                client->retain();
-                client->setConnected(true);
-                if (client->getDelegate()) client->getDelegate()->onConnect(client);
-                client->fireEvent("connect", data);
-                client->release();
-            }
-            break;
-        case 3:
-        case 4:
-            if (client) {
-                client->retain();
-                if (client->getDelegate()) client->getDelegate()->onMessage(client, data);
-                client->fireEvent(control == 3 ? "message" : "json", data);
-                client->release();
-            }
-            break;
-        case 5:
-            if (client) {
-                std::string name;
-                std::string args;
-                if (!splitEventObject(data, name, args)) {
-                    CDebugModule::getInstance()->log(LOG_LEVEL_WARN, "SIOClientImpl: event ignored: 5%s",
-                                                     shortened(payload).c_str());
-                    break;
-                }
-                client->retain();
-                client->fireEvent(name, args);
-                client->release();
-            }
-            break;
-        case 6:
-            // The acknowledgement of an emit with an id: 9+[...], handed on as an event named by the id.
-            if (client) {
-                std::string id;
-                std::string args;
-                if (!splitAck(data, id, args)) {
-                    CDebugModule::getInstance()->log(LOG_LEVEL_WARN,
-                                                     "SIOClientImpl: acknowledgement ignored: 6%s",
-                                                     shortened(payload).c_str());
-                    break;
-                }
-                if (!id.empty() && id.back() == '+') id.pop_back();
-                dispatchEvent(client, id, args, true);
-            }
-            break;
-        case 7:
-            if (client) {
-                client->retain();
-                if (client->getDelegate()) client->getDelegate()->onError(client, data);
-                client->fireEvent("error", data);
-                client->release();
-            }
-            break;
-        default:
-            break;
-    }
+void SIOClientImpl::notifyError(SIOClient* client, const std::string& data) {
+    client->retain();
+    if (client->getDelegate()) client->getDelegate()->onError(client, data);
+    client->fireEvent("error", data);
+    client->release();
 }
 
 void SIOClientImpl::dispatchEvent(SIOClient* client, const std::string& name, const std::string& data,

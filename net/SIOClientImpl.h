@@ -85,8 +85,9 @@ protected:
 
 private:
     void sendText(const std::string& text);
-    void handleMessage10x(const std::string& payload);
-    void handleMessage09x(int control, const std::string& payload);
+    // The endpoint's confirmation, and an error the server reports on it: delegate, then the event.
+    void notifyConnected(SIOClient* client, const std::string& data);
+    void notifyError(SIOClient* client, const std::string& data);
     void dispatchEvent(SIOClient* client, const std::string& name, const std::string& data, bool toMessage);
     void endpointClosedByServer(const std::string& endpoint, const std::string& data);
 

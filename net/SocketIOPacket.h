@@ -4,8 +4,9 @@
 #include <string>
 #include <vector>
 
-// One outgoing Socket.IO packet of protocol 0.9, and the base of the 1.x packet. toString() gives
-// the frame text to send. Plain value object; any thread, but the client uses it on the main thread.
+// One Socket.IO packet of protocol 0.9, and the base of the 1.x packet, in both directions: toString()
+// gives the frame text to send, decode() reads a received one. Plain value object; any thread, but
+// the client uses it on the main thread.
 class SocketIOPacket {
 public:
     enum class SocketIOVersion { V09x = 0, V10x = 1 };
@@ -16,6 +17,13 @@ public:
     // Makes a packet of the given protocol generation and type name ("heartbeat", "event", ...).
     static std::unique_ptr<SocketIOPacket> createPacketWithType(const std::string& type,
                                                                 SocketIOVersion version);
+
+    // Reads a received frame of the given generation. Never null; the packet holds the type name
+    // ("event", "ack", "connect", ...; in 1.x "heartbeat" and "pong" are Engine.IO's ping and pong), the
+    // endpoint ("/" when the frame names none), the id, the event name (an acknowledgement is named by
+    // its id) and exactly one data text: the arguments as they stand. A part that cannot be read leaves
+    // getDecodeError() set and the rest unreliable.
+    static std::unique_ptr<SocketIOPacket> decode(const std::string& text, SocketIOVersion version);
 
     void initWithType(const std::string& packetType) { type_ = packetType; }
     void initWithTypeIndex(int index);
@@ -46,12 +54,18 @@ public:
     void setCompactFraming(bool compact) { compactFraming_ = compact; }
     bool isCompactFraming() const { return compactFraming_; }
     virtual SocketIOVersion getVersion() const { return SocketIOVersion::V09x; }
+    // What decode() could not read: "frame", "message", "event" or "acknowledgement"; empty otherwise.
+    const std::string& getDecodeError() const { return decodeError_; }
 
 protected:
     // Appends text as a JSON string literal.
     static void appendJsonString(std::string& out, const std::string& text);
     std::string classicFrame() const;
     virtual bool omitsIdInClassicFrame() const;
+    // Fills this packet from a received frame that starts with a digit.
+    virtual void decodeFrame(const std::string& text);
+    // The acknowledgement id in front of its array, as in 12["ok"]: the id, and the array's contents.
+    static bool splitAck(const std::string& text, std::string& id, std::string& data);
 
     std::string pId_;
     std::string ack_;
@@ -63,4 +77,5 @@ protected:
     std::string separator_;
     std::vector<std::string> types_;
     bool compactFraming_ = false;
+    std::string decodeError_;
 };

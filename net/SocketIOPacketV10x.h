@@ -2,7 +2,7 @@
 
 #include "SocketIOPacket.h"
 
-// An outgoing packet of Socket.IO 1.x over Engine.IO: transport packets ("heartbeat" is 2) and
+// A packet of Socket.IO 1.x over Engine.IO, sent or received: transport packets ("heartbeat" is 2) and
 // messages (40 + the message type, so "connect" is 40 and "event" is 42).
 class SocketIOPacketV10x : public SocketIOPacket {
 public:
@@ -15,6 +15,7 @@ public:
 
 protected:
     bool omitsIdInClassicFrame() const override;
+    void decodeFrame(const std::string& text) override;
 
 private:
     std::vector<std::string> typesMessage_;

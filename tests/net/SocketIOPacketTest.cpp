@@ -23,6 +23,14 @@ std::unique_ptr<SocketIOPacket> emitted(Version version, const std::string& endp
     return p;
 }
 
+// A received frame as type|endpoint|id|event|data, or the part that could not be read.
+std::string decoded(const std::string& text, Version version) {
+    const auto p = SocketIOPacket::decode(text, version);
+    if (!p->getDecodeError().empty()) return "unreadable " + p->getDecodeError();
+    return p->getType() + "|" + p->getEndpoint() + "|" + p->getId() + "|" + p->getEvent() + "|" +
+           p->getData().front();
+}
+
 TEST(SocketIOPacket, TypeNumbersFollowTheTables) {
     EXPECT_EQ(packet("disconnect", Version::V09x)->typeAsNumber(), 0);
     EXPECT_EQ(packet("heartbeat", Version::V09x)->typeAsNumber(), 2);
@@ -110,6 +118,61 @@ TEST(SocketIOPacket, ClassicPayloadsQuoteTheirArguments) {
     EXPECT_EQ(event10->stringify(), R"(["n","a","\u0001"])");
     event10->setCompactFraming(true);
     EXPECT_EQ(event10->stringify(), std::string(R"("n",a)") + "\x01");
+}
+
+TEST(SocketIOPacket, DecodesFramesOfProtocol1x) {
+    const auto read = [](const std::string& text) { return decoded(text, Version::V10x); };
+    EXPECT_EQ(read("2probe"), "heartbeat|/|||probe");
+    EXPECT_EQ(read("3probe"), "pong|/|||probe");
+    EXPECT_EQ(read("40"), "connect|/|||");
+    EXPECT_EQ(read("40/news"), "connect|/news|||");
+    EXPECT_EQ(read("41/news"), "disconnect|/news|||");
+    EXPECT_EQ(read(R"(42["quote",{"p":1.5}])"), R"(event|/||quote|{"p":1.5})");
+    // An event asking for an acknowledgement carries its id first; arguments stay as they stand.
+    EXPECT_EQ(read(R"(4212["quote","a",2])"), R"(event|/|12|quote|"a",2)");
+    EXPECT_EQ(read(R"(42["esc\"aped",true])"), R"(event|/||esc"aped|true)");
+    EXPECT_EQ(read(R"(42/news,["flash","0#x"])"), R"(event|/news||flash|"0#x")");
+    // An acknowledgement is named by its id.
+    EXPECT_EQ(read(R"(439[{"a":1}])"), R"(ack|/|9|9|{"a":1})");
+    EXPECT_EQ(read(R"(43/news,9[{"a":1}])"), R"(ack|/news|9|9|{"a":1})");
+    EXPECT_EQ(read(R"(43["ok",1])"), "ack|/||ok|1");
+    EXPECT_EQ(read(R"(44{"message":"bad"})"), R"(error|/|||{"message":"bad"})");
+    EXPECT_EQ(read("6"), "noop|/|||");
+    // A type missing from the tables has no name, and the connection passes it by.
+    EXPECT_EQ(read("9zzz"), "|/|||zzz");
+
+    for (const std::string frame : {"", "x"}) EXPECT_EQ(read(frame), "unreadable frame") << frame;
+    for (const std::string frame : {"4", "4x"}) EXPECT_EQ(read(frame), "unreadable message") << frame;
+    for (const std::string frame :
+         {"42", "42[", "42[\"unterminated", "42[\"a\",1", "42{}", "42[1,2]", "42/news,"}) {
+        EXPECT_EQ(read(frame), "unreadable event") << frame;
+    }
+    for (const std::string frame : {"43", "43abc", "439", "43["}) {
+        EXPECT_EQ(read(frame), "unreadable acknowledgement") << frame;
+    }
+}
+
+TEST(SocketIOPacket, DecodesFramesOfProtocol09) {
+    const auto read = [](const std::string& text) { return decoded(text, Version::V09x); };
+    EXPECT_EQ(read("1::/news"), "connect|/news|||");
+    EXPECT_EQ(read("0::/news"), "disconnect|/news|||");
+    EXPECT_EQ(read("2::"), "heartbeat|/|||");
+    EXPECT_EQ(read("3:::hello"), "message|/|||hello");
+    EXPECT_EQ(read(R"(4:::{"j":1})"), R"(json|/|||{"j":1})");
+    EXPECT_EQ(read(R"(5:::{"name":"ev","args":[{"a":1},2]})"), R"(event|/||ev|{"a":1},2)");
+    EXPECT_EQ(read(R"(5::/news:{"args":["x"],"name":"flash"})"), R"(event|/news||flash|"x")");
+    EXPECT_EQ(read(R"(5:9+::{"name":"bare"})"), "event|/|9|bare|");
+    EXPECT_EQ(SocketIOPacket::decode(R"(5:9+::{"name":"bare"})", Version::V09x)->getAck(), "data");
+    EXPECT_EQ(read(R"(6:::9+[{"list":[]}])"), R"(ack|/|9|9|{"list":[]})");
+    EXPECT_EQ(read("7:::bad thing"), "error|/|||bad thing");
+
+    for (const std::string frame : {"", "5", "1", ":::"}) EXPECT_EQ(read(frame), "unreadable frame") << frame;
+    for (const std::string frame : {"5::", "5:::", "5:::{", "5:::[]"}) {
+        EXPECT_EQ(read(frame), "unreadable event") << frame;
+    }
+    for (const std::string frame : {"6:::9", "6:::9+[", "6:::"}) {
+        EXPECT_EQ(read(frame), "unreadable acknowledgement") << frame;
+    }
 }
 
 }  // namespace
