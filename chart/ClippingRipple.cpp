@@ -6,6 +6,7 @@
 #include "CCClippingNode.h"
 #include "CCDrawingPrimitives.h"
 #include "CCSprite.h"
+#include "ChartType.h"
 #include "DrawingKLine.h"
 #include "KLineBar.h"
 #include "RippleArea.h"
@@ -36,7 +37,7 @@ bool ClippingRipple::init() {
     background_ = CCSprite::create(BACKGROUND_FILE);
     background_->setAnchorPoint(CCPointZero);
     clipper_->addChild(background_);
-    clipper_->setVisible(chartType_ == 2);
+    clipper_->setVisible(chartType_ == CHART_AREA);
     return true;
 }
 

@@ -20,6 +20,8 @@
 #include "ChartGrid.h"
 #include "ChartViewOwner.h"
 #include "ClippingRipple.h"
+#include "ChartColours.h"
+#include "ChartType.h"
 #include "DrawingBase.h"
 #include "IndicatorBase.h"
 #include "KLineBar.h"
@@ -72,8 +74,7 @@ constexpr float COMPACT_PANE_SHARE = 0.3f;
 constexpr float CROSS_TIME_BACKGROUND_WIDTH = 140.0f;
 constexpr int INDICATOR_PERIODS[3] = {5, 10, 20};
 constexpr int MA_LINE_START[DrawingKLine::MA_COUNT] = {5, 10, 20};
-constexpr ccColor4F MA_COLOURS[DrawingKLine::MA_COUNT] = {
-    {0.71f, 0.0f, 0.0f, 1.0f}, {0.75f, 0.6f, 0.16f, 1.0f}, {0.11f, 0.45f, 0.7f, 1.0f}};
+static_assert(DrawingKLine::MA_COUNT == MA_LINE_COUNT);
 constexpr ccColor4F CROSSHAIR_COLOUR{0.27f, 0.32f, 0.38f, 1.0f};
 constexpr ccColor4F LAST_PRICE_LINE_COLOUR{0.85f, 0.88f, 0.98f, 0.55f};
 constexpr ccColor3B CROSS_TIME_TEXT{220, 220, 220};
@@ -621,7 +622,7 @@ void DrawingKLine::updateVerticalPositions(float progress) {
     for (auto& drawing : drawings_) drawing->updateY(priceScale_, base, priceMin_);
     if (indicators_)
         for (IndicatorBase* pane : *indicators_) pane->onProgress(progress);
-    if (chartType_ == 1 || chartType_ == 2) lineChart_->rebuild(visibleBars_, barWidth_);
+    if (!spansHighToLow(chartType_)) lineChart_->rebuild(visibleBars_, barWidth_);
     if (showMA_) rebuildMALines();
     rebuildHorizontalGrid();
     if (crossPriceLine_->isVisible()) showCrossPrice();
@@ -673,9 +674,9 @@ void DrawingKLine::draw() {
         updateGeometry();
         if (showGrid_) drawGrid();
         if (!visibleBars_.empty()) {
-            if (chartType_ == 0)
+            if (chartType_ == CHART_CANDLES)
                 drawCandles();
-            else if (chartType_ == 3)
+            else if (chartType_ == CHART_BARS)
                 drawOHLCBars();
             else
                 lineChart_->render();

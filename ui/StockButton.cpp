@@ -10,6 +10,7 @@
 #include "CCDrawingPrimitives.h"
 #include "CCLabelTTF.h"
 #include "CCSpriteFrameCache.h"
+#include "ChartType.h"
 #include "KLineHistoryLoader.h"
 #include "KLineSeries.h"
 #include "PanelButton.h"
@@ -181,7 +182,7 @@ std::vector<CCPoint> StockButton::smallChartPoints(const KLineSeries& series, in
     if (!(range > 0)) range = 1;
     const float scale = 0.7f * size.height / range;
     const auto y = [&](float v) { return (v - low) * scale + 8; };
-    const bool fullRange = chartType == 0 || chartType == 3;
+    const bool fullRange = spansHighToLow(chartType);
 
     points.reserve((n - start) * 2);
     for (size_t i = start; i < n; ++i) {
