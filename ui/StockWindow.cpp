@@ -9,7 +9,6 @@
 #include "CCDirector.h"
 #include "CCLabelTTF.h"
 #include "CCLayerColor.h"
-#include "CCScale9Sprite.h"
 #include "CCSpriteFrameCache.h"
 #include "CDebugModule.h"
 #include "DrawingKLine.h"
@@ -25,7 +24,6 @@
 #include "LinkedWindowButton.h"
 #include "NumberAtlasLabel.h"
 #include "PanelButton.h"
-#include "RiseFallColours.h"
 #include "SimpleAudioEngine.h"
 #include "StockData.h"
 #include "StockInfo.h"
@@ -44,13 +42,11 @@ constexpr const ccColor3B TITLE_WHITE{255, 255, 255};
 constexpr const ccColor3B HOVER_COLOUR{170, 176, 190};
 // The MA colours of the chart view's lines, as label colours.
 constexpr const ccColor3B MA_LABEL_COLOURS[3] = {{181, 0, 0}, {191, 153, 41}, {28, 115, 179}};
-constexpr const char* VALUE_KEYS[4] = {"hight", "open", "low", "close"};
 constexpr const char* TOOLBAR_CAPTION_KEYS[StockWindow::TOOLBAR_BUTTON_COUNT] = {
     "chartType", "graphicalTools", "indicators", "timeTyle"};
 
 constexpr float TITLE_FONT_SIZE = 19;
 constexpr float SMALL_FONT_SIZE = 13;
-constexpr float QUOTE_FONT_SIZE = 16;
 constexpr float STOCK_BUTTON_WIDTH = 100;
 constexpr float TIME_BUTTON_WIDTH = 70;
 constexpr float BUTTON_HEIGHT = 30;
@@ -73,14 +69,6 @@ constexpr float SIDE_SHADE_SCALE_X = 0.35f;
 constexpr int SHADE_Z = 90;
 constexpr int CLOSED_BACKGROUND_Z = 300;
 constexpr int TITLE_Z = 100;
-constexpr float QUOTE_FRAME_WIDTH = 102;
-constexpr float QUOTE_FRAME_HEIGHT = 45;
-constexpr float QUOTE_FRAME_X = 60;
-constexpr float QUOTE_FRAME_INITIAL_Y = 130;
-constexpr float QUOTE_FRAME_TOP_GAP = 75;
-constexpr float VALUE_ROW_HEIGHT = 24;
-constexpr float VALUE_ROW_SPACING = 28;
-constexpr float VALUE_ROWS_GAP = 22;
 constexpr float TOOLBAR_BUTTON_GAP = 4;
 constexpr float TOOLBAR_TOP_GAP = 5;
 constexpr float SHOW_FADE_SECONDS = 0.3f;
@@ -135,6 +123,7 @@ bool StockWindow::initWindow(const std::string& displayName, const CCSize& size)
     DrawingView::setDefaultTouchPriority(0);
     chart_ = DrawingKLine::createChart(this, &loader_->series().bars(), &indicators_);
     if (!chart_) return false;
+    loader_->setView(chart_);
     addChild(chart_);
 
     topShade_ = CCSprite::createWithSpriteFrameName("topDark.png");
@@ -153,7 +142,10 @@ bool StockWindow::initWindow(const std::string& displayName, const CCSize& size)
     addChild(leftShade_, SHADE_Z);
     addChild(rightShade_, SHADE_Z);
 
-    if (!buildTitle() || !buildToolbar() || !buildRightPanel()) return false;
+    if (!buildTitle() || !buildToolbar()) return false;
+    quotePanel_ = QuotePanel::create(WINDOW_BACKGROUND);
+    if (!quotePanel_) return false;
+    addChild(quotePanel_, TITLE_Z);
 
     closedBackground_ = CCSprite::create("res/bg/closedBg.jpg");
     if (closedBackground_) {
@@ -268,59 +260,6 @@ bool StockWindow::buildToolbar() {
     return true;
 }
 
-bool StockWindow::buildRightPanel() {
-    rightPanel_ = CCNode::create();
-    rightPanel_->setAnchorPoint(CCPointZero);
-    addChild(rightPanel_, TITLE_Z);
-    // Opaque, so a title too long for a narrow window runs under the panel instead of through it.
-    rightPanelBackground_ = CCSprite::create();
-    rightPanelBackground_->setAnchorPoint(CCPointZero);
-    rightPanelBackground_->setColor(WINDOW_BACKGROUND);
-    rightPanel_->addChild(rightPanelBackground_, -1);
-
-    redFrame_ = CCScale9Sprite::createWithSpriteFrameName("frame_red.png");
-    greenFrame_ = CCScale9Sprite::createWithSpriteFrameName("frame_green.png");
-    if (!redFrame_ || !greenFrame_) return false;
-    redFrame_->setContentSize(CCSize(QUOTE_FRAME_WIDTH, QUOTE_FRAME_HEIGHT));
-    redFrame_->setPosition(QUOTE_FRAME_X, QUOTE_FRAME_INITIAL_Y);
-    rightPanel_->addChild(redFrame_);
-    greenFrame_->setContentSize(CCSize(QUOTE_FRAME_WIDTH, QUOTE_FRAME_HEIGHT));
-    greenFrame_->setPosition(QUOTE_FRAME_WIDTH * 0.5f, QUOTE_FRAME_HEIGHT * 0.5f);
-    greenFrame_->setVisible(false);
-    redFrame_->addChild(greenFrame_);
-
-    quoteTitle_ = CCLabelTTF::create("---\n---", FONT, QUOTE_FONT_SIZE);
-    quoteTitle_->setAnchorPoint(CCPoint(0.5f, 0));
-    quoteTitle_->setPosition(QUOTE_FRAME_WIDTH * 0.5f, QUOTE_FRAME_HEIGHT + 4);
-    redFrame_->addChild(quoteTitle_, 1);
-
-    lastPriceLabel_ = NumberAtlasLabel::create("--/--");
-    changeLabel_ = NumberAtlasLabel::create("");
-    if (!lastPriceLabel_ || !changeLabel_) return false;
-    lastPriceLabel_->setPosition(6, QUOTE_FRAME_HEIGHT * 0.5f + 2);
-    changeLabel_->setPosition(6, 3);
-    redFrame_->addChild(lastPriceLabel_, 1);
-    redFrame_->addChild(changeLabel_, 1);
-
-    for (int i = 0; i < 4; ++i) {
-        auto* row = CCScale9Sprite::createWithSpriteFrameName("rightPanelFrame.png");
-        if (!row) return false;
-        row->setContentSize(CCSize(QUOTE_FRAME_WIDTH, VALUE_ROW_HEIGHT));
-        auto* caption = CCLabelTTF::create("", FONT, SMALL_FONT_SIZE);
-        setLangText(caption, VALUE_KEYS[i]);
-        caption->setAnchorPoint(CCPoint(0, 0.5f));
-        caption->setPosition(5, VALUE_ROW_HEIGHT * 0.5f);
-        row->addChild(caption);
-        valueLabels_[i] = NumberAtlasLabel::create("");
-        if (!valueLabels_[i]) return false;
-        valueLabels_[i]->setPosition(40, (VALUE_ROW_HEIGHT - NumberAtlasLabel::CELL_HEIGHT) * 0.5f);
-        row->addChild(valueLabels_[i]);
-        rightPanel_->addChild(row);
-        valueRows_[i] = row;
-    }
-    return true;
-}
-
 // --- layout
 
 void StockWindow::setWindowSize(float width, float height) {
@@ -342,9 +281,9 @@ void StockWindow::layout() {
     if (worldMap_ && worldMap_->getContentSize().height > 0)
         worldMap_->setScale(h / worldMap_->getContentSize().height);
 
-    const bool panelShown = rightPanel_->isVisible();
-    const float chartWidth = std::max(0.0f, panelShown ? w - RIGHT_PANEL_WIDTH : w);
-    placeRightPanel();
+    const bool panelShown = quotePanel_->isVisible();
+    const float chartWidth = std::max(0.0f, panelShown ? w - QuotePanel::WIDTH : w);
+    quotePanel_->placeInWindow(w, h);
 
     const CCSize topSize = topShade_->getContentSize();
     if (topSize.width > 0) topShade_->setScaleX(w / topSize.width);
@@ -383,20 +322,6 @@ void StockWindow::layout() {
     closeButton_->setPosition(CLOSE_BUTTON_INSET, h - CLOSE_BUTTON_INSET);
     placeToolbar();
     placeHoverLabels();
-}
-
-void StockWindow::placeRightPanel() {
-    const float h = windowSize_.height;
-    rightPanel_->setContentSize(CCSize(RIGHT_PANEL_WIDTH, h));
-    rightPanelBackground_->setTextureRect(CCRect(0, 0, RIGHT_PANEL_WIDTH, h));
-    rightPanel_->setPosition(windowSize_.width - RIGHT_PANEL_WIDTH, 0);
-    const float frameY = h - QUOTE_FRAME_TOP_GAP;
-    redFrame_->setPosition(QUOTE_FRAME_X, frameY);
-    float rowY = frameY - QUOTE_FRAME_HEIGHT * 0.5f - VALUE_ROWS_GAP - VALUE_ROW_HEIGHT * 0.5f;
-    for (CCNode* row : valueRows_) {
-        row->setPosition(QUOTE_FRAME_X, rowY);
-        rowY -= VALUE_ROW_SPACING;
-    }
 }
 
 void StockWindow::placeToolbar() {
@@ -457,18 +382,18 @@ void StockWindow::relinkViews() {
 }
 
 void StockWindow::setRightPanelVisible(bool visible) {
-    rightPanel_->setVisible(visible);
+    quotePanel_->setVisible(visible);
     layout();
 }
 
 bool StockWindow::isRightPanelVisible() const {
-    return rightPanel_->isVisible();
+    return quotePanel_->isVisible();
 }
 
 bool StockWindow::IsPointOnMe(float x, float y) {
     const CCPoint local = convertToNodeSpace(CCPoint(x, y));
     float width = windowSize_.width;
-    if (rightPanel_->isVisible()) width -= RIGHT_PANEL_WIDTH;
+    if (quotePanel_->isVisible()) width -= QuotePanel::WIDTH;
     return local.x >= 0 && local.y >= 0 && local.x < width && local.y < windowSize_.height;
 }
 
@@ -482,7 +407,7 @@ void StockWindow::setStock(const std::string& symbol, const std::string& display
     showBarInfo(nullptr);
     displayName_ = displayName;
     shownBarTime_ = -1;
-    lastPriceLabel_->setString("--/--");
+    quotePanel_->clearLastPrice();
     setTimeType(loader_->getTimeTypeIndex(), true);
     updateTitle();
     redrawLinkedButton();
@@ -493,6 +418,8 @@ void StockWindow::setStock(const std::string& symbol, const std::string& display
 void StockWindow::setTimeType(int index, bool fetch) {
     if (index < 0 || index > MAX_TIME_TYPE_INDEX) return;
     loader_->setTimeType(index, fetch);
+    // The read-out's bar belongs to the bars just dropped.
+    shownBarTime_ = -1;
 }
 
 void StockWindow::setChartType(int type) {
@@ -615,10 +542,6 @@ PanelToggleButton* StockWindow::getToolbarButton(int tag) const {
     return toolbarButtons_[tag - 1];
 }
 
-NumberAtlasLabel* StockWindow::getValueLabel(int row) const {
-    return row >= 0 && row < 4 ? valueLabels_[row] : nullptr;
-}
-
 CCLabelTTF* StockWindow::getHoverLabel(int index) const {
     return index >= 0 && index < 4 ? hoverLabels_[index] : nullptr;
 }
@@ -630,34 +553,8 @@ CCLabelTTF* StockWindow::getMALabel(int index) const {
 // --- quote and read-out
 
 void StockWindow::showQuote(float reference, float high, float low, float last) {
-    const float move = last - reference;
-    // With no reference the change is measured against the move itself; with no move either it is 0.
-    float divisor = reference != 0 ? reference : move * 100;
-    const float change = divisor != 0 ? move / divisor * 100 : 0.0f;
-    if (linkedButton_) linkedButton_->showQuote(last, change);
-
-    const float values[4] = {high, reference, low, last};
-    for (int i = 0; i < 4; ++i) glideNumber(valueLabels_[i], values[i], "%g");
-    glideNumber(changeLabel_, change, "%.3f/");
-
-    const bool green = showsGreen(change >= 0, getRiseGreen());
-    greenFrame_->setVisible(green);
-}
-
-void StockWindow::glideNumber(NumberAtlasLabel* label, float to, const char* format) {
-    label->stopAllActions();
-    ExChangeLabelString* glide =
-        ExChangeLabelString::create(QUOTE_GLIDE_SECONDS, label->getNumberValue(), to);
-    if (!glide) {
-        char text[64];
-        std::snprintf(text, sizeof(text), format, static_cast<double>(to));
-        label->setNumberText(text);
-        label->setNumberValue(to);
-        return;
-    }
-    glide->setFormat(format);
-    glide->setLabelKind(true);
-    label->runAction(glide);
+    if (linkedButton_) linkedButton_->showQuote(last, QuotePanel::changePercent(reference, last));
+    quotePanel_->showQuote(reference, high, low, last, getRiseGreen());
 }
 
 void StockWindow::showBarInfo(const KLineBar* bar) {
@@ -672,7 +569,7 @@ void StockWindow::showBarInfo(const KLineBar* bar) {
     const float values[4] = {bar->high, bar->open, bar->low, bar->close};
     for (int i = 0; i < 4; ++i) {
         char text[128];
-        const std::string caption = getLangTextOrDefault(VALUE_KEYS[i], "");
+        const std::string caption = getLangTextOrDefault(QuotePanel::ROW_KEYS[i], "");
         std::snprintf(text, sizeof(text), "%s %g", caption.c_str(), static_cast<double>(values[i]));
         hoverLabels_[i]->setString(text);
         hoverLabels_[i]->setVisible(true);
@@ -693,7 +590,7 @@ void StockWindow::updateTitle() {
     char key[32];
     std::snprintf(key, sizeof(key), "timeType%d", loader_->getTimeTypeIndex());
     const std::string timeName = getLangTextOrDefault(key, "");
-    quoteTitle_->setString((displayName_ + "\n" + getCode()).c_str());
+    quotePanel_->setTitle(displayName_, getCode());
     nameLabel_->setString(displayName_.c_str());
     timeTypeLabel_->setString(("[" + timeName + "]").c_str());
     if (linkedButton_) linkedButton_->setDisplayName(displayName_);
@@ -875,54 +772,10 @@ void StockWindow::loadOlderHistory() {
     loader_->scheduleHistoryTick();
 }
 
-// --- KLineChartHost: the view's part goes to the chart view
-
-float StockWindow::getScrollOffset() const {
-    return chart_ ? chart_->getScrollOffset() : 0.0f;
-}
-
-void StockWindow::setLoadingTint(unsigned char red, unsigned char green, unsigned char blue) {
-    if (chart_) chart_->setLoadingTint(red, green, blue);
-}
-
-void StockWindow::dropCachedPositions() {
-    if (chart_) chart_->dropCachedPositions();
-}
-
-void StockWindow::clearLabelDictionary() {
-    if (chart_) chart_->clearLabelDictionary();
-}
-
-void StockWindow::showNewestBars() {
-    if (chart_) chart_->showNewestBars();
-}
-
-void StockWindow::keepVisibleBars(int newCount) {
-    if (chart_) chart_->keepVisibleBars(newCount);
-}
-
-void StockWindow::barChanged(KLineBar* bar, bool isNew) {
-    if (chart_) chart_->barChanged(bar, isNew);
-}
-
-void StockWindow::setViewTimeType(int ttype) {
-    if (chart_) chart_->setTimeType(ttype);
-}
-
-void StockWindow::setViewBollPeriodIndex(int index) {
-    if (chart_) chart_->setIndicatorPeriodIndex(index);
-}
-
-void StockWindow::clearView() {
-    if (chart_) chart_->clearSeries();
-    shownBarTime_ = -1;
-}
+// --- KLineChartHost
 
 void StockWindow::updatePriceLabel(const KLineBar& newest) {
-    char text[64];
-    std::snprintf(text, sizeof(text), "%g", static_cast<double>(newest.close));
-    lastPriceLabel_->setString(text);
-    lastPriceLabel_->setNumberValue(newest.close);
+    quotePanel_->showLastPrice(newest.close);
     if (chart_) chart_->setLastPrice(newest.close, newest.close >= newest.open);
 }
 
