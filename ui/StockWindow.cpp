@@ -9,7 +9,6 @@
 #include "CCDirector.h"
 #include "CCLabelTTF.h"
 #include "CCLayerColor.h"
-#include "CCSpriteFrameCache.h"
 #include "CDebugModule.h"
 #include "DrawingKLine.h"
 #include "DrawingView.h"
@@ -36,30 +35,11 @@ namespace {
 
 constexpr const char* FONT = "res/fonts/MiYaHei.ttf";
 constexpr const char* HOVER_SOUND = "res/audio/mouseHover.wav";
-constexpr const char* DEFAULT_FLAG = "defualt.png";
-constexpr const ccColor3B TITLE_GREY{120, 120, 120};
-constexpr const ccColor3B TITLE_WHITE{255, 255, 255};
-constexpr const ccColor3B HOVER_COLOUR{170, 176, 190};
-// The MA colours of the chart view's lines, as label colours.
-constexpr const ccColor3B MA_LABEL_COLOURS[3] = {{181, 0, 0}, {191, 153, 41}, {28, 115, 179}};
 constexpr const char* TOOLBAR_CAPTION_KEYS[StockWindow::TOOLBAR_BUTTON_COUNT] = {
     "chartType", "graphicalTools", "indicators", "timeTyle"};
 
-constexpr float TITLE_FONT_SIZE = 19;
-constexpr float SMALL_FONT_SIZE = 13;
-constexpr float STOCK_BUTTON_WIDTH = 100;
-constexpr float TIME_BUTTON_WIDTH = 70;
-constexpr float BUTTON_HEIGHT = 30;
-constexpr float FLAG_X = 5;
-constexpr float STOCK_BUTTON_EXTRA_WIDTH = 67;
-constexpr float TIME_BUTTON_EXTRA_WIDTH = 30;
-constexpr float BUTTON_EXTRA_HEIGHT = 6;
-constexpr float TITLE_TOP_GAP = 5;
 constexpr float TITLE_LEFT_WITH_CLOSE = 35;
 constexpr float TITLE_LEFT_WITHOUT_CLOSE = 3;
-constexpr float HOVER_GAP = 10;
-constexpr float HOVER_COLUMN_GAP = 20;
-constexpr float HOVER_ROW_HEIGHT = 15;
 constexpr float CLOSE_BUTTON_INSET = 18;
 constexpr uint8_t WORLD_MAP_OPACITY = 128;
 const ccColor3B WINDOW_BACKGROUND{12, 15, 24};
@@ -164,50 +144,11 @@ bool StockWindow::initWindow(const std::string& displayName, const CCSize& size)
 }
 
 bool StockWindow::buildTitle() {
-    stockButton_ = PanelButton::create("rectFrame.png", "rectFrame.png", 0,
-                                       [this](PanelButton* button) { onStockButton(button); });
-    if (!stockButton_) return false;
-    // Only the flag and the name show; the frame is the hit area.
-    stockButton_->setOpacity(0);
-    stockButton_->setAnchorPoint(CCPoint(0, 1));
-    stockButton_->setContentSize(CCSize(STOCK_BUTTON_WIDTH, BUTTON_HEIGHT));
-    addChild(stockButton_, TITLE_Z);
-
-    flag_ = CCSprite::createWithSpriteFrameName(DEFAULT_FLAG);
-    if (!flag_) return false;
-    flag_->setAnchorPoint(CCPoint(0, 0.5f));
-    stockButton_->addChild(flag_);
-    nameLabel_ = CCLabelTTF::create(displayName_.c_str(), FONT, TITLE_FONT_SIZE);
-    nameLabel_->setAnchorPoint(CCPoint(0, 0.5f));
-    nameLabel_->setColor(TITLE_GREY);
-    stockButton_->addChild(nameLabel_);
-
-    timeTypeButton_ = PanelButton::create("rectFrame.png", "rectFrame.png", 0,
-                                          [this](PanelButton* button) { onTimeTypeButton(button); });
-    if (!timeTypeButton_) return false;
-    timeTypeButton_->setOpacity(0);
-    timeTypeButton_->setAnchorPoint(CCPoint(0, 0.5f));
-    timeTypeButton_->setContentSize(CCSize(TIME_BUTTON_WIDTH, BUTTON_HEIGHT));
-    stockButton_->addChild(timeTypeButton_);
-    timeTypeLabel_ = CCLabelTTF::create("[]", FONT, TITLE_FONT_SIZE);
-    timeTypeLabel_->setAnchorPoint(CCPoint(0.5f, 0.5f));
-    timeTypeLabel_->setColor(TITLE_GREY);
-    timeTypeButton_->addChild(timeTypeLabel_);
-
-    for (auto*& label : hoverLabels_) {
-        label = CCLabelTTF::create("", FONT, SMALL_FONT_SIZE);
-        label->setAnchorPoint(CCPoint(0, 0.5f));
-        label->setColor(HOVER_COLOUR);
-        label->setVisible(false);
-        addChild(label, TITLE_Z);
-    }
-    for (int i = 0; i < 3; ++i) {
-        maLabels_[i] = CCLabelTTF::create("", FONT, SMALL_FONT_SIZE);
-        maLabels_[i]->setAnchorPoint(CCPoint(0, 0.5f));
-        maLabels_[i]->setColor(MA_LABEL_COLOURS[i]);
-        maLabels_[i]->setVisible(false);
-        addChild(maLabels_[i], TITLE_Z);
-    }
+    title_ = WindowTitle::create(
+        displayName_, [this](PanelButton* button) { onStockButton(button); },
+        [this](PanelButton* button) { onTimeTypeButton(button); });
+    if (!title_) return false;
+    addChild(title_, TITLE_Z);
 
     closeButton_ = PanelButton::create("close_small.png", "close_small_sel.png", 0,
                                        [this](PanelButton* button) { onCloseButton(button); });
@@ -318,7 +259,7 @@ void StockWindow::layout() {
     relinkViews();
 
     const float titleLeft = closeButton_->isVisible() ? TITLE_LEFT_WITH_CLOSE : TITLE_LEFT_WITHOUT_CLOSE;
-    stockButton_->setPosition(titleLeft, h - TITLE_TOP_GAP);
+    title_->placeInWindow(titleLeft, h);
     closeButton_->setPosition(CLOSE_BUTTON_INSET, h - CLOSE_BUTTON_INSET);
     placeToolbar();
     placeHoverLabels();
@@ -330,43 +271,12 @@ void StockWindow::placeToolbar() {
     const float x = std::max(0.0f, chartRight - size.width - TOOLBAR_TOP_GAP);
     float y = windowSize_.height - size.height - TOOLBAR_TOP_GAP;
     // In a narrow window the toolbar would cover the title: it takes the row below instead.
-    const float titleRight = stockButton_->getPositionX() + stockButton_->getContentSize().width +
-                             timeTypeButton_->getContentSize().width;
-    if (x < titleRight + TOOLBAR_TOP_GAP) y -= BUTTON_HEIGHT + TOOLBAR_TOP_GAP;
+    if (x < title_->getRight() + TOOLBAR_TOP_GAP) y -= WindowTitle::BUTTON_HEIGHT + TOOLBAR_TOP_GAP;
     toolbar_->setPosition(x, y);
 }
 
 void StockWindow::placeHoverLabels() {
-    const float left = stockButton_->getPositionX() + stockButton_->getContentSize().width +
-                       timeTypeButton_->getContentSize().width + HOVER_GAP;
-    float top = windowSize_.height - TITLE_TOP_GAP - HOVER_ROW_HEIGHT * 0.5f;
-    // A read-out that would run into the toolbar takes the rows below it instead.
-    float right = left +
-                  std::max(hoverLabels_[0]->getContentSize().width, hoverLabels_[2]->getContentSize().width) +
-                  HOVER_COLUMN_GAP +
-                  std::max(hoverLabels_[1]->getContentSize().width, hoverLabels_[3]->getContentSize().width);
-    float maRight = left;
-    for (CCLabelTTF* label : maLabels_) maRight += label->getContentSize().width + HOVER_COLUMN_GAP;
-    right = std::max(right, maRight - HOVER_COLUMN_GAP);
-    const float toolbarBottom = toolbar_->getPositionY();
-    const float toolbarTop = toolbarBottom + toolbar_->getContentSize().height;
-    const float readoutTop = top + HOVER_ROW_HEIGHT * 0.5f;
-    const float readoutBottom = readoutTop - 3 * HOVER_ROW_HEIGHT;
-    if (toolbar_->isVisible() && right > toolbar_->getPositionX() && readoutBottom < toolbarTop &&
-        readoutTop > toolbarBottom)
-        top = toolbarBottom - TOOLBAR_TOP_GAP - HOVER_ROW_HEIGHT * 0.5f;
-    hoverLabels_[0]->setPosition(left, top);
-    hoverLabels_[2]->setPosition(left, top - HOVER_ROW_HEIGHT);
-    const float second =
-        left + std::max(hoverLabels_[0]->getContentSize().width, hoverLabels_[2]->getContentSize().width) +
-        HOVER_COLUMN_GAP;
-    hoverLabels_[1]->setPosition(second, top);
-    hoverLabels_[3]->setPosition(second, top - HOVER_ROW_HEIGHT);
-    float maX = left;
-    for (CCLabelTTF* label : maLabels_) {
-        label->setPosition(maX, top - 2 * HOVER_ROW_HEIGHT);
-        maX += label->getContentSize().width + HOVER_COLUMN_GAP;
-    }
+    title_->placeReadout(windowSize_.height, toolbar_);
 }
 
 void StockWindow::relinkViews() {
@@ -411,7 +321,7 @@ void StockWindow::setStock(const std::string& symbol, const std::string& display
     setTimeType(loader_->getTimeTypeIndex(), true);
     updateTitle();
     redrawLinkedButton();
-    showStockFlag();
+    title_->showFlag(getCode());
     applyUserChartSettings();
 }
 
@@ -432,16 +342,6 @@ void StockWindow::setZoom(float zoom) {
     CCPoint widthAndScale = chart_->getBarWidthAndScale();
     widthAndScale.x = zoom;
     chart_->setBarWidthAndScale(widthAndScale);
-}
-
-void StockWindow::showStockFlag() {
-    std::string flagName = getCode() + ".png";
-    CCSpriteFrame* frame = CCSpriteFrameCache::sharedSpriteFrameCache()->spriteFrameByName(flagName);
-    if (!frame) {
-        CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "get stock flag error:%s", flagName.c_str());
-        frame = CCSpriteFrameCache::sharedSpriteFrameCache()->spriteFrameByName(DEFAULT_FLAG);
-    }
-    if (frame) flag_->setDisplayFrame(frame);
 }
 
 void StockWindow::applyUserChartSettings() {
@@ -481,9 +381,7 @@ void StockWindow::setLinkedButton(LinkedWindowButton* button) {
 
 void StockWindow::setActive(bool active) {
     active_ = active;
-    const ccColor3B colour = active ? TITLE_WHITE : TITLE_GREY;
-    nameLabel_->setColor(colour);
-    timeTypeLabel_->setColor(colour);
+    title_->setActive(active);
     // Keyboard focus needs nothing of the view: the main scene sends its keys to the selected window.
 }
 
@@ -501,7 +399,7 @@ void StockWindow::setShown(bool shown) {
         loader_->scheduleHistoryTick();
         chart_->setShown(true);
         for (const Pane& pane : panes_) pane.view->setVisible(true);
-        stockButton_->setVisible(true);
+        title_->getStockButton()->setVisible(true);
         closeButton_->setVisible(!singleWindow_);
         toolbar_->setVisible(true);
         if (linkedButton_) linkedButton_->setChartShown(true);
@@ -520,7 +418,7 @@ void StockWindow::setShown(bool shown) {
     setVisible(false);
     chart_->setShown(false);
     for (const Pane& pane : panes_) pane.view->setVisible(false);
-    stockButton_->setVisible(false);
+    title_->getStockButton()->setVisible(false);
     closeButton_->setVisible(false);
     toolbar_->setVisible(false);
     if (linkedButton_) linkedButton_->setChartShown(false);
@@ -542,14 +440,6 @@ PanelToggleButton* StockWindow::getToolbarButton(int tag) const {
     return toolbarButtons_[tag - 1];
 }
 
-CCLabelTTF* StockWindow::getHoverLabel(int index) const {
-    return index >= 0 && index < 4 ? hoverLabels_[index] : nullptr;
-}
-
-CCLabelTTF* StockWindow::getMALabel(int index) const {
-    return index >= 0 && index < 3 ? maLabels_[index] : nullptr;
-}
-
 // --- quote and read-out
 
 void StockWindow::showQuote(float reference, float high, float low, float last) {
@@ -559,53 +449,25 @@ void StockWindow::showQuote(float reference, float high, float low, float last) 
 
 void StockWindow::showBarInfo(const KLineBar* bar) {
     if (!bar) {
-        for (CCLabelTTF* label : hoverLabels_) label->setVisible(false);
-        for (CCLabelTTF* label : maLabels_) label->setVisible(false);
+        title_->hideReadout();
         shownBarTime_ = -1;
         return;
     }
     if (static_cast<long long>(bar->time) == shownBarTime_) return;
     shownBarTime_ = bar->time;
-    const float values[4] = {bar->high, bar->open, bar->low, bar->close};
-    for (int i = 0; i < 4; ++i) {
-        char text[128];
-        const std::string caption = getLangTextOrDefault(QuotePanel::ROW_KEYS[i], "");
-        std::snprintf(text, sizeof(text), "%s %g", caption.c_str(), static_cast<double>(values[i]));
-        hoverLabels_[i]->setString(text);
-        hoverLabels_[i]->setVisible(true);
-    }
-    for (int i = 0; i < 3; ++i) {
-        char text[64];
-        std::snprintf(text, sizeof(text), "MA:%.4f", static_cast<double>(bar->ma[i]));
-        maLabels_[i]->setString(text);
-        maLabels_[i]->setVisible(showMA_);
-    }
+    title_->showBar(*bar, showMA_);
     placeHoverLabels();
 }
 
 // --- title
 
 void StockWindow::updateTitle() {
-    if (!nameLabel_) return;  // called by the loader while the window is still being built
+    if (!title_) return;  // called by the loader while the window is still being built
     char key[32];
     std::snprintf(key, sizeof(key), "timeType%d", loader_->getTimeTypeIndex());
-    const std::string timeName = getLangTextOrDefault(key, "");
     quotePanel_->setTitle(displayName_, getCode());
-    nameLabel_->setString(displayName_.c_str());
-    timeTypeLabel_->setString(("[" + timeName + "]").c_str());
+    title_->setNames(displayName_, getLangTextOrDefault(key, ""));
     if (linkedButton_) linkedButton_->setDisplayName(displayName_);
-
-    const CCSize nameSize = nameLabel_->getContentSize();
-    const CCSize flagSize = flag_->getContentSize();
-    const CCSize stockSize(nameSize.width + STOCK_BUTTON_EXTRA_WIDTH, nameSize.height + BUTTON_EXTRA_HEIGHT);
-    stockButton_->setContentSize(stockSize);
-    flag_->setPosition(FLAG_X, stockSize.height * 0.5f);
-    nameLabel_->setPosition(FLAG_X + flagSize.width + 4, stockSize.height * 0.5f);
-    const CCSize timeSize = timeTypeLabel_->getContentSize();
-    const CCSize buttonSize(timeSize.width + TIME_BUTTON_EXTRA_WIDTH, timeSize.height + BUTTON_EXTRA_HEIGHT);
-    timeTypeButton_->setContentSize(buttonSize);
-    timeTypeButton_->setPosition(stockSize.width, stockSize.height * 0.5f);
-    timeTypeLabel_->setPosition(buttonSize.width * 0.5f, buttonSize.height * 0.5f);
     placeHoverLabels();
     if (toolbar_ && chart_) placeToolbar();
 }
@@ -696,7 +558,7 @@ void StockWindow::removeIndicator(int type) {
     if (type == IndicatorBase::TYPE_MOVING_AVERAGE) {
         showMA_ = false;
         chart_->setShowMA(false);
-        for (CCLabelTTF* label : maLabels_) label->setVisible(false);
+        title_->hideMALabels();
         return;
     }
     auto it =

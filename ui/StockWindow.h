@@ -8,6 +8,7 @@
 #include "KLineChartHost.h"
 #include "LayoutWindowSource.h"
 #include "QuotePanel.h"
+#include "WindowTitle.h"
 
 namespace cocos2d {
 class CCLabelTTF;
@@ -89,8 +90,9 @@ public:
     DrawingKLine* getChart() const { return chart_; }
     KLineHistoryLoader* getLoader() const { return loader_; }
     const std::vector<IndicatorBase*>& getIndicators() const { return indicators_; }
-    PanelButton* getStockButton() const { return stockButton_; }
-    PanelButton* getTimeTypeButton() const { return timeTypeButton_; }
+    WindowTitle* getTitle() const { return title_; }
+    PanelButton* getStockButton() const { return title_->getStockButton(); }
+    PanelButton* getTimeTypeButton() const { return title_->getTimeTypeButton(); }
     PanelButton* getCloseButton() const { return closeButton_; }
     PanelToggleButton* getMaximiseButton() const { return maximiseButton_; }
     PanelToggleButton* getToolbarButton(int tag) const;
@@ -98,15 +100,15 @@ public:
     cocos2d::CCScale9Sprite* getRedFrame() const { return quotePanel_->getRedFrame(); }
     cocos2d::CCScale9Sprite* getGreenFrame() const { return quotePanel_->getGreenFrame(); }
     cocos2d::CCLabelTTF* getQuoteTitleLabel() const { return quotePanel_->getTitleLabel(); }
-    cocos2d::CCLabelTTF* getStockNameLabel() const { return nameLabel_; }
-    cocos2d::CCLabelTTF* getTimeTypeLabel() const { return timeTypeLabel_; }
+    cocos2d::CCLabelTTF* getStockNameLabel() const { return title_->getNameLabel(); }
+    cocos2d::CCLabelTTF* getTimeTypeLabel() const { return title_->getTimeTypeLabel(); }
     NumberAtlasLabel* getLastPriceLabel() const { return quotePanel_->getLastPriceLabel(); }
     NumberAtlasLabel* getChangeLabel() const { return quotePanel_->getChangeLabel(); }
     // Rows 0-3: high, open (the reference), low, close (the last price).
     NumberAtlasLabel* getValueLabel(int row) const { return quotePanel_->getValueLabel(row); }
     // 0 high, 1 open, 2 low, 3 close.
-    cocos2d::CCLabelTTF* getHoverLabel(int index) const;
-    cocos2d::CCLabelTTF* getMALabel(int index) const;
+    cocos2d::CCLabelTTF* getHoverLabel(int index) const { return title_->getHoverLabel(index); }
+    cocos2d::CCLabelTTF* getMALabel(int index) const { return title_->getMALabel(index); }
     cocos2d::CCSprite* getWorldMap() const { return worldMap_; }
 
     // --- LayoutWindowSource
@@ -154,7 +156,6 @@ private:
     void placeToolbar();
     void placeHoverLabels();
     void applyUserChartSettings();
-    void showStockFlag();
     IndicatorBase* createPane(int type, float width, float height);
     void syncIndicatorList();
     void relinkViews();
@@ -185,13 +186,7 @@ private:
     cocos2d::CCSize sizeBeforeMaximise_;
 
     cocos2d::CCSprite* worldMap_ = nullptr;
-    PanelButton* stockButton_ = nullptr;
-    cocos2d::CCSprite* flag_ = nullptr;
-    cocos2d::CCLabelTTF* nameLabel_ = nullptr;
-    PanelButton* timeTypeButton_ = nullptr;
-    cocos2d::CCLabelTTF* timeTypeLabel_ = nullptr;
-    cocos2d::CCLabelTTF* hoverLabels_[4] = {};
-    cocos2d::CCLabelTTF* maLabels_[3] = {};
+    WindowTitle* title_ = nullptr;
     cocos2d::CCSprite* topShade_ = nullptr;
     cocos2d::CCSprite* leftShade_ = nullptr;
     cocos2d::CCSprite* rightShade_ = nullptr;
