@@ -1,31 +1,19 @@
 #include "StockWindow.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 
 #include "CCActionInterval.h"
-#include "CCClippingNode.h"
-#include "CCDirector.h"
-#include "CCLabelTTF.h"
-#include "CCLayerColor.h"
 #include "CDebugModule.h"
 #include "DrawingKLine.h"
 #include "DrawingView.h"
-#include "IndicatorBOLL.h"
 #include "IndicatorBase.h"
-#include "IndicatorKDJ.h"
-#include "IndicatorMACD.h"
-#include "IndicatorTrading.h"
 #include "KLineBar.h"
 #include "KLineHistoryLoader.h"
 #include "LanguageTable.h"
 #include "LinkedWindowButton.h"
-#include "NumberAtlasLabel.h"
 #include "PanelButton.h"
 #include "SimpleAudioEngine.h"
-#include "StockData.h"
-#include "StockInfo.h"
 #include "StockWindowDelegate.h"
 #include "UserData.h"
 
@@ -33,10 +21,7 @@ USING_NS_CC;
 
 namespace {
 
-constexpr const char* FONT = "res/fonts/MiYaHei.ttf";
 constexpr const char* HOVER_SOUND = "res/audio/mouseHover.wav";
-constexpr const char* TOOLBAR_CAPTION_KEYS[StockWindow::TOOLBAR_BUTTON_COUNT] = {
-    "chartType", "graphicalTools", "indicators", "timeTyle"};
 
 constexpr float TITLE_LEFT_WITH_CLOSE = 35;
 constexpr float TITLE_LEFT_WITHOUT_CLOSE = 3;
@@ -49,10 +34,7 @@ constexpr float SIDE_SHADE_SCALE_X = 0.35f;
 constexpr int SHADE_Z = 90;
 constexpr int CLOSED_BACKGROUND_Z = 300;
 constexpr int TITLE_Z = 100;
-constexpr float TOOLBAR_BUTTON_GAP = 4;
-constexpr float TOOLBAR_TOP_GAP = 5;
 constexpr float SHOW_FADE_SECONDS = 0.3f;
-constexpr float MIN_PANE_HEIGHT = 1.0f;
 
 }  // namespace
 
@@ -70,9 +52,7 @@ StockWindow::~StockWindow() {
     if (loader_) loader_->shutdown();
     // The panes read the chart, and the chart reads this window's pane list and the loader's bars:
     // let them go in that order while everything they read still lives.
-    for (const Pane& pane : panes_) pane.view->removeFromParent();
-    panes_.clear();
-    indicators_.clear();
+    panes_.removeAll();
     if (chart_) chart_->removeFromParent();
     removeAllChildrenWithCleanup(true);
 }
@@ -101,7 +81,7 @@ bool StockWindow::initWindow(const std::string& displayName, const CCSize& size)
 
     // Chart windows take touches at the ordinary priority, whatever the connecting screen set.
     DrawingView::setDefaultTouchPriority(0);
-    chart_ = DrawingKLine::createChart(this, &loader_->series().bars(), &indicators_);
+    chart_ = DrawingKLine::createChart(this, &loader_->series().bars(), panes_.views());
     if (!chart_) return false;
     loader_->setView(chart_);
     addChild(chart_);
@@ -122,7 +102,9 @@ bool StockWindow::initWindow(const std::string& displayName, const CCSize& size)
     addChild(leftShade_, SHADE_Z);
     addChild(rightShade_, SHADE_Z);
 
-    if (!buildTitle() || !buildToolbar()) return false;
+    if (!buildTitle() ||
+        !toolbar_.build(this, TITLE_Z, [this](PanelButton* button) { onToolbarButton(button); }))
+        return false;
     quotePanel_ = QuotePanel::create(WINDOW_BACKGROUND);
     if (!quotePanel_) return false;
     addChild(quotePanel_, TITLE_Z);
@@ -165,42 +147,6 @@ bool StockWindow::buildTitle() {
     return true;
 }
 
-bool StockWindow::buildToolbar() {
-    auto* clip = CCClippingNode::create();
-    toolbar_ = clip;
-    addChild(toolbar_, TITLE_Z);
-    float x = 0;
-    float height = 0;
-    for (int i = 0; i < TOOLBAR_BUTTON_COUNT; ++i) {
-        char normal[32];
-        char selected[32];
-        std::snprintf(normal, sizeof(normal), "toolsBar_%d.png", i);
-        std::snprintf(selected, sizeof(selected), "toolsBar_sel_%d.png", i);
-        auto* button = PanelToggleButton::create(normal, selected, selected, selected, i + 1,
-                                                 [this](PanelButton* b) { onToolbarButton(b); });
-        if (!button) return false;
-        // The caption is the button's hover tip; a missing key takes the "default" entry (logged).
-        if (findLangEntry(TOOLBAR_CAPTION_KEYS[i])) {
-            button->setTipsInfo(TOOLBAR_CAPTION_KEYS[i]);
-        } else {
-            getLangTextOrDefault(TOOLBAR_CAPTION_KEYS[i], "");
-            button->setTipsInfo("default");
-        }
-        const CCSize buttonSize = button->getContentSize();
-        button->setPosition(x + buttonSize.width * 0.5f, buttonSize.height * 0.5f);
-        x += buttonSize.width + TOOLBAR_BUTTON_GAP;
-        height = std::max(height, buttonSize.height);
-        toolbar_->addChild(button);
-        toolbarButtons_[i] = button;
-    }
-    const CCSize size(std::max(0.0f, x - TOOLBAR_BUTTON_GAP), height);
-    toolbar_->setContentSize(size);
-    auto* stencil = CCLayerColor::create(ccc4(255, 255, 255, 255), size.width, size.height);
-    clip->setStencil(stencil);
-    toolbarStencil_ = stencil;
-    return true;
-}
-
 // --- layout
 
 void StockWindow::setWindowSize(float width, float height) {
@@ -237,26 +183,10 @@ void StockWindow::layout() {
     leftShade_->setPosition(0, 0);
     rightShade_->setPosition(w, 0);
 
-    // Panes share the height from the bottom; a share above the cap is scaled down so the chart keeps
-    // its room (and a broken settings file cannot push the chart off the window).
-    float total = 0;
-    for (const Pane& pane : panes_) total += std::max(0.0f, pane.heightRatio);
-    const float shrink = total > MAX_TOTAL_PANE_SHARE ? MAX_TOTAL_PANE_SHARE / total : 1.0f;
-    float y = 0;
-    for (auto it = panes_.rbegin(); it != panes_.rend(); ++it) {
-        const float paneHeight = std::floor(std::max(0.0f, it->heightRatio) * shrink * h);
-        if (paneHeight <= MIN_PANE_HEIGHT) {
-            it->view->setVisible(false);
-            continue;
-        }
-        it->view->setVisible(shown_);
-        it->view->setPosition(0, y);
-        it->view->setViewSize(chartWidth, paneHeight);
-        y += paneHeight;
-    }
-    chart_->setPosition(0, y);
-    chart_->setViewSize(chartWidth, std::max(0.0f, h - y));
-    relinkViews();
+    const float panesHeight = panes_.layout(chartWidth, h, shown_);
+    chart_->setPosition(0, panesHeight);
+    chart_->setViewSize(chartWidth, std::max(0.0f, h - panesHeight));
+    panes_.relink(chart_, shown_);
 
     const float titleLeft = closeButton_->isVisible() ? TITLE_LEFT_WITH_CLOSE : TITLE_LEFT_WITHOUT_CLOSE;
     title_->placeInWindow(titleLeft, h);
@@ -266,29 +196,12 @@ void StockWindow::layout() {
 }
 
 void StockWindow::placeToolbar() {
-    const float chartRight = chart_->getPositionX() + chart_->getContentSize().width;
-    const CCSize size = toolbar_->getContentSize();
-    const float x = std::max(0.0f, chartRight - size.width - TOOLBAR_TOP_GAP);
-    float y = windowSize_.height - size.height - TOOLBAR_TOP_GAP;
-    // In a narrow window the toolbar would cover the title: it takes the row below instead.
-    if (x < title_->getRight() + TOOLBAR_TOP_GAP) y -= WindowTitle::BUTTON_HEIGHT + TOOLBAR_TOP_GAP;
-    toolbar_->setPosition(x, y);
+    toolbar_.place(chart_->getPositionX() + chart_->getContentSize().width, windowSize_.height,
+                   title_->getRight(), WindowTitle::BUTTON_HEIGHT);
 }
 
 void StockWindow::placeHoverLabels() {
-    title_->placeReadout(windowSize_.height, toolbar_);
-}
-
-void StockWindow::relinkViews() {
-    DrawingView* upper = chart_;
-    chart_->setUpperView(nullptr);
-    for (const Pane& pane : panes_) {
-        if (!pane.view->isVisible() && shown_) continue;
-        upper->setLowerView(pane.view);
-        pane.view->setUpperView(upper);
-        upper = pane.view;
-    }
-    upper->setLowerView(nullptr);
+    title_->placeReadout(windowSize_.height, toolbar_.getNode());
 }
 
 void StockWindow::setRightPanelVisible(bool visible) {
@@ -398,10 +311,10 @@ void StockWindow::setShown(bool shown) {
         loader_->setWindowShown(true);
         loader_->scheduleHistoryTick();
         chart_->setShown(true);
-        for (const Pane& pane : panes_) pane.view->setVisible(true);
+        panes_.setVisible(true);
         title_->getStockButton()->setVisible(true);
         closeButton_->setVisible(!singleWindow_);
-        toolbar_->setVisible(true);
+        toolbar_.getNode()->setVisible(true);
         if (linkedButton_) linkedButton_->setChartShown(true);
         if (fadeInOnShow_) {
             fadeInOnShow_ = false;
@@ -417,27 +330,22 @@ void StockWindow::setShown(bool shown) {
     if (!maximised_) loader_->unscheduleHistoryTick();
     setVisible(false);
     chart_->setShown(false);
-    for (const Pane& pane : panes_) pane.view->setVisible(false);
+    panes_.setVisible(false);
     title_->getStockButton()->setVisible(false);
     closeButton_->setVisible(false);
-    toolbar_->setVisible(false);
+    toolbar_.getNode()->setVisible(false);
     if (linkedButton_) linkedButton_->setChartShown(false);
     if (sizeBeforeMaximise_.width > 0 && sizeBeforeMaximise_.height > 0) {
         windowSize_ = sizeBeforeMaximise_;
         sizeBeforeMaximise_ = CCSize();
         layout();
     }
-    resetToolbar();
+    toolbar_.reset();
     if (wasShown) fadeInOnShow_ = true;
 }
 
-void StockWindow::resetToolbar() {
-    for (PanelToggleButton* button : toolbarButtons_) button->setState(false);
-}
-
 PanelToggleButton* StockWindow::getToolbarButton(int tag) const {
-    if (tag < 1 || tag > TOOLBAR_BUTTON_COUNT) return nullptr;
-    return toolbarButtons_[tag - 1];
+    return toolbar_.getButton(tag);
 }
 
 // --- quote and read-out
@@ -469,7 +377,7 @@ void StockWindow::updateTitle() {
     title_->setNames(displayName_, getLangTextOrDefault(key, ""));
     if (linkedButton_) linkedButton_->setDisplayName(displayName_);
     placeHoverLabels();
-    if (toolbar_ && chart_) placeToolbar();
+    if (toolbar_.getNode() && chart_) placeToolbar();
 }
 
 // --- buttons
@@ -482,7 +390,7 @@ void StockWindow::onToolbarButton(PanelButton* button) {
     const int tag = button->getTag();
     if (tag < 1 || tag > TOOLBAR_BUTTON_COUNT) return;
     playHoverSound();
-    toolbarButtons_[tag - 1]->setState(true);
+    toolbar_.getButton(tag)->setState(true);
     CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "toolbar callback:%d", tag);
     const CCSize size = button->getContentSize();
     const CCPoint corner = button->convertToWorldSpace(CCPoint(size.width, 0));
@@ -516,21 +424,6 @@ void StockWindow::onMaximiseButton(PanelButton*) {
 
 // --- indicators
 
-IndicatorBase* StockWindow::createPane(int type, float width, float height) {
-    switch (type) {
-        case IndicatorBase::TYPE_TRADING:
-            return IndicatorTrading::createPane(chart_, width, height);
-        case IndicatorBase::TYPE_MACD:
-            return IndicatorMACD::createPane(chart_, width, height);
-        case IndicatorBase::TYPE_KDJ:
-            return IndicatorKDJ::createPane(chart_, width, height);
-        case IndicatorBase::TYPE_BOLL:
-            return IndicatorBOLL::createPane(chart_, width, height);
-        default:
-            return nullptr;
-    }
-}
-
 bool StockWindow::addIndicator(int type, float heightRatio) {
     if (type == IndicatorBase::TYPE_MOVING_AVERAGE) {
         if (showMA_) return false;
@@ -538,17 +431,7 @@ bool StockWindow::addIndicator(int type, float heightRatio) {
         chart_->setShowMA(true);
         return true;
     }
-    for (const Pane& pane : panes_) {
-        if (pane.type == type) return false;
-    }
-    const float ratio =
-        std::clamp(std::isfinite(heightRatio) ? heightRatio : IndicatorPane::DEFAULT_HEIGHT_RATIO,
-                   IndicatorPane::MIN_HEIGHT_RATIO, IndicatorPane::MAX_HEIGHT_RATIO);
-    IndicatorBase* view = createPane(type, windowSize_.width, std::floor(ratio * windowSize_.height));
-    if (!view) return false;
-    addChild(view);
-    panes_.push_back(Pane{type, ratio, view});
-    syncIndicatorList();
+    if (!panes_.add(type, heightRatio, this, chart_, windowSize_.width, windowSize_.height)) return false;
     layout();
     chart_->markForRedraw();
     return true;
@@ -561,30 +444,14 @@ void StockWindow::removeIndicator(int type) {
         title_->hideMALabels();
         return;
     }
-    auto it =
-        std::find_if(panes_.begin(), panes_.end(), [type](const Pane& pane) { return pane.type == type; });
-    if (it == panes_.end()) return;
-    IndicatorBase* view = it->view;
-    panes_.erase(it);
-    syncIndicatorList();
-    view->removeFromParent();
+    if (!panes_.remove(type)) return;
     layout();
     chart_->markForRedraw();
 }
 
-void StockWindow::syncIndicatorList() {
-    indicators_.clear();
-    for (const Pane& pane : panes_) indicators_.push_back(pane.view);
-}
-
 void StockWindow::layoutPanes() {
     // A border drag changed the heights: keep the new shares.
-    if (windowSize_.height > 0) {
-        for (Pane& pane : panes_) {
-            if (pane.view->isVisible())
-                pane.heightRatio = pane.view->getContentSize().height / windowSize_.height;
-        }
-    }
+    panes_.takeHeights(windowSize_.height);
     layout();
 }
 
@@ -610,7 +477,7 @@ std::vector<IndicatorPane> StockWindow::getIndicatorPanes() const {
     std::vector<IndicatorPane> result;
     if (showMA_)
         result.push_back(IndicatorPane{IndicatorBase::TYPE_MOVING_AVERAGE, IndicatorPane::MIN_HEIGHT_RATIO});
-    for (const Pane& pane : panes_) result.push_back(IndicatorPane{pane.type, pane.heightRatio});
+    panes_.appendTo(result);
     return result;
 }
 
@@ -660,7 +527,7 @@ std::string StockWindow::getKlineHistoryServer() {
 
 void StockWindow::clearIndicators() {
     removeIndicator(IndicatorBase::TYPE_MOVING_AVERAGE);
-    while (!panes_.empty()) removeIndicator(panes_.back().type);
+    while (!panes_.empty()) removeIndicator(panes_.lastType());
 }
 
 void StockWindow::setSingleWindow(bool single) {

@@ -5,10 +5,12 @@
 
 #include "CCSprite.h"
 #include "ChartViewOwner.h"
+#include "IndicatorPaneStack.h"
 #include "KLineChartHost.h"
 #include "LayoutWindowSource.h"
 #include "QuotePanel.h"
 #include "WindowTitle.h"
+#include "WindowToolbar.h"
 
 namespace cocos2d {
 class CCLabelTTF;
@@ -23,8 +25,10 @@ class PanelToggleButton;
 class StockWindowDelegate;
 
 // One chart window of the main scene: one instrument at one time type, with the K-line chart view,
-// the indicator panes stacked under it, the title buttons, the hover read-out, a four-button
-// toolbar, the close and maximise buttons and a right panel with the latest quote (QuotePanel).
+// the indicator panes stacked under it (IndicatorPaneStack), the title buttons and the hover
+// read-out (WindowTitle), a four-button toolbar (WindowToolbar), the close and maximise buttons and
+// a right panel with the latest quote (QuotePanel). The window joins them: it lays them out, feeds
+// them and hands their clicks to the main scene.
 //
 // The window owns its history loader (a child node, so its per-frame step runs while the window is
 // in the scene; shut down when the window goes), and through it the bar series; the chart view and
@@ -40,10 +44,10 @@ public:
     static constexpr int TOOLBAR_DRAWING_TOOLS = 2;
     static constexpr int TOOLBAR_INDICATORS = 3;
     static constexpr int TOOLBAR_TIME_TYPE = 4;
-    static constexpr int TOOLBAR_BUTTON_COUNT = 4;
+    static constexpr int TOOLBAR_BUTTON_COUNT = WindowToolbar::BUTTON_COUNT;
     static constexpr int MAX_TIME_TYPE_INDEX = 8;
     // Panes together never take more than this share of the window, so the chart keeps some room.
-    static constexpr float MAX_TOTAL_PANE_SHARE = 0.8f;
+    static constexpr float MAX_TOTAL_PANE_SHARE = IndicatorPaneStack::MAX_TOTAL_SHARE;
 
     // Null when a node cannot be made (a missing image).
     static StockWindow* create(const std::string& displayName, const cocos2d::CCSize& size);
@@ -89,7 +93,7 @@ public:
     bool isShowMA() const { return showMA_; }
     DrawingKLine* getChart() const { return chart_; }
     KLineHistoryLoader* getLoader() const { return loader_; }
-    const std::vector<IndicatorBase*>& getIndicators() const { return indicators_; }
+    const std::vector<IndicatorBase*>& getIndicators() const { return panes_.getViews(); }
     WindowTitle* getTitle() const { return title_; }
     PanelButton* getStockButton() const { return title_->getStockButton(); }
     PanelButton* getTimeTypeButton() const { return title_->getTimeTypeButton(); }
@@ -144,22 +148,11 @@ protected:
     virtual KLineHistoryLoader* createLoader();
 
 private:
-    struct Pane {
-        int type;
-        float heightRatio;
-        IndicatorBase* view;
-    };
-
     bool buildTitle();
-    bool buildToolbar();
     void layout();
     void placeToolbar();
     void placeHoverLabels();
     void applyUserChartSettings();
-    IndicatorBase* createPane(int type, float width, float height);
-    void syncIndicatorList();
-    void relinkViews();
-    void resetToolbar();
     void playHoverSound() const;
     void onToolbarButton(PanelButton* button);
     void onStockButton(PanelButton* button);
@@ -171,8 +164,7 @@ private:
     LinkedWindowButton* linkedButton_ = nullptr;
     KLineHistoryLoader* loader_ = nullptr;
     DrawingKLine* chart_ = nullptr;
-    std::vector<IndicatorBase*> indicators_;
-    std::vector<Pane> panes_;
+    IndicatorPaneStack panes_;
 
     std::string displayName_;
     bool active_ = false;
@@ -193,8 +185,6 @@ private:
     PanelButton* closeButton_ = nullptr;
     PanelToggleButton* maximiseButton_ = nullptr;
     cocos2d::CCSprite* closedBackground_ = nullptr;
-    cocos2d::CCNode* toolbar_ = nullptr;
-    cocos2d::CCNode* toolbarStencil_ = nullptr;
-    PanelToggleButton* toolbarButtons_[TOOLBAR_BUTTON_COUNT] = {};
+    WindowToolbar toolbar_;
     QuotePanel* quotePanel_ = nullptr;
 };
