@@ -10,6 +10,7 @@
 #include "ChartGrid.h"
 #include "DrawingView.h"
 #include "ExScaleKLine.h"
+#include "KLineChartView.h"
 
 namespace cocos2d {
 class CCLabelTTF;
@@ -34,9 +35,10 @@ class KLineBar;
 // geometry into the bar's drawing cache. Geometry is rebuilt lazily: scrolls, zooms and resizes set
 // a flag, and the next frame recomputes the visible range (x), then the price scale and the
 // vertical positions (y), which the indicator panes of the owner's list follow. The owner, the bar
-// list and the indicator list must outlive the view; the owner may be null (decorative chart).
+// list and the indicator list must outlive the view; the owner may be null (decorative chart). The
+// window's series and history loader reach the view through KLineChartView.
 // Main thread only.
-class DrawingKLine : public DrawingView {
+class DrawingKLine : public DrawingView, public KLineChartView {
 public:
     // Slots of a bar's drawing cache written by the price chart.
     static constexpr int CACHE_BODY = 0;   // 4 corners: left-open, right-open, right-close, left-close
@@ -70,11 +72,11 @@ public:
     int getAuxOption() const { return auxOption_; }
     void setAuxOption(int option);
     int getIndicatorPeriodIndex() const { return indicatorPeriodIndex_; }
-    void setIndicatorPeriodIndex(int index);
+    void setIndicatorPeriodIndex(int index) override;
     bool isShowMA() const { return showMA_; }
     void setShowMA(bool show);
     int getTimeType() const { return timeType_; }
-    void setTimeType(int minutes);
+    void setTimeType(int minutes) override;
     float getBodyHalfWidth() const { return bodyHalfWidth_; }
     // x: barWidth, y: priceScale.
     cocos2d::CCPoint getBarWidthAndScale() const { return cocos2d::CCPoint(barWidth_, priceScale_); }
@@ -118,23 +120,23 @@ public:
     void markForRedraw();
     void resetView();
     // The series was emptied: forget everything drawn of it, destroy the drawing tools.
-    void clearSeries();
+    void clearSeries() override;
     // Shows the view and runs its tick (shown windows), or hides it and stops everything.
     void setShown(bool shown);
     bool isShown() const { return shown_; }
 
-    // --- the view's part of the series host
-    float getScrollOffset() const { return offsetX_; }
-    void setLoadingTint(unsigned char red, unsigned char green, unsigned char blue);
-    void dropCachedPositions() { relayout(); }
-    void clearLabelDictionary();
+    // --- KLineChartView (with setTimeType, setIndicatorPeriodIndex and clearSeries above)
+    float getScrollOffset() const override { return offsetX_; }
+    void setLoadingTint(unsigned char red, unsigned char green, unsigned char blue) override;
+    void dropCachedPositions() override { relayout(); }
+    void clearLabelDictionary() override;
     // Stops the inertia, re-applies the bar width and puts the newest bar at 80 % of the width.
-    void showNewestBars();
+    void showNewestBars() override;
     // Keeps the bars on screen in place after newCount bars were put in front of the series.
-    void keepVisibleBars(int newCount);
+    void keepVisibleBars(int newCount) override;
     // A new bar (isNew) moves the series one bar to the left when the newest bar was on screen, so a
     // live chart keeps its newest bar in place; a chart the user scrolled back stays where it is.
-    void barChanged(KLineBar* bar, bool isNew);
+    void barChanged(KLineBar* bar, bool isNew) override;
 
     // --- interaction
     // Returns whether the position was clamped.

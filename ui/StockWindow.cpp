@@ -1,34 +1,19 @@
 #include "StockWindow.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 
 #include "CCActionInterval.h"
-#include "CCClippingNode.h"
-#include "CCDirector.h"
-#include "CCLabelTTF.h"
-#include "CCLayerColor.h"
-#include "CCScale9Sprite.h"
-#include "CCSpriteFrameCache.h"
 #include "CDebugModule.h"
 #include "DrawingKLine.h"
 #include "DrawingView.h"
-#include "IndicatorBOLL.h"
 #include "IndicatorBase.h"
-#include "IndicatorKDJ.h"
-#include "IndicatorMACD.h"
-#include "IndicatorTrading.h"
 #include "KLineBar.h"
 #include "KLineHistoryLoader.h"
 #include "LanguageTable.h"
 #include "LinkedWindowButton.h"
-#include "NumberAtlasLabel.h"
 #include "PanelButton.h"
-#include "RiseFallColours.h"
 #include "SimpleAudioEngine.h"
-#include "StockData.h"
-#include "StockInfo.h"
 #include "StockWindowDelegate.h"
 #include "UserData.h"
 
@@ -36,34 +21,10 @@ USING_NS_CC;
 
 namespace {
 
-constexpr const char* FONT = "res/fonts/MiYaHei.ttf";
 constexpr const char* HOVER_SOUND = "res/audio/mouseHover.wav";
-constexpr const char* DEFAULT_FLAG = "defualt.png";
-constexpr const ccColor3B TITLE_GREY{120, 120, 120};
-constexpr const ccColor3B TITLE_WHITE{255, 255, 255};
-constexpr const ccColor3B HOVER_COLOUR{170, 176, 190};
-// The MA colours of the chart view's lines, as label colours.
-constexpr const ccColor3B MA_LABEL_COLOURS[3] = {{181, 0, 0}, {191, 153, 41}, {28, 115, 179}};
-constexpr const char* VALUE_KEYS[4] = {"hight", "open", "low", "close"};
-constexpr const char* TOOLBAR_CAPTION_KEYS[StockWindow::TOOLBAR_BUTTON_COUNT] = {
-    "chartType", "graphicalTools", "indicators", "timeTyle"};
 
-constexpr float TITLE_FONT_SIZE = 19;
-constexpr float SMALL_FONT_SIZE = 13;
-constexpr float QUOTE_FONT_SIZE = 16;
-constexpr float STOCK_BUTTON_WIDTH = 100;
-constexpr float TIME_BUTTON_WIDTH = 70;
-constexpr float BUTTON_HEIGHT = 30;
-constexpr float FLAG_X = 5;
-constexpr float STOCK_BUTTON_EXTRA_WIDTH = 67;
-constexpr float TIME_BUTTON_EXTRA_WIDTH = 30;
-constexpr float BUTTON_EXTRA_HEIGHT = 6;
-constexpr float TITLE_TOP_GAP = 5;
 constexpr float TITLE_LEFT_WITH_CLOSE = 35;
 constexpr float TITLE_LEFT_WITHOUT_CLOSE = 3;
-constexpr float HOVER_GAP = 10;
-constexpr float HOVER_COLUMN_GAP = 20;
-constexpr float HOVER_ROW_HEIGHT = 15;
 constexpr float CLOSE_BUTTON_INSET = 18;
 constexpr uint8_t WORLD_MAP_OPACITY = 128;
 const ccColor3B WINDOW_BACKGROUND{12, 15, 24};
@@ -73,18 +34,7 @@ constexpr float SIDE_SHADE_SCALE_X = 0.35f;
 constexpr int SHADE_Z = 90;
 constexpr int CLOSED_BACKGROUND_Z = 300;
 constexpr int TITLE_Z = 100;
-constexpr float QUOTE_FRAME_WIDTH = 102;
-constexpr float QUOTE_FRAME_HEIGHT = 45;
-constexpr float QUOTE_FRAME_X = 60;
-constexpr float QUOTE_FRAME_INITIAL_Y = 130;
-constexpr float QUOTE_FRAME_TOP_GAP = 75;
-constexpr float VALUE_ROW_HEIGHT = 24;
-constexpr float VALUE_ROW_SPACING = 28;
-constexpr float VALUE_ROWS_GAP = 22;
-constexpr float TOOLBAR_BUTTON_GAP = 4;
-constexpr float TOOLBAR_TOP_GAP = 5;
 constexpr float SHOW_FADE_SECONDS = 0.3f;
-constexpr float MIN_PANE_HEIGHT = 1.0f;
 
 }  // namespace
 
@@ -102,9 +52,7 @@ StockWindow::~StockWindow() {
     if (loader_) loader_->shutdown();
     // The panes read the chart, and the chart reads this window's pane list and the loader's bars:
     // let them go in that order while everything they read still lives.
-    for (const Pane& pane : panes_) pane.view->removeFromParent();
-    panes_.clear();
-    indicators_.clear();
+    panes_.removeAll();
     if (chart_) chart_->removeFromParent();
     removeAllChildrenWithCleanup(true);
 }
@@ -133,8 +81,9 @@ bool StockWindow::initWindow(const std::string& displayName, const CCSize& size)
 
     // Chart windows take touches at the ordinary priority, whatever the connecting screen set.
     DrawingView::setDefaultTouchPriority(0);
-    chart_ = DrawingKLine::createChart(this, &loader_->series().bars(), &indicators_);
+    chart_ = DrawingKLine::createChart(this, &loader_->series().bars(), panes_.views());
     if (!chart_) return false;
+    loader_->setView(chart_);
     addChild(chart_);
 
     topShade_ = CCSprite::createWithSpriteFrameName("topDark.png");
@@ -153,7 +102,12 @@ bool StockWindow::initWindow(const std::string& displayName, const CCSize& size)
     addChild(leftShade_, SHADE_Z);
     addChild(rightShade_, SHADE_Z);
 
-    if (!buildTitle() || !buildToolbar() || !buildRightPanel()) return false;
+    if (!buildTitle() ||
+        !toolbar_.build(this, TITLE_Z, [this](PanelButton* button) { onToolbarButton(button); }))
+        return false;
+    quotePanel_ = QuotePanel::create(WINDOW_BACKGROUND);
+    if (!quotePanel_) return false;
+    addChild(quotePanel_, TITLE_Z);
 
     closedBackground_ = CCSprite::create("res/bg/closedBg.jpg");
     if (closedBackground_) {
@@ -172,50 +126,11 @@ bool StockWindow::initWindow(const std::string& displayName, const CCSize& size)
 }
 
 bool StockWindow::buildTitle() {
-    stockButton_ = PanelButton::create("rectFrame.png", "rectFrame.png", 0,
-                                       [this](PanelButton* button) { onStockButton(button); });
-    if (!stockButton_) return false;
-    // Only the flag and the name show; the frame is the hit area.
-    stockButton_->setOpacity(0);
-    stockButton_->setAnchorPoint(CCPoint(0, 1));
-    stockButton_->setContentSize(CCSize(STOCK_BUTTON_WIDTH, BUTTON_HEIGHT));
-    addChild(stockButton_, TITLE_Z);
-
-    flag_ = CCSprite::createWithSpriteFrameName(DEFAULT_FLAG);
-    if (!flag_) return false;
-    flag_->setAnchorPoint(CCPoint(0, 0.5f));
-    stockButton_->addChild(flag_);
-    nameLabel_ = CCLabelTTF::create(displayName_.c_str(), FONT, TITLE_FONT_SIZE);
-    nameLabel_->setAnchorPoint(CCPoint(0, 0.5f));
-    nameLabel_->setColor(TITLE_GREY);
-    stockButton_->addChild(nameLabel_);
-
-    timeTypeButton_ = PanelButton::create("rectFrame.png", "rectFrame.png", 0,
-                                          [this](PanelButton* button) { onTimeTypeButton(button); });
-    if (!timeTypeButton_) return false;
-    timeTypeButton_->setOpacity(0);
-    timeTypeButton_->setAnchorPoint(CCPoint(0, 0.5f));
-    timeTypeButton_->setContentSize(CCSize(TIME_BUTTON_WIDTH, BUTTON_HEIGHT));
-    stockButton_->addChild(timeTypeButton_);
-    timeTypeLabel_ = CCLabelTTF::create("[]", FONT, TITLE_FONT_SIZE);
-    timeTypeLabel_->setAnchorPoint(CCPoint(0.5f, 0.5f));
-    timeTypeLabel_->setColor(TITLE_GREY);
-    timeTypeButton_->addChild(timeTypeLabel_);
-
-    for (auto*& label : hoverLabels_) {
-        label = CCLabelTTF::create("", FONT, SMALL_FONT_SIZE);
-        label->setAnchorPoint(CCPoint(0, 0.5f));
-        label->setColor(HOVER_COLOUR);
-        label->setVisible(false);
-        addChild(label, TITLE_Z);
-    }
-    for (int i = 0; i < 3; ++i) {
-        maLabels_[i] = CCLabelTTF::create("", FONT, SMALL_FONT_SIZE);
-        maLabels_[i]->setAnchorPoint(CCPoint(0, 0.5f));
-        maLabels_[i]->setColor(MA_LABEL_COLOURS[i]);
-        maLabels_[i]->setVisible(false);
-        addChild(maLabels_[i], TITLE_Z);
-    }
+    title_ = WindowTitle::create(
+        displayName_, [this](PanelButton* button) { onStockButton(button); },
+        [this](PanelButton* button) { onTimeTypeButton(button); });
+    if (!title_) return false;
+    addChild(title_, TITLE_Z);
 
     closeButton_ = PanelButton::create("close_small.png", "close_small_sel.png", 0,
                                        [this](PanelButton* button) { onCloseButton(button); });
@@ -229,95 +144,6 @@ bool StockWindow::buildTitle() {
     maximiseButton_->setPosition(closeSize.width * 0.5f,
                                  -maximiseButton_->getContentSize().height * 0.5f - 2);
     closeButton_->addChild(maximiseButton_);
-    return true;
-}
-
-bool StockWindow::buildToolbar() {
-    auto* clip = CCClippingNode::create();
-    toolbar_ = clip;
-    addChild(toolbar_, TITLE_Z);
-    float x = 0;
-    float height = 0;
-    for (int i = 0; i < TOOLBAR_BUTTON_COUNT; ++i) {
-        char normal[32];
-        char selected[32];
-        std::snprintf(normal, sizeof(normal), "toolsBar_%d.png", i);
-        std::snprintf(selected, sizeof(selected), "toolsBar_sel_%d.png", i);
-        auto* button = PanelToggleButton::create(normal, selected, selected, selected, i + 1,
-                                                 [this](PanelButton* b) { onToolbarButton(b); });
-        if (!button) return false;
-        // The caption is the button's hover tip; a missing key takes the "default" entry (logged).
-        if (findLangEntry(TOOLBAR_CAPTION_KEYS[i])) {
-            button->setTipsInfo(TOOLBAR_CAPTION_KEYS[i]);
-        } else {
-            getLangTextOrDefault(TOOLBAR_CAPTION_KEYS[i], "");
-            button->setTipsInfo("default");
-        }
-        const CCSize buttonSize = button->getContentSize();
-        button->setPosition(x + buttonSize.width * 0.5f, buttonSize.height * 0.5f);
-        x += buttonSize.width + TOOLBAR_BUTTON_GAP;
-        height = std::max(height, buttonSize.height);
-        toolbar_->addChild(button);
-        toolbarButtons_[i] = button;
-    }
-    const CCSize size(std::max(0.0f, x - TOOLBAR_BUTTON_GAP), height);
-    toolbar_->setContentSize(size);
-    auto* stencil = CCLayerColor::create(ccc4(255, 255, 255, 255), size.width, size.height);
-    clip->setStencil(stencil);
-    toolbarStencil_ = stencil;
-    return true;
-}
-
-bool StockWindow::buildRightPanel() {
-    rightPanel_ = CCNode::create();
-    rightPanel_->setAnchorPoint(CCPointZero);
-    addChild(rightPanel_, TITLE_Z);
-    // Opaque, so a title too long for a narrow window runs under the panel instead of through it.
-    rightPanelBackground_ = CCSprite::create();
-    rightPanelBackground_->setAnchorPoint(CCPointZero);
-    rightPanelBackground_->setColor(WINDOW_BACKGROUND);
-    rightPanel_->addChild(rightPanelBackground_, -1);
-
-    redFrame_ = CCScale9Sprite::createWithSpriteFrameName("frame_red.png");
-    greenFrame_ = CCScale9Sprite::createWithSpriteFrameName("frame_green.png");
-    if (!redFrame_ || !greenFrame_) return false;
-    redFrame_->setContentSize(CCSize(QUOTE_FRAME_WIDTH, QUOTE_FRAME_HEIGHT));
-    redFrame_->setPosition(QUOTE_FRAME_X, QUOTE_FRAME_INITIAL_Y);
-    rightPanel_->addChild(redFrame_);
-    greenFrame_->setContentSize(CCSize(QUOTE_FRAME_WIDTH, QUOTE_FRAME_HEIGHT));
-    greenFrame_->setPosition(QUOTE_FRAME_WIDTH * 0.5f, QUOTE_FRAME_HEIGHT * 0.5f);
-    greenFrame_->setVisible(false);
-    redFrame_->addChild(greenFrame_);
-
-    quoteTitle_ = CCLabelTTF::create("---\n---", FONT, QUOTE_FONT_SIZE);
-    quoteTitle_->setAnchorPoint(CCPoint(0.5f, 0));
-    quoteTitle_->setPosition(QUOTE_FRAME_WIDTH * 0.5f, QUOTE_FRAME_HEIGHT + 4);
-    redFrame_->addChild(quoteTitle_, 1);
-
-    lastPriceLabel_ = NumberAtlasLabel::create("--/--");
-    changeLabel_ = NumberAtlasLabel::create("");
-    if (!lastPriceLabel_ || !changeLabel_) return false;
-    lastPriceLabel_->setPosition(6, QUOTE_FRAME_HEIGHT * 0.5f + 2);
-    changeLabel_->setPosition(6, 3);
-    redFrame_->addChild(lastPriceLabel_, 1);
-    redFrame_->addChild(changeLabel_, 1);
-
-    for (int i = 0; i < 4; ++i) {
-        auto* row = CCScale9Sprite::createWithSpriteFrameName("rightPanelFrame.png");
-        if (!row) return false;
-        row->setContentSize(CCSize(QUOTE_FRAME_WIDTH, VALUE_ROW_HEIGHT));
-        auto* caption = CCLabelTTF::create("", FONT, SMALL_FONT_SIZE);
-        setLangText(caption, VALUE_KEYS[i]);
-        caption->setAnchorPoint(CCPoint(0, 0.5f));
-        caption->setPosition(5, VALUE_ROW_HEIGHT * 0.5f);
-        row->addChild(caption);
-        valueLabels_[i] = NumberAtlasLabel::create("");
-        if (!valueLabels_[i]) return false;
-        valueLabels_[i]->setPosition(40, (VALUE_ROW_HEIGHT - NumberAtlasLabel::CELL_HEIGHT) * 0.5f);
-        row->addChild(valueLabels_[i]);
-        rightPanel_->addChild(row);
-        valueRows_[i] = row;
-    }
     return true;
 }
 
@@ -342,9 +168,9 @@ void StockWindow::layout() {
     if (worldMap_ && worldMap_->getContentSize().height > 0)
         worldMap_->setScale(h / worldMap_->getContentSize().height);
 
-    const bool panelShown = rightPanel_->isVisible();
-    const float chartWidth = std::max(0.0f, panelShown ? w - RIGHT_PANEL_WIDTH : w);
-    placeRightPanel();
+    const bool panelShown = quotePanel_->isVisible();
+    const float chartWidth = std::max(0.0f, panelShown ? w - QuotePanel::WIDTH : w);
+    quotePanel_->placeInWindow(w, h);
 
     const CCSize topSize = topShade_->getContentSize();
     if (topSize.width > 0) topShade_->setScaleX(w / topSize.width);
@@ -357,118 +183,40 @@ void StockWindow::layout() {
     leftShade_->setPosition(0, 0);
     rightShade_->setPosition(w, 0);
 
-    // Panes share the height from the bottom; a share above the cap is scaled down so the chart keeps
-    // its room (and a broken settings file cannot push the chart off the window).
-    float total = 0;
-    for (const Pane& pane : panes_) total += std::max(0.0f, pane.heightRatio);
-    const float shrink = total > MAX_TOTAL_PANE_SHARE ? MAX_TOTAL_PANE_SHARE / total : 1.0f;
-    float y = 0;
-    for (auto it = panes_.rbegin(); it != panes_.rend(); ++it) {
-        const float paneHeight = std::floor(std::max(0.0f, it->heightRatio) * shrink * h);
-        if (paneHeight <= MIN_PANE_HEIGHT) {
-            it->view->setVisible(false);
-            continue;
-        }
-        it->view->setVisible(shown_);
-        it->view->setPosition(0, y);
-        it->view->setViewSize(chartWidth, paneHeight);
-        y += paneHeight;
-    }
-    chart_->setPosition(0, y);
-    chart_->setViewSize(chartWidth, std::max(0.0f, h - y));
-    relinkViews();
+    const float panesHeight = panes_.layout(chartWidth, h, shown_);
+    chart_->setPosition(0, panesHeight);
+    chart_->setViewSize(chartWidth, std::max(0.0f, h - panesHeight));
+    panes_.relink(chart_, shown_);
 
     const float titleLeft = closeButton_->isVisible() ? TITLE_LEFT_WITH_CLOSE : TITLE_LEFT_WITHOUT_CLOSE;
-    stockButton_->setPosition(titleLeft, h - TITLE_TOP_GAP);
+    title_->placeInWindow(titleLeft, h);
     closeButton_->setPosition(CLOSE_BUTTON_INSET, h - CLOSE_BUTTON_INSET);
     placeToolbar();
     placeHoverLabels();
 }
 
-void StockWindow::placeRightPanel() {
-    const float h = windowSize_.height;
-    rightPanel_->setContentSize(CCSize(RIGHT_PANEL_WIDTH, h));
-    rightPanelBackground_->setTextureRect(CCRect(0, 0, RIGHT_PANEL_WIDTH, h));
-    rightPanel_->setPosition(windowSize_.width - RIGHT_PANEL_WIDTH, 0);
-    const float frameY = h - QUOTE_FRAME_TOP_GAP;
-    redFrame_->setPosition(QUOTE_FRAME_X, frameY);
-    float rowY = frameY - QUOTE_FRAME_HEIGHT * 0.5f - VALUE_ROWS_GAP - VALUE_ROW_HEIGHT * 0.5f;
-    for (CCNode* row : valueRows_) {
-        row->setPosition(QUOTE_FRAME_X, rowY);
-        rowY -= VALUE_ROW_SPACING;
-    }
-}
-
 void StockWindow::placeToolbar() {
-    const float chartRight = chart_->getPositionX() + chart_->getContentSize().width;
-    const CCSize size = toolbar_->getContentSize();
-    const float x = std::max(0.0f, chartRight - size.width - TOOLBAR_TOP_GAP);
-    float y = windowSize_.height - size.height - TOOLBAR_TOP_GAP;
-    // In a narrow window the toolbar would cover the title: it takes the row below instead.
-    const float titleRight = stockButton_->getPositionX() + stockButton_->getContentSize().width +
-                             timeTypeButton_->getContentSize().width;
-    if (x < titleRight + TOOLBAR_TOP_GAP) y -= BUTTON_HEIGHT + TOOLBAR_TOP_GAP;
-    toolbar_->setPosition(x, y);
+    toolbar_.place(chart_->getPositionX() + chart_->getContentSize().width, windowSize_.height,
+                   title_->getRight(), WindowTitle::BUTTON_HEIGHT);
 }
 
 void StockWindow::placeHoverLabels() {
-    const float left = stockButton_->getPositionX() + stockButton_->getContentSize().width +
-                       timeTypeButton_->getContentSize().width + HOVER_GAP;
-    float top = windowSize_.height - TITLE_TOP_GAP - HOVER_ROW_HEIGHT * 0.5f;
-    // A read-out that would run into the toolbar takes the rows below it instead.
-    float right = left +
-                  std::max(hoverLabels_[0]->getContentSize().width, hoverLabels_[2]->getContentSize().width) +
-                  HOVER_COLUMN_GAP +
-                  std::max(hoverLabels_[1]->getContentSize().width, hoverLabels_[3]->getContentSize().width);
-    float maRight = left;
-    for (CCLabelTTF* label : maLabels_) maRight += label->getContentSize().width + HOVER_COLUMN_GAP;
-    right = std::max(right, maRight - HOVER_COLUMN_GAP);
-    const float toolbarBottom = toolbar_->getPositionY();
-    const float toolbarTop = toolbarBottom + toolbar_->getContentSize().height;
-    const float readoutTop = top + HOVER_ROW_HEIGHT * 0.5f;
-    const float readoutBottom = readoutTop - 3 * HOVER_ROW_HEIGHT;
-    if (toolbar_->isVisible() && right > toolbar_->getPositionX() && readoutBottom < toolbarTop &&
-        readoutTop > toolbarBottom)
-        top = toolbarBottom - TOOLBAR_TOP_GAP - HOVER_ROW_HEIGHT * 0.5f;
-    hoverLabels_[0]->setPosition(left, top);
-    hoverLabels_[2]->setPosition(left, top - HOVER_ROW_HEIGHT);
-    const float second =
-        left + std::max(hoverLabels_[0]->getContentSize().width, hoverLabels_[2]->getContentSize().width) +
-        HOVER_COLUMN_GAP;
-    hoverLabels_[1]->setPosition(second, top);
-    hoverLabels_[3]->setPosition(second, top - HOVER_ROW_HEIGHT);
-    float maX = left;
-    for (CCLabelTTF* label : maLabels_) {
-        label->setPosition(maX, top - 2 * HOVER_ROW_HEIGHT);
-        maX += label->getContentSize().width + HOVER_COLUMN_GAP;
-    }
-}
-
-void StockWindow::relinkViews() {
-    DrawingView* upper = chart_;
-    chart_->setUpperView(nullptr);
-    for (const Pane& pane : panes_) {
-        if (!pane.view->isVisible() && shown_) continue;
-        upper->setLowerView(pane.view);
-        pane.view->setUpperView(upper);
-        upper = pane.view;
-    }
-    upper->setLowerView(nullptr);
+    title_->placeReadout(windowSize_.height, toolbar_.getNode());
 }
 
 void StockWindow::setRightPanelVisible(bool visible) {
-    rightPanel_->setVisible(visible);
+    quotePanel_->setVisible(visible);
     layout();
 }
 
 bool StockWindow::isRightPanelVisible() const {
-    return rightPanel_->isVisible();
+    return quotePanel_->isVisible();
 }
 
 bool StockWindow::IsPointOnMe(float x, float y) {
     const CCPoint local = convertToNodeSpace(CCPoint(x, y));
     float width = windowSize_.width;
-    if (rightPanel_->isVisible()) width -= RIGHT_PANEL_WIDTH;
+    if (quotePanel_->isVisible()) width -= QuotePanel::WIDTH;
     return local.x >= 0 && local.y >= 0 && local.x < width && local.y < windowSize_.height;
 }
 
@@ -482,17 +230,19 @@ void StockWindow::setStock(const std::string& symbol, const std::string& display
     showBarInfo(nullptr);
     displayName_ = displayName;
     shownBarTime_ = -1;
-    lastPriceLabel_->setString("--/--");
+    quotePanel_->clearLastPrice();
     setTimeType(loader_->getTimeTypeIndex(), true);
     updateTitle();
     redrawLinkedButton();
-    showStockFlag();
+    title_->showFlag(getCode());
     applyUserChartSettings();
 }
 
 void StockWindow::setTimeType(int index, bool fetch) {
     if (index < 0 || index > MAX_TIME_TYPE_INDEX) return;
     loader_->setTimeType(index, fetch);
+    // The read-out's bar belongs to the bars just dropped.
+    shownBarTime_ = -1;
 }
 
 void StockWindow::setChartType(int type) {
@@ -505,16 +255,6 @@ void StockWindow::setZoom(float zoom) {
     CCPoint widthAndScale = chart_->getBarWidthAndScale();
     widthAndScale.x = zoom;
     chart_->setBarWidthAndScale(widthAndScale);
-}
-
-void StockWindow::showStockFlag() {
-    std::string flagName = getCode() + ".png";
-    CCSpriteFrame* frame = CCSpriteFrameCache::sharedSpriteFrameCache()->spriteFrameByName(flagName);
-    if (!frame) {
-        CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "get stock flag error:%s", flagName.c_str());
-        frame = CCSpriteFrameCache::sharedSpriteFrameCache()->spriteFrameByName(DEFAULT_FLAG);
-    }
-    if (frame) flag_->setDisplayFrame(frame);
 }
 
 void StockWindow::applyUserChartSettings() {
@@ -554,9 +294,7 @@ void StockWindow::setLinkedButton(LinkedWindowButton* button) {
 
 void StockWindow::setActive(bool active) {
     active_ = active;
-    const ccColor3B colour = active ? TITLE_WHITE : TITLE_GREY;
-    nameLabel_->setColor(colour);
-    timeTypeLabel_->setColor(colour);
+    title_->setActive(active);
     // Keyboard focus needs nothing of the view: the main scene sends its keys to the selected window.
 }
 
@@ -573,10 +311,10 @@ void StockWindow::setShown(bool shown) {
         loader_->setWindowShown(true);
         loader_->scheduleHistoryTick();
         chart_->setShown(true);
-        for (const Pane& pane : panes_) pane.view->setVisible(true);
-        stockButton_->setVisible(true);
+        panes_.setVisible(true);
+        title_->getStockButton()->setVisible(true);
         closeButton_->setVisible(!singleWindow_);
-        toolbar_->setVisible(true);
+        toolbar_.getNode()->setVisible(true);
         if (linkedButton_) linkedButton_->setChartShown(true);
         if (fadeInOnShow_) {
             fadeInOnShow_ = false;
@@ -592,125 +330,54 @@ void StockWindow::setShown(bool shown) {
     if (!maximised_) loader_->unscheduleHistoryTick();
     setVisible(false);
     chart_->setShown(false);
-    for (const Pane& pane : panes_) pane.view->setVisible(false);
-    stockButton_->setVisible(false);
+    panes_.setVisible(false);
+    title_->getStockButton()->setVisible(false);
     closeButton_->setVisible(false);
-    toolbar_->setVisible(false);
+    toolbar_.getNode()->setVisible(false);
     if (linkedButton_) linkedButton_->setChartShown(false);
     if (sizeBeforeMaximise_.width > 0 && sizeBeforeMaximise_.height > 0) {
         windowSize_ = sizeBeforeMaximise_;
         sizeBeforeMaximise_ = CCSize();
         layout();
     }
-    resetToolbar();
+    toolbar_.reset();
     if (wasShown) fadeInOnShow_ = true;
 }
 
-void StockWindow::resetToolbar() {
-    for (PanelToggleButton* button : toolbarButtons_) button->setState(false);
-}
-
 PanelToggleButton* StockWindow::getToolbarButton(int tag) const {
-    if (tag < 1 || tag > TOOLBAR_BUTTON_COUNT) return nullptr;
-    return toolbarButtons_[tag - 1];
-}
-
-NumberAtlasLabel* StockWindow::getValueLabel(int row) const {
-    return row >= 0 && row < 4 ? valueLabels_[row] : nullptr;
-}
-
-CCLabelTTF* StockWindow::getHoverLabel(int index) const {
-    return index >= 0 && index < 4 ? hoverLabels_[index] : nullptr;
-}
-
-CCLabelTTF* StockWindow::getMALabel(int index) const {
-    return index >= 0 && index < 3 ? maLabels_[index] : nullptr;
+    return toolbar_.getButton(tag);
 }
 
 // --- quote and read-out
 
 void StockWindow::showQuote(float reference, float high, float low, float last) {
-    const float move = last - reference;
-    // With no reference the change is measured against the move itself; with no move either it is 0.
-    float divisor = reference != 0 ? reference : move * 100;
-    const float change = divisor != 0 ? move / divisor * 100 : 0.0f;
-    if (linkedButton_) linkedButton_->showQuote(last, change);
-
-    const float values[4] = {high, reference, low, last};
-    for (int i = 0; i < 4; ++i) glideNumber(valueLabels_[i], values[i], "%g");
-    glideNumber(changeLabel_, change, "%.3f/");
-
-    const bool green = showsGreen(change >= 0, getRiseGreen());
-    greenFrame_->setVisible(green);
-}
-
-void StockWindow::glideNumber(NumberAtlasLabel* label, float to, const char* format) {
-    label->stopAllActions();
-    ExChangeLabelString* glide =
-        ExChangeLabelString::create(QUOTE_GLIDE_SECONDS, label->getNumberValue(), to);
-    if (!glide) {
-        char text[64];
-        std::snprintf(text, sizeof(text), format, static_cast<double>(to));
-        label->setNumberText(text);
-        label->setNumberValue(to);
-        return;
-    }
-    glide->setFormat(format);
-    glide->setLabelKind(true);
-    label->runAction(glide);
+    if (linkedButton_) linkedButton_->showQuote(last, QuotePanel::changePercent(reference, last));
+    quotePanel_->showQuote(reference, high, low, last, getRiseGreen());
 }
 
 void StockWindow::showBarInfo(const KLineBar* bar) {
     if (!bar) {
-        for (CCLabelTTF* label : hoverLabels_) label->setVisible(false);
-        for (CCLabelTTF* label : maLabels_) label->setVisible(false);
+        title_->hideReadout();
         shownBarTime_ = -1;
         return;
     }
     if (static_cast<long long>(bar->time) == shownBarTime_) return;
     shownBarTime_ = bar->time;
-    const float values[4] = {bar->high, bar->open, bar->low, bar->close};
-    for (int i = 0; i < 4; ++i) {
-        char text[128];
-        const std::string caption = getLangTextOrDefault(VALUE_KEYS[i], "");
-        std::snprintf(text, sizeof(text), "%s %g", caption.c_str(), static_cast<double>(values[i]));
-        hoverLabels_[i]->setString(text);
-        hoverLabels_[i]->setVisible(true);
-    }
-    for (int i = 0; i < 3; ++i) {
-        char text[64];
-        std::snprintf(text, sizeof(text), "MA:%.4f", static_cast<double>(bar->ma[i]));
-        maLabels_[i]->setString(text);
-        maLabels_[i]->setVisible(showMA_);
-    }
+    title_->showBar(*bar, showMA_);
     placeHoverLabels();
 }
 
 // --- title
 
 void StockWindow::updateTitle() {
-    if (!nameLabel_) return;  // called by the loader while the window is still being built
+    if (!title_) return;  // called by the loader while the window is still being built
     char key[32];
     std::snprintf(key, sizeof(key), "timeType%d", loader_->getTimeTypeIndex());
-    const std::string timeName = getLangTextOrDefault(key, "");
-    quoteTitle_->setString((displayName_ + "\n" + getCode()).c_str());
-    nameLabel_->setString(displayName_.c_str());
-    timeTypeLabel_->setString(("[" + timeName + "]").c_str());
+    quotePanel_->setTitle(displayName_, getCode());
+    title_->setNames(displayName_, getLangTextOrDefault(key, ""));
     if (linkedButton_) linkedButton_->setDisplayName(displayName_);
-
-    const CCSize nameSize = nameLabel_->getContentSize();
-    const CCSize flagSize = flag_->getContentSize();
-    const CCSize stockSize(nameSize.width + STOCK_BUTTON_EXTRA_WIDTH, nameSize.height + BUTTON_EXTRA_HEIGHT);
-    stockButton_->setContentSize(stockSize);
-    flag_->setPosition(FLAG_X, stockSize.height * 0.5f);
-    nameLabel_->setPosition(FLAG_X + flagSize.width + 4, stockSize.height * 0.5f);
-    const CCSize timeSize = timeTypeLabel_->getContentSize();
-    const CCSize buttonSize(timeSize.width + TIME_BUTTON_EXTRA_WIDTH, timeSize.height + BUTTON_EXTRA_HEIGHT);
-    timeTypeButton_->setContentSize(buttonSize);
-    timeTypeButton_->setPosition(stockSize.width, stockSize.height * 0.5f);
-    timeTypeLabel_->setPosition(buttonSize.width * 0.5f, buttonSize.height * 0.5f);
     placeHoverLabels();
-    if (toolbar_ && chart_) placeToolbar();
+    if (toolbar_.getNode() && chart_) placeToolbar();
 }
 
 // --- buttons
@@ -723,7 +390,7 @@ void StockWindow::onToolbarButton(PanelButton* button) {
     const int tag = button->getTag();
     if (tag < 1 || tag > TOOLBAR_BUTTON_COUNT) return;
     playHoverSound();
-    toolbarButtons_[tag - 1]->setState(true);
+    toolbar_.getButton(tag)->setState(true);
     CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "toolbar callback:%d", tag);
     const CCSize size = button->getContentSize();
     const CCPoint corner = button->convertToWorldSpace(CCPoint(size.width, 0));
@@ -757,21 +424,6 @@ void StockWindow::onMaximiseButton(PanelButton*) {
 
 // --- indicators
 
-IndicatorBase* StockWindow::createPane(int type, float width, float height) {
-    switch (type) {
-        case IndicatorBase::TYPE_TRADING:
-            return IndicatorTrading::createPane(chart_, width, height);
-        case IndicatorBase::TYPE_MACD:
-            return IndicatorMACD::createPane(chart_, width, height);
-        case IndicatorBase::TYPE_KDJ:
-            return IndicatorKDJ::createPane(chart_, width, height);
-        case IndicatorBase::TYPE_BOLL:
-            return IndicatorBOLL::createPane(chart_, width, height);
-        default:
-            return nullptr;
-    }
-}
-
 bool StockWindow::addIndicator(int type, float heightRatio) {
     if (type == IndicatorBase::TYPE_MOVING_AVERAGE) {
         if (showMA_) return false;
@@ -779,17 +431,7 @@ bool StockWindow::addIndicator(int type, float heightRatio) {
         chart_->setShowMA(true);
         return true;
     }
-    for (const Pane& pane : panes_) {
-        if (pane.type == type) return false;
-    }
-    const float ratio =
-        std::clamp(std::isfinite(heightRatio) ? heightRatio : IndicatorPane::DEFAULT_HEIGHT_RATIO,
-                   IndicatorPane::MIN_HEIGHT_RATIO, IndicatorPane::MAX_HEIGHT_RATIO);
-    IndicatorBase* view = createPane(type, windowSize_.width, std::floor(ratio * windowSize_.height));
-    if (!view) return false;
-    addChild(view);
-    panes_.push_back(Pane{type, ratio, view});
-    syncIndicatorList();
+    if (!panes_.add(type, heightRatio, this, chart_, windowSize_.width, windowSize_.height)) return false;
     layout();
     chart_->markForRedraw();
     return true;
@@ -799,33 +441,17 @@ void StockWindow::removeIndicator(int type) {
     if (type == IndicatorBase::TYPE_MOVING_AVERAGE) {
         showMA_ = false;
         chart_->setShowMA(false);
-        for (CCLabelTTF* label : maLabels_) label->setVisible(false);
+        title_->hideMALabels();
         return;
     }
-    auto it =
-        std::find_if(panes_.begin(), panes_.end(), [type](const Pane& pane) { return pane.type == type; });
-    if (it == panes_.end()) return;
-    IndicatorBase* view = it->view;
-    panes_.erase(it);
-    syncIndicatorList();
-    view->removeFromParent();
+    if (!panes_.remove(type)) return;
     layout();
     chart_->markForRedraw();
 }
 
-void StockWindow::syncIndicatorList() {
-    indicators_.clear();
-    for (const Pane& pane : panes_) indicators_.push_back(pane.view);
-}
-
 void StockWindow::layoutPanes() {
     // A border drag changed the heights: keep the new shares.
-    if (windowSize_.height > 0) {
-        for (Pane& pane : panes_) {
-            if (pane.view->isVisible())
-                pane.heightRatio = pane.view->getContentSize().height / windowSize_.height;
-        }
-    }
+    panes_.takeHeights(windowSize_.height);
     layout();
 }
 
@@ -851,7 +477,7 @@ std::vector<IndicatorPane> StockWindow::getIndicatorPanes() const {
     std::vector<IndicatorPane> result;
     if (showMA_)
         result.push_back(IndicatorPane{IndicatorBase::TYPE_MOVING_AVERAGE, IndicatorPane::MIN_HEIGHT_RATIO});
-    for (const Pane& pane : panes_) result.push_back(IndicatorPane{pane.type, pane.heightRatio});
+    panes_.appendTo(result);
     return result;
 }
 
@@ -875,54 +501,10 @@ void StockWindow::loadOlderHistory() {
     loader_->scheduleHistoryTick();
 }
 
-// --- KLineChartHost: the view's part goes to the chart view
-
-float StockWindow::getScrollOffset() const {
-    return chart_ ? chart_->getScrollOffset() : 0.0f;
-}
-
-void StockWindow::setLoadingTint(unsigned char red, unsigned char green, unsigned char blue) {
-    if (chart_) chart_->setLoadingTint(red, green, blue);
-}
-
-void StockWindow::dropCachedPositions() {
-    if (chart_) chart_->dropCachedPositions();
-}
-
-void StockWindow::clearLabelDictionary() {
-    if (chart_) chart_->clearLabelDictionary();
-}
-
-void StockWindow::showNewestBars() {
-    if (chart_) chart_->showNewestBars();
-}
-
-void StockWindow::keepVisibleBars(int newCount) {
-    if (chart_) chart_->keepVisibleBars(newCount);
-}
-
-void StockWindow::barChanged(KLineBar* bar, bool isNew) {
-    if (chart_) chart_->barChanged(bar, isNew);
-}
-
-void StockWindow::setViewTimeType(int ttype) {
-    if (chart_) chart_->setTimeType(ttype);
-}
-
-void StockWindow::setViewBollPeriodIndex(int index) {
-    if (chart_) chart_->setIndicatorPeriodIndex(index);
-}
-
-void StockWindow::clearView() {
-    if (chart_) chart_->clearSeries();
-    shownBarTime_ = -1;
-}
+// --- KLineChartHost
 
 void StockWindow::updatePriceLabel(const KLineBar& newest) {
-    char text[64];
-    std::snprintf(text, sizeof(text), "%g", static_cast<double>(newest.close));
-    lastPriceLabel_->setString(text);
-    lastPriceLabel_->setNumberValue(newest.close);
+    quotePanel_->showLastPrice(newest.close);
     if (chart_) chart_->setLastPrice(newest.close, newest.close >= newest.open);
 }
 
@@ -945,7 +527,7 @@ std::string StockWindow::getKlineHistoryServer() {
 
 void StockWindow::clearIndicators() {
     removeIndicator(IndicatorBase::TYPE_MOVING_AVERAGE);
-    while (!panes_.empty()) removeIndicator(panes_.back().type);
+    while (!panes_.empty()) removeIndicator(panes_.lastType());
 }
 
 void StockWindow::setSingleWindow(bool single) {

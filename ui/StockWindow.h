@@ -5,12 +5,15 @@
 
 #include "CCSprite.h"
 #include "ChartViewOwner.h"
+#include "IndicatorPaneStack.h"
 #include "KLineChartHost.h"
 #include "LayoutWindowSource.h"
+#include "QuotePanel.h"
+#include "WindowTitle.h"
+#include "WindowToolbar.h"
 
 namespace cocos2d {
 class CCLabelTTF;
-class CCScale9Sprite;
 }  // namespace cocos2d
 class DrawingKLine;
 class IndicatorBase;
@@ -22,12 +25,15 @@ class PanelToggleButton;
 class StockWindowDelegate;
 
 // One chart window of the main scene: one instrument at one time type, with the K-line chart view,
-// the indicator panes stacked under it, the title buttons, the hover read-out, a four-button
-// toolbar, the close and maximise buttons and a right panel with the latest quote.
+// the indicator panes stacked under it (IndicatorPaneStack), the title buttons and the hover
+// read-out (WindowTitle), a four-button toolbar (WindowToolbar), the close and maximise buttons and
+// a right panel with the latest quote (QuotePanel). The window joins them: it lays them out, feeds
+// them and hands their clicks to the main scene.
 //
 // The window owns its history loader (a child node, so its per-frame step runs while the window is
 // in the scene; shut down when the window goes), and through it the bar series; the chart view and
-// the panes read the series' bars. The delegate (the main scene) and the linked quote-list button
+// the panes read the series' bars. The loader reaches the window as its KLineChartHost and the chart
+// view directly as its KLineChartView. The delegate (the main scene) and the linked quote-list button
 // are not owned and may be null. Main thread only.
 class StockWindow : public cocos2d::CCSprite,
                     public KLineChartHost,
@@ -38,12 +44,10 @@ public:
     static constexpr int TOOLBAR_DRAWING_TOOLS = 2;
     static constexpr int TOOLBAR_INDICATORS = 3;
     static constexpr int TOOLBAR_TIME_TYPE = 4;
-    static constexpr int TOOLBAR_BUTTON_COUNT = 4;
-    static constexpr float RIGHT_PANEL_WIDTH = 120.0f;
+    static constexpr int TOOLBAR_BUTTON_COUNT = WindowToolbar::BUTTON_COUNT;
     static constexpr int MAX_TIME_TYPE_INDEX = 8;
     // Panes together never take more than this share of the window, so the chart keeps some room.
-    static constexpr float MAX_TOTAL_PANE_SHARE = 0.8f;
-    static constexpr float QUOTE_GLIDE_SECONDS = 0.2f;
+    static constexpr float MAX_TOTAL_PANE_SHARE = IndicatorPaneStack::MAX_TOTAL_SHARE;
 
     // Null when a node cannot be made (a missing image).
     static StockWindow* create(const std::string& displayName, const cocos2d::CCSize& size);
@@ -89,25 +93,26 @@ public:
     bool isShowMA() const { return showMA_; }
     DrawingKLine* getChart() const { return chart_; }
     KLineHistoryLoader* getLoader() const { return loader_; }
-    const std::vector<IndicatorBase*>& getIndicators() const { return indicators_; }
-    PanelButton* getStockButton() const { return stockButton_; }
-    PanelButton* getTimeTypeButton() const { return timeTypeButton_; }
+    const std::vector<IndicatorBase*>& getIndicators() const { return panes_.getViews(); }
+    WindowTitle* getTitle() const { return title_; }
+    PanelButton* getStockButton() const { return title_->getStockButton(); }
+    PanelButton* getTimeTypeButton() const { return title_->getTimeTypeButton(); }
     PanelButton* getCloseButton() const { return closeButton_; }
     PanelToggleButton* getMaximiseButton() const { return maximiseButton_; }
     PanelToggleButton* getToolbarButton(int tag) const;
-    cocos2d::CCNode* getRightPanel() const { return rightPanel_; }
-    cocos2d::CCScale9Sprite* getRedFrame() const { return redFrame_; }
-    cocos2d::CCScale9Sprite* getGreenFrame() const { return greenFrame_; }
-    cocos2d::CCLabelTTF* getQuoteTitleLabel() const { return quoteTitle_; }
-    cocos2d::CCLabelTTF* getStockNameLabel() const { return nameLabel_; }
-    cocos2d::CCLabelTTF* getTimeTypeLabel() const { return timeTypeLabel_; }
-    NumberAtlasLabel* getLastPriceLabel() const { return lastPriceLabel_; }
-    NumberAtlasLabel* getChangeLabel() const { return changeLabel_; }
+    QuotePanel* getRightPanel() const { return quotePanel_; }
+    cocos2d::CCScale9Sprite* getRedFrame() const { return quotePanel_->getRedFrame(); }
+    cocos2d::CCScale9Sprite* getGreenFrame() const { return quotePanel_->getGreenFrame(); }
+    cocos2d::CCLabelTTF* getQuoteTitleLabel() const { return quotePanel_->getTitleLabel(); }
+    cocos2d::CCLabelTTF* getStockNameLabel() const { return title_->getNameLabel(); }
+    cocos2d::CCLabelTTF* getTimeTypeLabel() const { return title_->getTimeTypeLabel(); }
+    NumberAtlasLabel* getLastPriceLabel() const { return quotePanel_->getLastPriceLabel(); }
+    NumberAtlasLabel* getChangeLabel() const { return quotePanel_->getChangeLabel(); }
     // Rows 0-3: high, open (the reference), low, close (the last price).
-    NumberAtlasLabel* getValueLabel(int row) const;
+    NumberAtlasLabel* getValueLabel(int row) const { return quotePanel_->getValueLabel(row); }
     // 0 high, 1 open, 2 low, 3 close.
-    cocos2d::CCLabelTTF* getHoverLabel(int index) const;
-    cocos2d::CCLabelTTF* getMALabel(int index) const;
+    cocos2d::CCLabelTTF* getHoverLabel(int index) const { return title_->getHoverLabel(index); }
+    cocos2d::CCLabelTTF* getMALabel(int index) const { return title_->getMALabel(index); }
     cocos2d::CCSprite* getWorldMap() const { return worldMap_; }
 
     // --- LayoutWindowSource
@@ -129,16 +134,6 @@ public:
     void layoutPanes() override;
 
     // --- KLineChartHost
-    float getScrollOffset() const override;
-    void setLoadingTint(unsigned char red, unsigned char green, unsigned char blue) override;
-    void dropCachedPositions() override;
-    void clearLabelDictionary() override;
-    void showNewestBars() override;
-    void keepVisibleBars(int newCount) override;
-    void barChanged(KLineBar* bar, bool isNew) override;
-    void setViewTimeType(int ttype) override;
-    void setViewBollPeriodIndex(int index) override;
-    void clearView() override;
     void updatePriceLabel(const KLineBar& newest) override;
     void redrawLinkedButton() override;
     void setRiseGreenConvention(bool riseGreen) override;
@@ -153,27 +148,12 @@ protected:
     virtual KLineHistoryLoader* createLoader();
 
 private:
-    struct Pane {
-        int type;
-        float heightRatio;
-        IndicatorBase* view;
-    };
-
     bool buildTitle();
-    bool buildToolbar();
-    bool buildRightPanel();
     void layout();
     void placeToolbar();
-    void placeRightPanel();
     void placeHoverLabels();
     void applyUserChartSettings();
-    void showStockFlag();
-    IndicatorBase* createPane(int type, float width, float height);
-    void syncIndicatorList();
-    void relinkViews();
-    void resetToolbar();
     void playHoverSound() const;
-    void glideNumber(NumberAtlasLabel* label, float to, const char* format);
     void onToolbarButton(PanelButton* button);
     void onStockButton(PanelButton* button);
     void onTimeTypeButton(PanelButton* button);
@@ -184,8 +164,7 @@ private:
     LinkedWindowButton* linkedButton_ = nullptr;
     KLineHistoryLoader* loader_ = nullptr;
     DrawingKLine* chart_ = nullptr;
-    std::vector<IndicatorBase*> indicators_;
-    std::vector<Pane> panes_;
+    IndicatorPaneStack panes_;
 
     std::string displayName_;
     bool active_ = false;
@@ -199,29 +178,13 @@ private:
     cocos2d::CCSize sizeBeforeMaximise_;
 
     cocos2d::CCSprite* worldMap_ = nullptr;
-    PanelButton* stockButton_ = nullptr;
-    cocos2d::CCSprite* flag_ = nullptr;
-    cocos2d::CCLabelTTF* nameLabel_ = nullptr;
-    PanelButton* timeTypeButton_ = nullptr;
-    cocos2d::CCLabelTTF* timeTypeLabel_ = nullptr;
-    cocos2d::CCLabelTTF* hoverLabels_[4] = {};
-    cocos2d::CCLabelTTF* maLabels_[3] = {};
+    WindowTitle* title_ = nullptr;
     cocos2d::CCSprite* topShade_ = nullptr;
     cocos2d::CCSprite* leftShade_ = nullptr;
     cocos2d::CCSprite* rightShade_ = nullptr;
     PanelButton* closeButton_ = nullptr;
     PanelToggleButton* maximiseButton_ = nullptr;
     cocos2d::CCSprite* closedBackground_ = nullptr;
-    cocos2d::CCNode* toolbar_ = nullptr;
-    cocos2d::CCNode* toolbarStencil_ = nullptr;
-    PanelToggleButton* toolbarButtons_[TOOLBAR_BUTTON_COUNT] = {};
-    cocos2d::CCNode* rightPanel_ = nullptr;
-    cocos2d::CCSprite* rightPanelBackground_ = nullptr;
-    cocos2d::CCScale9Sprite* redFrame_ = nullptr;
-    cocos2d::CCScale9Sprite* greenFrame_ = nullptr;
-    cocos2d::CCLabelTTF* quoteTitle_ = nullptr;
-    NumberAtlasLabel* lastPriceLabel_ = nullptr;
-    NumberAtlasLabel* changeLabel_ = nullptr;
-    cocos2d::CCNode* valueRows_[4] = {};
-    NumberAtlasLabel* valueLabels_[4] = {};
+    WindowToolbar toolbar_;
+    QuotePanel* quotePanel_ = nullptr;
 };

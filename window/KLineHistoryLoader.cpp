@@ -19,6 +19,7 @@
 #include "FileHelpers.h"
 #include "HttpHelpers.h"
 #include "KLineChartHost.h"
+#include "KLineChartView.h"
 
 USING_NS_CC;
 
@@ -59,6 +60,11 @@ void KLineHistoryLoader::setHost(KLineChartHost* host) {
     series_.setHost(host);
 }
 
+void KLineHistoryLoader::setView(KLineChartView* view) {
+    view_ = view;
+    series_.setView(view);
+}
+
 void KLineHistoryLoader::setWindowShown(bool shown) {
     windowShown_ = shown;
     if (!shown) return;
@@ -68,6 +74,7 @@ void KLineHistoryLoader::setWindowShown(bool shown) {
 
 void KLineHistoryLoader::shutdown() {
     setHost(nullptr);
+    setView(nullptr);
     ++generation_;
     for (const auto& batch : {series_.getWeekBatch(), series_.getHistoryBatch()}) {
         std::lock_guard<std::mutex> guard(batch->lock);
@@ -118,14 +125,14 @@ void KLineHistoryLoader::setTimeType(int index, bool fetch) {
     }
     timeTypeIndex_ = index;
     ttype_ = TIME_TYPES[index];
-    if (host_) host_->setViewTimeType(ttype_);
+    if (view_) view_->setTimeType(ttype_);
 
     resetLoading();
-    if (host_) {
-        host_->setLoadingTint(LOADING_TINT, LOADING_TINT, LOADING_TINT);
-        host_->clearView();
-        host_->updateTitle();
+    if (view_) {
+        view_->setLoadingTint(LOADING_TINT, LOADING_TINT, LOADING_TINT);
+        view_->clearSeries();
     }
+    if (host_) host_->updateTitle();
     if (fetch) requestWeekHistory();
 }
 
@@ -318,7 +325,7 @@ void KLineHistoryLoader::GetStockHistoryDataCallback(CCHttpClient*, CCHttpRespon
     if (historyFiles_.empty()) {
         setBatchState(series_.getHistoryBatch(), BATCH_COMPLETE);
         logger()->log(LOG_LEVEL_INFO, "********** [%s] add history file all done!!", symbol_.c_str());
-        if (host_) host_->setLoadingTint(COMPLETE_TINT_RED, 0, 0);
+        if (view_) view_->setLoadingTint(COMPLETE_TINT_RED, 0, 0);
         return;
     }
     logger()->log(LOG_LEVEL_INFO, "********** [%s] add history file:%d", symbol_.c_str(),
@@ -551,7 +558,7 @@ bool KLineHistoryLoader::isRefillMode() const {
 
 void KLineHistoryLoader::markHistoryComplete() {
     setBatchState(series_.getHistoryBatch(), BATCH_COMPLETE);
-    if (host_) host_->setLoadingTint(COMPLETE_TINT_RED, 0, 0);
+    if (view_) view_->setLoadingTint(COMPLETE_TINT_RED, 0, 0);
 }
 
 void KLineHistoryLoader::loadHistoryTick(float) {
@@ -562,7 +569,7 @@ void KLineHistoryLoader::loadHistoryTick(float) {
     const auto& week = series_.getWeekBatch();
     const auto& history = series_.getHistoryBatch();
     int weekState = getWeekBatchState();
-    const bool busy = host_->getScrollOffset() > 0 || isRefillMode();
+    const bool busy = (view_ && view_->getScrollOffset() > 0) || isRefillMode();
     if (busy) {
         if (weekState == BATCH_PARSED || weekState == BATCH_MERGING) {
             cacheParsedBatch(week);
@@ -583,7 +590,7 @@ void KLineHistoryLoader::loadHistoryTick(float) {
         afterHistoryMerge(series_.insertHistoryKLine());
     } else if (historyState == BATCH_FAILED) {
         retryFailedHistoryFile();
-    } else if (historyState == BATCH_IDLE && host_->getScrollOffset() > 0) {
+    } else if (historyState == BATCH_IDLE && view_ && view_->getScrollOffset() > 0) {
         loadNextHistoryFile();
     } else if (!busy) {
         unscheduleHistoryTick();

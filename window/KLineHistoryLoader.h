@@ -13,6 +13,7 @@
 #include "KLineSeries.h"
 
 class KLineChartHost;
+class KLineChartView;
 
 constexpr int HISTORY_FILE_BARS = 200;  // a history file with fewer bars is the oldest one
 constexpr int HISTORY_CUT_COUNT = 100;  // most files asked for in one history-list request
@@ -32,7 +33,8 @@ constexpr size_t MAX_INFLATED_HISTORY_BYTES = size_t{256} << 20;
 //
 // The chart window (StockWindow) owns one loader and adds it as a child node, so that its per-frame
 // step and its retry delays run while the window is in the scene; the window forwards setStock,
-// setTimeType, live bars and the refill after a reconnect, and implements KLineChartHost.
+// setTimeType, live bars and the refill after a reconnect, and implements KLineChartHost; its chart
+// view, made after the loader because it reads the loader's bars, implements KLineChartView.
 //
 // Main thread only. The parse threads share nothing but their batch (see ParseKLineStruct).
 // Requests carry a tag made of the time type and a generation number that changes with every
@@ -44,10 +46,11 @@ public:
     static KLineHistoryLoader* create(KLineChartHost* host);
     ~KLineHistoryLoader() override;
 
-    // The window calls this before it goes: the host is forgotten and whatever is still under way
-    // (responses, parse results, retries) is dropped.
+    // The window calls this before it goes: the host and the view are forgotten and whatever is still under
+    // way (responses, parse results, retries) is dropped.
     void shutdown();
     void setHost(KLineChartHost* host);
+    void setView(KLineChartView* view);
     // The window's show and hide. A hidden window sends no retries; those that fell due meanwhile go
     // out when it is shown again. A new loader counts as shown.
     void setWindowShown(bool shown);
@@ -143,6 +146,7 @@ private:
     void retryFailedHistoryFile();
 
     KLineChartHost* host_ = nullptr;
+    KLineChartView* view_ = nullptr;
     KLineSeries series_;
     std::string symbol_;
     int timeTypeIndex_ = 0;

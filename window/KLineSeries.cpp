@@ -6,6 +6,7 @@
 
 #include "CDebugModule.h"
 #include "KLineChartHost.h"
+#include "KLineChartView.h"
 
 namespace {
 constexpr double KDJ_MIN = 1.0;
@@ -192,7 +193,7 @@ void KLineSeries::updateKLine(uint32_t time, float open, float high, float low, 
                           time, static_cast<int>(position));
             bars_.insert(bars_.begin() + static_cast<std::ptrdiff_t>(position), std::move(fresh));
             rebuildFrom(position);
-            if (host_) host_->dropCachedPositions();
+            if (view_) view_->dropCachedPositions();
         }
     } else {
         bar = bars_[position].get();
@@ -206,11 +207,9 @@ void KLineSeries::updateKLine(uint32_t time, float open, float high, float low, 
     }
     // Each indicator of this bar from the bars before it; the others are left as they are.
     if (!isNew || position + 1 == bars_.size()) calcLiveBarIndicators(position);
-    if (host_) {
-        host_->redrawLinkedButton();
-        host_->barChanged(bar, isNew);
-        host_->updatePriceLabel(*bar);
-    }
+    if (host_) host_->redrawLinkedButton();
+    if (view_) view_->barChanged(bar, isNew);
+    if (host_) host_->updatePriceLabel(*bar);
 }
 
 KLineSeries::MergeResult KLineSeries::mergeBars(std::vector<std::unique_ptr<KLineBar>>& batchBars,
@@ -354,23 +353,23 @@ void KLineSeries::refreshAllKLine(int newCount, bool sortFirst, bool toNewest) {
         std::stable_sort(bars_.begin(), bars_.end(), earlier);
     }
     earliestTime_ = bars_.front()->time;
-    if (host_) host_->dropCachedPositions();
+    if (view_) view_->dropCachedPositions();
     // The newest bar takes its colour first: the price label shows it before the rebuild pass.
     const size_t newest = bars_.size() - 1;
     bars_[newest]->updateColor(newest == 0 ? bars_[0]->close : bars_[newest - 1]->close, riseGreen_);
     if (host_) host_->updatePriceLabel(*bars_.back());
     rebuildFrom(0);
-    if (!host_) {
+    if (host_) host_->redrawLinkedButton();
+    if (!view_) {
         firstFill_ = false;
         return;
     }
-    host_->redrawLinkedButton();
-    host_->clearLabelDictionary();
+    view_->clearLabelDictionary();
     if (firstFill_ || toNewest) {
-        host_->showNewestBars();
+        view_->showNewestBars();
         firstFill_ = false;
     } else {
-        host_->keepVisibleBars(newCount);
+        view_->keepVisibleBars(newCount);
     }
 }
 
@@ -385,7 +384,7 @@ void KLineSeries::setBollPeriodIndex(int index) {
     if (index == bollPeriodIndex_) return;
     bollPeriodIndex_ = index;
     recomputeBollinger();
-    if (host_) host_->setViewBollPeriodIndex(index);
+    if (view_) view_->setIndicatorPeriodIndex(index);
 }
 
 void KLineSeries::recolourAll() {

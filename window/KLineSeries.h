@@ -10,6 +10,7 @@
 #include "ParseKLineStruct.h"
 
 class KLineChartHost;
+class KLineChartView;
 
 // Time types: bar lengths in minutes, chosen by an index 0 to 8; the value is sent as `ttype`.
 constexpr int TIME_TYPE_COUNT = 9;
@@ -34,7 +35,7 @@ constexpr size_t BAR_RESERVE = 200000;
 // filled by the parse thread). Bars or batches out of order are put at their sorted position.
 //
 // Main thread only, except the two batches, which are shared with their parse threads under each
-// batch's own lock. The host (chart window and view) is not owned and may be null.
+// batch's own lock. The host (the chart window) and the view are not owned and may be null.
 class KLineSeries {
 public:
     KLineSeries();
@@ -43,6 +44,7 @@ public:
     KLineSeries& operator=(const KLineSeries&) = delete;
 
     void setHost(KLineChartHost* host) { host_ = host; }
+    void setView(KLineChartView* view) { view_ = view; }
     // The instrument, for log lines.
     void setSymbol(const std::string& symbol) { symbol_ = symbol; }
 
@@ -114,6 +116,7 @@ private:
     bool firstFill_ = true;
     std::string symbol_;
     KLineChartHost* host_ = nullptr;
+    KLineChartView* view_ = nullptr;
     std::shared_ptr<ParseKLineStruct> historyBatch_;
     std::shared_ptr<ParseKLineStruct> weekBatch_;
 };

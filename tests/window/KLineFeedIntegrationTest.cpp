@@ -107,6 +107,7 @@ protected:
             loader->removeFromParent();
         }
         loader = KLineHistoryLoader::create(&host);
+        loader->setView(&host);
         scene->addChild(loader);
         loader->setSymbol("EURUSD");
         loader->setTimeType(TIME_TYPE_INDEX, true);

@@ -44,6 +44,7 @@ class KLineSeriesTest : public ::testing::Test {
 protected:
     void SetUp() override {
         series.setHost(&host);
+        series.setView(&host);
         series.setSymbol("EURUSD");
     }
     void loadReference() {

@@ -57,8 +57,9 @@ std::string ScopedHome::logText() const {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-RecordingLoader* RecordingLoader::create(KLineChartHost* host) {
+RecordingLoader* RecordingLoader::create(RecordingHost* host) {
     auto* loader = new RecordingLoader(host);
+    loader->setView(host);
     loader->init();
     loader->autorelease();
     return loader;

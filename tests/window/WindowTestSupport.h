@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "KLineChartHost.h"
+#include "KLineChartView.h"
 #include "KLineHistoryLoader.h"
 
 // Helpers shared by the tests of window/.
@@ -29,7 +30,7 @@ private:
 };
 
 // Records what the series and loader ask of their window and view.
-class RecordingHost : public KLineChartHost {
+class RecordingHost : public KLineChartHost, public KLineChartView {
 public:
     float getScrollOffset() const override { return scrollOffset; }
     void setLoadingTint(unsigned char red, unsigned char green, unsigned char blue) override {
@@ -44,9 +45,9 @@ public:
         changedIsNew = isNew;
         ++changeCount;
     }
-    void setViewTimeType(int ttype) override { viewTimeType = ttype; }
-    void setViewBollPeriodIndex(int index) override { viewBollPeriodIndex = index; }
-    void clearView() override { ++clearViewCount; }
+    void setTimeType(int ttype) override { viewTimeType = ttype; }
+    void setIndicatorPeriodIndex(int index) override { viewBollPeriodIndex = index; }
+    void clearSeries() override { ++clearViewCount; }
     void updatePriceLabel(const KLineBar& newest) override {
         priceLabel = newest.close;
         ++priceLabelCount;
@@ -88,7 +89,8 @@ public:
         std::string body;
         cocos2d::SEL_HttpResponse handler = nullptr;
     };
-    static RecordingLoader* create(KLineChartHost* host);
+    // The host is also the loader's view.
+    static RecordingLoader* create(RecordingHost* host);
 
     // Delivers a response to request k: status 200 with body when ok, else a failed transfer.
     void answer(size_t k, bool ok, const std::vector<unsigned char>& body, int status = 200);
