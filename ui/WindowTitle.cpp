@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "ChartColours.h"
 #include "CCLabelTTF.h"
 #include "CCSprite.h"
 #include "CCSpriteFrameCache.h"
@@ -20,9 +21,7 @@ constexpr const char* DEFAULT_FLAG = "defualt.png";
 constexpr const ccColor3B TITLE_GREY{120, 120, 120};
 constexpr const ccColor3B TITLE_WHITE{255, 255, 255};
 constexpr const ccColor3B HOVER_COLOUR{170, 176, 190};
-// The MA colours of the chart view's lines, as label colours.
-constexpr const ccColor3B MA_LABEL_COLOURS[WindowTitle::MA_COUNT] = {
-    {181, 0, 0}, {191, 153, 41}, {28, 115, 179}};
+static_assert(WindowTitle::MA_COUNT == MA_LINE_COUNT);
 
 constexpr float TITLE_FONT_SIZE = 19;
 constexpr float SMALL_FONT_SIZE = 13;
@@ -101,7 +100,7 @@ void WindowTitle::buildReadout() {
     for (int i = 0; i < MA_COUNT; ++i) {
         maLabels_[i] = CCLabelTTF::create("", FONT, SMALL_FONT_SIZE);
         maLabels_[i]->setAnchorPoint(CCPoint(0, 0.5f));
-        maLabels_[i]->setColor(MA_LABEL_COLOURS[i]);
+        maLabels_[i]->setColor(labelColourOf(MA_COLOURS[i]));
         maLabels_[i]->setVisible(false);
         addChild(maLabels_[i]);
     }
