@@ -19,16 +19,13 @@
 #include "CStockPanel.h"
 #include "ConnectingLayer.h"
 #include "DrawingKLine.h"
-#include "IndicatorPanel.h"
 #include "KLineHistoryLoader.h"
 #include "LanguageTable.h"
-#include "LayoutPanel.h"
 #include "LeftPaneMaster.h"
 #include "PanelButton.h"
 #include "PopuPanelBase.h"
+#include "PopupChoosers.h"
 #include "ReconnectPanel.h"
-#include "SelectChartTypePanel.h"
-#include "SelectTimePanel.h"
 #include "StockButton.h"
 #include "StockButtonPanel.h"
 #include "StockWindow.h"
@@ -128,17 +125,13 @@ void WorldScene::registerWithTouchDispatcher() {
 }
 
 bool WorldScene::ccTouchBegan(CCTouch* touch, CCEvent*) {
-    const std::vector<PopuPanelBase*> open = PopuPanelBase::getOpenPopups();
-    if (open.empty() || PopuPanelBase::openPopupAt(touch->getLocation())) return false;
-    for (PopuPanelBase* panel : open)
-        if (panel->isShown()) panel->hide();
-    return true;
+    return PopupChoosers::closeOnClickOutside(touch->getLocation());
 }
 
 void WorldScene::startNetworkSteps() {
-    scheduleOnce([this](float) { getKlineHistoryServerList(); }, 0.1f, "startHistoryServers");
-    scheduleOnce([this](float) { getStockList(); }, 0.1f, "startStockList");
-    scheduleOnce([this](float) { getKlineSocketServerList(); }, 0.2f, "startStockServers");
+    scheduleOnce([this](float) { stream_->getKlineHistoryServerList(); }, 0.1f, "startHistoryServers");
+    scheduleOnce([this](float) { stream_->getStockList(); }, 0.1f, "startStockList");
+    scheduleOnce([this](float) { stream_->getKlineSocketServerList(); }, 0.2f, "startStockServers");
     // The news history list (0.2 s) and the news socket (0.3 s) join with the news stream.
 }
 
@@ -194,28 +187,8 @@ void WorldScene::createPanels() {
         PopuPanelBase::setDimLayer(dim_);
     }
 
-    auto addPopup = [this](PopuPanelBase* panel) {
-        if (!panel) return;
-        panel->setAnchorPoint(CCPoint(0, 1));
-        panel->setVisible(false);
-        addChild(panel, Z_POPUPS);
-    };
-    layoutPanel_ = LayoutPanel::create();
-    if (layoutPanel_) layoutPanel_->setDelegate(this);
-    addPopup(layoutPanel_);
-    chartTypePanel_ = SelectChartTypePanel::create();
-    if (chartTypePanel_) chartTypePanel_->setDelegate(this);
-    addPopup(chartTypePanel_);
-    timePanel_ = SelectTimePanel::create();
-    if (timePanel_) timePanel_->setDelegate(this);
-    addPopup(timePanel_);
-    addStockPanel_ =
-        AddStockPanel::create(CCSize(AddStockPanel::DEFAULT_WIDTH, AddStockPanel::DEFAULT_HEIGHT));
-    if (addStockPanel_) addStockPanel_->setDelegate(this);
-    addPopup(addStockPanel_);
-    indicatorPanel_ = IndicatorPanel::create();
-    if (indicatorPanel_) indicatorPanel_->setDelegate(this);
-    addPopup(indicatorPanel_);
+    choosers_ =
+        std::make_unique<PopupChoosers>(this, Z_POPUPS, this, this, this, [this] { return windowSize_; });
 
     tip_ = TipFrameLabel::create("frame_black_sel.png", CCSize(10, 6), 14);
     if (tip_) {
@@ -433,69 +406,25 @@ void WorldScene::setCrosshairInAllWindows(bool show) {
 
 // ---- pop-ups
 
-void WorldScene::placePopup(PopuPanelBase* panel, const CCPoint& topLeft) {
-    // One chooser at a time: opening one closes the others.
-    std::vector<PopuPanelBase*> open = PopuPanelBase::getOpenPopups();
-    for (PopuPanelBase* other : open)
-        if (other != panel && other->isShown()) other->hide();
-    const CCSize size = panel->getContentSize();
-    const float x = std::clamp(topLeft.x, 0.0f, std::max(0.0f, windowSize_.width - size.width));
-    const float y = std::clamp(topLeft.y, std::min(size.height, windowSize_.height), windowSize_.height);
-    panel->setPosition(CCPoint(x, y));
-}
-
 void WorldScene::openStockChooser(StockWindow* window, const CCPoint& at) {
-    if (!addStockPanel_) return;
-    addStockPanel_->setTargetWindow(window);
-    placePopup(addStockPanel_, at);
-    addStockPanel_->show();
+    choosers_->openStockChooser(window, at);
 }
 
 void WorldScene::openTimeTypeChooser(StockWindow* window, const CCPoint& at) {
-    if (!timePanel_) return;
-    placePopup(timePanel_, at);
-    timePanel_->showForWindow(window);
+    choosers_->openTimeTypeChooser(window, at);
 }
 
 void WorldScene::openToolbarPopup(StockWindow* window, int tag, const CCPoint& at) {
-    switch (tag) {
-        case StockWindow::TOOLBAR_CHART_TYPE:
-            if (chartTypePanel_) {
-                placePopup(chartTypePanel_, at);
-                chartTypePanel_->showForWindow(window);
-            }
-            break;
-        case StockWindow::TOOLBAR_INDICATORS:
-            if (indicatorPanel_) {
-                indicatorPanel_->setTargetWindow(window);
-                placePopup(indicatorPanel_, at);
-                indicatorPanel_->show();
-            }
-            break;
-        case StockWindow::TOOLBAR_TIME_TYPE:
-            openTimeTypeChooser(window, at);
-            break;
-        default:
-            // The drawing tools join with the drawing-tool chooser; until then the button does not
-            // stay pressed.
-            if (window)
-                if (PanelToggleButton* button = window->getToolbarButton(tag)) button->setState(false);
-            break;
-    }
+    choosers_->openToolbarPopup(window, tag, at);
 }
 
 void WorldScene::openChooser(int tag, float x, float y) {
-    if (tag == StockButtonPanel::LAYOUT_BUTTON_TAG && layoutPanel_) {
+    if (tag == StockButtonPanel::LAYOUT_BUTTON_TAG) {
         // A layout with fewer cells than shown windows would hide windows that stay subscribed.
-        for (int k = 0; k < layout_grid::LAYOUT_COUNT; ++k)
-            layoutPanel_->setLayoutAvailable(k + 1, layoutFits(k));
-        layoutPanel_->setCurrentLayout(pool_->layoutType() + 1);
-        placePopup(layoutPanel_, CCPoint(x, y));
-        layoutPanel_->show();
-    } else if (tag == StockButtonPanel::ADD_BUTTON_TAG && addStockPanel_) {
-        addStockPanel_->setTargetWindow(nullptr);
-        placePopup(addStockPanel_, CCPoint(x, y));
-        addStockPanel_->show();
+        choosers_->openLayoutChooser(
+            CCPoint(x, y), [this](int k) { return layoutFits(k); }, pool_->layoutType());
+    } else if (tag == StockButtonPanel::ADD_BUTTON_TAG) {
+        choosers_->openStockChooser(nullptr, CCPoint(x, y));
     }
 }
 
@@ -584,20 +513,12 @@ MarketStream* WorldScene::createMarketStream() {
     return MarketStream::create(this);
 }
 
-void WorldScene::getKlineSocketServerList() {
-    stream_->getKlineSocketServerList();
-}
-
-void WorldScene::connectKlineSocket(float retryDelay) {
-    stream_->connectKlineSocket(retryDelay);
-}
-
 void WorldScene::setAdvSubscription() {
     std::vector<std::string> codes;
     if (stockPanel_ && stockPanel_->isShown())
         for (const std::string& code : stockPanel_->getListedCodes()) codes.push_back(code);
-    if (addStockPanel_ && addStockPanel_->isShown())
-        for (const std::string& code : addStockPanel_->getVisibleCodes()) codes.push_back(code);
+    if (AddStockPanel* chooser = choosers_->addStockPanel(); chooser && chooser->isShown())
+        for (const std::string& code : chooser->getVisibleCodes()) codes.push_back(code);
     for (StockWindow* window : pool_->shownWindows()) codes.push_back(window->getCode());
     stream_->setAdvSubscription(codes);
 }
@@ -617,14 +538,6 @@ void WorldScene::recvKLineEvent(SIOClient* client, const std::string& data) {
     stream_->recvKLineEvent(client, data);
 }
 
-void WorldScene::recvSetKlineSubscriptionEvent(SIOClient* client, const std::string& data) {
-    stream_->recvSetKlineSubscriptionEvent(client, data);
-}
-
-void WorldScene::onConnect(SIOClient* client) {
-    stream_->onConnect(client);
-}
-
 void WorldScene::onClose(SIOClient* client) {
     stream_->onClose(client);
 }
@@ -633,28 +546,12 @@ void WorldScene::onError(SIOClient* client, const std::string& data) {
     stream_->onError(client, data);
 }
 
-void WorldScene::getStockList() {
-    stream_->getStockList();
-}
-
-void WorldScene::getKlineHistoryServerList() {
-    stream_->getKlineHistoryServerList();
-}
-
 std::string WorldScene::getKlineHistoryServer() {
     return stream_->getKlineHistoryServer();
 }
 
-void WorldScene::GetStockListCallback(CCHttpClient* client, CCHttpResponse* response) {
-    stream_->GetStockListCallback(client, response);
-}
-
 void WorldScene::GetKlineSocketServerListCallback(CCHttpClient* client, CCHttpResponse* response) {
     stream_->GetKlineSocketServerListCallback(client, response);
-}
-
-void WorldScene::GetKlineHistoryServerListCallback(CCHttpClient* client, CCHttpResponse* response) {
-    stream_->GetKlineHistoryServerListCallback(client, response);
 }
 
 bool WorldScene::applyStockList(const std::string& body, bool fromCache) {
@@ -709,7 +606,7 @@ void WorldScene::instrumentListApplied(bool first) {
 
 void WorldScene::rebuildInstrumentPanels() {
     if (stockPanel_) stockPanel_->rebuild();
-    if (addStockPanel_) addStockPanel_->rebuildCategories();
+    if (AddStockPanel* chooser = choosers_->addStockPanel()) chooser->rebuildCategories();
 }
 
 void WorldScene::historyServersUnreachable() {

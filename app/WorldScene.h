@@ -14,6 +14,7 @@
 #include "LayoutPanelDelegate.h"
 #include "MarketStream.h"
 #include "MarketStreamListener.h"
+#include "PopupChoosers.h"
 #include "StockButtonPanelDelegate.h"
 #include "StockWindowDelegate.h"
 #include "WindowPool.h"
@@ -26,7 +27,6 @@ class CStockPanel;
 class IndicatorPanel;
 class LayoutPanel;
 class LeftPaneMaster;
-class PopuPanelBase;
 class ReconnectPanel;
 class SelectChartTypePanel;
 class SelectTimePanel;
@@ -105,8 +105,6 @@ public:
 
     // --- the stock stream (forwards to the MarketStream)
     MarketStream* getMarketStream() const { return stream_; }
-    void getKlineSocketServerList();
-    void connectKlineSocket(float retryDelay);
     // The quote subscription: the left pane's instruments, the add-instrument chooser's, and every
     // shown window's, in that order.
     void setAdvSubscription();
@@ -114,16 +112,10 @@ public:
     void setKlineSubscription();
     void recvAdvancedEvent(SIOClient* client, const std::string& data);
     void recvKLineEvent(SIOClient* client, const std::string& data);
-    void recvSetKlineSubscriptionEvent(SIOClient* client, const std::string& data);
-    void onConnect(SIOClient* client);
     void onClose(SIOClient* client);
     void onError(SIOClient* client, const std::string& data);
-    void getStockList();
-    void getKlineHistoryServerList();
     std::string getKlineHistoryServer() override;
-    void GetStockListCallback(cocos2d::CCHttpClient* client, cocos2d::CCHttpResponse* response);
     void GetKlineSocketServerListCallback(cocos2d::CCHttpClient* client, cocos2d::CCHttpResponse* response);
-    void GetKlineHistoryServerListCallback(cocos2d::CCHttpClient* client, cocos2d::CCHttpResponse* response);
     bool applyStockList(const std::string& body, bool fromCache);
 
     // --- what the stream reports
@@ -185,11 +177,11 @@ public:
     ReconnectPanel* getReconnectPanel() const { return reconnectPanel_; }
     LeftPaneMaster* getLeftPane() const { return leftPane_; }
     StockButtonPanel* getStrip() const { return strip_; }
-    AddStockPanel* getAddStockPanel() const { return addStockPanel_; }
-    IndicatorPanel* getIndicatorPanel() const { return indicatorPanel_; }
-    LayoutPanel* getLayoutPanel() const { return layoutPanel_; }
-    SelectChartTypePanel* getChartTypePanel() const { return chartTypePanel_; }
-    SelectTimePanel* getTimePanel() const { return timePanel_; }
+    AddStockPanel* getAddStockPanel() const { return choosers_->addStockPanel(); }
+    IndicatorPanel* getIndicatorPanel() const { return choosers_->indicatorPanel(); }
+    LayoutPanel* getLayoutPanel() const { return choosers_->layoutPanel(); }
+    SelectChartTypePanel* getChartTypePanel() const { return choosers_->chartTypePanel(); }
+    SelectTimePanel* getTimePanel() const { return choosers_->timePanel(); }
     int getStartupReadyRuns() const { return startupReadyRuns_; }
     bool isReconnectScheduled() const { return stream_->isReconnectScheduled(); }
     // The chart area for the current window size and left pane.
@@ -209,7 +201,6 @@ private:
     void createPanels();
     void createWindows();
     void layoutFrameBars(float width, float height);
-    void placePopup(PopuPanelBase* panel, const cocos2d::CCPoint& topLeft);
     void reconnectStep();
     void rebuildInstrumentPanels();
     void installTipDisplay();
@@ -234,10 +225,6 @@ private:
     cocos2d::CCNode* logo_ = nullptr;
     StockButtonPanel* strip_ = nullptr;
     TipFrameLabel* tip_ = nullptr;
-    AddStockPanel* addStockPanel_ = nullptr;
-    IndicatorPanel* indicatorPanel_ = nullptr;
-    LayoutPanel* layoutPanel_ = nullptr;
-    SelectChartTypePanel* chartTypePanel_ = nullptr;
-    SelectTimePanel* timePanel_ = nullptr;
+    std::unique_ptr<PopupChoosers> choosers_;
     cocos2d::CCSize windowSize_;
 };
