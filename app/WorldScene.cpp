@@ -10,7 +10,6 @@
 #include "CCDirector.h"
 #include "CCFadeOutTRTiles.h"
 #include "CCHttpResponse.h"
-#include "CCKeyboard.h"
 #include "CCLayerColor.h"
 #include "CCSprite.h"
 #include "CCTouch.h"
@@ -20,6 +19,7 @@
 #include "ConnectingLayer.h"
 #include "DrawingKLine.h"
 #include "KLineHistoryLoader.h"
+#include "KeyShortcuts.h"
 #include "LanguageTable.h"
 #include "LeftPaneMaster.h"
 #include "PanelButton.h"
@@ -54,8 +54,6 @@ constexpr float DISMISS_WAIT_SECONDS = 2.0f;
 constexpr float DISMISS_FADE_SECONDS = 0.8f;
 constexpr float TILE_SIZE = 20.0f;
 constexpr float RESEND_QUOTES_SECONDS = 0.5f;
-constexpr float KEY_ZOOM_STEP = 2.0f;
-constexpr float KEY_SCROLL_SPEED = 100.0f;
 constexpr const char* KEY_RESEND_QUOTES = "resendQuotes";
 }  // namespace
 
@@ -163,6 +161,7 @@ void WorldScene::createWindows() {
             window->getChart()->setShowCrosshair(UserData::getInstance()->getShowCrossPoint());
         pool_->adopt(window, number);
     }
+    keys_ = std::make_unique<KeyShortcuts>(*pool_, strip_);
 }
 
 StockWindow* WorldScene::createWindow(int) {
@@ -456,55 +455,7 @@ void WorldScene::showToast(const std::string& text, const ccColor3B& colour, flo
 
 void WorldScene::update(float) {
     if (!foreground_ || !AppGlobals::windowActive || !keyboardEnabled_ || !pool_->selected()) return;
-    handleKeys();
-}
-
-void WorldScene::handleKeys() {
-    DrawingKLine* chart = pool_->selected()->getChart();
-    if (chart && CCKeyboard::isKeyDown(kCCKeyDown)) {
-        if (chart->isZoomReady())
-            chart->zoomTo(std::clamp(chart->getBarWidth() - KEY_ZOOM_STEP, DrawingKLine::MIN_BAR_WIDTH,
-                                     DrawingKLine::MAX_BAR_WIDTH));
-        return;
-    }
-    if (chart && CCKeyboard::isKeyDown(kCCKeyUp)) {
-        if (chart->isZoomReady())
-            chart->zoomTo(std::clamp(chart->getBarWidth() + KEY_ZOOM_STEP, DrawingKLine::MIN_BAR_WIDTH,
-                                     DrawingKLine::MAX_BAR_WIDTH));
-        return;
-    }
-    if (chart && CCKeyboard::isKeyDown(kCCKeyLeft)) {
-        chart->startScroll(KEY_SCROLL_SPEED);
-        return;
-    }
-    if (chart && CCKeyboard::isKeyDown(kCCKeyRight)) {
-        chart->startScroll(-KEY_SCROLL_SPEED);
-        return;
-    }
-    for (int digit = 0; digit <= 9; ++digit) {
-        const int key = static_cast<int>(CCKeyboard::digitKey(digit));
-        if (!CCKeyboard::isKeyDown(CCKeyboard::digitKey(digit))) continue;
-        if (key != lastDigitKey_) {
-            lastDigitKey_ = key;
-            handleDigit(digit);
-        }
-        return;
-    }
-    if (lastDigitKey_ != -1 && !CCKeyboard::isKeyDown(static_cast<CCKeyCode>(lastDigitKey_)))
-        lastDigitKey_ = -1;
-}
-
-void WorldScene::handleDigit(int digit) {
-    if (digit == 0) {
-        activateWindow(pool_->selected());
-        return;
-    }
-    if (!strip_) return;
-    const std::vector<StockButton*>& buttons = strip_->getButtons();
-    // Only as many digits as there are buttons mean anything.
-    if (digit > static_cast<int>(buttons.size())) return;
-    StockWindow* window = buttons[static_cast<size_t>(digit - 1)]->getWindow();
-    if (window) activateWindow(window);
+    keys_->handleKeys();
 }
 
 // ---- the stock stream

@@ -10,6 +10,7 @@
 #include "CCHttpRequest.h"
 #include "CCNode.h"
 #include "ChartChooserDelegate.h"
+#include "KeyShortcuts.h"
 #include "LayoutGrid.h"
 #include "LayoutPanelDelegate.h"
 #include "MarketStream.h"
@@ -204,8 +205,6 @@ private:
     void reconnectStep();
     void rebuildInstrumentPanels();
     void installTipDisplay();
-    void handleKeys();
-    void handleDigit(int digit);
 
     bool foreground_ = true;
     bool firstHistoryPending_ = true;
@@ -216,7 +215,7 @@ private:
     MarketStream* stream_ = nullptr;
     std::unique_ptr<WindowPool> pool_;
     ReconnectPanel* reconnectPanel_ = nullptr;
-    int lastDigitKey_ = -1;
+    std::unique_ptr<KeyShortcuts> keys_;
     int startupReadyRuns_ = 0;
     cocos2d::CCLayerColor* topBar_ = nullptr;
     cocos2d::CCLayerColor* leftBar_ = nullptr;
