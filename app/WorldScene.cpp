@@ -9,7 +9,6 @@
 #include "CCCommon.h"
 #include "CCDirector.h"
 #include "CCFadeOutTRTiles.h"
-#include "CCHttpResponse.h"
 #include "CCLayerColor.h"
 #include "CCSprite.h"
 #include "CCTouch.h"
