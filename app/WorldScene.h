@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,15 +10,17 @@
 #include "CCHttpRequest.h"
 #include "CCNode.h"
 #include "ChartChooserDelegate.h"
+#include "KeyShortcuts.h"
 #include "LayoutGrid.h"
 #include "LayoutPanelDelegate.h"
-#include "SocketIO.h"
+#include "MarketStream.h"
+#include "MarketStreamListener.h"
+#include "PopupChoosers.h"
 #include "StockButtonPanelDelegate.h"
 #include "StockWindowDelegate.h"
+#include "WindowPool.h"
 
 namespace cocos2d {
-class CCHttpClient;
-class CCHttpResponse;
 class CCLayerColor;
 }  // namespace cocos2d
 class AddStockPanel;
@@ -25,7 +28,6 @@ class CStockPanel;
 class IndicatorPanel;
 class LayoutPanel;
 class LeftPaneMaster;
-class PopuPanelBase;
 class ReconnectPanel;
 class SelectChartTypePanel;
 class SelectTimePanel;
@@ -34,30 +36,30 @@ class StockButtonPanel;
 class StockWindow;
 class TipFrameLabel;
 
-// The terminal's main layer: the frame bars, the nine chart windows in one of 23 layouts, the
-// window strip and the pop-ups, and the live market stream. It finds the stock Socket.IO servers,
-// keeps one connection to one of them, subscribes quotes for every instrument on screen and live bars
-// for every shown window, and routes what arrives to the catalogue and the windows. It also fetches
-// the instrument list and the history server list.
+// The terminal's main layer: the frame bars, the nine chart windows in one of 23 layouts (a
+// WindowPool), the window strip, the pop-ups and the keys, and the live market stream (a
+// MarketStream, whose listener it is). It subscribes quotes for every instrument on screen and live
+// bars for every shown window, and hands what arrives to the windows. The stream and window
+// operations below keep their names for the rest of the program and forward to those two.
 //
 // A singleton that lives until the process ends (tests replace and destroy it). Everything runs on the
 // main thread: the HTTP and socket layers deliver their results there.
 class WorldScene : public cocos2d::CCLayer,
-                   public SocketIO::SIODelegate,
+                   public MarketStreamListener,
                    public StockWindowDelegate,
                    public StockButtonPanelDelegate,
                    public LayoutPanelDelegate,
                    public ChartChooserDelegate,
                    public AddStockPanelDelegate {
 public:
-    static constexpr int WINDOW_COUNT = 9;
+    static constexpr int WINDOW_COUNT = WindowPool::WINDOW_COUNT;
     static constexpr float RETRY_SECONDS = 3.0f;
     static constexpr float SAVE_INTERVAL_SECONDS = 300.0f;
     static constexpr float TOP_BAR_HEIGHT = 56.0f;
     static constexpr float BOTTOM_BAR_HEIGHT = 30.0f;
     static constexpr float LEFT_BAR_WIDTH = 50.0f;
-    static constexpr int Z_WINDOWS = 10;
-    static constexpr int Z_MAXIMISED_WINDOW = 20;
+    static constexpr int Z_WINDOWS = WindowPool::Z_WINDOWS;
+    static constexpr int Z_MAXIMISED_WINDOW = WindowPool::Z_MAXIMISED_WINDOW;
     static constexpr int Z_LEFT_PANE = 49;
     static constexpr int Z_FRAME_BARS = 50;
     static constexpr int Z_TOP_BAR = 55;
@@ -66,7 +68,6 @@ public:
     static constexpr int Z_RECONNECT = 299;
     static constexpr int Z_TIP = 990;
     static constexpr int Z_TOAST = 99999;
-    static constexpr int LOG_SAMPLE = 50;
     // After the choosers (-9) and their buttons (-10), before everything else.
     static constexpr int OUTSIDE_CLICK_PRIORITY = -8;
     static constexpr const char* DEFAULT_SYMBOL = "AUDJPY";
@@ -103,31 +104,30 @@ public:
     void savePanelSwitches();
     void saveSettingsTick(float dt);
 
-    // --- the stock stream
-    void getKlineSocketServerList();
-    void connectKlineSocket(float retryDelay);
+    // --- the stock stream (forwards to the MarketStream)
+    MarketStream* getMarketStream() const { return stream_; }
+    // The quote subscription: the left pane's instruments, the add-instrument chooser's, and every
+    // shown window's, in that order.
     void setAdvSubscription();
+    // The K-line subscription: code and time type of every shown window, in window order.
     void setKlineSubscription();
     void recvAdvancedEvent(SIOClient* client, const std::string& data);
     void recvKLineEvent(SIOClient* client, const std::string& data);
-    void recvSetKlineSubscriptionEvent(SIOClient* client, const std::string& data);
-    void onConnect(SIOClient* client) override;
-    void onMessage(SIOClient* client, const std::string& data) override;
-    void fireEventToScript(SIOClient* client, const std::string& eventName, const std::string& data) override;
-    void onClose(SIOClient* client) override;
-    void onError(SIOClient* client, const std::string& data) override;
-
-    // --- instrument list and history servers
-    void getStockList();
-    void getKlineHistoryServerList();
+    void onClose(SIOClient* client);
+    void onError(SIOClient* client, const std::string& data);
     std::string getKlineHistoryServer() override;
-    void GetStockListCallback(cocos2d::CCHttpClient* client, cocos2d::CCHttpResponse* response);
     void GetKlineSocketServerListCallback(cocos2d::CCHttpClient* client, cocos2d::CCHttpResponse* response);
-    void GetKlineHistoryServerListCallback(cocos2d::CCHttpClient* client, cocos2d::CCHttpResponse* response);
-    // Applies an instrument-list document; false when it is not one.
     bool applyStockList(const std::string& body, bool fromCache);
 
-    // --- windows
+    // --- what the stream reports
+    void marketConnected(bool first) override;
+    void marketLost(int64_t disconnectTime) override;
+    void quoteArrived(const market_messages::Quote& quote) override;
+    void barArrived(const market_messages::LiveBar& bar) override;
+    void instrumentListApplied(bool first) override;
+    void historyServersUnreachable() override;
+
+    // --- windows (forwards to the WindowPool)
     // Adds a window for code (or switches target to it); null when all nine are open.
     StockWindow* addStockWindow(const std::string& code, const cocos2d::CCPoint& position, bool activate,
                                 StockWindow* target);
@@ -160,43 +160,40 @@ public:
     // --- state, for the application and tests
     bool isKeyboardEnabled() const { return keyboardEnabled_; }
     bool isFirstHistoryPending() const { return firstHistoryPending_; }
-    int getShownWindowCount() const { return shownWindowCount_; }
-    int getLayoutType() const { return layoutType_; }
-    bool isMaximisedMode() const { return maximisedMode_; }
-    bool isStockConnectedOnce() const { return stockConnectedOnce_; }
-    bool isStockListLoaded() const { return stockListLoaded_; }
-    int getStockConnectCount() const { return stockConnectCount_; }
-    SIOClient* getStockClient() const { return stockClient_; }
-    StockWindow* getSelectedWindow() const { return selectedWindow_; }
-    const std::vector<StockWindow*>& getWindows() const { return windows_; }
+    int getShownWindowCount() const { return pool_->shownCount(); }
+    int getLayoutType() const { return pool_->layoutType(); }
+    bool isMaximisedMode() const { return pool_->isMaximisedMode(); }
+    bool isStockConnectedOnce() const { return stream_->isStockConnectedOnce(); }
+    bool isStockListLoaded() const { return stream_->isStockListLoaded(); }
+    int getStockConnectCount() const { return stream_->getStockConnectCount(); }
+    SIOClient* getStockClient() const { return stream_->getStockClient(); }
+    StockWindow* getSelectedWindow() const { return pool_->selected(); }
+    const std::vector<StockWindow*>& getWindows() const { return pool_->windows(); }
     // The shown windows in window order.
-    std::vector<StockWindow*> getShownWindows() const;
-    const std::vector<LayoutCell>& getLayoutCells() const { return layoutCells_; }
-    const std::vector<std::string>& getHistoryServerList() const { return historyServerList_; }
-    const std::vector<std::string>& getStockServerList() const { return stockServerList_; }
-    int64_t getLastStockDisconnect() const { return lastStockDisconnect_; }
+    std::vector<StockWindow*> getShownWindows() const { return pool_->shownWindows(); }
+    const std::vector<LayoutCell>& getLayoutCells() const { return pool_->cells(); }
+    const std::vector<std::string>& getHistoryServerList() const { return stream_->getHistoryServerList(); }
+    const std::vector<std::string>& getStockServerList() const { return stream_->getStockServerList(); }
+    int64_t getLastStockDisconnect() const { return stream_->getLastStockDisconnect(); }
     ReconnectPanel* getReconnectPanel() const { return reconnectPanel_; }
     LeftPaneMaster* getLeftPane() const { return leftPane_; }
     StockButtonPanel* getStrip() const { return strip_; }
-    AddStockPanel* getAddStockPanel() const { return addStockPanel_; }
-    IndicatorPanel* getIndicatorPanel() const { return indicatorPanel_; }
-    LayoutPanel* getLayoutPanel() const { return layoutPanel_; }
-    SelectChartTypePanel* getChartTypePanel() const { return chartTypePanel_; }
-    SelectTimePanel* getTimePanel() const { return timePanel_; }
+    AddStockPanel* getAddStockPanel() const { return choosers_->addStockPanel(); }
+    IndicatorPanel* getIndicatorPanel() const { return choosers_->indicatorPanel(); }
+    LayoutPanel* getLayoutPanel() const { return choosers_->layoutPanel(); }
+    SelectChartTypePanel* getChartTypePanel() const { return choosers_->chartTypePanel(); }
+    SelectTimePanel* getTimePanel() const { return choosers_->timePanel(); }
     int getStartupReadyRuns() const { return startupReadyRuns_; }
-    bool isReconnectScheduled() const { return reconnectScheduled_; }
+    bool isReconnectScheduled() const { return stream_->isReconnectScheduled(); }
     // The chart area for the current window size and left pane.
     cocos2d::CCRect getChartArea() const;
 
 protected:
     WorldScene() = default;
 
-    // Seams for tests: how windows are made, requests sent and the stock socket opened.
+    // Seams for tests: how windows and the market stream are made.
     virtual StockWindow* createWindow(int number);
-    virtual void sendRequest(const std::string& url, const std::string& tag,
-                             cocos2d::SEL_HttpResponse selector);
-    virtual SIOClient* openStockSocket(const std::string& uri);
-    virtual void emitStock(const std::string& event, const std::string& text, const std::string& id);
+    virtual MarketStream* createMarketStream();
     // The network steps of start-up, each after its delay.
     virtual void startNetworkSteps();
 
@@ -205,57 +202,21 @@ private:
     void createPanels();
     void createWindows();
     void layoutFrameBars(float width, float height);
-    void placePopup(PopuPanelBase* panel, const cocos2d::CCPoint& topLeft);
-    bool isStockConnected() const;
-    // True while connected; otherwise starts a connection when none is under way and says why not.
-    bool readyToSubscribe();
-    void stockConnectionLost(SIOClient* client, bool error);
     void reconnectStep();
-    void reconnectAfterDelay(float retryDelay);
-    void requestStockServerListAgain();
-    void requestStockListAgain();
-    void requestHistoryServerListAgain();
-    void loadCachedStockList();
     void rebuildInstrumentPanels();
-    void showWindow(StockWindow* window);
-    void hideWindow(StockWindow* window);
-    void setSingleWindowState();
-    void moveToEndOfShown(StockWindow* window);
-    void fitToChartArea(StockWindow* window, bool animate = false);
-    static cocos2d::CCRect cellRect(const LayoutCell& cell);
-    void placeWindow(StockWindow* window, const cocos2d::CCRect& rect, bool animate);
     void installTipDisplay();
-    void handleKeys();
-    void handleDigit(int digit);
 
     bool foreground_ = true;
     bool firstHistoryPending_ = true;
-    int shownWindowCount_ = 0;
-    int layoutType_ = -1;
-    bool maximisedMode_ = false;
-    bool stockConnectedOnce_ = false;
     bool keyboardEnabled_ = false;
     LeftPaneMaster* leftPane_ = nullptr;
     CStockPanel* stockPanel_ = nullptr;
-    SIOClient* stockClient_ = nullptr;
-    std::vector<std::string> pendingList_;
-    StockWindow* selectedWindow_ = nullptr;
-    std::vector<StockWindow*> windows_;
-    std::vector<LayoutCell> layoutCells_;
-    int stockConnectCount_ = 0;
+    // A child of the layer, made in init.
+    MarketStream* stream_ = nullptr;
+    std::unique_ptr<WindowPool> pool_;
     ReconnectPanel* reconnectPanel_ = nullptr;
-    std::vector<std::string> historyServerList_;
-    std::vector<std::string> stockServerList_;
-    int64_t lastStockDisconnect_ = 0;
-    bool stockListLoaded_ = false;
-    int lastDigitKey_ = -1;
-
-    // One connection attempt at a time: set from a scheduled reconnect until it has run.
-    bool reconnectScheduled_ = false;
-    bool serverListPending_ = false;
+    std::unique_ptr<KeyShortcuts> keys_;
     int startupReadyRuns_ = 0;
-    // Set while a change the user asked for (a new layout, maximise, restore) is laid out: windows glide.
-    bool animateLayout_ = false;
     cocos2d::CCLayerColor* topBar_ = nullptr;
     cocos2d::CCLayerColor* leftBar_ = nullptr;
     cocos2d::CCLayerColor* bottomBar_ = nullptr;
@@ -263,10 +224,6 @@ private:
     cocos2d::CCNode* logo_ = nullptr;
     StockButtonPanel* strip_ = nullptr;
     TipFrameLabel* tip_ = nullptr;
-    AddStockPanel* addStockPanel_ = nullptr;
-    IndicatorPanel* indicatorPanel_ = nullptr;
-    LayoutPanel* layoutPanel_ = nullptr;
-    SelectChartTypePanel* chartTypePanel_ = nullptr;
-    SelectTimePanel* timePanel_ = nullptr;
+    std::unique_ptr<PopupChoosers> choosers_;
     cocos2d::CCSize windowSize_;
 };

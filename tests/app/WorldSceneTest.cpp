@@ -26,6 +26,7 @@
 #include "LayoutPanel.h"
 #include "LeftPaneMaster.h"
 #include "LogLines.h"
+#include "MarketTestData.h"
 #include "NumberAtlasLabel.h"
 #include "ReconnectPanel.h"
 #include "StockButton.h"
@@ -41,41 +42,6 @@ USING_NS_CC;
 namespace {
 
 const std::string RES = ZENTO_RES_DIR;
-
-const char* const MARKET = R"({"result": 1,
-    "timeTypeList": [{"name": "1m", "ttype": "1"}, {"name": "5m", "ttype": "5"}],
-    "nameList": ["FX", "Metals", "Energy"],
-    "list": {
-        "FX": [
-            {"name": "AUD/JPY", "code": "AUDJPY", "category": "Cross", "listid": "1"},
-            {"name": "EUR/USD", "code": "EURUSD", "category": "Major", "listid": "1"},
-            {"name": "GBP/USD", "code": "GBPUSD", "category": "Major", "listid": "1"},
-            {"name": "USD/JPY", "code": "USDJPY", "category": "Major", "listid": "1"},
-            {"name": "USD/CHF", "code": "USDCHF", "category": "Major", "listid": "1"},
-            {"name": "AUD/USD", "code": "AUDUSD", "category": "Major", "listid": "1"}
-        ],
-        "Metals": [
-            {"name": "Gold", "code": "XAUUSD", "category": "Spot", "listid": "2"},
-            {"name": "Silver", "code": "XAGUSD", "category": "Spot", "listid": "2"},
-            {"name": "Platinum", "code": "XPTUSD", "category": "Spot", "listid": "2"},
-            {"name": "Palladium", "code": "XPDUSD", "category": "Spot", "listid": "2"}
-        ],
-        "Energy": [
-            {"name": "US Oil", "code": "USOIL", "category": "Oil", "listid": "3"},
-            {"name": "UK Oil", "code": "UKOIL", "category": "Oil", "listid": "3"}
-        ]
-    }})";
-
-CCHttpResponse* makeResponse(int code, const std::string& body) {
-    auto* request = new CCHttpRequest();
-    auto* response = new CCHttpResponse(request);
-    request->release();
-    response->autorelease();
-    response->setSucceed(code >= 200 && code < 300);
-    response->setResponseCode(code);
-    response->setResponseData(std::vector<char>(body.begin(), body.end()));
-    return response;
-}
 
 WindowSetting saved(const std::string& code, int timeTypeIndex = 0) {
     WindowSetting setting;
@@ -532,40 +498,6 @@ TEST_F(WorldSceneTest, KeysZoomScrollAndPickWindowsByDigit) {
     EXPECT_GT(chart->getBarWidth(), width);
 }
 
-TEST_F(WorldSceneTest, InstrumentListFallsBackToTheCacheUntilADownloadSucceeds) {
-    ASSERT_TRUE(saveStockListCache(MARKET));
-    ConsoleCapture console;
-    scene->GetStockListCallback(nullptr, makeResponse(500, "oops"));
-    EXPECT_TRUE(scene->isStockListLoaded());
-    EXPECT_NE(StockData::getInstance()->findStock("XPDUSD"), nullptr);
-    EXPECT_TRUE(logged(console, "load stock list form cache ***********************"));
-    EXPECT_TRUE(logged(console, "GetStockServerList failed, will retry after 3 second!"));
-    const size_t before = scene->requests.size();
-    step(3.2f);
-    EXPECT_EQ(scene->requests.size(), before + 1) << "and the download is tried again";
-
-    // A download that is not a list is not cached.
-    scene->GetStockListCallback(nullptr, makeResponse(200, R"({"result": 0})"));
-    EXPECT_EQ(loadStockListCache().value_or(""), MARKET);
-    // A good one is.
-    const std::string fresh = std::string(MARKET).replace(std::string(MARKET).find("Palladium"), 9, "Pd");
-    scene->GetStockListCallback(nullptr, makeResponse(200, fresh));
-    EXPECT_EQ(loadStockListCache().value_or(""), fresh);
-}
-
-TEST_F(WorldSceneTest, HistoryServerListNeedsTwoServers) {
-    EXPECT_EQ(scene->getKlineHistoryServer(), DEFAULT_KLINE_HISTORY_URL);
-    scene->GetKlineHistoryServerListCallback(nullptr, makeResponse(200, "['http://10.0.0.1:80']"));
-    EXPECT_TRUE(scene->getHistoryServerList().empty());
-    EXPECT_EQ(scene->getKlineHistoryServer(), DEFAULT_KLINE_HISTORY_URL);
-    scene->GetKlineHistoryServerListCallback(
-        nullptr, makeResponse(200, "['http://10.0.0.1:80','http://10.0.0.2:80']"));
-    ASSERT_EQ(scene->getHistoryServerList().size(), 2u);
-    EXPECT_EQ(scene->getHistoryServerList()[0], "http://10.0.0.1:80/history.php");
-    const std::string server = scene->getKlineHistoryServer();
-    EXPECT_TRUE(server == "http://10.0.0.1:80/history.php" || server == "http://10.0.0.2:80/history.php");
-}
-
 TEST_F(WorldSceneTest, CrosshairChoiceAndPanelSwitchesAreSavedAtOnceAndComeBack) {
     start();
     for (StockWindow* window : scene->getWindows())
@@ -623,23 +555,6 @@ TEST_F(WorldSceneTest, LayoutsWithTooFewCellsAreNeverChosenAndAChosenOneKeepsIts
     EXPECT_EQ(scene->getShownWindowCount(), 5);
     EXPECT_GE(layout_grid::shapeOf(scene->getLayoutType()).cells.size(), 5u);
     for (StockWindow* window : scene->getShownWindows()) EXPECT_TRUE(window->isVisible());
-}
-
-TEST_F(WorldSceneTest, ServerListFailuresRetryEveryThreeSeconds) {
-    scene->GetKlineSocketServerListCallback(nullptr, makeResponse(404, ""));
-    EXPECT_TRUE(scene->sockets.empty());
-    const size_t before = scene->requests.size();
-    step(2.5f);
-    EXPECT_EQ(scene->requests.size(), before);
-    step(1.0f);
-    EXPECT_EQ(scene->requests.size(), before + 1);
-    // An empty list waits the same three seconds (not one frame), with no socket in between.
-    scene->GetKlineSocketServerListCallback(nullptr, makeResponse(200, "no servers here"));
-    EXPECT_TRUE(scene->sockets.empty());
-    step(2.5f);
-    EXPECT_EQ(scene->requests.size(), before + 1);
-    step(1.0f);
-    EXPECT_EQ(scene->requests.size(), before + 2);
 }
 
 TEST_F(WorldSceneTest, AClickOutsideTheOpenChooserClosesIt) {

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <functional>
+
+#include "CCGeometry.h"
+
+namespace cocos2d {
+class CCNode;
+}
+class AddStockPanel;
+class AddStockPanelDelegate;
+class ChartChooserDelegate;
+class IndicatorPanel;
+class LayoutPanel;
+class LayoutPanelDelegate;
+class PopuPanelBase;
+class SelectChartTypePanel;
+class SelectTimePanel;
+class StockWindow;
+
+// The main scene's five pop-up choosers (layout, chart type, time type, add instrument,
+// indicators): made once, hidden, as children of the scene; opened one at a time, anchored at their
+// top-left corner and kept inside the window. A chooser that could not be made is left out.
+// Main thread only.
+class PopupChoosers {
+public:
+    // windowSize gives the current window size, asked afresh whenever a chooser opens.
+    PopupChoosers(cocos2d::CCNode* parent, int zOrder, LayoutPanelDelegate* layouts,
+                  ChartChooserDelegate* charts, AddStockPanelDelegate* instruments,
+                  std::function<cocos2d::CCSize()> windowSize);
+
+    LayoutPanel* layoutPanel() const { return layoutPanel_; }
+    SelectChartTypePanel* chartTypePanel() const { return chartTypePanel_; }
+    SelectTimePanel* timePanel() const { return timePanel_; }
+    AddStockPanel* addStockPanel() const { return addStockPanel_; }
+    IndicatorPanel* indicatorPanel() const { return indicatorPanel_; }
+
+    // The add-instrument chooser for a window (null: a new window).
+    void openStockChooser(StockWindow* window, const cocos2d::CCPoint& at);
+    void openTimeTypeChooser(StockWindow* window, const cocos2d::CCPoint& at);
+    // Toolbar tags as StockWindow names them.
+    void openToolbarPopup(StockWindow* window, int tag, const cocos2d::CCPoint& at);
+    // Offers only the layouts (0-based) that fits accepts, with current (0-based) marked.
+    void openLayoutChooser(const cocos2d::CCPoint& at, const std::function<bool(int)>& fits, int current);
+    // A click at location outside every open chooser closes them all; true when it did.
+    static bool closeOnClickOutside(const cocos2d::CCPoint& location);
+
+private:
+    void place(PopuPanelBase* panel, const cocos2d::CCPoint& topLeft);
+
+    std::function<cocos2d::CCSize()> windowSize_;
+    LayoutPanel* layoutPanel_ = nullptr;
+    SelectChartTypePanel* chartTypePanel_ = nullptr;
+    SelectTimePanel* timePanel_ = nullptr;
+    AddStockPanel* addStockPanel_ = nullptr;
+    IndicatorPanel* indicatorPanel_ = nullptr;
+};
