@@ -17,6 +17,7 @@
 #include "CCSpriteFrameCache.h"
 #include "ChartViewOwner.h"
 #include "DrawingKLine.h"
+#include "FrameSteps.h"
 #include "IndicatorBase.h"
 #include "KLineBar.h"
 #include "KLineSeries.h"
@@ -55,7 +56,7 @@ struct BarPrices {
 // UTC and a chart view (with a fake owner) over a bar list the test fills. Frames are stepped.
 class ChartTest : public ::testing::Test {
 protected:
-    static constexpr float FRAME = 1.0f / 60;
+    static constexpr float FRAME = FRAME_DT;
     static constexpr float WINDOW_HEIGHT = 600;
 
     void SetUp() override {
@@ -120,9 +121,7 @@ protected:
     }
 
     // Runs frames for about this long.
-    void step(float seconds) {
-        for (float t = 0; t < seconds; t += FRAME) director()->stepFrame(FRAME);
-    }
+    void step(float seconds) { stepFor(seconds, FRAME); }
     const std::vector<cocos2d::CCRecordedPrimitive>& frame() {
         director()->stepFrame(FRAME);
         return recorder_->lastFrame();

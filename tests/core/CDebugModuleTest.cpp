@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "TempHome.h"
 #include "TestSupport.h"
 
 namespace {
@@ -34,7 +35,7 @@ class CDebugModuleTest : public testing::Test {
 protected:
     void SetUp() override {
         previousPath_ = log()->getLogFilePath();
-        logPath_ = home_.path() + "DebugInfo.txt";
+        logPath_ = home_.folder() + "DebugInfo.txt";
         log()->setLogFilePath(logPath_);
     }
     void TearDown() override {
@@ -48,7 +49,7 @@ protected:
     static CDebugModule* log() { return CDebugModule::getInstance(); }
     std::string logFile() const { return readWholeFile(logPath_).value_or("<missing>"); }
 
-    ScopedZentoHome home_;
+    TempHome home_;
     std::string logPath_;
     std::string previousPath_;
 };
@@ -200,11 +201,11 @@ TEST_F(CDebugModuleTest, ConsoleSwitchOffStillAppendsToTheFile) {
 
 TEST_F(CDebugModuleTest, UnwritableLogFileKeepsTheConsoleGoing) {
     ConsoleCapture console;
-    log()->setLogFilePath(home_.path() + "missing/folder/DebugInfo.txt");
+    log()->setLogFilePath(home_.folder() + "missing/folder/DebugInfo.txt");
     log()->createLogFile();
     log()->log(LOG_LEVEL_INFO, "still here");
     EXPECT_EQ(console.lines().size(), 1u);
-    EXPECT_FALSE(readWholeFile(home_.path() + "missing/folder/DebugInfo.txt").has_value());
+    EXPECT_FALSE(readWholeFile(home_.folder() + "missing/folder/DebugInfo.txt").has_value());
 }
 
 TEST(CDebugModule, PlatformTagIsChosenAtBuildTime) {
@@ -217,10 +218,10 @@ TEST(CDebugModule, PlatformTagIsChosenAtBuildTime) {
 
 // Also run under ThreadSanitizer (label "threads").
 TEST(CDebugModule, LinesFromWorkerThreadsStayWhole) {
-    ScopedZentoHome home;
+    TempHome home;
     CDebugModule* log = CDebugModule::getInstance();
     const std::string previousPath = log->getLogFilePath();
-    log->setLogFilePath(home.path() + "DebugInfo.txt");
+    log->setLogFilePath(home.folder() + "DebugInfo.txt");
     log->createLogFile();
     constexpr int THREADS = 4;
     constexpr int LINES = 250;
@@ -237,7 +238,7 @@ TEST(CDebugModule, LinesFromWorkerThreadsStayWhole) {
         EXPECT_EQ(console.lines().size(), static_cast<size_t>(THREADS * LINES));
     }
     const std::vector<std::string> lines =
-        splitLines(readWholeFile(home.path() + "DebugInfo.txt").value_or(""));
+        splitLines(readWholeFile(home.folder() + "DebugInfo.txt").value_or(""));
     log->setLogFilePath(previousPath);
     ASSERT_EQ(lines.size(), 5u + THREADS * LINES);
     const std::regex whole(LINE_PREFIX + R"(\| -INFO- \| worker \d line \d+ payload$)");

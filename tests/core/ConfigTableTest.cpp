@@ -7,6 +7,7 @@
 
 #include "CCmdPacket.h"
 #include "FileHelpers.h"
+#include "TempHome.h"
 #include "TestSupport.h"
 
 namespace {
@@ -26,12 +27,12 @@ class ConfigTableTest : public ::testing::Test {
 protected:
     void SetUp() override { clearConfigTable(); }
     void TearDown() override { clearConfigTable(); }
-    ScopedZentoHome home_;
+    TempHome home_;
 };
 }  // namespace
 
 TEST_F(ConfigTableTest, TableValuesOverrideTheCallersDefaults) {
-    const std::string path = home_.path() + "config.xc";
+    const std::string path = home_.folder() + "config.xc";
     const std::string longUrl = "http://10.0.0.1:8090/" + std::string(300, 'p');
     ASSERT_TRUE(
         writeWholeFile(path, packedTable(4, {{CONFIG_KEY_STOCK_LIST, "http://10.0.0.1:8090/stocklist"},
@@ -56,17 +57,17 @@ TEST_F(ConfigTableTest, TableValuesOverrideTheCallersDefaults) {
 }
 
 TEST_F(ConfigTableTest, WithoutATableEveryLookupGivesItsDefault) {
-    EXPECT_FALSE(loadConfigTable(home_.path() + "absent.xc"));
+    EXPECT_FALSE(loadConfigTable(home_.folder() + "absent.xc"));
     EXPECT_TRUE(getConfigMap().empty());
     EXPECT_EQ(getConfigValue("stockList", ""), "");
     EXPECT_EQ(getConfigValue(CONFIG_KEY_UPDATE_EXE_URL, DEFAULT_UPDATE_EXE_URL), DEFAULT_UPDATE_EXE_URL);
 
-    ASSERT_TRUE(writeWholeFile(home_.path() + "empty.xc", ""));
-    EXPECT_FALSE(loadConfigTable(home_.path() + "empty.xc"));
+    ASSERT_TRUE(writeWholeFile(home_.folder() + "empty.xc", ""));
+    EXPECT_FALSE(loadConfigTable(home_.folder() + "empty.xc"));
 
     // A count beyond the data reads the missing entries as empty texts and stops there.
-    ASSERT_TRUE(writeWholeFile(home_.path() + "short.xc", packedTable(500, {{"a", "1"}})));
-    EXPECT_TRUE(loadConfigTable(home_.path() + "short.xc"));
+    ASSERT_TRUE(writeWholeFile(home_.folder() + "short.xc", packedTable(500, {{"a", "1"}})));
+    EXPECT_TRUE(loadConfigTable(home_.folder() + "short.xc"));
     EXPECT_EQ(getConfigValue("a", ""), "1");
     EXPECT_EQ(getConfigMap().size(), 2u);
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "CCFileUtils.h"
+#include "TempHome.h"
 #include "TestSupport.h"
 
 namespace fs = std::filesystem;
@@ -44,9 +45,9 @@ private:
 }  // namespace
 
 TEST(FileHelpers, SaveFileIntoAnExistingFolder) {
-    ScopedZentoHome home;
+    TempHome home;
     ConsoleCapture console;
-    const std::string path = home.path() + "config.bin";
+    const std::string path = home.folder() + "config.bin";
     const std::string bytes("\x00\x01\x02settings", 11);
     ASSERT_TRUE(saveFile(path, bytes.data(), bytes.size()));
     EXPECT_TRUE(console.contains("save file complete: " + path));
@@ -55,64 +56,64 @@ TEST(FileHelpers, SaveFileIntoAnExistingFolder) {
     // A second save replaces the whole file and leaves no temporary file behind.
     ASSERT_TRUE(saveFile(path, "new", 3));
     EXPECT_EQ(readWholeFile(path), "new");
-    EXPECT_EQ(filesIn(home.path()), std::vector<std::string>{"config.bin"});
+    EXPECT_EQ(filesIn(home.folder()), std::vector<std::string>{"config.bin"});
 }
 
 TEST(FileHelpers, SaveFileCreatesAMissingTwoLevelFolder) {
-    ScopedZentoHome home;
+    TempHome home;
     ConsoleCapture console;
-    const std::string path = home.path() + "kline/XAUUSD/week_15.gz";
+    const std::string path = home.folder() + "kline/XAUUSD/week_15.gz";
     ASSERT_TRUE(saveFile(path, "bars", 4));
     EXPECT_TRUE(console.contains("make dir and save file complete: " + path));
     EXPECT_FALSE(console.contains("save file complete: " + path));
     EXPECT_EQ(readWholeFile(path), "bars");
-    EXPECT_TRUE(fs::is_directory(home.path() + "kline/XAUUSD"));
+    EXPECT_TRUE(fs::is_directory(home.folder() + "kline/XAUUSD"));
 }
 
 TEST(FileHelpers, SaveFileKeepsTheModeAndWritesThroughASymlink) {
-    ScopedZentoHome home;
-    const std::string path = home.path() + "config.bin";
+    TempHome home;
+    const std::string path = home.folder() + "config.bin";
     ASSERT_TRUE(writeWholeFile(path, "old"));
     fs::permissions(path, fs::perms(0600));
     ASSERT_TRUE(saveFile(path, "new", 3));
     EXPECT_EQ(fs::status(path).permissions(), fs::perms(0600));
 
     // A settings file kept elsewhere behind a relative link: the target is replaced, the link stays.
-    fs::create_directories(home.path() + "dotfiles");
-    const std::string target = home.path() + "dotfiles/user.bin";
+    fs::create_directories(home.folder() + "dotfiles");
+    const std::string target = home.folder() + "dotfiles/user.bin";
     ASSERT_TRUE(writeWholeFile(target, "old"));
     fs::permissions(target, fs::perms(0640));
-    const std::string link = home.path() + "user.bin";
+    const std::string link = home.folder() + "user.bin";
     fs::create_symlink("dotfiles/user.bin", link);
     ASSERT_TRUE(saveFile(link, "linked", 6));
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(readWholeFile(target), "linked");
     EXPECT_EQ(fs::status(target).permissions(), fs::perms(0640));
-    EXPECT_EQ(filesIn(home.path() + "dotfiles"), std::vector<std::string>{"user.bin"});
+    EXPECT_EQ(filesIn(home.folder() + "dotfiles"), std::vector<std::string>{"user.bin"});
 
     // A link whose target does not exist yet gets an ordinary new file there; a loop is refused.
-    fs::create_symlink(home.path() + "dotfiles/later.bin", home.path() + "later.bin");
-    ASSERT_TRUE(saveFile(home.path() + "later.bin", "x", 1));
-    EXPECT_EQ(readWholeFile(home.path() + "dotfiles/later.bin"), "x");
-    EXPECT_EQ(fs::status(home.path() + "dotfiles/later.bin").permissions(), fs::perms(0644));
-    fs::create_symlink("loop.bin", home.path() + "loop.bin");
-    EXPECT_FALSE(saveFile(home.path() + "loop.bin", "x", 1));
-    EXPECT_TRUE(fs::is_symlink(home.path() + "loop.bin"));
+    fs::create_symlink(home.folder() + "dotfiles/later.bin", home.folder() + "later.bin");
+    ASSERT_TRUE(saveFile(home.folder() + "later.bin", "x", 1));
+    EXPECT_EQ(readWholeFile(home.folder() + "dotfiles/later.bin"), "x");
+    EXPECT_EQ(fs::status(home.folder() + "dotfiles/later.bin").permissions(), fs::perms(0644));
+    fs::create_symlink("loop.bin", home.folder() + "loop.bin");
+    EXPECT_FALSE(saveFile(home.folder() + "loop.bin", "x", 1));
+    EXPECT_TRUE(fs::is_symlink(home.folder() + "loop.bin"));
 }
 
 TEST(FileHelpers, SaveFileRefusesMissingArguments) {
-    ScopedZentoHome home;
+    TempHome home;
     ConsoleCapture console;
     EXPECT_FALSE(saveFile("", "x", 1));
-    EXPECT_FALSE(saveFile(home.path() + "a.bin", nullptr, 1));
-    EXPECT_FALSE(saveFile(home.path() + "a.bin", "x", 0));
-    EXPECT_TRUE(filesIn(home.path()).empty());
+    EXPECT_FALSE(saveFile(home.folder() + "a.bin", nullptr, 1));
+    EXPECT_FALSE(saveFile(home.folder() + "a.bin", "x", 0));
+    EXPECT_TRUE(filesIn(home.folder()).empty());
     EXPECT_TRUE(console.lines().empty());
 }
 
 TEST(FileHelpers, FailedSaveKeepsTheOldFile) {
-    ScopedZentoHome home;
-    const std::string path = home.path() + "config.bin";
+    TempHome home;
+    const std::string path = home.folder() + "config.bin";
     const std::string oldBytes(100, 'o');
     ASSERT_TRUE(writeWholeFile(path, oldBytes));
 
@@ -124,30 +125,30 @@ TEST(FileHelpers, FailedSaveKeepsTheOldFile) {
     }
     EXPECT_TRUE(console.contains("save file faild: " + path));
     EXPECT_EQ(readWholeFile(path), oldBytes);
-    EXPECT_EQ(filesIn(home.path()), std::vector<std::string>{"config.bin"});
+    EXPECT_EQ(filesIn(home.folder()), std::vector<std::string>{"config.bin"});
 
     // A folder that cannot be made (a file stands in its way) fails the same way.
-    ASSERT_TRUE(writeWholeFile(home.path() + "blocker", "x"));
-    EXPECT_FALSE(saveFile(home.path() + "blocker/inner/file.bin", "x", 1));
-    EXPECT_TRUE(console.contains("save file faild: " + home.path() + "blocker/inner/file.bin"));
+    ASSERT_TRUE(writeWholeFile(home.folder() + "blocker", "x"));
+    EXPECT_FALSE(saveFile(home.folder() + "blocker/inner/file.bin", "x", 1));
+    EXPECT_TRUE(console.contains("save file faild: " + home.folder() + "blocker/inner/file.bin"));
 }
 
 TEST(FileHelpers, MakeDirsCreatesEveryFolderButNotTheFile) {
-    ScopedZentoHome home;
-    ASSERT_TRUE(makeDirs(home.path() + "a/b/c/name.txt"));
-    EXPECT_TRUE(fs::is_directory(home.path() + "a/b/c"));
-    EXPECT_FALSE(fs::exists(home.path() + "a/b/c/name.txt"));
-    EXPECT_TRUE(makeDirs(home.path() + "a/b/c/name.txt"));
+    TempHome home;
+    ASSERT_TRUE(makeDirs(home.folder() + "a/b/c/name.txt"));
+    EXPECT_TRUE(fs::is_directory(home.folder() + "a/b/c"));
+    EXPECT_FALSE(fs::exists(home.folder() + "a/b/c/name.txt"));
+    EXPECT_TRUE(makeDirs(home.folder() + "a/b/c/name.txt"));
     EXPECT_TRUE(makeDirs("plainname"));
 
-    const std::string deep = home.path() + std::string(MAX_DIR_PATH_LENGTH, 'd') + "/file";
+    const std::string deep = home.folder() + std::string(MAX_DIR_PATH_LENGTH, 'd') + "/file";
     EXPECT_FALSE(makeDirs(deep));
 }
 
 TEST(FileHelpers, ReadFileAndPacketFile) {
-    ScopedZentoHome home;
-    EXPECT_FALSE(readFile(home.path() + "absent.bin").has_value());
-    EXPECT_EQ(readPacketFile(home.path() + "absent.xc"), nullptr);
+    TempHome home;
+    EXPECT_FALSE(readFile(home.folder() + "absent.bin").has_value());
+    EXPECT_EQ(readPacketFile(home.folder() + "absent.xc"), nullptr);
 
     CCmdPacket table(256);
     ASSERT_TRUE(table.writeUInt16(1));
@@ -156,7 +157,7 @@ TEST(FileHelpers, ReadFileAndPacketFile) {
     std::vector<unsigned char> scrambled(table.getData(), table.getData() + table.getLength());
     scrambleDataTable(scrambled.data(), scrambled.size());
     EXPECT_NE(scrambled[2], table.getData()[2]);
-    const std::string path = home.path() + "config.xc";
+    const std::string path = home.folder() + "config.xc";
     ASSERT_TRUE(writeWholeFile(path, std::string(scrambled.begin(), scrambled.end())));
 
     auto raw = readFile(path);
@@ -173,10 +174,10 @@ TEST(FileHelpers, ReadFileAndPacketFile) {
 }
 
 TEST(FileHelpers, ReadFileResolvesThroughTheSearchPaths) {
-    ScopedZentoHome home;
-    ASSERT_TRUE(makeDirs(home.path() + "res/testdata/x"));
-    ASSERT_TRUE(writeWholeFile(home.path() + "res/testdata/only-here.bin", "lang"));
-    cocos2d::CCFileUtils::sharedFileUtils()->addSearchPath(home.path());
+    TempHome home;
+    ASSERT_TRUE(makeDirs(home.folder() + "res/testdata/x"));
+    ASSERT_TRUE(writeWholeFile(home.folder() + "res/testdata/only-here.bin", "lang"));
+    cocos2d::CCFileUtils::sharedFileUtils()->addSearchPath(home.folder());
     auto bytes = readFile("res/testdata/only-here.bin");
     ASSERT_TRUE(bytes.has_value());
     EXPECT_EQ(std::string(bytes->begin(), bytes->end()), "lang");
@@ -235,15 +236,15 @@ TEST(FileHelpers, ShortenTextWalksWholeUtf8Characters) {
 }
 
 TEST(FileHelpers, ListFilesMatchesAPatternInOneFolder) {
-    ScopedZentoHome home;
+    TempHome home;
     for (const char* name : {"zento_12_34.dmp", "zento_5_6.dmp", "notes.txt", "other.dmp.bak"}) {
-        ASSERT_TRUE(writeWholeFile(home.path() + name, "d"));
+        ASSERT_TRUE(writeWholeFile(home.folder() + name, "d"));
     }
     ConsoleCapture console;
-    const std::vector<std::string> names = listFiles(home.path() + "*.dmp");
+    const std::vector<std::string> names = listFiles(home.folder() + "*.dmp");
     EXPECT_EQ(names, (std::vector<std::string>{"zento_12_34.dmp", "zento_5_6.dmp"}));
     ASSERT_EQ(console.lines().size(), 2u);
     EXPECT_NE(console.lines()[0].find("| -INFO- | zento_12_34.dmp"), std::string::npos);
-    EXPECT_TRUE(listFiles(home.path() + "*.none").empty());
-    EXPECT_TRUE(listFiles(home.path() + "missing/*.dmp").empty());
+    EXPECT_TRUE(listFiles(home.folder() + "*.none").empty());
+    EXPECT_TRUE(listFiles(home.folder() + "missing/*.dmp").empty());
 }

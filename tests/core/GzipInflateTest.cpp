@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "FileHelpers.h"
+#include "TempHome.h"
 #include "TestSupport.h"
 
 namespace {
@@ -58,7 +59,7 @@ int inflateInto(const Bytes& compressed, Bytes& output, size_t capacity) {
 
 class GzipInflateTest : public testing::Test {
 protected:
-    ScopedZentoHome home_;
+    TempHome home_;
 };
 }  // namespace
 
@@ -69,7 +70,7 @@ TEST_F(GzipInflateTest, InflatesSmallAndEmptyFilesMadeByGzip) {
 
     for (const std::string& content : {std::string(), std::string("x"), small}) {
         for (const char* level : {"-1", "-6", "-9"}) {
-            const Bytes compressed = gzipWithCommand(home_.path(), "data.csv", content, level);
+            const Bytes compressed = gzipWithCommand(home_.folder(), "data.csv", content, level);
             ASSERT_FALSE(compressed.empty());
             Bytes output;
             ASSERT_EQ(inflateInto(compressed, output, content.size() + 100), 0) << level;
@@ -85,7 +86,7 @@ TEST_F(GzipInflateTest, InflatesSmallAndEmptyFilesMadeByGzip) {
 TEST_F(GzipInflateTest, InflatesFiftyMegabytesOfCsv) {
     const std::string csv = makeCsv(50u * 1000 * 1000);
     // The fastest level keeps the test quick; the stream format is the same at every level.
-    const Bytes compressed = gzipWithCommand(home_.path(), "history.csv", csv, "-1");
+    const Bytes compressed = gzipWithCommand(home_.folder(), "history.csv", csv, "-1");
     ASSERT_FALSE(compressed.empty());
     ASSERT_LT(compressed.size(), csv.size());
 
@@ -103,7 +104,7 @@ TEST_F(GzipInflateTest, InflatesFiftyMegabytesOfCsv) {
 
 TEST_F(GzipInflateTest, OutputThatDoesNotFitIsAFailure) {
     const std::string content = makeCsv(100000);
-    const Bytes compressed = gzipWithCommand(home_.path(), "bars.csv", content);
+    const Bytes compressed = gzipWithCommand(home_.folder(), "bars.csv", content);
     ASSERT_FALSE(compressed.empty());
     Bytes output;
     EXPECT_EQ(inflateInto(compressed, output, content.size()), 0);
@@ -120,7 +121,7 @@ TEST_F(GzipInflateTest, OutputThatDoesNotFitIsAFailure) {
     EXPECT_TRUE(grown.empty());
 
     // An empty file's stream fits a buffer of nothing.
-    const Bytes empty = gzipWithCommand(home_.path(), "empty", "");
+    const Bytes empty = gzipWithCommand(home_.folder(), "empty", "");
     size_t length = 0;
     EXPECT_EQ(gzipInflate(empty.data(), empty.size(), nullptr, length), 0);
     EXPECT_EQ(length, 0u);
@@ -128,7 +129,7 @@ TEST_F(GzipInflateTest, OutputThatDoesNotFitIsAFailure) {
 
 TEST_F(GzipInflateTest, TruncatedInputIsAFailure) {
     const std::string content = makeCsv(200000);
-    const Bytes compressed = gzipWithCommand(home_.path(), "bars.csv", content);
+    const Bytes compressed = gzipWithCommand(home_.folder(), "bars.csv", content);
     ASSERT_GT(compressed.size(), 100u);
     for (size_t keep : {size_t{0}, size_t{1}, size_t{9}, size_t{10}, size_t{30}, compressed.size() / 2,
                         compressed.size() - 8, compressed.size() - 4, compressed.size() - 1}) {
@@ -143,7 +144,7 @@ TEST_F(GzipInflateTest, TruncatedInputIsAFailure) {
 
 TEST_F(GzipInflateTest, CorruptInputIsAFailure) {
     const std::string content = makeCsv(50000);
-    const Bytes compressed = gzipWithCommand(home_.path(), "bars.csv", content);
+    const Bytes compressed = gzipWithCommand(home_.folder(), "bars.csv", content);
     ASSERT_GT(compressed.size(), 100u);
     Bytes output;
 
@@ -193,7 +194,7 @@ TEST_F(GzipInflateTest, CorruptInputIsAFailure) {
 
 TEST_F(GzipInflateTest, StopsAtTheEndOfTheStream) {
     const std::string content = "1700000000,1.1,1.2,1.0,1.15,42\n";
-    Bytes compressed = gzipWithCommand(home_.path(), "one.csv", content);
+    Bytes compressed = gzipWithCommand(home_.folder(), "one.csv", content);
     ASSERT_FALSE(compressed.empty());
     compressed.insert(compressed.end(), {'j', 'u', 'n', 'k'});
     Bytes output;

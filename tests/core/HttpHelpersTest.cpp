@@ -1,32 +1,20 @@
 #include "HttpHelpers.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <filesystem>
-#include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "CCDirector.h"
+#include "FrameSteps.h"
 #include "LogLines.h"
+#include "NodePeer.h"
+#include "TempHome.h"
 #include "TestSupport.h"
-
-extern char** environ;
 
 USING_NS_CC;
 
 namespace {
-using Clock = std::chrono::steady_clock;
-
 bool loggedPart(const ConsoleCapture& console, const std::string& part) {
     for (const std::string& line : console.lines()) {
         if (line.find(part) != std::string::npos) return true;
@@ -69,7 +57,7 @@ std::vector<std::string> urlsOf(const std::string& body) {
 // The readers log: the log lands in a temporary writable folder.
 class HttpHelpersTest : public ::testing::Test {
 protected:
-    ScopedZentoHome home_;
+    TempHome home_;
 };
 
 // Records what reaches a callback of the engine's response shape.
@@ -110,92 +98,28 @@ private:
     }
 };
 
-// tests/core/peers/http_peer.js on a free loopback port, stopped with the fixture.
+// The engine's HTTP test peer (tests/engine/peers/http_server.js) on a free loopback port, stopped with
+// the fixture.
 class HttpHelpersPeerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         CCDirector::purgeDirector();
-        startPeer();
+        ASSERT_TRUE(peer_.start(std::string(ZENTO_TEST_PEERS_DIR) + "/http_server.js", {}, ""))
+            << peer_.error();
     }
     void TearDown() override {
         CCHttpClient::destroyInstance();
         CCDirector::purgeDirector();
-        stopPeer();
+        peer_.stop();
     }
 
     std::string url(const std::string& path) const {
-        return "http://127.0.0.1:" + std::to_string(port_) + path;
-    }
-
-    static bool pumpUntil(const std::function<bool()>& done, double seconds = 20) {
-        const auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
-        while (!done()) {
-            if (Clock::now() > deadline) return false;
-            CCDirector::sharedDirector()->stepFrame(0.016f);
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return true;
+        return "http://127.0.0.1:" + std::to_string(peer_.port()) + path;
     }
 
 private:
-    void startPeer() {
-        int input[2];
-        int output[2];
-        ASSERT_EQ(pipe2(input, O_CLOEXEC), 0);
-        ASSERT_EQ(pipe2(output, O_CLOEXEC), 0);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, input[0], STDIN_FILENO);
-        posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
-        std::string script =
-            (std::filesystem::path(__FILE__).parent_path() / "peers" / "http_peer.js").string();
-        char node[] = "node";
-        char* argv[] = {node, script.data(), nullptr};
-        const int spawned = posix_spawnp(&peerPid_, "node", &actions, nullptr, argv, environ);
-        posix_spawn_file_actions_destroy(&actions);
-        close(input[0]);
-        close(output[1]);
-        peerStdin_ = input[1];
-        if (spawned != 0) {
-            peerPid_ = -1;
-            close(output[0]);
-            FAIL() << "could not start node";
-        }
-        std::string line;
-        const auto deadline = Clock::now() + std::chrono::seconds(15);
-        while (line.find('\n') == std::string::npos && Clock::now() < deadline) {
-            pollfd fd{output[0], POLLIN, 0};
-            if (poll(&fd, 1, 100) <= 0) continue;
-            char buffer[64];
-            const ssize_t n = read(output[0], buffer, sizeof buffer);
-            if (n <= 0) break;
-            line.append(buffer, static_cast<size_t>(n));
-        }
-        close(output[0]);
-        ASSERT_EQ(std::sscanf(line.c_str(), "%d", &port_), 1) << "peer said: " << line;
-    }
-
-    void stopPeer() {
-        if (peerStdin_ >= 0) close(peerStdin_);
-        peerStdin_ = -1;
-        if (peerPid_ <= 0) return;
-        kill(peerPid_, SIGTERM);
-        const auto deadline = Clock::now() + std::chrono::seconds(3);
-        while (waitpid(peerPid_, nullptr, WNOHANG) == 0) {
-            if (Clock::now() > deadline) {
-                kill(peerPid_, SIGKILL);
-                waitpid(peerPid_, nullptr, 0);
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        peerPid_ = -1;
-    }
-
-    ScopedZentoHome home_;
-    pid_t peerPid_ = -1;
-    int peerStdin_ = -1;
-    int port_ = 0;
+    TempHome home_;
+    NodePeer peer_;
 };
 }  // namespace
 
@@ -337,10 +261,10 @@ TEST_F(HttpHelpersPeerTest, RequestsReachARealServerAndComeBackTagged) {
             EXPECT_EQ(r.urls, (std::vector<std::string>{"http://127.0.0.1:8090", "http://127.0.0.1:8080"}));
         } else if (r.tag == "post") {
             EXPECT_TRUE(r.read);
-            EXPECT_EQ(r.body, "POST\napplication/x-www-form-urlencoded\n" + binary);
+            EXPECT_EQ(r.body, "POST\n\napplication/x-www-form-urlencoded\n" + binary);
         } else if (r.tag == "json") {
             EXPECT_TRUE(r.read);
-            EXPECT_EQ(r.body, "POST\napplication/json; charset=utf-8\n{\"app\":\"PC\"}");
+            EXPECT_EQ(r.body, "POST\n\napplication/json; charset=utf-8\n{\"app\":\"PC\"}");
         } else if (r.tag == "missing") {
             EXPECT_FALSE(r.read);
             EXPECT_EQ(r.body, "status 404");
@@ -356,8 +280,7 @@ TEST_F(HttpHelpersPeerTest, RequestsReachARealServerAndComeBackTagged) {
 
 TEST_F(HttpHelpersPeerTest, DownloadsReportTheirProgress) {
     auto* recorder = new Recorder();
-    ASSERT_TRUE(
-        httpDownload(url("/download?size=300000"), recorder, httpresponse_selector(Recorder::onBytes)));
+    ASSERT_TRUE(httpDownload(url("/big?size=300000"), recorder, httpresponse_selector(Recorder::onBytes)));
     ASSERT_TRUE(pumpUntil([&] { return recorder->received.size() == 1; }));
     const Recorder::Received& r = recorder->received[0];
     EXPECT_TRUE(r.read);

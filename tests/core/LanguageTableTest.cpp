@@ -10,6 +10,7 @@
 #include "CCmdPacket.h"
 #include "FileHelpers.h"
 #include "LogLines.h"
+#include "TempHome.h"
 #include "TestSupport.h"
 
 USING_NS_CC;
@@ -45,12 +46,12 @@ protected:
     }
 
     std::string writeTable(int count, const std::vector<std::vector<std::string>>& rows) {
-        const std::string path = home_.path() + "language.xc";
+        const std::string path = home_.folder() + "language.xc";
         EXPECT_TRUE(writeWholeFile(path, packedTable(count, rows)));
         return path;
     }
 
-    ScopedZentoHome home_;
+    TempHome home_;
 };
 }  // namespace
 
@@ -93,12 +94,12 @@ TEST_F(LanguageTableTest, ShortOrMissingFiles) {
     EXPECT_NE(findLangEntry(""), nullptr);
 
     // A missing file reports false and leaves the loaded table alone.
-    EXPECT_FALSE(loadLanguageTable(home_.path() + "absent.xc"));
+    EXPECT_FALSE(loadLanguageTable(home_.folder() + "absent.xc"));
     EXPECT_EQ(getLangText("high"), "最高");
 
     // An empty file is an empty table.
-    ASSERT_TRUE(writeWholeFile(home_.path() + "empty.xc", ""));
-    EXPECT_TRUE(loadLanguageTable(home_.path() + "empty.xc"));
+    ASSERT_TRUE(writeWholeFile(home_.folder() + "empty.xc", ""));
+    EXPECT_TRUE(loadLanguageTable(home_.folder() + "empty.xc"));
     EXPECT_EQ(findLangEntry("high"), nullptr);
 }
 

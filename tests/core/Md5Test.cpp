@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "TempHome.h"
 #include "TestSupport.h"
 
 TEST(Md5, Rfc1321TestSuite) {
@@ -43,12 +44,12 @@ TEST(Md5, BytesFormAndPieceByPieceGiveTheSameDigest) {
 }
 
 TEST(Md5, AgreesWithMd5sumAroundBlockBoundaries) {
-    ScopedZentoHome home;
+    TempHome home;
     std::mt19937 random(11);
     std::string data(1 << 20, '\0');
     for (char& c : data) c = static_cast<char>(random());
-    const std::string path = home.path() + "data.bin";
-    const std::string digestPath = home.path() + "digest.txt";
+    const std::string path = home.folder() + "data.bin";
+    const std::string digestPath = home.folder() + "digest.txt";
     for (size_t length : {size_t{55}, size_t{56}, size_t{57}, size_t{63}, size_t{64}, size_t{65}, size_t{119},
                           size_t{120}, size_t{128}, data.size()}) {
         ASSERT_TRUE(writeWholeFile(path, data.substr(0, length)));

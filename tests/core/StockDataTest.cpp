@@ -9,6 +9,7 @@
 #include "CCNode.h"
 #include "HttpHelpers.h"
 #include "LogLines.h"
+#include "TempHome.h"
 #include "TestSupport.h"
 
 namespace {
@@ -27,7 +28,7 @@ std::vector<std::string> codesOf(const std::vector<StockInfo*>& records) {
 // Every catalogue test logs: the log lands in a temporary writable folder.
 class StockDataTest : public ::testing::Test {
 protected:
-    ScopedZentoHome home_;
+    TempHome home_;
 };
 
 const char* const MARKET = R"({

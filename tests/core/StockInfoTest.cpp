@@ -7,6 +7,7 @@
 #include "CCLabelProtocol.h"
 #include "CCNode.h"
 #include "CCUserDefault.h"
+#include "TempHome.h"
 #include "TestSupport.h"
 #include "UserData.h"
 
@@ -57,7 +58,7 @@ protected:
     }
 
     // The settings store is loaded from here when a quote first asks it for the colour convention.
-    ScopedZentoHome home_;
+    TempHome home_;
     StockInfo record_{"外汇", "欧元美元", "EURUSD", "直盘", 1};
     TestLabel priceA_, changeA_, priceB_, changeB_;
     CCNode* boxes_[4] = {};

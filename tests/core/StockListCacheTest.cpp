@@ -6,17 +6,18 @@
 
 #include "HttpHelpers.h"
 #include "StockData.h"
+#include "TempHome.h"
 #include "TestSupport.h"
 
 TEST(StockListCache, KeepsTheBodyExactlyAsReceived) {
-    ScopedZentoHome home;
+    TempHome home;
     EXPECT_FALSE(loadStockListCache().has_value());
     EXPECT_FALSE(saveStockListCache(""));
 
     const std::string body =
         "{\"result\":1,\"nameList\":[\"外汇\"],\"list\":{\"外汇\":[{\"code\":\"EURUSD\"}]}}\r\n";
     ASSERT_TRUE(saveStockListCache(body));
-    EXPECT_EQ(readWholeFile(home.path() + "stock.bin"), body);
+    EXPECT_EQ(readWholeFile(home.folder() + "stock.bin"), body);
     ASSERT_EQ(loadStockListCache(), body);
 
     // What comes back is applied as a downloaded list would be.

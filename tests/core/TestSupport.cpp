@@ -6,36 +6,12 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "CCCommon.h"
-#include "CCFileUtils.h"
 
 extern char** environ;
-
-ScopedZentoHome::ScopedZentoHome() {
-    if (const char* old = std::getenv("ZENTO_HOME")) previous_ = old;
-    std::string pattern = (std::filesystem::temp_directory_path() / "zento_core_XXXXXX").string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    if (!mkdtemp(name.data())) std::abort();
-    path_ = std::string(name.data()) + "/";
-    setenv("ZENTO_HOME", path_.c_str(), 1);
-    cocos2d::CCFileUtils::purgeFileUtils();
-}
-
-ScopedZentoHome::~ScopedZentoHome() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-    if (previous_) {
-        setenv("ZENTO_HOME", previous_->c_str(), 1);
-    } else {
-        unsetenv("ZENTO_HOME");
-    }
-    cocos2d::CCFileUtils::purgeFileUtils();
-}
 
 ConsoleCapture::ConsoleCapture() {
     cocos2d::CCLogSetSink([this](const std::string& line) {

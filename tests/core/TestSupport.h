@@ -7,24 +7,6 @@
 
 // Helpers shared by the core tests.
 
-// A fresh writable folder for one test: ZENTO_HOME points at a new temporary folder and the engine's
-// file utilities are purged so they pick it up. The folder is removed and the old value restored
-// when the object goes away.
-class ScopedZentoHome {
-public:
-    ScopedZentoHome();
-    ~ScopedZentoHome();
-    ScopedZentoHome(const ScopedZentoHome&) = delete;
-    ScopedZentoHome& operator=(const ScopedZentoHome&) = delete;
-
-    // Ends with "/".
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-    std::optional<std::string> previous_;
-};
-
 // Collects every console line (CCLog) written while it lives.
 class ConsoleCapture {
 public:

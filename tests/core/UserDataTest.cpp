@@ -1,3 +1,4 @@
+#include "TempHome.h"
 #include "UserData.h"
 
 #include <gtest/gtest.h>
@@ -29,12 +30,12 @@ protected:
         setCurrentLanguage(DEFAULT_LANGUAGE);
     }
 
-    std::string settingsPath() const { return home_.path() + UserData::SETTINGS_FILE_NAME; }
+    std::string settingsPath() const { return home_.folder() + UserData::SETTINGS_FILE_NAME; }
     void writeSettings(const Bytes& bytes) {
         ASSERT_TRUE(writeWholeFile(settingsPath(), std::string(bytes.begin(), bytes.end())));
     }
 
-    ScopedZentoHome home_;
+    TempHome home_;
 };
 
 // Builds a settings file field by field, in file order.

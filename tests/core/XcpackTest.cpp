@@ -11,6 +11,7 @@
 #include "CCFileUtils.h"
 #include "ConfigTable.h"
 #include "LanguageTable.h"
+#include "TempHome.h"
 #include "TestSupport.h"
 
 USING_NS_CC;
@@ -41,7 +42,7 @@ protected:
     }
 
     std::string file(const std::string& name, const std::string& contents) {
-        const std::string path = home_.path() + name;
+        const std::string path = home_.folder() + name;
         EXPECT_TRUE(writeWholeFile(path, contents));
         return path;
     }
@@ -51,7 +52,7 @@ protected:
         return runCommand(command);
     }
 
-    ScopedZentoHome home_;
+    TempHome home_;
 };
 
 const char* const FEED_SOURCE = R"({
@@ -76,7 +77,7 @@ TEST_F(XcpackTest, LanguageTableRoundTrip) {
                                longerText + R"("],
     "escaped": ["Tab\tand \"quotes\"", "换行\n"],
 })";
-    const std::string output = home_.path() + "out/database/language.xc";
+    const std::string output = home_.folder() + "out/database/language.xc";
     ASSERT_EQ(xcpack({"language", "--source", file("language.json", source), "--output", output}), 0);
     ASSERT_TRUE(loadLanguageTable(output));
 
@@ -101,7 +102,7 @@ TEST_F(XcpackTest, ConfigTableTakesTheFeedAddresses) {
         "plain": "text without placeholders",
         "twice": "${newsHistory}|${stockList}"
     })";
-    const std::string output = home_.path() + "config.xc";
+    const std::string output = home_.folder() + "config.xc";
     ASSERT_EQ(xcpack({"config", "--feed", file("feed.json", FEED_SOURCE), "--source",
                       file("config.json", source), "--output", output}),
               0);
@@ -115,7 +116,7 @@ TEST_F(XcpackTest, ConfigTableTakesTheFeedAddresses) {
 
 TEST_F(XcpackTest, RefusesBrokenSourcesAndKeepsTheOldTable) {
     const std::string feed = file("feed.json", FEED_SOURCE);
-    const std::string output = home_.path() + "config.xc";
+    const std::string output = home_.folder() + "config.xc";
     const std::string good = R"({"stockList": "${stockList}", "${marketList}": "${marketList}"})";
     ASSERT_EQ(xcpack({"config", "--feed", feed, "--source", file("good.json", good), "--output", output}), 0);
     const auto before = readWholeFile(output);
@@ -142,7 +143,7 @@ TEST_F(XcpackTest, RefusesBrokenSourcesAndKeepsTheOldTable) {
               1);
     EXPECT_EQ(readWholeFile(output), before);
 
-    const std::string language = home_.path() + "language.xc";
+    const std::string language = home_.folder() + "language.xc";
     for (const std::string& broken : {std::string(R"({"open": ["Open", "开盘"]})"),  // no "default"
                                       std::string(R"({"default": ["--"]})"),         // one language only
                                       std::string(R"({"default": ["--", ""]})")}) {  // empty text

@@ -18,30 +18,21 @@
 #include <utility>
 #include <vector>
 
-#include "ChildProcess.h"
-#include "FeedProcess.h"
 #include "PointerInput.h"
-#include "ProgramFolder.h"
-#include "Screenshot.h"
-#include "TerminalRun.h"
+#include "ScreenMap.h"
+#include "TerminalFixture.h"
+#include "TextFiles.h"
 #include "UserData.h"
 #include "WindowSetting.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-// Generous: a sanitizer build runs several times slower.
-constexpr Seconds WAIT = Seconds(90);
 // A chooser pops up with a short scale animation; clicks wait until it has settled.
 constexpr Seconds POPUP_SETTLE = Seconds(0.6);
 
-constexpr const char* CONNECT_SUCCESS = "stock socket  connect success!!!!!!!!!!!!!!!!!!!!!";
-constexpr const char* KLINE_SUBSCRIPTION = "setKlineSubscription:";
-constexpr const char* SETTINGS_FILE = "config.bin";
-
 // The terminal's window and the main scene's frame.
 constexpr float SCENE_WIDTH = 900, SCENE_HEIGHT = 600;
-constexpr float AREA_X = 50, AREA_Y = 30, AREA_WIDTH_CUT = 49, AREA_HEIGHT_CUT = 85, GAP = 5;
 constexpr float STRIP_HEIGHT = 56;
 
 // The window-button strip: buttons from x 65, one 150-wide slot each while they fit, the add button
@@ -165,25 +156,6 @@ Point indicatorRow(const Rect& tool, int type) {
         topLeft.y - INDICATOR_TITLE_HEIGHT - INDICATOR_ROW_HEIGHT * (type - 1) - INDICATOR_ROW_HEIGHT / 2};
 }
 
-std::string lastLines(const std::string& text, int count) {
-    size_t at = text.size();
-    while (count-- > 0 && at > 0) {
-        at = text.rfind('\n', at - 1);
-        if (at == std::string::npos) return text;
-    }
-    return text.substr(at);
-}
-
-// Log lines that hold part, oldest first.
-std::vector<std::string> linesWith(const std::string& log, const std::string& part) {
-    std::vector<std::string> lines;
-    std::istringstream in(log);
-    std::string line;
-    while (std::getline(in, line))
-        if (line.find(part) != std::string::npos) lines.push_back(line);
-    return lines;
-}
-
 struct Subscribed {
     std::string code;
     int timeType;
@@ -207,14 +179,6 @@ std::string describe(const std::vector<Subscribed>& list) {
     return text.str();
 }
 
-bool near(Rgb p, Rgb q, int tolerance) {
-    return std::abs(p.r - q.r) <= tolerance && std::abs(p.g - q.g) <= tolerance &&
-           std::abs(p.b - q.b) <= tolerance;
-}
-// The bar colours of the chart view: green rises, red falls.
-bool candleColour(Rgb p) {
-    return near(p, {43, 153, 66}, 14) || near(p, {191, 66, 66}, 14);
-}
 // The scene shows black between the windows; a window's own background is (12, 15, 24).
 bool black(Rgb p) {
     return p.r <= 3 && p.g <= 3 && p.b <= 3;
@@ -280,31 +244,21 @@ const std::vector<Rect> ONE_OVER_TWO = {cellRect(2, 2, 0, 1, 2, 1), cellRect(2, 
 // Bar lengths in minutes by time type index, as the local feed lists them.
 constexpr int MINUTES[] = {1, 5, 15, 30, 60, 240, 360, 720, 1440};
 
-class ChartWindowsEndToEnd : public ::testing::Test {
+class ChartWindowsEndToEnd : public TerminalFixture {
 protected:
+    ChartWindowsEndToEnd() : TerminalFixture("zento-windows-e2e") {}
+
     void SetUp() override {
         if (std::string(ZENTO_NODE).empty()) GTEST_SKIP() << "Node.js is missing: the local feed cannot run";
         xdotool_ = PointerInput::findTool();
         if (xdotool_.empty()) GTEST_SKIP() << "xdotool is missing: the terminal cannot be driven";
-        ASSERT_FALSE(folder_.path().empty());
-        fs::create_directories(home());
-        feed_ = std::make_unique<FeedProcess>(folder_.path(), 0, 0);
-        ASSERT_TRUE(feed_->start(WAIT)) << feed_->error();
-        program_ = std::make_unique<ProgramFolder>(folder_.path());
-        ASSERT_TRUE(program_->prepare(feed_->httpPort(), feed_->newsPort())) << program_->error();
+        TerminalFixture::SetUp();
     }
 
     void TearDown() override {
         pointer_.reset();
-        runs_.clear();
-        if (feed_) feed_->stop(Seconds(30));
-        if (HasFailure() || std::getenv("ZENTO_E2E_KEEP")) {
-            folder_.keep();
-            std::cout << "run folder kept: " << folder_.path() << "\n";
-        }
+        TerminalFixture::TearDown();
     }
-
-    std::string home() const { return folder_.path() + "/home"; }
 
     // The given windows at the start time type, in the given layout, neither left-pane page shown.
     void writeStartSettings(const std::vector<std::string>& codes, int layoutType) {
@@ -329,9 +283,7 @@ protected:
     // Starts the terminal and waits until every window shows bars (the connecting screen, which takes
     // every click, has gone) and its X window is found. Nothing on failure (reported).
     TerminalRun* startTerminal(const std::vector<Rect>& windows) {
-        const std::string folder = folder_.path() + "/run-" + std::to_string(runs_.size() + 1);
-        runs_.push_back(std::make_unique<TerminalRun>(program_->programPath(), home(), folder));
-        TerminalRun& run = *runs_.back();
+        TerminalRun& run = addRun();
         if (!run.start(WAIT)) {
             ADD_FAILURE() << run.error();
             return nullptr;
@@ -340,7 +292,7 @@ protected:
             ADD_FAILURE() << "no connection or subscription\n" << lastLines(run.log(), 40) << run.output();
             return nullptr;
         }
-        pointer_ = std::make_unique<PointerInput>(xdotool_, run.display(), folder);
+        pointer_ = std::make_unique<PointerInput>(xdotool_, run.display(), run.folder());
         if (!pointer_->findWindow("Zento", WAIT.count()) || !pointer_->moveTo(PARKED)) {
             ADD_FAILURE() << pointer_->error();
             return nullptr;
@@ -470,15 +422,10 @@ protected:
 
     void closeTerminal(TerminalRun& run) {
         pointer_.reset();
-        const std::optional<int> status = run.stop(WAIT);
-        EXPECT_EQ(describeStatus(status), "exit 0") << lastLines(run.log(), 20) << run.output();
+        TerminalFixture::closeTerminal(run);
     }
 
-    TempFolder folder_{"zento-windows-e2e"};
     std::string xdotool_;
-    std::unique_ptr<FeedProcess> feed_;
-    std::unique_ptr<ProgramFolder> program_;
-    std::vector<std::unique_ptr<TerminalRun>> runs_;
     std::unique_ptr<PointerInput> pointer_;
     TerminalRun* current_ = nullptr;
 };

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "ChildProcess.h"
+#include "TempHome.h"
+#include "TextFiles.h"
 
 namespace {
 
@@ -12,7 +14,7 @@ struct Outcome {
     std::string status, output, errors;
 };
 
-Outcome runProgram(const TempFolder& folder, const std::vector<std::string>& arguments) {
+Outcome runProgram(const TempHome& folder, const std::vector<std::string>& arguments) {
     ProcessLaunch launch;
     launch.argv = {ZENTO_PROGRAM};
     launch.argv.insert(launch.argv.end(), arguments.begin(), arguments.end());
@@ -25,8 +27,7 @@ Outcome runProgram(const TempFolder& folder, const std::vector<std::string>& arg
 }
 
 TEST(TerminalCommandLine, HelpAndVersionPrintAndEndWithoutAWindowBadOptionsGetTheUsage) {
-    TempFolder folder("zento-cli-e2e");
-    ASSERT_FALSE(folder.path().empty());
+    TempHome folder("zento-cli-e2e", TempHome::Use::FOLDER);
 
     const Outcome help = runProgram(folder, {"--help"});
     EXPECT_EQ(help.status, "exit 0") << help.errors;

@@ -11,20 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "TempHome.h"
+#include "TextFiles.h"
 #include "UserData.h"
 
 namespace {
-
-// A fresh data folder for one run of the program.
-class RunFolder {
-public:
-    RunFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zento-e2e-XXXXXX").string();
-        path = mkdtemp(pattern.data());
-    }
-    ~RunFolder() { std::filesystem::remove_all(path); }
-    std::string path;
-};
 
 struct Rgb {
     int r, g, b;
@@ -48,31 +39,24 @@ int countPixels(SDL_Surface* image, int x0, int y0, int x1, int y1, Test test) {
     return count;
 }
 
-std::string readText(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 TEST(ConnectingScreenEndToEnd, ScreenshotShowsBackgroundLogoDotsAndTexts) {
-    RunFolder home;
+    TempHome home("zento-e2e", TempHome::Use::FOLDER);
     // The window comes back at its saved rectangle: the one the pixel positions below are taken from.
     UserData settings;
     settings.setWindowRect(cocos2d::CCRect(0, 0, 900, 600));
     const std::vector<unsigned char> bytes = settings.encodeSettings();
-    std::ofstream(home.path + "/config.bin", std::ios::binary)
+    std::ofstream(home.path() + "/config.bin", std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    std::string shot = home.path + "/shot.png";
+    std::string shot = home.path() + "/shot.png";
     // env -i: nothing of the test's environment (an SDL_VIDEODRIVER, say) reaches the run but what is
     // named here; xvfb-run is a script and needs a PATH.
     std::string command =
         std::string("env -i PATH=/usr/bin:/bin SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy ZENTO_HOME='") +
-        home.path + "' '" XVFB_RUN "' -a -s '-screen 0 1280x800x24' '" + ZENTO_PROGRAM + "' --screenshot '" +
-        shot + "' --after 2 > '" + home.path + "/out.txt' 2>&1";
+        home.path() + "' '" XVFB_RUN "' -a -s '-screen 0 1280x800x24' '" + ZENTO_PROGRAM +
+        "' --screenshot '" + shot + "' --after 2 > '" + home.path() + "/out.txt' 2>&1";
     int status = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(status)) << readText(home.path + "/out.txt");
-    ASSERT_EQ(WEXITSTATUS(status), 0) << readText(home.path + "/out.txt");
+    ASSERT_TRUE(WIFEXITED(status)) << readText(home.path() + "/out.txt");
+    ASSERT_EQ(WEXITSTATUS(status), 0) << readText(home.path() + "/out.txt");
 
     SDL_Surface* loaded = IMG_Load(shot.c_str());
     ASSERT_NE(loaded, nullptr) << IMG_GetError();
@@ -99,7 +83,7 @@ TEST(ConnectingScreenEndToEnd, ScreenshotShowsBackgroundLogoDotsAndTexts) {
     EXPECT_GT(countPixels(image, 700, 575, 898, 598, [](Rgb p) { return p.r > 120; }), 20);
     SDL_FreeSurface(image);
 
-    std::string log = readText(home.path + "/DebugInfo.txt");
+    std::string log = readText(home.path() + "/DebugInfo.txt");
     EXPECT_NE(log.find("Zento(V0.62) [ zento_linux ] Debug Log"), std::string::npos);
 }
 

@@ -1,4 +1,5 @@
 #include "FeedProcess.h"
+#include "TextFiles.h"
 
 #include <csignal>
 #include <regex>

@@ -16,33 +16,23 @@
 #include <string>
 #include <vector>
 
-#include "ChildProcess.h"
-#include "FeedProcess.h"
 #include "PointerInput.h"
 #include "ProgramFolder.h"
-#include "Screenshot.h"
-#include "TerminalRun.h"
+#include "ScreenMap.h"
+#include "TerminalFixture.h"
+#include "TextFiles.h"
 #include "UserData.h"
 #include "WindowSetting.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-// Generous: a sanitizer build runs several times slower.
-constexpr Seconds WAIT = Seconds(90);
-
 constexpr const char* CONNECT_START = "start connect kline socket:";
-constexpr const char* CONNECT_SUCCESS = "stock socket  connect success!!!!!!!!!!!!!!!!!!!!!";
 constexpr const char* STOCK_CLOSE = "------- stock socket close!!!";
 constexpr const char* STOCK_ERROR = "stock socket onError!!!";
-constexpr const char* KLINE_SUBSCRIPTION = "setKlineSubscription:";
-constexpr const char* SETTINGS_FILE = "config.bin";
 const char* const DEFAULT_CODES[] = {"XAUUSD", "XAGUSD", "USOIL", "UKOIL"};
 
-// Chart area and grid of the main scene: x 50, y 30 from the bottom, (width - 49) x (height - 85),
-// cells 5 apart, every rectangle truncated to whole units. A shown left pane (280 wide) moves the area
-// right by its width and narrows it as much.
-constexpr float AREA_X = 50, AREA_Y = 30, AREA_WIDTH_CUT = 49, AREA_HEIGHT_CUT = 85, GAP = 5;
+// A shown left pane (280 wide) moves the chart area right by its width and narrows it as much.
 constexpr float LEFT_PANE_WIDTH = 280;
 // Window borders, titles and axes are not candles: look a little inside.
 constexpr int INSET = 4;
@@ -107,17 +97,6 @@ std::vector<PixelRect> barFreeRects(const Layout& layout, int width, int height)
     return rects;
 }
 
-bool near(Rgb p, Rgb q, int tolerance) {
-    return std::abs(p.r - q.r) <= tolerance && std::abs(p.g - q.g) <= tolerance &&
-           std::abs(p.b - q.b) <= tolerance;
-}
-// The bar colours of the chart view: green rises, red falls.
-bool candleGreen(Rgb p) {
-    return near(p, {43, 153, 66}, 14);
-}
-bool candleRed(Rgb p) {
-    return near(p, {191, 66, 66}, 14);
-}
 bool amber(Rgb p) {
     return near(p, {255, 176, 32}, 16);
 }
@@ -141,9 +120,6 @@ CandleCount countCandles(const Screenshot& shot, const PixelRect& rect) {
 // a good part of its height (about two fifths in the smallest windows, 2 x 2 beside the left pane).
 constexpr int MIN_PART_PIXELS = 10;
 constexpr int MIN_SPAN_PERCENT = 25;
-bool candleColour(Rgb p) {
-    return candleGreen(p) || candleRed(p);
-}
 struct WindowCandles {
     CandleCount all;
     int leftQuarter, span, height;
@@ -219,54 +195,13 @@ bool chartsShown(const Screenshot& shot, const Layout& layout) {
     return !connectingScreenShown(shot) && !reconnectPanelShown(shot) && everyWindowHasCandles(shot, layout);
 }
 
-std::string lastLines(const std::string& text, int count) {
-    size_t at = text.size();
-    while (count-- > 0 && at > 0) {
-        at = text.rfind('\n', at - 1);
-        if (at == std::string::npos) return text;
-    }
-    return text.substr(at);
-}
-
-// The last log line that holds part, or an empty text.
-std::string lastLineWith(const std::string& log, const std::string& part) {
-    const size_t found = log.rfind(part);
-    if (found == std::string::npos) return {};
-    const size_t newline = log.rfind('\n', found);
-    const size_t begin = newline == std::string::npos ? 0 : newline + 1;
-    const size_t end = log.find('\n', found);
-    return log.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
-}
-
-class MainSceneEndToEnd : public ::testing::Test {
+class MainSceneEndToEnd : public TerminalFixture {
 protected:
-    void SetUp() override {
-        if (std::string(ZENTO_NODE).empty()) GTEST_SKIP() << "Node.js is missing: the local feed cannot run";
-        ASSERT_FALSE(folder_.path().empty());
-        fs::create_directories(home());
-        feed_ = std::make_unique<FeedProcess>(folder_.path(), 0, 0);
-        ASSERT_TRUE(feed_->start(WAIT)) << feed_->error();
-        program_ = std::make_unique<ProgramFolder>(folder_.path());
-        ASSERT_TRUE(program_->prepare(feed_->httpPort(), feed_->newsPort())) << program_->error();
-    }
-
-    void TearDown() override {
-        // Terminal runs end first, while the feed they talk to still answers.
-        runs_.clear();
-        if (feed_) feed_->stop(Seconds(30));
-        if (HasFailure() || std::getenv("ZENTO_E2E_KEEP")) {
-            folder_.keep();
-            std::cout << "run folder kept: " << folder_.path() << "\n";
-        }
-    }
-
-    std::string home() const { return folder_.path() + "/home"; }
+    MainSceneEndToEnd() : TerminalFixture("zento-main-e2e") {}
 
     // Starts the terminal on the data folder; runs are numbered in their own subfolders.
     TerminalRun& startTerminal() {
-        const std::string folder = folder_.path() + "/run-" + std::to_string(runs_.size() + 1);
-        runs_.push_back(std::make_unique<TerminalRun>(program_->programPath(), home(), folder));
-        TerminalRun& run = *runs_.back();
+        TerminalRun& run = addRun();
         EXPECT_TRUE(run.start(WAIT)) << run.error();
         return run;
     }
@@ -318,17 +253,6 @@ protected:
             ++entries;
         EXPECT_EQ(entries, static_cast<int>(codes.size())) << line;
     }
-
-    // Closes the terminal as a window close does and expects a clean end.
-    void closeTerminal(TerminalRun& run) {
-        const std::optional<int> status = run.stop(WAIT);
-        EXPECT_EQ(describeStatus(status), "exit 0") << lastLines(run.log(), 20) << run.output();
-    }
-
-    TempFolder folder_{"zento-main-e2e"};
-    std::unique_ptr<FeedProcess> feed_;
-    std::unique_ptr<ProgramFolder> program_;
-    std::vector<std::unique_ptr<TerminalRun>> runs_;
 };
 
 // A loopback port that nothing listens on (taken and given back at once).
@@ -348,8 +272,7 @@ int closedPort() {
 
 // Without a feed the terminal stays on the connecting screen, which is all this needs.
 TEST(TerminalEndToEnd, EverySignalSavesTheNextFrameAndTheCloseSavesSettings) {
-    TempFolder folder("zento-signal-e2e");
-    ASSERT_FALSE(folder.path().empty());
+    TempHome folder("zento-signal-e2e", TempHome::Use::FOLDER);
     const std::string home = folder.path() + "/home";
     fs::create_directories(home);
     ProgramFolder program(folder.path());
@@ -423,8 +346,7 @@ TEST(TerminalEndToEnd, OpensAtTheSavedRectangleAndAnEarlyCloseKeepsTheSavedLayou
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "saved " << c.saved.origin.x << "," << c.saved.origin.y << " "
                                         << c.saved.size.width << " x " << c.saved.size.height);
-        TempFolder folder("zento-rect-e2e");
-        ASSERT_FALSE(folder.path().empty());
+        TempHome folder("zento-rect-e2e", TempHome::Use::FOLDER);
         const std::string home = folder.path() + "/home";
         fs::create_directories(home);
         ASSERT_TRUE(writeTextAtomically(home + "/" + SETTINGS_FILE, userSettings(c.saved)));

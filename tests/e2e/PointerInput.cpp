@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "ChildProcess.h"
+#include "TextFiles.h"
 
 namespace {
 constexpr Seconds TOOL_TIMEOUT = Seconds(30);

@@ -7,6 +7,7 @@
 
 #include "ChildProcess.h"
 #include "ConfigTable.h"
+#include "TextFiles.h"
 
 namespace fs = std::filesystem;
 

@@ -1,4 +1,5 @@
 #include "TerminalRun.h"
+#include "TextFiles.h"
 
 #include <signal.h>
 

@@ -25,6 +25,7 @@ public:
     bool start(Seconds timeout);
     bool running();
 
+    const std::string& folder() const { return folder_; }
     // The debug log in the data folder.
     std::string log() const;
     // Waits until text occurs at least count times in the log; false when the program ends first.

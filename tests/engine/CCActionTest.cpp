@@ -8,6 +8,7 @@
 #include "CCActionManager.h"
 #include "CCDirector.h"
 #include "CCNode.h"
+#include "FrameSteps.h"
 
 USING_NS_CC;
 
@@ -23,9 +24,7 @@ protected:
         scene->addChild(node);
     }
     void TearDown() override { CCDirector::purgeDirector(); }
-    void step(int frames, float dt = 0.1f) {
-        for (int i = 0; i < frames; ++i) CCDirector::sharedDirector()->stepFrame(dt);
-    }
+    void step(int frames, float dt = 0.1f) { stepFor(static_cast<float>(frames) * dt, dt); }
     CCScene* scene = nullptr;
     CCNode* node = nullptr;
 };

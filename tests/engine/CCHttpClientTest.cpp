@@ -1,10 +1,5 @@
-#include <fcntl.h>
 #include <netinet/in.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -19,8 +14,8 @@
 #include "CCDirector.h"
 #include "CCHttpClient.h"
 #include "CCScheduler.h"
-
-extern char** environ;
+#include "FrameSteps.h"
+#include "NodePeer.h"
 
 USING_NS_CC;
 
@@ -101,7 +96,7 @@ protected:
     void TearDown() override {
         CCHttpClient::destroyInstance();
         CCDirector::purgeDirector();
-        stopPeer();
+        peer_.stop();
     }
 
     std::string url(const std::string& path) const {
@@ -109,17 +104,6 @@ protected:
     }
     std::string secureUrl(const std::string& path) const {
         return "https://127.0.0.1:" + std::to_string(httpsPort_) + path;
-    }
-
-    // Runs frames until done() holds; false when the real-time deadline passes first.
-    static bool pumpUntil(const std::function<bool()>& done, double seconds = 20) {
-        const auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
-        while (!done()) {
-            if (Clock::now() > deadline) return false;
-            CCDirector::sharedDirector()->stepFrame(0.016f);
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return true;
     }
 
     // Waits, without running frames, until the worker has handed count responses to the scheduler.
@@ -133,65 +117,20 @@ protected:
         return true;
     }
 
-private:
-    void startPeer() {
-        int input[2];
-        int output[2];
-        ASSERT_EQ(pipe2(input, O_CLOEXEC), 0);
-        ASSERT_EQ(pipe2(output, O_CLOEXEC), 0);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, input[0], STDIN_FILENO);
-        posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
-        std::string script = std::string(ZENTO_TEST_PEERS_DIR) + "/http_server.js";
-        char node[] = "node";
-        char* argv[] = {node, script.data(), nullptr};
-        const int spawned = posix_spawnp(&peerPid_, "node", &actions, nullptr, argv, environ);
-        posix_spawn_file_actions_destroy(&actions);
-        close(input[0]);
-        close(output[1]);
-        peerStdin_ = input[1];
-        if (spawned != 0) {
-            peerPid_ = -1;
-            close(output[0]);
-            FAIL() << "could not start node";
-        }
-
-        std::string line;
-        const auto deadline = Clock::now() + std::chrono::seconds(15);
-        while (line.find('\n') == std::string::npos && Clock::now() < deadline) {
-            pollfd fd{output[0], POLLIN, 0};
-            if (poll(&fd, 1, 100) <= 0) continue;
-            char buffer[64];
-            const ssize_t n = read(output[0], buffer, sizeof buffer);
-            if (n <= 0) break;
-            line.append(buffer, static_cast<size_t>(n));
-        }
-        close(output[0]);
-        ASSERT_EQ(std::sscanf(line.c_str(), "%d %d", &httpPort_, &httpsPort_), 2) << "peer said: " << line;
-    }
-
-    void stopPeer() {
-        if (peerStdin_ >= 0) close(peerStdin_);
-        peerStdin_ = -1;
-        if (peerPid_ <= 0) return;
-        kill(peerPid_, SIGTERM);
-        const auto deadline = Clock::now() + std::chrono::seconds(3);
-        while (waitpid(peerPid_, nullptr, WNOHANG) == 0) {
-            if (Clock::now() > deadline) {
-                kill(peerPid_, SIGKILL);
-                waitpid(peerPid_, nullptr, 0);
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        peerPid_ = -1;
-    }
-
-    pid_t peerPid_ = -1;
-    int peerStdin_ = -1;
+    // tests/engine/peers/http_server.js: an HTTP and an HTTPS port.
     int httpPort_ = 0;
     int httpsPort_ = 0;
+
+private:
+    void startPeer() {
+        ASSERT_TRUE(peer_.start(std::string(ZENTO_TEST_PEERS_DIR) + "/http_server.js", {}, ""))
+            << peer_.error();
+        httpPort_ = peer_.port(0);
+        httpsPort_ = peer_.port(1);
+        ASSERT_GT(httpsPort_, 0);
+    }
+
+    NodePeer peer_;
 };
 
 TEST_F(CCHttpClientTest, GetIsHandedToTheMainThreadThroughTheScheduler) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <string>

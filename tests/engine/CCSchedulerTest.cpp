@@ -8,6 +8,7 @@
 #include "CCDirector.h"
 #include "CCNode.h"
 #include "CCScheduler.h"
+#include "FrameSteps.h"
 
 USING_NS_CC;
 
@@ -44,9 +45,7 @@ protected:
         CCDirector::sharedDirector()->runWithScene(scene);
     }
     void TearDown() override { CCDirector::purgeDirector(); }
-    void step(int frames, float dt = 0.1f) {
-        for (int i = 0; i < frames; ++i) CCDirector::sharedDirector()->stepFrame(dt);
-    }
+    void step(int frames, float dt = 0.1f) { stepFor(static_cast<float>(frames) * dt, dt); }
     CCScene* scene = nullptr;
 };
 

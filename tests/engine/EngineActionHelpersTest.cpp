@@ -9,6 +9,7 @@
 #include "EXDelayFunc.h"
 #include "ExChangeLabelString.h"
 #include "ExScaleWindows.h"
+#include "FrameSteps.h"
 
 USING_NS_CC;
 
@@ -53,9 +54,7 @@ protected:
         scene->addChild(receiver);
     }
     void TearDown() override { CCDirector::purgeDirector(); }
-    void step(int frames, float dt = 0.1f) {
-        for (int i = 0; i < frames; ++i) CCDirector::sharedDirector()->stepFrame(dt);
-    }
+    void step(int frames, float dt = 0.1f) { stepFor(static_cast<float>(frames) * dt, dt); }
     CCScene* scene = nullptr;
     Receiver* receiver = nullptr;
 };

@@ -5,12 +5,9 @@
 #include <string>
 
 #include "CCmdPacket.h"
+#include "FuzzSupport.h"
 
 namespace {
-void check(bool condition) {
-    if (!condition) __builtin_trap();
-}
-
 void checkPosition(const CCmdPacket& packet) {
     check(packet.getPosition() >= 0 && packet.getPosition() <= packet.getLength());
     check(packet.getLength() <= packet.getCapacity());

@@ -4,16 +4,13 @@
 #include <cstring>
 #include <vector>
 
-#include "CDebugModule.h"
 #include "FileHelpers.h"
+#include "FuzzSupport.h"
 
 namespace {
 constexpr size_t FIXED_CAPACITY = 256 * 1024;
 constexpr size_t GROWING_LIMIT = 4 * 1024 * 1024;
 
-void check(bool condition) {
-    if (!condition) __builtin_trap();
-}
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {

@@ -5,16 +5,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "CDebugModule.h"
 #include "FileHelpers.h"
+#include "FuzzSupport.h"
 #include "KLineBar.h"
 #include "ParseKLineStruct.h"
 
 namespace {
-void check(bool condition) {
-    if (!condition) __builtin_trap();
-}
-
 void parseAndCheck(const unsigned char* text, size_t length) {
     size_t skipped = 0;
     auto bars = ParseKLineStruct::parseBars(text, length, skipped);
@@ -24,8 +20,7 @@ void parseAndCheck(const unsigned char* text, size_t length) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    CDebugModule::getInstance()->setConsoleOutput(false);
-    CDebugModule::getInstance()->setInfoEnabled(false);
+    quietLog();
     return 0;
 }
 

@@ -4,18 +4,11 @@
 #include <cstdint>
 #include <string>
 
-#include "CDebugModule.h"
+#include "FuzzSupport.h"
 #include "HttpHelpers.h"
 
-namespace {
-void check(bool condition) {
-    if (!condition) __builtin_trap();
-}
-}  // namespace
-
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    CDebugModule::getInstance()->setConsoleOutput(false);
-    CDebugModule::getInstance()->setInfoEnabled(false);
+    quietLog();
     return 0;
 }
 

@@ -8,14 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "CDebugModule.h"
+#include "FuzzSupport.h"
 #include "UserData.h"
 
 namespace {
-void check(bool condition) {
-    if (!condition) __builtin_trap();
-}
-
 void checkRanges(const UserData& data) {
     check(data.getWindows().size() <= UserData::MAX_WINDOWS);
     check(data.getMaximisedPeriod() >= 1 && data.getMaximisedPeriod() <= 1440);
@@ -42,8 +38,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
         setenv("ZENTO_HOME", home.c_str(), 1);
         std::atexit([] { rmdir(home.c_str()); });
     }
-    CDebugModule::getInstance()->setConsoleOutput(false);
-    CDebugModule::getInstance()->setInfoEnabled(false);
+    quietLog();
     return 0;
 }
 

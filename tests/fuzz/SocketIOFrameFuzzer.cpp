@@ -9,7 +9,7 @@
 #include "CCDirector.h"
 #include "CCHttpRequest.h"
 #include "CCHttpResponse.h"
-#include "CDebugModule.h"
+#include "FuzzSupport.h"
 #include "SIOClient.h"
 #include "SIOClientImpl.h"
 #include "SocketIO.h"
@@ -107,11 +107,9 @@ std::string makeText(FuzzedDataProvider& data) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    CDebugModule* log = CDebugModule::getInstance();
-    log->setConsoleOutput(false);
-    log->setInfoEnabled(false);
-    log->setWarnEnabled(false);
-    log->setErrorEnabled(false);
+    quietLog();
+    CDebugModule::getInstance()->setWarnEnabled(false);
+    CDebugModule::getInstance()->setErrorEnabled(false);
     return 0;
 }
 

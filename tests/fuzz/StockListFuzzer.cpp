@@ -4,19 +4,12 @@
 #include <cstdint>
 #include <string>
 
-#include "CDebugModule.h"
+#include "FuzzSupport.h"
 #include "HttpHelpers.h"
 #include "StockData.h"
 
-namespace {
-void check(bool condition) {
-    if (!condition) __builtin_trap();
-}
-}  // namespace
-
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    CDebugModule::getInstance()->setConsoleOutput(false);
-    CDebugModule::getInstance()->setInfoEnabled(false);
+    quietLog();
     return 0;
 }
 

@@ -7,15 +7,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "CDebugModule.h"
 #include "ConfigTable.h"
+#include "FuzzSupport.h"
 #include "LanguageTable.h"
 
 namespace {
-void check(bool condition) {
-    if (!condition) __builtin_trap();
-}
-
 std::string tableFolder;
 std::string tablePath;
 
@@ -36,8 +32,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     tableFolder = folder;
     tablePath = folder + "/table.xc";
     std::atexit(removeTable);
-    CDebugModule::getInstance()->setConsoleOutput(false);
-    CDebugModule::getInstance()->setInfoEnabled(false);
+    quietLog();
     return 0;
 }
 

@@ -14,7 +14,7 @@
 #include "CCScheduler.h"
 #include "MyWebSocket.h"
 #include "NetTestSupport.h"
-#include "PeerProcess.h"
+#include "NodePeer.h"
 
 USING_NS_CC;
 
@@ -77,7 +77,7 @@ class MyWebSocketTest : public ::testing::Test {
 protected:
     void SetUp() override {
         CCDirector::purgeDirector();
-        ASSERT_TRUE(peer_.start("ws_server.js")) << peer_.error();
+        ASSERT_TRUE(peer_.start(peerScript("ws_server.js"))) << peer_.error();
     }
 
     void TearDown() override {
@@ -92,7 +92,8 @@ protected:
     void openSocket() {
         socket_ = std::make_unique<MyWebSocket>();
         ASSERT_TRUE(socket_->init(delegate_, url()));
-        ASSERT_TRUE(pumpUntil([&] { return delegate_.opens == 1 || delegate_.errors > 0; }));
+        ASSERT_TRUE(pumpUntil([&] { return delegate_.opens == 1 || delegate_.errors > 0; }, PEER_DEADLINE,
+                              REAL_TIME_DT));
         ASSERT_EQ(delegate_.opens, 1);
         ASSERT_EQ(socket_->getReadyState(), MyWebSocket::OPEN);
     }
@@ -101,11 +102,12 @@ protected:
     std::string roundTrip(const std::string& text) {
         const size_t before = delegate_.messages.size();
         socket_->send(text);
-        if (!pumpUntil([&] { return delegate_.messages.size() > before; })) return "<no answer>";
+        if (!pumpUntil([&] { return delegate_.messages.size() > before; }, PEER_DEADLINE, REAL_TIME_DT))
+            return "<no answer>";
         return delegate_.messages.back();
     }
 
-    PeerProcess peer_;
+    NodePeer peer_;
     RecordingDelegate delegate_;
     std::unique_ptr<MyWebSocket> socket_;
 };
@@ -188,7 +190,7 @@ TEST_F(MyWebSocketTest, FragmentedServerMessageReachesOnMessageOnce) {
     openSocket();
     socket_->send("fragment");
     socket_->send("after");
-    ASSERT_TRUE(pumpUntil([&] { return delegate_.messages.size() >= 2; }));
+    ASSERT_TRUE(pumpUntil([&] { return delegate_.messages.size() >= 2; }, PEER_DEADLINE, REAL_TIME_DT));
     pumpFor(0.1);
     EXPECT_EQ(delegate_.messages, (std::vector<std::string>{"alpha-beta-gamma", "after"}));
 }
@@ -196,7 +198,7 @@ TEST_F(MyWebSocketTest, FragmentedServerMessageReachesOnMessageOnce) {
 TEST_F(MyWebSocketTest, ServerCloseGivesOneOnClose) {
     openSocket();
     socket_->send("close");
-    ASSERT_TRUE(pumpUntil([&] { return delegate_.closes > 0; }));
+    ASSERT_TRUE(pumpUntil([&] { return delegate_.closes > 0; }, PEER_DEADLINE, REAL_TIME_DT));
     EXPECT_EQ(socket_->getReadyState(), MyWebSocket::CLOSED);
     pumpFor(0.3);
     socket_->close();
@@ -225,7 +227,7 @@ TEST_F(MyWebSocketTest, SendBeforeOpenIsDropped) {
     ASSERT_TRUE(socket_->init(delegate_, "ws://127.0.0.1:" + std::to_string(peer_.port()) + "/slow"));
     socket_->send("too early");
     EXPECT_EQ(socket_->getReadyState(), MyWebSocket::CONNECTING);
-    ASSERT_TRUE(pumpUntil([&] { return delegate_.opens == 1; }));
+    ASSERT_TRUE(pumpUntil([&] { return delegate_.opens == 1; }, PEER_DEADLINE, REAL_TIME_DT));
     EXPECT_EQ(roundTrip("on time"), "on time");
     EXPECT_EQ(delegate_.messages, (std::vector<std::string>{"on time"}));
 }
@@ -238,7 +240,7 @@ TEST_F(MyWebSocketTest, RefusedConnectGivesOnError) {
         socket_.reset();
     };
     ASSERT_TRUE(socket_->init(delegate_, "ws://127.0.0.1:" + std::to_string(closedPort()) + "/"));
-    ASSERT_TRUE(pumpUntil([&] { return delegate_.errors > 0; }));
+    ASSERT_TRUE(pumpUntil([&] { return delegate_.errors > 0; }, PEER_DEADLINE, REAL_TIME_DT));
     EXPECT_EQ(delegate_.lastError, MyWebSocket::CONNECTION_FAILURE);
     EXPECT_EQ(socket_, nullptr);
     pumpFor(0.2);
@@ -250,7 +252,8 @@ TEST_F(MyWebSocketTest, RefusedConnectGivesOnError) {
 TEST_F(MyWebSocketTest, RefusedConnectKeptByItsOwnerAlsoCloses) {
     socket_ = std::make_unique<MyWebSocket>();
     ASSERT_TRUE(socket_->init(delegate_, "ws://127.0.0.1:" + std::to_string(closedPort()) + "/"));
-    ASSERT_TRUE(pumpUntil([&] { return delegate_.errors > 0 && delegate_.closes > 0; }));
+    ASSERT_TRUE(
+        pumpUntil([&] { return delegate_.errors > 0 && delegate_.closes > 0; }, PEER_DEADLINE, REAL_TIME_DT));
     EXPECT_EQ(delegate_.errors, 1);
     EXPECT_EQ(delegate_.closes, 1);
     EXPECT_EQ(socket_->getReadyState(), MyWebSocket::CLOSED);
@@ -278,7 +281,7 @@ TEST_F(MyWebSocketTest, OwnerMayDeleteTheSocketInsideOnClose) {
     delegate_.deleteOnClose = [&](MyWebSocket*) { socket_.reset(); };
     MyWebSocket* raw = socket_.get();
     raw->send("close");
-    ASSERT_TRUE(pumpUntil([&] { return delegate_.closes > 0; }));
+    ASSERT_TRUE(pumpUntil([&] { return delegate_.closes > 0; }, PEER_DEADLINE, REAL_TIME_DT));
     EXPECT_EQ(socket_, nullptr);
     pumpFor(0.1);
     EXPECT_EQ(delegate_.closes, 1);
@@ -290,13 +293,14 @@ namespace {
 
 TEST(MyWebSocketTls, UntrustedCertificateIsRefused) {
     CCDirector::purgeDirector();
-    PeerProcess peer;
-    ASSERT_TRUE(peer.start("ws_server.js", {"tls"})) << peer.error();
+    NodePeer peer;
+    ASSERT_TRUE(peer.start(peerScript("ws_server.js"), {"tls"})) << peer.error();
     RecordingDelegate delegate;
     auto socket = std::make_unique<MyWebSocket>();
     ASSERT_TRUE(socket->init(delegate, "wss://127.0.0.1:" + std::to_string(peer.port()) + "/"));
     EXPECT_TRUE(socket->isSecure());
-    ASSERT_TRUE(pumpUntil([&] { return delegate.errors > 0 || delegate.opens > 0; }));
+    ASSERT_TRUE(
+        pumpUntil([&] { return delegate.errors > 0 || delegate.opens > 0; }, PEER_DEADLINE, REAL_TIME_DT));
     EXPECT_EQ(delegate.errors, 1);
     EXPECT_EQ(delegate.opens, 0);
     // The TLS handshake was made, and failed on the certificate.

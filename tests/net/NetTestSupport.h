@@ -1,29 +1,19 @@
 #pragma once
 
-#include <chrono>
-#include <functional>
-#include <thread>
+#include <string>
 
-#include "CCDirector.h"
+#include "FrameSteps.h"
 
-// Runs frames, each stepping the clock by the real time since the previous one, until done() holds;
-// false when the real-time deadline passes first. Real time matters: heartbeats and a peer's
-// time-outs run on the same clock.
-inline bool pumpUntil(const std::function<bool()>& done, double seconds = 15) {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
-    auto last = Clock::now();
-    while (!done()) {
-        const auto now = Clock::now();
-        if (now > deadline) return false;
-        cocos2d::CCDirector::sharedDirector()->stepFrame(std::chrono::duration<float>(now - last).count());
-        last = now;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
+// The net clients' heartbeats and a peer's time-outs run on the same clock, so frames against a peer
+// step by real time (REAL_TIME_DT) and waits on it are bounded by this.
+constexpr double PEER_DEADLINE = 15;
+
+// A peer script of tests/net/peers, for NodePeer.
+inline std::string peerScript(const std::string& name) {
+    return std::string(ZENTO_NET_PEERS_DIR) + "/" + name;
 }
 
 // Runs frames for the given real time.
 inline void pumpFor(double seconds) {
-    pumpUntil([] { return false; }, seconds);
+    pumpUntil([] { return false; }, seconds, REAL_TIME_DT);
 }

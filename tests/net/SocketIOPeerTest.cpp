@@ -9,7 +9,7 @@
 #include "CCScheduler.h"
 #include "MyWebSocket.h"
 #include "NetTestSupport.h"
-#include "PeerProcess.h"
+#include "NodePeer.h"
 #include "SIOClient.h"
 #include "SIOClientImpl.h"
 #include "SocketIO.h"
@@ -61,7 +61,8 @@ protected:
 
     void startPeer(const std::string& generation, const std::string& pingInterval = "25000",
                    const std::string& pingTimeout = "60000") {
-        ASSERT_TRUE(peer_.start("sio_server.js", {generation, pingInterval, pingTimeout})) << peer_.error();
+        ASSERT_TRUE(peer_.start(peerScript("sio_server.js"), {generation, pingInterval, pingTimeout}))
+            << peer_.error();
     }
 
     std::string address(const std::string& path = "") const {
@@ -74,7 +75,8 @@ protected:
         ASSERT_NE(main_, nullptr);
         connectEvents_.attach(main_, "connect");
         welcome_.attach(main_, "welcome");
-        ASSERT_TRUE(pumpUntil([&] { return !welcome_.received.empty() || !delegate_.errors[main_].empty(); }))
+        ASSERT_TRUE(pumpUntil([&] { return !welcome_.received.empty() || !delegate_.errors[main_].empty(); },
+                              PEER_DEADLINE, REAL_TIME_DT))
             << "no welcome";
         ASSERT_TRUE(delegate_.errors[main_].empty()) << delegate_.errors[main_].front();
         ASSERT_TRUE(main_->isConnected());
@@ -83,7 +85,8 @@ protected:
     void expectEcho(SIOClient* client, EventLog& log, const std::string& json) {
         const size_t before = log.received.size();
         client->emit("echo", json);
-        ASSERT_TRUE(pumpUntil([&] { return log.received.size() > before; })) << "no echo of " << json;
+        ASSERT_TRUE(pumpUntil([&] { return log.received.size() > before; }, PEER_DEADLINE, REAL_TIME_DT))
+            << "no echo of " << json;
         EXPECT_EQ(log.received.back(), json);
     }
 
@@ -91,7 +94,7 @@ protected:
         return SocketIO::getInstance()->getSocket("127.0.0.1:" + std::to_string(peer_.port()));
     }
 
-    PeerProcess peer_;
+    NodePeer peer_;
     CountingDelegate delegate_;
     SIOClient* main_ = nullptr;
     SIOClient* news_ = nullptr;
@@ -103,7 +106,8 @@ void expectAcknowledged(SIOClient* client, const std::string& payload) {
     EventLog ack;
     ack.attach(client, "9");
     client->emit("setKlineSubscription", payload, "9");
-    ASSERT_TRUE(pumpUntil([&] { return !ack.received.empty(); })) << "no acknowledgement 9";
+    ASSERT_TRUE(pumpUntil([&] { return !ack.received.empty(); }, PEER_DEADLINE, REAL_TIME_DT))
+        << "no acknowledgement 9";
     EXPECT_EQ(ack.received, std::vector<std::string>{payload});
 }
 
@@ -137,7 +141,7 @@ TEST_F(SocketIOPeerTest, Server17SecondNamespaceSharesTheConnection) {
     ASSERT_NE(news_, main_);
     EventLog flash;
     flash.attach(news_, "flash");
-    ASSERT_TRUE(pumpUntil([&] { return !flash.received.empty(); }));
+    ASSERT_TRUE(pumpUntil([&] { return !flash.received.empty(); }, PEER_DEADLINE, REAL_TIME_DT));
     EXPECT_EQ(flash.received, std::vector<std::string>{R"("0#headline")"});
     EXPECT_EQ(delegate_.connects[news_], 1);
     EXPECT_EQ(SocketIO::getInstance()->getSocketCount(), 1u);
@@ -173,7 +177,7 @@ TEST_F(SocketIOPeerTest, Server17HeartbeatsKeepTheConnectionPastThePingTimeout) 
 
     // The check can fail: with the heartbeat paused the server drops the connection.
     CCDirector::sharedDirector()->getScheduler()->pauseTarget(connection());
-    ASSERT_TRUE(pumpUntil([&] { return delegate_.closes[main_] > 0; }, 10));
+    ASSERT_TRUE(pumpUntil([&] { return delegate_.closes[main_] > 0; }, 10, REAL_TIME_DT));
     EXPECT_EQ(delegate_.closes[main_], 1);
 }
 
@@ -183,7 +187,7 @@ TEST_F(SocketIOPeerTest, Server17DisconnectFromTheServerGivesOneOnClose) {
     EventLog disconnects;
     disconnects.attach(main_, "disconnect");
     main_->emit("kick", "null");
-    ASSERT_TRUE(pumpUntil([&] { return delegate_.closes[main_] > 0; }));
+    ASSERT_TRUE(pumpUntil([&] { return delegate_.closes[main_] > 0; }, PEER_DEADLINE, REAL_TIME_DT));
     pumpFor(0.3);
     EXPECT_EQ(delegate_.closes[main_], 1);
     EXPECT_EQ(disconnects.received.size(), 1u);
@@ -195,9 +199,10 @@ TEST_F(SocketIOPeerTest, Server17KilledGivesOnClose) {
     startPeer("1");
     connectMain();
     news_ = SocketIO::connect(address("/news"), delegate_, "http://");
-    ASSERT_TRUE(pumpUntil([&] { return news_->isConnected(); }));
+    ASSERT_TRUE(pumpUntil([&] { return news_->isConnected(); }, PEER_DEADLINE, REAL_TIME_DT));
     peer_.stop();
-    ASSERT_TRUE(pumpUntil([&] { return delegate_.closes[main_] > 0 && delegate_.closes[news_] > 0; }));
+    ASSERT_TRUE(pumpUntil([&] { return delegate_.closes[main_] > 0 && delegate_.closes[news_] > 0; },
+                          PEER_DEADLINE, REAL_TIME_DT));
     pumpFor(0.2);
     EXPECT_EQ(delegate_.closes[main_], 1);
     EXPECT_EQ(delegate_.closes[news_], 1);
@@ -212,7 +217,7 @@ TEST_F(SocketIOPeerTest, Server17SameEndpointTwiceStartsANewConnection) {
     main_ = SocketIO::connect(address(), delegate_, "http://");
     ASSERT_NE(main_, nullptr);
     EXPECT_FALSE(main_->isConnected());
-    ASSERT_TRUE(pumpUntil([&] { return main_->isConnected(); }));
+    ASSERT_TRUE(pumpUntil([&] { return main_->isConnected(); }, PEER_DEADLINE, REAL_TIME_DT));
     EXPECT_NE(connection(), firstConnection);
     EXPECT_FALSE(firstConnection->isConnected());
     firstConnection->release();
@@ -234,7 +239,7 @@ TEST_F(SocketIOPeerTest, RefusedHandshakeGivesOnError) {
     main_ = SocketIO::connect("127.0.0.1:" + std::to_string(port) + "/a:b", delegate_, "http://");
     EXPECT_EQ(main_->getPort(), port);
     EXPECT_EQ(main_->getPath(), "/a:b");
-    ASSERT_TRUE(pumpUntil([&] { return !delegate_.errors[main_].empty(); }));
+    ASSERT_TRUE(pumpUntil([&] { return !delegate_.errors[main_].empty(); }, PEER_DEADLINE, REAL_TIME_DT));
     EXPECT_EQ(delegate_.errors[main_].size(), 1u);
     EXPECT_EQ(delegate_.connects[main_], 0);
 }
@@ -260,13 +265,14 @@ TEST_F(SocketIOPeerTest, Server09ConnectsWithEventsHeartbeatsAndAcknowledgements
     news_ = SocketIO::connect(address("/news"), delegate_, "http://");
     EventLog flash;
     flash.attach(news_, "flash");
-    ASSERT_TRUE(pumpUntil([&] { return !flash.received.empty(); }));
+    ASSERT_TRUE(pumpUntil([&] { return !flash.received.empty(); }, PEER_DEADLINE, REAL_TIME_DT));
     EXPECT_EQ(flash.received, std::vector<std::string>{R"("0#headline")"});
     EXPECT_EQ(delegate_.connects[news_], 1);
 
     // Without heartbeats the 0.9 server closes the connection.
     CCDirector::sharedDirector()->getScheduler()->pauseTarget(connection());
-    ASSERT_TRUE(pumpUntil([&] { return delegate_.closes[main_] > 0 && delegate_.closes[news_] > 0; }, 10));
+    ASSERT_TRUE(pumpUntil([&] { return delegate_.closes[main_] > 0 && delegate_.closes[news_] > 0; }, 10,
+                          REAL_TIME_DT));
     EXPECT_EQ(delegate_.closes[main_], 1);
 }
 

@@ -134,9 +134,7 @@ protected:
         panel->show();
         step(0.3f);
     }
-    void step(float seconds) {
-        for (float t = 0; t < seconds - 1e-4f; t += 0.05f) CCDirector::sharedDirector()->stepFrame(0.05f);
-    }
+    void step(float seconds) { stepFor(seconds, UI_STEP); }
     static CCPoint centreOf(CCNode* node) {
         const CCSize size = node->getContentSize();
         return node->convertToWorldSpace(CCPoint(size.width / 2, size.height / 2));

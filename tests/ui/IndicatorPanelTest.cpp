@@ -71,9 +71,7 @@ protected:
         CCEGLView::purgeSharedOpenGLView();
         CCFontAtlas::purgeAll();
     }
-    void step(float seconds) {
-        for (float t = 0; t < seconds - 1e-4f; t += 0.05f) CCDirector::sharedDirector()->stepFrame(0.05f);
-    }
+    void step(float seconds) { stepFor(seconds, UI_STEP); }
     void click(CCNode* node) {
         const CCSize size = node->getContentSize();
         const CCPoint at = node->convertToWorldSpace(CCPoint(size.width / 2, size.height / 2));

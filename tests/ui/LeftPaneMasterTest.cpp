@@ -48,9 +48,7 @@ protected:
         CCEGLView::purgeSharedOpenGLView();
         CCFontAtlas::purgeAll();
     }
-    void step(float seconds) {
-        for (float t = 0; t < seconds - 1e-4f; t += 0.05f) CCDirector::sharedDirector()->stepFrame(0.05f);
-    }
+    void step(float seconds) { stepFor(seconds, UI_STEP); }
     static CCPoint worldOrigin(CCNode* node) { return node->convertToWorldSpace(CCPointZero); }
     static void expectPage(LeftPanePage* page, float y, float height) {
         EXPECT_TRUE(page->isVisible());

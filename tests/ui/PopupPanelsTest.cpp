@@ -86,9 +86,7 @@ protected:
         CCDirector::sharedDirector()->stepFrame(0);
         return window;
     }
-    void step(float seconds) {
-        for (float t = 0; t < seconds; t += 0.05f) CCDirector::sharedDirector()->stepFrame(0.05f);
-    }
+    void step(float seconds) { stepFor(seconds, UI_STEP); }
     static CCPoint centreOf(CCNode* node) {
         const CCSize size = node->getContentSize();
         return node->convertToWorldSpace(CCPoint(size.width / 2, size.height / 2));

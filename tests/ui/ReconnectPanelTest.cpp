@@ -59,7 +59,7 @@ protected:
     }
     void step(float seconds) {
         CCDirector::sharedDirector()->stepFrame(0);
-        for (float t = 0; t < seconds - 1e-4f; t += 0.05f) CCDirector::sharedDirector()->stepFrame(0.05f);
+        stepFor(seconds, UI_STEP);
     }
     std::string elapsedText() const { return panel->getElapsedLabel()->getString(); }
     // The filled rectangles of the last frame as (left, bottom, right, top) with their colour.

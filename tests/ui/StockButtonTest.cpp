@@ -127,9 +127,7 @@ protected:
         CCEGLView::purgeSharedOpenGLView();
         CCFontAtlas::purgeAll();
     }
-    void step(float seconds) {
-        for (float t = 0; t < seconds; t += 0.05f) CCDirector::sharedDirector()->stepFrame(0.05f);
-    }
+    void step(float seconds) { stepFor(seconds, UI_STEP); }
     void addButtons(int count) {
         for (int i = 0; i < count; ++i) ASSERT_NE(strip->addButton(nullptr, "S" + std::to_string(i)), nullptr);
         step(0.5f);

@@ -1,28 +1,31 @@
 #pragma once
 
-#include <unistd.h>
-
 #include <cstdlib>
-#include <filesystem>
+#include <map>
+#include <memory>
 #include <string>
 
+#include "FrameSteps.h"
 #include "LanguageTable.h"
+#include "TempHome.h"
 
-// One data folder per test program and suite: the settings store reads its file from there once per
-// process, so it stays set for the whole run.
-inline std::string uiSuiteHome(const std::string& tag) {
-    return (std::filesystem::temp_directory_path() / ("zento-" + tag + "-" + std::to_string(::getpid()))).string();
+// Panels animate over tenths of a second: frames of a twentieth.
+constexpr float UI_STEP = 0.05f;
+
+inline std::map<std::string, std::unique_ptr<TempHome>>& uiSuiteHomes() {
+    static std::map<std::string, std::unique_ptr<TempHome>> homes;
+    return homes;
 }
 
+// One data folder per test program and suite: the settings store reads its file from there once per
+// process, so ZENTO_HOME stays set for the whole run.
 inline void setUpUiSuite(const std::string& tag) {
-    const std::string home = uiSuiteHome(tag);
-    std::filesystem::remove_all(home);
-    std::filesystem::create_directories(home);
-    ::setenv("ZENTO_HOME", home.c_str(), 1);
+    auto& home = uiSuiteHomes()[tag];
+    home = std::make_unique<TempHome>("zento-" + tag, TempHome::Use::FOLDER);
+    ::setenv("ZENTO_HOME", home->path().c_str(), 1);
     loadLanguageTable(std::string(ZENTO_RES_DIR) + "/database/language.xc");
 }
 
 inline void tearDownUiSuite(const std::string& tag) {
-    std::error_code ignored;
-    std::filesystem::remove_all(uiSuiteHome(tag), ignored);
+    uiSuiteHomes().erase(tag);
 }

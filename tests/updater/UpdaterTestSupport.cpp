@@ -22,17 +22,6 @@ constexpr auto POLL_STEP = std::chrono::milliseconds(5);
 
 }  // namespace
 
-TempFolder::TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "brevanix-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-}
-
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
                            bool ignoreTerm, const std::vector<std::string>& extraEnvironment)
     : program_(fs::weakly_canonical(program).string()) {

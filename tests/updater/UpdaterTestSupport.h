@@ -8,23 +8,19 @@
 #include <string>
 #include <vector>
 
+#include "TempHome.h"
 #include "UpdateSession.h"
 
 namespace updater_test {
 
 namespace fs = std::filesystem;
 
-// A fresh folder under the system's temporary folder, removed with everything in it at the end.
-class TempFolder {
+// A fresh folder under the system's temporary folder, removed with everything in it at the end; the
+// updater's tests build paths in it with fs::path.
+class TempFolder : public TempHome {
 public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
+    TempFolder() : TempHome("brevanix-test", Use::FOLDER) {}
+    fs::path path() const { return TempHome::path(); }
 };
 
 // A process this test started; one still running at the end is killed and reaped, so that no test

@@ -16,6 +16,7 @@
 #include "ConfigTable.h"
 #include "FileHelpers.h"
 #include "KLineHistoryLoader.h"
+#include "NodePeer.h"
 #include "WindowTestSupport.h"
 
 USING_NS_CC;
@@ -73,17 +74,16 @@ protected:
             GTEST_SKIP()
                 << "the feed's modules are not installed (npm ci in feed/, scripts/setup.sh does it)";
         }
-        ASSERT_TRUE(process.start({"node", feed + "/server.js", "--port", "0", "--news-port", "0", "--data",
-                                   home.path() + "feed-data", "--history-days", std::to_string(HISTORY_DAYS),
-                                   "--quiet"}));
-        const std::string line = process.waitForLine("feed: listening http=", 30);
-        ASSERT_FALSE(line.empty()) << "the feed did not start";
-        const size_t colon = line.find(':', line.find("http="));
-        port = std::atoi(line.c_str() + colon + 1);
-        ASSERT_GT(port, 0) << line;
+        ASSERT_TRUE(feedPeer.start(feed + "/server.js",
+                                   {"--port", "0", "--news-port", "0", "--data", home.folder() + "feed-data",
+                                    "--history-days", std::to_string(HISTORY_DAYS), "--quiet"},
+                                   "feed: listening http=", 30))
+            << "the feed did not start: " << feedPeer.error();
+        port = feedPeer.port();
         base = "http://127.0.0.1:" + std::to_string(port);
-        ASSERT_TRUE(writeConfigTable(home.path() + "config.xc", CONFIG_KEY_KWEEK_DATA_URL, base + "/aweek/"));
-        ASSERT_TRUE(loadConfigTable(home.path() + "config.xc"));
+        ASSERT_TRUE(
+            writeConfigTable(home.folder() + "config.xc", CONFIG_KEY_KWEEK_DATA_URL, base + "/aweek/"));
+        ASSERT_TRUE(loadConfigTable(home.folder() + "config.xc"));
         host.historyServer = base + "/history.php";
         // The user keeps the chart at its oldest bar, so history loads until it is complete.
         host.scrollOffset = 1;
@@ -97,7 +97,7 @@ protected:
         CCHttpClient::destroyInstance();
         CCDirector::purgeDirector();
         clearConfigTable();
-        process.stop();
+        feedPeer.stop();
     }
 
     // A window showing EURUSD at 5 minutes, loaded until its history is complete.
@@ -112,14 +112,14 @@ protected:
         loader->setSymbol("EURUSD");
         loader->setTimeType(TIME_TYPE_INDEX, true);
         loader->scheduleHistoryTick();
-        ASSERT_TRUE(stepUntil([&] { return loader->getHistoryBatchState() == BATCH_COMPLETE; },
+        ASSERT_TRUE(pumpUntil([&] { return loader->getHistoryBatchState() == BATCH_COMPLETE; },
                               LOAD_DEADLINE_SECONDS))
             << "week state " << loader->getWeekBatchState() << ", history state "
             << loader->getHistoryBatchState() << ", bars " << loader->series().size();
     }
 
     ScopedHome home;
-    ChildProcess process;
+    NodePeer feedPeer;
     RecordingHost host;
     int port = 0;
     std::string base;

@@ -55,14 +55,14 @@ protected:
     size_t last() const { return loader->sent.size() - 1; }
     const RecordingLoader::Request& lastRequest() const { return loader->sent.back(); }
     const KLineSeries& series() const { return loader->series(); }
-    std::string cachePath(const std::string& name) const { return home.path() + "hCache/EURUSD/" + name; }
+    std::string cachePath(const std::string& name) const { return home.folder() + "hCache/EURUSD/" + name; }
 
     // Answers the week request with count bars from WEEK_START and merges them (the view at its
     // oldest bar). The tick then asks for the history list at once.
     void loadWeek(int count = 600) {
         loader->answer(last(), true, gzipWithTool(barLines(WEEK_START, count, STEP)));
         host.scrollOffset = 1;
-        ASSERT_TRUE(stepUntil([&] { return loader->getWeekBatchState() == BATCH_IDLE; }));
+        ASSERT_TRUE(pumpUntil([&] { return loader->getWeekBatchState() == BATCH_IDLE; }));
         ASSERT_EQ(series().size(), static_cast<size_t>(count));
     }
     // Answers the pending download and steps until its bars are merged.
@@ -71,7 +71,7 @@ protected:
         const int state = loader->getHistoryBatchState();
         ASSERT_EQ(state, BATCH_WAITING);
         loader->answer(last(), true, gzipWithTool(text));
-        ASSERT_TRUE(stepUntil([&] {
+        ASSERT_TRUE(pumpUntil([&] {
             const int now = loader->getHistoryBatchState();
             return series().size() != before || now == BATCH_COMPLETE || now == BATCH_FAILED;
         }));
@@ -114,7 +114,7 @@ TEST_F(KLineHistoryLoaderTest, WeekHistoryIsParsedOffTheMainThreadMergedWhenBusy
     EXPECT_TRUE(loader->isHistoryTickScheduled());
     ASSERT_TRUE(waitUntil([&] { return loader->getWeekBatchState() == BATCH_PARSED; }));
     // Not busy (the view shows bars right up to its left edge, no refill): the batch waits.
-    stepSeconds(0.5f);
+    stepFor(0.5f, TIMER_STEP);
     EXPECT_EQ(series().size(), 0u);
     EXPECT_EQ(loader->getWeekBatchState(), BATCH_PARSED);
 
@@ -207,7 +207,7 @@ TEST_F(KLineHistoryLoaderTest, HistoryEndsAfterAShortLastFileOrAnEmptyList) {
     EXPECT_TRUE(home.logHas("1 [EURUSD] add history finished!!!"));
 
     // The next file comes with the next tick while the view stays at the oldest bar.
-    ASSERT_TRUE(stepUntil([&] { return lastRequest().url == FILE_BASE + "f2.gz"; }));
+    ASSERT_TRUE(pumpUntil([&] { return lastRequest().url == FILE_BASE + "f2.gz"; }));
     deliverFile(historyFile(2, 199));
     EXPECT_EQ(series().size(), 999u);
     EXPECT_TRUE(isStrictlyAscending(series()));
@@ -216,7 +216,7 @@ TEST_F(KLineHistoryLoaderTest, HistoryEndsAfterAShortLastFileOrAnEmptyList) {
     EXPECT_EQ(host.tint, (std::vector<int>{250, 0, 0}));
     EXPECT_TRUE(home.logHas("2 ********** [EURUSD] add history file all done!!"));
     const size_t sent = loader->sent.size();
-    stepSeconds(1.0f);
+    stepFor(1.0f, TIMER_STEP);
     EXPECT_EQ(loader->sent.size(), sent);
 
     // An empty list: complete at once.
@@ -234,7 +234,7 @@ TEST_F(KLineHistoryLoaderTest, AFullLastFileLeadsToTheNextListAndNoProgressEndsH
     deliverFile(historyFile(1, 200));
     // 200 bars: not the end. Back at the oldest bar, the next list asks for what lies before them.
     ASSERT_EQ(loader->getHistoryBatchState(), BATCH_IDLE);
-    ASSERT_TRUE(stepUntil([&] { return lastRequest().method == "POST" && loader->sent.size() == 4; }));
+    ASSERT_TRUE(pumpUntil([&] { return lastRequest().method == "POST" && loader->sent.size() == 4; }));
     rapidjson::Document document;
     document.Parse(lastRequest().body.c_str());
     EXPECT_EQ(document["etime"].GetUint(), WEEK_START - 200 * STEP);
@@ -246,7 +246,7 @@ TEST_F(KLineHistoryLoaderTest, AFullLastFileLeadsToTheNextListAndNoProgressEndsH
     const size_t download = last();
     ASSERT_EQ(loader->sent[download].url, FILE_BASE + "same.gz");
     deliverFile(historyFile(1, 200));
-    ASSERT_TRUE(stepUntil([&] { return loader->getHistoryBatchState() == BATCH_COMPLETE; }));
+    ASSERT_TRUE(pumpUntil([&] { return loader->getHistoryBatchState() == BATCH_COMPLETE; }));
     EXPECT_EQ(series().size(), 800u);
     EXPECT_TRUE(home.logHas("[EURUSD] insert history kline:0 => 800"));
     EXPECT_EQ(loader->sent.size(), download + 1);
@@ -265,35 +265,35 @@ TEST_F(KLineHistoryLoaderTest, CachedFilesAreUsedAndBadOnesFetchedAgain) {
     loader->answer(listRequest, true, listOf({"cached.gz", "empty.gz", "corrupt.gz"}));
 
     // Cache hit: no download.
-    ASSERT_TRUE(stepUntil([&] { return series().size() == 800; }));
+    ASSERT_TRUE(pumpUntil([&] { return series().size() == 800; }));
     EXPECT_EQ(loader->sent.size(), listRequest + 1);
 
     // Present but empty: downloaded. A download that does not parse is neither cached nor merged;
     // it is fetched again after a delay, not at once.
-    ASSERT_TRUE(stepUntil([&] { return lastRequest().url == FILE_BASE + "empty.gz"; }));
+    ASSERT_TRUE(pumpUntil([&] { return lastRequest().url == FILE_BASE + "empty.gz"; }));
     const std::string tag = lastRequest().tag;
     EXPECT_TRUE(home.logHas("download file:[EURUSD] " + FILE_BASE + "empty.gz"));
     loader->answer(last(), true, std::string("<html>502</html>"));
-    ASSERT_TRUE(stepUntil([&] { return loader->getHistoryBatchState() == BATCH_WAITING; }));
+    ASSERT_TRUE(pumpUntil([&] { return loader->getHistoryBatchState() == BATCH_WAITING; }));
     const size_t afterFailure = loader->sent.size();
-    stepSeconds(2.5f);
+    stepFor(2.5f, TIMER_STEP);
     EXPECT_EQ(loader->sent.size(), afterFailure);
     EXPECT_TRUE(readWholeFile(cachePath("empty.gz")).empty());
-    stepSeconds(1.0f);
+    stepFor(1.0f, TIMER_STEP);
     ASSERT_EQ(loader->sent.size(), afterFailure + 1);
     EXPECT_EQ(lastRequest().url, FILE_BASE + "empty.gz");
     const std::vector<unsigned char> second = gzipWithTool(historyFile(2, 200));
     loader->answer(last(), true, second);
-    ASSERT_TRUE(stepUntil([&] { return series().size() == 1000; }));
+    ASSERT_TRUE(pumpUntil([&] { return series().size() == 1000; }));
     EXPECT_EQ(readWholeFile(cachePath("empty.gz")), second);
 
     // A cached copy that does not inflate: state 3, then downloaded at once and replaced.
-    ASSERT_TRUE(stepUntil([&] { return lastRequest().url == FILE_BASE + "corrupt.gz"; }));
+    ASSERT_TRUE(pumpUntil([&] { return lastRequest().url == FILE_BASE + "corrupt.gz"; }));
     EXPECT_TRUE(
         home.logHas("cached history file failed to parse, download again:" + FILE_BASE + "corrupt.gz"));
     const std::vector<unsigned char> third = gzipWithTool(historyFile(3, 200));
     loader->answer(last(), true, third);
-    ASSERT_TRUE(stepUntil([&] { return series().size() == 1200; }));
+    ASSERT_TRUE(pumpUntil([&] { return series().size() == 1200; }));
     EXPECT_EQ(readWholeFile(cachePath("corrupt.gz")), third);
     EXPECT_TRUE(isStrictlyAscending(series()));
 }
@@ -314,7 +314,7 @@ TEST_F(KLineHistoryLoaderTest, NamesThatAreNotPlainFileNamesAreNeverCachePaths) 
     deliverFile(historyFile(1, 200));
     EXPECT_EQ(series().size(), 800u);
     std::vector<std::string> cached;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(home.path() + "hCache")) {
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(home.folder() + "hCache")) {
         if (entry.is_regular_file()) cached.push_back(entry.path().filename().string());
     }
     EXPECT_EQ(cached, std::vector<std::string>{"EURUSD"});
@@ -324,7 +324,7 @@ TEST_F(KLineHistoryLoaderTest, NamesThatAreNotPlainFileNamesAreNeverCachePaths) 
     loader->setTimeType(2, true);
     EXPECT_TRUE(loader->cachePathFor("f.gz").empty());
     loadWeek(100);
-    EXPECT_FALSE(fileExists(home.path() + "EUR"));
+    EXPECT_FALSE(fileExists(home.folder() + "EUR"));
 }
 
 TEST_F(KLineHistoryLoaderTest, FailedRequestsAreRetriedAfterADelay) {
@@ -332,19 +332,19 @@ TEST_F(KLineHistoryLoaderTest, FailedRequestsAreRetriedAfterADelay) {
     loader->answer(0, false, std::string());
     EXPECT_TRUE(
         home.logHas("GetKLineWeekHistoryCallback failed:" + loader->sent[0].tag + ", will retry after:5"));
-    stepSeconds(4.8f);
+    stepFor(4.8f, TIMER_STEP);
     EXPECT_EQ(loader->sent.size(), 1u);
-    stepSeconds(0.4f);
+    stepFor(0.4f, TIMER_STEP);
     ASSERT_EQ(loader->sent.size(), 2u);
     EXPECT_EQ(lastRequest().url, loader->sent[0].url);
 
     // A week body that does not inflate: state 3, then again after 5 s.
     host.scrollOffset = 1;
     loader->answer(1, true, std::string("garbage"));
-    ASSERT_TRUE(stepUntil([&] { return loader->getWeekBatchState() == BATCH_WAITING; }));
-    stepSeconds(4.8f);
+    ASSERT_TRUE(pumpUntil([&] { return loader->getWeekBatchState() == BATCH_WAITING; }));
+    stepFor(4.8f, TIMER_STEP);
     EXPECT_EQ(loader->sent.size(), 2u);
-    stepSeconds(0.4f);
+    stepFor(0.4f, TIMER_STEP);
     ASSERT_EQ(loader->sent.size(), 3u);
 
     // History list: a failure or a refused answer is asked again after 3 s with the same end time,
@@ -353,9 +353,9 @@ TEST_F(KLineHistoryLoaderTest, FailedRequestsAreRetriedAfterADelay) {
     const size_t list = last();
     loader->answer(list, false, std::string());
     EXPECT_TRUE(home.logHas("GetStockHistoryDataCallback error:" + loader->sent[list].tag));
-    stepSeconds(2.8f);
+    stepFor(2.8f, TIMER_STEP);
     EXPECT_EQ(loader->sent.size(), list + 1);
-    stepSeconds(0.4f);
+    stepFor(0.4f, TIMER_STEP);
     ASSERT_EQ(loader->sent.size(), list + 2);
     EXPECT_EQ(lastRequest().method, "POST");
     rapidjson::Document document;
@@ -363,7 +363,7 @@ TEST_F(KLineHistoryLoaderTest, FailedRequestsAreRetriedAfterADelay) {
     EXPECT_EQ(document["etime"].GetUint(), WEEK_START);
     loader->answer(last(), true, std::string("{\"result\":0}"));
     EXPECT_EQ(loader->getHistoryBatchState(), BATCH_WAITING);
-    stepSeconds(3.2f);
+    stepFor(3.2f, TIMER_STEP);
     ASSERT_EQ(loader->sent.size(), list + 3);
     EXPECT_EQ(lastRequest().method, "POST");
 
@@ -372,9 +372,9 @@ TEST_F(KLineHistoryLoaderTest, FailedRequestsAreRetriedAfterADelay) {
     const size_t download = last();
     loader->answer(download, false, std::string(), 404);
     EXPECT_TRUE(home.logHas("DownloadStockHistoryDataCallback failed! retry:" + FILE_BASE + "f1.gz"));
-    stepSeconds(2.8f);
+    stepFor(2.8f, TIMER_STEP);
     EXPECT_EQ(loader->sent.size(), download + 1);
-    stepSeconds(0.4f);
+    stepFor(0.4f, TIMER_STEP);
     ASSERT_EQ(loader->sent.size(), download + 2);
     EXPECT_EQ(lastRequest().url, FILE_BASE + "f1.gz");
     EXPECT_EQ(lastRequest().tag, loader->sent[download].tag);
@@ -389,7 +389,7 @@ TEST_F(KLineHistoryLoaderTest, RefillMergesUpToTheHeldBarsAndShowsTheNewest) {
     const int shown = host.showNewestCount;
     // Missed while disconnected: 100 new bars after the 600 held.
     loader->answer(last(), true, gzipWithTool(barLines(WEEK_START, 700, STEP)));
-    ASSERT_TRUE(stepUntil([&] { return !loader->isRefillMode(); }));
+    ASSERT_TRUE(pumpUntil([&] { return !loader->isRefillMode(); }));
     EXPECT_EQ(series().size(), 700u);
     EXPECT_TRUE(isStrictlyAscending(series()));
     EXPECT_EQ(host.showNewestCount, shown + 1);
@@ -403,7 +403,7 @@ TEST_F(KLineHistoryLoaderTest, AHiddenWindowHoldsItsRetriesUntilItIsShown) {
     loader->answer(last(), true, std::string("{\"result\":0}"));
     loader->setWindowShown(false);
     const size_t refused = loader->sent.size();
-    stepSeconds(30.0f);
+    stepFor(30.0f, TIMER_STEP);
     EXPECT_EQ(loader->sent.size(), refused);
     EXPECT_TRUE(home.logHas("[EURUSD] window hidden: retry held until it is shown"));
     // Shown again: the held retry goes out at once, once.
@@ -415,7 +415,7 @@ TEST_F(KLineHistoryLoaderTest, AHiddenWindowHoldsItsRetriesUntilItIsShown) {
     loader->answer(last(), true, listOf({"f1.gz"}));
     loader->answer(last(), false, std::string(), 404);
     loader->setWindowShown(false);
-    stepSeconds(30.0f);
+    stepFor(30.0f, TIMER_STEP);
     EXPECT_EQ(loader->sent.size(), refused + 2);
     loader->setWindowShown(true);
     ASSERT_EQ(loader->sent.size(), refused + 3);
@@ -424,7 +424,7 @@ TEST_F(KLineHistoryLoaderTest, AHiddenWindowHoldsItsRetriesUntilItIsShown) {
     loader->setTimeType(3, true);
     loader->answer(last(), false, std::string());
     loader->setWindowShown(false);
-    stepSeconds(30.0f);
+    stepFor(30.0f, TIMER_STEP);
     EXPECT_EQ(loader->sent.size(), refused + 4);
     loader->setWindowShown(true);
     ASSERT_EQ(loader->sent.size(), refused + 5);
@@ -443,7 +443,7 @@ TEST_F(KLineHistoryLoaderTest, AFileThatInflatesBeyondItsCapIsACorruptFile) {
     ASSERT_FALSE(bomb.empty());
     ASSERT_LT(bomb.size() * 64, size_t{8} << 20);
     loader->answer(last(), true, bomb);
-    ASSERT_TRUE(stepUntil([&] { return home.logHas("history file failed to parse, will retry after:3"); }));
+    ASSERT_TRUE(pumpUntil([&] { return home.logHas("history file failed to parse, will retry after:3"); }));
     EXPECT_TRUE(home.logHas("gzipInflate failed: output larger than the limit"));
     EXPECT_EQ(series().size(), 600u);
     EXPECT_FALSE(fileExists(cachePath("bomb.gz")));

@@ -33,27 +33,18 @@ double secondsSince(Clock::time_point start) {
 }
 }  // namespace
 
-ScopedHome::ScopedHome() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "zento-window-XXXXXX").string();
-    char* made = mkdtemp(pattern.data());
-    path_ = (made ? std::string(made) : pattern) + "/";
-    setenv("ZENTO_HOME", path_.c_str(), 1);
-    CCFileUtils::purgeFileUtils();
-    CDebugModule::getInstance()->setLogFilePath(path_ + "DebugInfo.txt");
+ScopedHome::ScopedHome() : TempHome("zento-window") {
+    CDebugModule::getInstance()->setLogFilePath(file("DebugInfo.txt"));
     CDebugModule::getInstance()->createLogFile();
 }
 
 ScopedHome::~ScopedHome() {
     CDebugModule::getInstance()->setLogFilePath(
         (std::filesystem::temp_directory_path() / "zento-window-log.txt").string());
-    CCFileUtils::purgeFileUtils();
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-    unsetenv("ZENTO_HOME");
 }
 
 std::string ScopedHome::logText() const {
-    std::ifstream in(path_ + "DebugInfo.txt", std::ios::binary);
+    std::ifstream in(file("DebugInfo.txt"), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
@@ -155,21 +146,6 @@ std::vector<unsigned char> gzipWithTool(const std::string& text) {
     return bytesOf(output);
 }
 
-bool stepUntil(const std::function<bool()>& condition, double seconds, float dt) {
-    const auto start = Clock::now();
-    while (!condition()) {
-        if (secondsSince(start) > seconds) return false;
-        CCDirector::sharedDirector()->stepFrame(dt);
-        // Parse threads run on their own; let them have the processor between frames.
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
-
-void stepSeconds(float seconds, float dt) {
-    for (float done = 0; done < seconds - 1e-4f; done += dt) CCDirector::sharedDirector()->stepFrame(dt);
-}
-
 bool waitUntil(const std::function<bool()>& condition, double seconds) {
     const auto start = Clock::now();
     while (!condition()) {
@@ -185,66 +161,6 @@ bool isStrictlyAscending(const KLineSeries& series) {
         if (i > 0 && series.barAt(i - 1)->time >= series.barAt(i)->time) return false;
     }
     return true;
-}
-
-ChildProcess::~ChildProcess() {
-    stop();
-}
-
-bool ChildProcess::start(const std::vector<std::string>& argv) {
-    stop();
-    int output[2];
-    if (pipe2(output, O_CLOEXEC) != 0) return false;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
-    std::vector<std::string> args = argv;
-    std::vector<char*> raw;
-    for (auto& arg : args) raw.push_back(arg.data());
-    raw.push_back(nullptr);
-    const int rc = posix_spawnp(&pid_, raw[0], &actions, nullptr, raw.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(output[1]);
-    stdoutFd_ = output[0];
-    if (rc != 0) {
-        pid_ = -1;
-        stop();
-        return false;
-    }
-    return true;
-}
-
-std::string ChildProcess::waitForLine(const std::string& prefix, double seconds) {
-    const auto start = Clock::now();
-    while (stdoutFd_ >= 0) {
-        for (size_t end; (end = pending_.find('\n')) != std::string::npos;) {
-            std::string line = pending_.substr(0, end);
-            pending_.erase(0, end + 1);
-            if (line.rfind(prefix, 0) == 0) return line;
-        }
-        const double left = seconds - secondsSince(start);
-        if (left <= 0) return "";
-        pollfd poller{stdoutFd_, POLLIN, 0};
-        if (poll(&poller, 1, static_cast<int>(left * 1000) + 1) <= 0) continue;
-        char buffer[4096];
-        const ssize_t got = read(stdoutFd_, buffer, sizeof buffer);
-        if (got <= 0) return "";
-        pending_.append(buffer, static_cast<size_t>(got));
-    }
-    return "";
-}
-
-void ChildProcess::stop() {
-    if (pid_ > 0) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-        pid_ = -1;
-    }
-    if (stdoutFd_ >= 0) {
-        close(stdoutFd_);
-        stdoutFd_ = -1;
-    }
-    pending_.clear();
 }
 
 bool runForOutput(const std::vector<std::string>& argv, std::string& output, double seconds) {

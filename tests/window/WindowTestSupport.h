@@ -6,27 +6,22 @@
 #include <string>
 #include <vector>
 
+#include "FrameSteps.h"
 #include "KLineChartHost.h"
 #include "KLineChartView.h"
 #include "KLineHistoryLoader.h"
+#include "TempHome.h"
 
 // Helpers shared by the tests of window/.
 
 // A fresh writable folder ($ZENTO_HOME) whose log file collects this test's log lines.
-class ScopedHome {
+class ScopedHome : public TempHome {
 public:
     ScopedHome();
     ~ScopedHome();
-    ScopedHome(const ScopedHome&) = delete;
-    ScopedHome& operator=(const ScopedHome&) = delete;
-    // Ends in "/".
-    const std::string& path() const { return path_; }
     // The log lines written since the folder was made.
     std::string logText() const;
     bool logHas(const std::string& text) const { return logText().find(text) != std::string::npos; }
-
-private:
-    std::string path_;
 };
 
 // Records what the series and loader ask of their window and view.
@@ -116,35 +111,13 @@ bool writeWholeFile(const std::string& path, const std::vector<unsigned char>& b
 std::vector<unsigned char> readWholeFile(const std::string& path);
 bool fileExists(const std::string& path);
 
-// Steps frames of dt seconds until condition holds or the wall-clock deadline passes. For waits on a
-// parse thread, which frames cannot speed up.
-bool stepUntil(const std::function<bool()>& condition, double seconds = 20, float dt = 1.0f / 60);
-// Steps frames adding up to seconds of game time.
-void stepSeconds(float seconds, float dt = 0.1f);
+// The loader's retry and refill timers run for seconds: stepped in tenths.
+constexpr float TIMER_STEP = 0.1f;
 // Waits (without stepping frames) until condition holds or the deadline passes.
 bool waitUntil(const std::function<bool()>& condition, double seconds = 20);
 
 // Whether bars are strictly ascending in time with index equal to position.
 bool isStrictlyAscending(const KLineSeries& series);
-
-// A child process (the local feed) whose standard output is read line by line; killed and reaped
-// when the object goes.
-class ChildProcess {
-public:
-    ChildProcess() = default;
-    ~ChildProcess();
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
-    bool start(const std::vector<std::string>& argv);
-    // Waits (bounded) for a line starting with prefix and returns it, or "" on time-out or exit.
-    std::string waitForLine(const std::string& prefix, double seconds);
-    void stop();
-
-private:
-    pid_t pid_ = -1;
-    int stdoutFd_ = -1;
-    std::string pending_;
-};
 
 // Runs a program and collects its standard output; false when it could not run, failed or outlived
 // the deadline (it is then killed).

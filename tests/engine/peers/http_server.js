@@ -1,10 +1,11 @@
-// Test peer for CCHttpClient: an HTTP server on 127.0.0.1 with a few behaviours, plus an HTTPS server
-// with the same routes whose certificate is self-signed (http_server_cert.pem, a throw-away test key),
-// so a client that checks certificates must refuse it.
-// Started with no arguments; listens on free ports and prints "<http port> <https port>" as the first
-// line of stdout. Exits when stdin closes, so it never outlives the test that started it.
+// Test peer for CCHttpClient and the HTTP helpers over it: an HTTP server on 127.0.0.1 with a few behaviours,
+// plus an HTTPS server with the same routes whose certificate is self-signed (http_server_cert.pem, a
+// throw-away test key), so a client that checks certificates must refuse it. Started with no arguments;
+// listens on free ports and prints "<http port> <https port>" as the first line of stdout. Exits when stdin
+// closes, so it never outlives the test that started it.
 //
 //   GET  /hello                 200 "hello"
+//   GET  /text?body=TEXT        200 with TEXT as the body
 //   ANY  /echo                  200 "<method>\n<X-Zento-Test header>\n<Content-Type header>\n<body>"
 //                               and echoes X-Zento-Test back as the response header X-Echo
 //   GET  /status/<code>         that status, body "status <code>"
@@ -54,6 +55,9 @@ function handle(req, res) {
         if (url.pathname === '/hello') {
             res.writeHead(200, { 'Content-Type': 'text/plain' });
             res.end('hello');
+        } else if (url.pathname === '/text') {
+            res.writeHead(200, {'Content-Type': 'text/plain; charset=utf-8'});
+            res.end(url.searchParams.get('body') || '');
         } else if (url.pathname === '/echo') {
             const marker = req.headers['x-zento-test'] || '';
             res.writeHead(200, { 'Content-Type': 'text/plain', 'X-Echo': marker });

@@ -1,4 +1,4 @@
-#include "PeerProcess.h"
+#include "NodePeer.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -8,27 +8,42 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <thread>
 
 extern char** environ;
 
 namespace {
 using Clock = std::chrono::steady_clock;
-}
+// Peers end at once on SIGTERM or on their stdin closing; this only bounds a stuck one.
+constexpr auto STOP_GRACE = std::chrono::seconds(3);
 
-PeerProcess::~PeerProcess() {
+bool reapWithin(pid_t pid, Clock::duration limit) {
+    const auto deadline = Clock::now() + limit;
+    while (waitpid(pid, nullptr, WNOHANG) == 0) {
+        if (Clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+}  // namespace
+
+NodePeer::~NodePeer() {
     stop();
 }
 
-bool PeerProcess::start(const std::string& script, const std::vector<std::string>& args, double seconds) {
+bool NodePeer::start(const std::string& script, const std::vector<std::string>& args,
+                     const std::string& portPrefix, double seconds) {
     stop();
     error_.clear();
     lines_.clear();
     pending_.clear();
-    port_ = 0;
-    const std::string peers = ZENTO_NET_PEERS_DIR;
-    if (access((peers + "/node_modules").c_str(), F_OK) != 0) {
-        error_ = "the peers are not installed: run npm ci in " + peers + " (scripts/setup.sh does)";
+    ports_.clear();
+    const std::string folder = std::filesystem::path(script).parent_path().string();
+    if (access((folder + "/package.json").c_str(), F_OK) == 0 &&
+        access((folder + "/node_modules").c_str(), F_OK) != 0) {
+        error_ = "the peers are not installed: run npm ci in " + folder + " (scripts/setup.sh does)";
         return false;
     }
     int input[2];
@@ -43,8 +58,8 @@ bool PeerProcess::start(const std::string& script, const std::vector<std::string
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, input[0], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addchdir_np(&actions, peers.c_str());
-    std::vector<std::string> argv = {"node", peers + "/" + script};
+    posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+    std::vector<std::string> argv = {"node", script};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char*> raw;
     for (auto& arg : argv) raw.push_back(arg.data());
@@ -62,30 +77,49 @@ bool PeerProcess::start(const std::string& script, const std::vector<std::string
         stop();
         return false;
     }
-    if (!waitForLine("PORT ", seconds)) {
+    if (!waitForLine(portPrefix, seconds)) {
         error_ = "the peer " + script + " printed no port in time";
         stop();
         return false;
     }
-    for (const auto& line : lines_) {
-        if (line.rfind("PORT ", 0) == 0) port_ = std::atoi(line.c_str() + 5);
+    if (!readPorts(portPrefix)) {
+        error_ = "the peer " + script + " named no port";
+        stop();
+        return false;
     }
-    return port_ > 0;
+    return true;
 }
 
-void PeerProcess::stop() {
+bool NodePeer::readPorts(const std::string& portPrefix) {
+    for (const auto& line : lines_) {
+        if (line.rfind(portPrefix, 0) != 0) continue;
+        std::istringstream words(line.substr(portPrefix.size()));
+        for (std::string word; words >> word;) {
+            const size_t colon = word.rfind(':');
+            const int port = std::atoi(word.c_str() + (colon == std::string::npos ? 0 : colon + 1));
+            if (port > 0) ports_.push_back(port);
+        }
+        break;
+    }
+    return !ports_.empty();
+}
+
+void NodePeer::stop() {
+    if (stdinFd_ >= 0) close(stdinFd_);
+    stdinFd_ = -1;
     if (pid_ > 0) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
+        kill(pid_, SIGTERM);
+        if (!reapWithin(pid_, STOP_GRACE)) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
         pid_ = -1;
     }
-    if (stdinFd_ >= 0) close(stdinFd_);
     if (stdoutFd_ >= 0) close(stdoutFd_);
-    stdinFd_ = -1;
     stdoutFd_ = -1;
 }
 
-void PeerProcess::readAvailable() {
+void NodePeer::readAvailable() {
     if (stdoutFd_ < 0) return;
     char buffer[4096];
     for (;;) {
@@ -100,12 +134,12 @@ void PeerProcess::readAvailable() {
     }
 }
 
-const std::vector<std::string>& PeerProcess::lines() {
+const std::vector<std::string>& NodePeer::lines() {
     readAvailable();
     return lines_;
 }
 
-bool PeerProcess::hasLine(const std::string& prefix) {
+bool NodePeer::hasLine(const std::string& prefix) {
     readAvailable();
     for (const auto& line : lines_) {
         if (line.rfind(prefix, 0) == 0) return true;
@@ -113,7 +147,7 @@ bool PeerProcess::hasLine(const std::string& prefix) {
     return false;
 }
 
-bool PeerProcess::waitForLine(const std::string& prefix, double seconds) {
+bool NodePeer::waitForLine(const std::string& prefix, double seconds) {
     const auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
     while (!hasLine(prefix)) {
         if (Clock::now() > deadline || stdoutFd_ < 0) return false;

@@ -10,37 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <thread>
-
-TempFolder::TempFolder(const std::string& prefix) {
-    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
-    if (mkdtemp(pattern.data())) path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-    std::error_code error;
-    if (!keep_ && !path_.empty()) std::filesystem::remove_all(path_, error);
-}
-
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-bool writeTextAtomically(const std::string& path, const std::string& text) {
-    const std::string temp = path + ".part";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out << text;
-        if (!out.flush()) return false;
-    }
-    return std::rename(temp.c_str(), path.c_str()) == 0;
-}
 
 bool waitUntil(const std::function<bool()>& test, Seconds timeout, Seconds pollInterval) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;

@@ -8,30 +8,10 @@
 #include <string>
 #include <vector>
 
-// Helpers for end-to-end runs: a scratch folder, a started program that is always stopped, polling.
+// A started program that is always stopped, and polling with a real-time bound.
 
 using Seconds = std::chrono::duration<double>;
 
-// A fresh folder under the system temp folder, removed with everything in it unless kept.
-class TempFolder {
-public:
-    explicit TempFolder(const std::string& prefix);
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::string& path() const { return path_; }
-    // Keeps the folder for a look after the test (screenshots, logs).
-    void keep() { keep_ = true; }
-
-private:
-    std::string path_;
-    bool keep_ = false;
-};
-
-std::string readText(const std::string& path);
-// Writes through a temporary name, so a reader never sees half a file.
-bool writeTextAtomically(const std::string& path, const std::string& text);
 // Polls test every pollInterval until it holds or timeout has passed; the last answer of test.
 bool waitUntil(const std::function<bool()>& test, Seconds timeout, Seconds pollInterval = Seconds(0.1));
 
