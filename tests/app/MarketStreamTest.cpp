@@ -13,6 +13,7 @@
 #include "StockInfo.h"
 #include "StockListCache.h"
 #include "TestMarketStream.h"
+#include "TempHome.h"
 #include "TestSupport.h"
 
 USING_NS_CC;
@@ -46,7 +47,7 @@ class MarketStreamTest : public ::testing::Test {
 protected:
     void SetUp() override {
         CCDirector::purgeDirector();
-        CDebugModule::getInstance()->setLogFilePath(home.path() + "DebugInfo.txt");
+        CDebugModule::getInstance()->setLogFilePath(home.file("DebugInfo.txt"));
         CCScene* running = CCScene::create();
         CCDirector::sharedDirector()->runWithScene(running);
         stream = TestMarketStream::create(&listener, sent);
@@ -59,7 +60,7 @@ protected:
         for (float t = 0; t < seconds; t += 0.05f) CCDirector::sharedDirector()->stepFrame(0.05f);
     }
 
-    ScopedZentoHome home;
+    TempHome home{"zento-market"};
     HeardListener listener;
     SentLog sent;
     TestMarketStream* stream = nullptr;

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Fails when a C++ source of the repository differs from what .clang-format asks for.
+# scripts/format-check.sh --fix rewrites the files instead.
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$here"
+command -v clang-format >/dev/null 2>&1 || bash scripts/setup.sh
+mapfile -t files < <(git ls-files '*.cpp' '*.h' | grep -v '/node_modules/')
+if [ "${1:-}" = "--fix" ]; then
+    clang-format -i "${files[@]}"
+    echo "format: ${#files[@]} files formatted"
+    exit 0
+fi
+clang-format --dry-run --Werror "${files[@]}"
+echo "format: ${#files[@]} files follow .clang-format"
