@@ -126,13 +126,7 @@ void drawColour(const float* rgba) {
 
 DrawingKLine* DrawingKLine::createChart(ChartViewOwner* owner, const KLineBarList* bars,
                                         std::vector<IndicatorBase*>* indicators) {
-    auto* chart = new DrawingKLine();
-    if (!chart->init(owner, bars, indicators)) {
-        delete chart;
-        return nullptr;
-    }
-    chart->autorelease();
-    return chart;
+    return createAutoreleased<DrawingKLine>(&DrawingKLine::init, owner, bars, indicators);
 }
 
 DrawingKLine::~DrawingKLine() {

@@ -18,13 +18,7 @@ constexpr ccColor4F BAND_COLOURS[3] = {
 }  // namespace
 
 IndicatorBOLL* IndicatorBOLL::createPane(DrawingKLine* chart, float width, float height) {
-    auto* pane = new IndicatorBOLL();
-    if (!pane->init(chart, width, height)) {
-        delete pane;
-        return nullptr;
-    }
-    pane->autorelease();
-    return pane;
+    return createAutoreleased<IndicatorBOLL>(&IndicatorBOLL::init, chart, width, height);
 }
 
 IndicatorBOLL::IndicatorBOLL() : IndicatorBase(TYPE_BOLL, "BOLL(20)", GRID_DIVISIONS) {}

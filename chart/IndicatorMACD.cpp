@@ -21,13 +21,7 @@ constexpr ccColor4F FALLING_COLOUR{0.17f, 0.6f, 0.26f, 1.0f};
 }  // namespace
 
 IndicatorMACD* IndicatorMACD::createPane(DrawingKLine* chart, float width, float height) {
-    auto* pane = new IndicatorMACD();
-    if (!pane->init(chart, width, height)) {
-        delete pane;
-        return nullptr;
-    }
-    pane->autorelease();
-    return pane;
+    return createAutoreleased<IndicatorMACD>(&IndicatorMACD::init, chart, width, height);
 }
 
 IndicatorMACD::IndicatorMACD() : IndicatorBase(TYPE_MACD, "MACD(12,26,9)", GRID_DIVISIONS) {}

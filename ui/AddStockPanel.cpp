@@ -51,13 +51,7 @@ CCSpriteFrame* flagFrame(const std::string& code) {
 }  // namespace
 
 AddStockPanel* AddStockPanel::create(const CCSize& size) {
-    auto* panel = new AddStockPanel();
-    if (!panel->initChooser(size)) {
-        delete panel;
-        return nullptr;
-    }
-    panel->autorelease();
-    return panel;
+    return createAutoreleased<AddStockPanel>(&AddStockPanel::initChooser, size);
 }
 
 AddStockPanel::~AddStockPanel() {

@@ -37,13 +37,7 @@ bool isPresent(const StockWindow* window, int type) {
 }  // namespace
 
 IndicatorPanel* IndicatorPanel::create(const ccColor3B& colour) {
-    auto* panel = new IndicatorPanel();
-    if (!panel->initPicker(colour)) {
-        delete panel;
-        return nullptr;
-    }
-    panel->autorelease();
-    return panel;
+    return createAutoreleased<IndicatorPanel>(&IndicatorPanel::initPicker, colour);
 }
 
 IndicatorPanel::~IndicatorPanel() {

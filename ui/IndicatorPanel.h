@@ -58,6 +58,8 @@ private:
         cocos2d::CCLabelTTF* info;
     };
 
+    template <typename T, typename Init, typename... Args>
+    friend T* cocos2d::createAutoreleased(Init, Args&&...);
     IndicatorPanel() = default;
     bool initPicker(const cocos2d::ccColor3B& colour);
     void markRows();

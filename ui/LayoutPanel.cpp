@@ -21,13 +21,7 @@ constexpr const char* ROW_KEYS[LayoutPanel::ROW_COUNT] = {"1chart", "2chart", "3
 }  // namespace
 
 LayoutPanel* LayoutPanel::create(const ccColor3B& colour) {
-    auto* panel = new LayoutPanel();
-    if (!panel->initLayoutPanel(colour)) {
-        delete panel;
-        return nullptr;
-    }
-    panel->autorelease();
-    return panel;
+    return createAutoreleased<LayoutPanel>(&LayoutPanel::initLayoutPanel, colour);
 }
 
 CCPoint LayoutPanel::buttonOffset(int layout) {

@@ -39,6 +39,8 @@ public:
     void show() override;
 
 private:
+    template <typename T, typename Init, typename... Args>
+    friend T* cocos2d::createAutoreleased(Init, Args&&...);
     LayoutPanel() = default;
     bool initLayoutPanel(const cocos2d::ccColor3B& colour);
 

@@ -16,13 +16,7 @@ constexpr int SLIDE_TAG = 49;
 }
 
 LeftPaneMaster* LeftPaneMaster::create(float height) {
-    auto* pane = new LeftPaneMaster();
-    if (!pane->initPane(height)) {
-        delete pane;
-        return nullptr;
-    }
-    pane->autorelease();
-    return pane;
+    return createAutoreleased<LeftPaneMaster>(&LeftPaneMaster::initPane, height);
 }
 
 bool LeftPaneMaster::initPane(float height) {

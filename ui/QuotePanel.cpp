@@ -29,13 +29,7 @@ constexpr float ROWS_GAP = 22;
 }  // namespace
 
 QuotePanel* QuotePanel::create(const ccColor3B& background) {
-    auto* panel = new QuotePanel();
-    if (!panel->initPanel(background)) {
-        delete panel;
-        return nullptr;
-    }
-    panel->autorelease();
-    return panel;
+    return createAutoreleased<QuotePanel>(&QuotePanel::initPanel, background);
 }
 
 bool QuotePanel::initPanel(const ccColor3B& background) {

@@ -41,13 +41,7 @@ std::string withCount(std::string text, int64_t count) {
 }  // namespace
 
 ReconnectPanel* ReconnectPanel::create() {
-    auto* panel = new ReconnectPanel();
-    if (!panel->initPanel()) {
-        delete panel;
-        return nullptr;
-    }
-    panel->autorelease();
-    return panel;
+    return createAutoreleased<ReconnectPanel>(&ReconnectPanel::initPanel);
 }
 
 void ReconnectPanel::setClock(Clock clock) {

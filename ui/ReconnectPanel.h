@@ -54,6 +54,8 @@ public:
     cocos2d::CCLabelTTF* getElapsedLabel() const { return elapsed_; }
 
 protected:
+    template <typename T, typename Init, typename... Args>
+    friend T* cocos2d::createAutoreleased(Init, Args&&...);
     ReconnectPanel() = default;
     bool initPanel();
 

@@ -22,13 +22,7 @@ constexpr const char* INFO_KEYS[SelectChartTypePanel::CHART_TYPE_COUNT] = {"cand
 }  // namespace
 
 SelectChartTypePanel* SelectChartTypePanel::create(const ccColor3B& colour) {
-    auto* panel = new SelectChartTypePanel();
-    if (!panel->initChooser(colour)) {
-        delete panel;
-        return nullptr;
-    }
-    panel->autorelease();
-    return panel;
+    return createAutoreleased<SelectChartTypePanel>(&SelectChartTypePanel::initChooser, colour);
 }
 
 SelectChartTypePanel::~SelectChartTypePanel() {

@@ -41,6 +41,8 @@ public:
     void update(float dt) override;
 
 private:
+    template <typename T, typename Init, typename... Args>
+    friend T* cocos2d::createAutoreleased(Init, Args&&...);
     SelectChartTypePanel() = default;
     bool initChooser(const cocos2d::ccColor3B& colour);
     void releaseWindow();

@@ -22,13 +22,7 @@ constexpr const char* SELECTED_FRAME = "stockFrameRect2.png";
 }  // namespace
 
 SelectTimePanel* SelectTimePanel::create(const ccColor3B& colour, const CCSize& size) {
-    auto* panel = new SelectTimePanel();
-    if (!panel->initChooser(colour, size)) {
-        delete panel;
-        return nullptr;
-    }
-    panel->autorelease();
-    return panel;
+    return createAutoreleased<SelectTimePanel>(&SelectTimePanel::initChooser, colour, size);
 }
 
 SelectTimePanel::~SelectTimePanel() {

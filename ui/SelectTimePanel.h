@@ -33,6 +33,8 @@ public:
     void onTimeButton(int tag);
 
 private:
+    template <typename T, typename Init, typename... Args>
+    friend T* cocos2d::createAutoreleased(Init, Args&&...);
     SelectTimePanel() = default;
     bool initChooser(const cocos2d::ccColor3B& colour, const cocos2d::CCSize& size);
     void releaseWindow();

@@ -37,13 +37,7 @@ CCSpriteFrame* frameNamed(const char* name) {
 }  // namespace
 
 StockButton* StockButton::create() {
-    auto* button = new StockButton();
-    if (!button->initButton()) {
-        delete button;
-        return nullptr;
-    }
-    button->autorelease();
-    return button;
+    return createAutoreleased<StockButton>(&StockButton::initButton);
 }
 
 bool StockButton::initButton() {

@@ -24,13 +24,7 @@ constexpr int BUTTON_Z_ORDER = 1;
 }  // namespace
 
 StockButtonPanel* StockButtonPanel::create(const CCSize& size) {
-    auto* panel = new StockButtonPanel();
-    if (!panel->initPanel(size)) {
-        delete panel;
-        return nullptr;
-    }
-    panel->autorelease();
-    return panel;
+    return createAutoreleased<StockButtonPanel>(&StockButtonPanel::initPanel, size);
 }
 
 bool StockButtonPanel::initPanel(const CCSize& size) {

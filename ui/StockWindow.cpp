@@ -39,13 +39,7 @@ constexpr float SHOW_FADE_SECONDS = 0.3f;
 }  // namespace
 
 StockWindow* StockWindow::create(const std::string& displayName, const CCSize& size) {
-    auto* window = new StockWindow();
-    if (!window->initWindow(displayName, size)) {
-        delete window;
-        return nullptr;
-    }
-    window->autorelease();
-    return window;
+    return createAutoreleased<StockWindow>(&StockWindow::initWindow, displayName, size);
 }
 
 StockWindow::~StockWindow() {

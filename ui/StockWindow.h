@@ -142,6 +142,8 @@ public:
     std::string getKlineHistoryServer() override;
 
 protected:
+    template <typename T, typename Init, typename... Args>
+    friend T* cocos2d::createAutoreleased(Init, Args&&...);
     StockWindow() = default;
     bool initWindow(const std::string& displayName, const cocos2d::CCSize& size);
     // How the loader is made; tests replace it with one whose requests stay local.

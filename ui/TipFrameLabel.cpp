@@ -17,13 +17,7 @@ float clampCentre(float centre, float half, float limit) {
 }  // namespace
 
 TipFrameLabel* TipFrameLabel::create(const std::string& frameImage, const CCSize& padding, float fontSize) {
-    auto* label = new TipFrameLabel();
-    if (!label->initLabel(frameImage, padding, fontSize)) {
-        delete label;
-        return nullptr;
-    }
-    label->autorelease();
-    return label;
+    return createAutoreleased<TipFrameLabel>(&TipFrameLabel::initLabel, frameImage, padding, fontSize);
 }
 
 bool TipFrameLabel::initLabel(const std::string& frameImage, const CCSize& padding, float fontSize) {

@@ -39,6 +39,8 @@ public:
     PanelButton::TipDisplay makeTipDisplay();
 
 protected:
+    template <typename T, typename Init, typename... Args>
+    friend T* cocos2d::createAutoreleased(Init, Args&&...);
     TipFrameLabel() = default;
     bool initLabel(const std::string& frameImage, const cocos2d::CCSize& padding, float fontSize);
 

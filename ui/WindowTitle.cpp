@@ -52,13 +52,8 @@ PanelButton* makeTitleButton(float width, const CCPoint& anchor, PanelButton::Ca
 
 WindowTitle* WindowTitle::create(const std::string& displayName, PanelButton::Callback onStockButton,
                                  PanelButton::Callback onTimeTypeButton) {
-    auto* title = new WindowTitle();
-    if (!title->initTitle(displayName, std::move(onStockButton), std::move(onTimeTypeButton))) {
-        delete title;
-        return nullptr;
-    }
-    title->autorelease();
-    return title;
+    return createAutoreleased<WindowTitle>(&WindowTitle::initTitle, displayName, std::move(onStockButton),
+                                           std::move(onTimeTypeButton));
 }
 
 bool WindowTitle::initTitle(const std::string& displayName, PanelButton::Callback onStockButton,
