@@ -251,7 +251,7 @@ void ConnectingLayer::finishConnecting(bool fromUpdateDialog) {
     CCScene* scene = CCDirector::sharedDirector()->getRunningScene();
     WorldScene* world = WorldScene::getInstance();
     if (scene && world && !world->getParent()) scene->addChild(world);
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "connecting layer finished!!!");
+    logInfo("connecting layer finished!!!");
 }
 
 void ConnectingLayer::downloadUpdater() {

@@ -238,7 +238,7 @@ void WorldScene::dismissConnectingLayer() {
 void WorldScene::weekHistoryMerged(StockWindow*) {
     if (!firstHistoryPending_) return;
     firstHistoryPending_ = false;
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "first chart history arrived");
+    logInfo("first chart history arrived");
     if (ConnectingLayer::existingInstance() && stream_->isStockListLoaded() &&
         stream_->isStockConnectedOnce())
         dismissConnectingLayer();
@@ -520,8 +520,8 @@ void WorldScene::marketConnected(bool first) {
 
 void WorldScene::reconnectStep() {
     setKlineSubscription();
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "reset kline subscription");
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "reget week history KLine on reconnect!!!!!!!");
+    logInfo("reset kline subscription");
+    logInfo("reget week history KLine on reconnect!!!!!!!");
     for (StockWindow* window : pool_->shownWindows()) {
         KLineHistoryLoader* loader = window->getLoader();
         // The refill runs on the next frame, after the subscription has gone out.

@@ -24,7 +24,7 @@ IndicatorBOLL* IndicatorBOLL::createPane(DrawingKLine* chart, float width, float
 IndicatorBOLL::IndicatorBOLL() : IndicatorBase(TYPE_BOLL, "BOLL(20)", GRID_DIVISIONS) {}
 
 IndicatorBOLL::~IndicatorBOLL() {
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "IndicatorBOLL delete");
+    logInfo("IndicatorBOLL delete");
 }
 
 void IndicatorBOLL::onScaleChanged(float barWidth, float halfWidth, int period) {

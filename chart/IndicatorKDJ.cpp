@@ -23,7 +23,7 @@ IndicatorKDJ* IndicatorKDJ::createPane(DrawingKLine* chart, float width, float h
 IndicatorKDJ::IndicatorKDJ() : IndicatorBase(TYPE_KDJ, "KDJ(9,3,3)", GRID_DIVISIONS) {}
 
 IndicatorKDJ::~IndicatorKDJ() {
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "IndicatorJDK delete");
+    logInfo("IndicatorJDK delete");
 }
 
 bool IndicatorKDJ::init(DrawingKLine* chart, float width, float height) {

@@ -27,7 +27,7 @@ IndicatorMACD* IndicatorMACD::createPane(DrawingKLine* chart, float width, float
 IndicatorMACD::IndicatorMACD() : IndicatorBase(TYPE_MACD, "MACD(12,26,9)", GRID_DIVISIONS) {}
 
 IndicatorMACD::~IndicatorMACD() {
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "IndicatorMACD delete");
+    logInfo("IndicatorMACD delete");
 }
 
 void IndicatorMACD::onScaleChanged(float barWidth, float halfWidth, int period) {

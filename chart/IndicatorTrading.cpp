@@ -23,7 +23,7 @@ IndicatorTrading* IndicatorTrading::createPane(DrawingKLine* chart, float width,
 IndicatorTrading::IndicatorTrading() : IndicatorBase(TYPE_TRADING, "Trading", GRID_DIVISIONS) {}
 
 IndicatorTrading::~IndicatorTrading() {
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "IndicatorTrading deleted");
+    logInfo("IndicatorTrading deleted");
 }
 
 void IndicatorTrading::onScaleChanged(float barWidth, float halfWidth, int period) {

@@ -194,8 +194,7 @@ void AddStockPanel::rebuildCategories() {
     for (const auto& [listName, categories] : StockData::getInstance()->getLists()) {
         for (const auto& [category, records] : categories) {
             addCategory(category, false, listName, category);
-            CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "add stock type btn:%s, %d", category.c_str(),
-                                             static_cast<int>(categories_.size()) - 1);
+            logInfo("add stock type btn:%s, %d", category.c_str(), static_cast<int>(categories_.size()) - 1);
         }
     }
     // Stacked from the top of the column: button k (from 1) at column height - k x 50.
@@ -237,7 +236,7 @@ void AddStockPanel::unselectCategories() {
 
 void AddStockPanel::onCategoryButton(PanelButton* button) {
     if (!button) {
-        CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "place call by panelButton!!");
+        logInfo("place call by panelButton!!");
         return;
     }
     for (size_t i = 0; i < categories_.size(); ++i) {
@@ -273,7 +272,7 @@ void AddStockPanel::selectCategory(size_t index) {
 
 void AddStockPanel::onSearch() {
     playHoverSound();
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "add stock panel search!!!");
+    logInfo("add stock panel search!!!");
     showRecords(StockData::getInstance()->searchStocks(searchField_->getString()));
     unselectCategories();
 }
@@ -373,7 +372,7 @@ void AddStockPanel::onInstrumentRow(size_t index) {
     // Hiding drops the rows: take what the pick needs first.
     const std::string code = rows_[index].record->getCode();
     const CCPoint at = rows_[index].node->convertToWorldSpace(CCPointZero);
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "AddStockPanel list %s calback!", code.c_str());
+    logInfo("AddStockPanel list %s calback!", code.c_str());
     hide();
     if (delegate_) {
         delegate_->addStockWindow(code, at, target_);

@@ -139,7 +139,7 @@ void IndicatorPanel::onIndicatorRow(int type) {
     if (isPresent(window_, type)) {
         window_->removeIndicator(type);
     } else if (!window_->addIndicator(type, IndicatorPane::DEFAULT_HEIGHT_RATIO)) {
-        CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "add indicator failed:%d", type);
+        logInfo("add indicator failed:%d", type);
     }
     hide();
     if (delegate_) delegate_->saveWindowLayout();

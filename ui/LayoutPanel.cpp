@@ -101,7 +101,7 @@ void LayoutPanel::show() {
 
 void LayoutPanel::onLayoutButton(int layout) {
     playHoverSound();
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "LayoutPanel callback:%d", layout);
+    logInfo("LayoutPanel callback:%d", layout);
     if (!isLayoutAvailable(layout)) return;
     if (layout == currentLayout_ && !(delegate_ && delegate_->wantsLayoutReapplied())) return;
     hide();

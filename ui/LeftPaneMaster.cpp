@@ -58,7 +58,7 @@ float LeftPaneMaster::getPaneWidth() const {
 void LeftPaneMaster::setPageShown(int index, bool shown, bool animated) {
     LeftPanePage* p = page(index);
     if (!p) {
-        CDebugModule::getInstance()->log(LOG_LEVEL_WARN, "LeftPaneMaster: no page %d", index);
+        logWarn("LeftPaneMaster: no page %d", index);
         return;
     }
     if (p->isShown() == shown) return;

@@ -66,7 +66,7 @@ void PanelButton::setTipsInfo(const char* key) {
         tipText_ = getLangText(key);
         return;
     }
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "PanelButton::setTipsInfo not found:%s", key);
+    logInfo("PanelButton::setTipsInfo not found:%s", key);
     if (findLangEntry("default")) tipText_ = getLangText("default");
 }
 

@@ -90,7 +90,7 @@ void SelectChartTypePanel::onTypeButton(int tag) {
     const int type = tag - 1;
     const int old = window_->getChartType();
     if (type != old) {
-        CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "change chart type:%d -> %d", old, type);
+        logInfo("change chart type:%d -> %d", old, type);
         if (PanelToggleButton* oldButton = getTypeButton(old + 1)) oldButton->setState(false);
         button->setState(true);
         window_->setChartType(type);

@@ -228,7 +228,7 @@ void StockButtonPanel::endDrag() {
         for (StockButton* b : buttons_) order.push_back(b->getWindow());
         delegate_->windowsReordered(order);
     }
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "change :%d", moved->getIndex());
+    logInfo("change :%d", moved->getIndex());
     relayout(true);
 }
 

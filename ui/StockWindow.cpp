@@ -385,7 +385,7 @@ void StockWindow::onToolbarButton(PanelButton* button) {
     if (tag < 1 || tag > TOOLBAR_BUTTON_COUNT) return;
     playHoverSound();
     toolbar_.getButton(tag)->setState(true);
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "toolbar callback:%d", tag);
+    logInfo("toolbar callback:%d", tag);
     const CCSize size = button->getContentSize();
     const CCPoint corner = button->convertToWorldSpace(CCPoint(size.width, 0));
     // Tag 3 asks for the indicator picker; the main scene decides what opens.
@@ -395,7 +395,7 @@ void StockWindow::onToolbarButton(PanelButton* button) {
 
 void StockWindow::onStockButton(PanelButton* button) {
     playHoverSound();
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "call change stock");
+    logInfo("call change stock");
     if (delegate_) delegate_->openStockChooser(this, button->convertToWorldSpace(CCPointZero));
     if (!active_) activateWindow();
 }

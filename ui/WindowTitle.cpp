@@ -126,7 +126,7 @@ void WindowTitle::showFlag(const std::string& code) {
     const std::string flagName = code + ".png";
     CCSpriteFrame* frame = CCSpriteFrameCache::sharedSpriteFrameCache()->spriteFrameByName(flagName);
     if (!frame) {
-        CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "get stock flag error:%s", flagName.c_str());
+        logInfo("get stock flag error:%s", flagName.c_str());
         frame = CCSpriteFrameCache::sharedSpriteFrameCache()->spriteFrameByName(DEFAULT_FLAG);
     }
     if (frame) flag_->setDisplayFrame(frame);
