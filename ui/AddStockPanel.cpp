@@ -14,6 +14,7 @@
 #include "CDebugModule.h"
 #include "LanguageTable.h"
 #include "PanelButton.h"
+#include "Resources.h"
 #include "StockData.h"
 #include "StockInfo.h"
 #include "StockWindow.h"
@@ -22,7 +23,6 @@
 USING_NS_CC;
 
 namespace {
-constexpr const char* FONT = "res/fonts/MiYaHei.ttf";
 constexpr const char* DEFAULT_FLAG = "defualt.png";
 constexpr const char* SEARCH_FRAME = "rectFrame.png";
 constexpr const char* SEARCH_ICON = "zoomIn.png";
@@ -80,8 +80,8 @@ bool AddStockPanel::initChooser(const CCSize& size) {
     frame->setPosition(CCPoint(size.width - SEARCH_FRAME_WIDTH / 2 - 10, size.height - 25));
     addChild(frame, 1);
 
-    searchField_ = CCTextFieldTTF::textFieldWithPlaceHolder("", CCSize(SEARCH_FRAME_WIDTH - 50, 22),
-                                                            kCCTextAlignmentLeft, FONT, SEARCH_FONT_SIZE);
+    searchField_ = CCTextFieldTTF::textFieldWithPlaceHolder(
+        "", CCSize(SEARCH_FRAME_WIDTH - 50, 22), kCCTextAlignmentLeft, FONT_FILE, SEARCH_FONT_SIZE);
     if (!searchField_) return false;
     searchField_->setMaxLength(MAX_SEARCH_CHARACTERS);
     searchField_->setAnchorPoint(CCPoint(0, 0.5f));
@@ -179,7 +179,7 @@ void AddStockPanel::rebuildCategories() {
         button->setAnchorPoint(CCPointZero);
         button->setContentSize(CCSize(CATEGORY_WIDTH, CATEGORY_HEIGHT));
         CCLayerColor* mark = CCLayerColor::create(SELECTED_COLOUR, CATEGORY_WIDTH, CATEGORY_HEIGHT);
-        CCLabelTTF* label = CCLabelTTF::create(caption.c_str(), FONT, CATEGORY_FONT_SIZE);
+        CCLabelTTF* label = CCLabelTTF::create(caption.c_str(), FONT_FILE, CATEGORY_FONT_SIZE);
         if (!mark || !label) return;
         mark->setVisible(false);
         button->addChild(mark, -1);
@@ -296,13 +296,13 @@ void AddStockPanel::showRecords(const std::vector<StockInfo*>& records) {
             flag->setPosition(CCPoint(22, ROW_HEIGHT / 2));
             row->addChild(flag);
         }
-        CCLabelTTF* name = CCLabelTTF::create(record->getName().c_str(), FONT, ROW_FONT_SIZE);
-        CCLabelTTF* code = CCLabelTTF::create(record->getCode().c_str(), FONT, ROW_FONT_SIZE);
+        CCLabelTTF* name = CCLabelTTF::create(record->getName().c_str(), FONT_FILE, ROW_FONT_SIZE);
+        CCLabelTTF* code = CCLabelTTF::create(record->getCode().c_str(), FONT_FILE, ROW_FONT_SIZE);
         // A price is known once a quote came in.
         const bool known = record->getQuoteTime() != 0 || record->getLastPrice() != 0;
         char text[32];
         std::snprintf(text, sizeof text, "%g", static_cast<double>(record->getLastPrice()));
-        CCLabelTTF* price = CCLabelTTF::create(known ? text : UNKNOWN_PRICE, FONT, ROW_FONT_SIZE);
+        CCLabelTTF* price = CCLabelTTF::create(known ? text : UNKNOWN_PRICE, FONT_FILE, ROW_FONT_SIZE);
         name->setAnchorPoint(CCPoint(0, 0.5f));
         name->setPosition(CCPoint(48, ROW_HEIGHT / 2));
         name->setColor(NAME_COLOUR);

@@ -11,12 +11,12 @@
 #include "IndicatorPane.h"
 #include "LanguageTable.h"
 #include "PanelButton.h"
+#include "Resources.h"
 #include "StockWindow.h"
 
 USING_NS_CC;
 
 namespace {
-constexpr const char* FONT = "res/fonts/MiYaHei.ttf";
 constexpr const char* HIT_FRAME = "rectFrame.png";
 constexpr float TITLE_FONT_SIZE = 18;
 constexpr float INFO_FONT_SIZE = 13;
@@ -46,7 +46,7 @@ IndicatorPanel::~IndicatorPanel() {
 
 bool IndicatorPanel::initPicker(const ccColor3B& colour) {
     if (!initPanel(colour, CCSize(WIDTH, HEIGHT))) return false;
-    CCLabelTTF* title = CCLabelTTF::create("", FONT, TITLE_FONT_SIZE);
+    CCLabelTTF* title = CCLabelTTF::create("", FONT_FILE, TITLE_FONT_SIZE);
     if (!title) return false;
     setLangText(title, "indicators");
     title->setPosition(CCPoint(WIDTH / 2, HEIGHT - TITLE_HEIGHT / 2));
@@ -59,7 +59,7 @@ bool IndicatorPanel::initPicker(const ccColor3B& colour) {
         CCSprite* iconSprite = CCSprite::createWithSpriteFrameName(icon.c_str());
         CCLayerColor* mark = CCLayerColor::create(MARK_COLOUR, rowWidth, ROW_HEIGHT);
         CCLabelTTF* info =
-            CCLabelTTF::create("", FONT, INFO_FONT_SIZE, CCSize(rowWidth - INFO_X - 4, ROW_HEIGHT),
+            CCLabelTTF::create("", FONT_FILE, INFO_FONT_SIZE, CCSize(rowWidth - INFO_X - 4, ROW_HEIGHT),
                                kCCTextAlignmentLeft, kCCVerticalTextAlignmentCenter);
         if (!button || !iconSprite || !mark || !info) return false;
         // Only the mark, the icon and the text show; the frame is the hit area.

@@ -8,11 +8,11 @@
 #include "LanguageTable.h"
 #include "LayoutPanelDelegate.h"
 #include "PanelButton.h"
+#include "Resources.h"
 
 USING_NS_CC;
 
 namespace {
-constexpr const char* FONT = "res/fonts/MiYaHei.ttf";
 constexpr float CAPTION_FONT_SIZE = 16;
 constexpr uint8_t AVAILABLE_OPACITY = 255;
 constexpr uint8_t UNAVAILABLE_OPACITY = 70;
@@ -38,7 +38,7 @@ bool LayoutPanel::initLayoutPanel(const ccColor3B& colour) {
     setModal(true);
     for (int row = 0; row < ROW_COUNT; ++row) {
         const float y = HEIGHT - (static_cast<float>(row) * BUTTON_SIZE + 55);
-        CCLabelTTF* caption = CCLabelTTF::create("", FONT, CAPTION_FONT_SIZE);
+        CCLabelTTF* caption = CCLabelTTF::create("", FONT_FILE, CAPTION_FONT_SIZE);
         if (!caption) return false;
         setLangText(caption, ROW_KEYS[row]);
         caption->setPosition(CCPoint(CAPTION_X, y));

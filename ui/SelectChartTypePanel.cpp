@@ -7,12 +7,12 @@
 #include "ChartChooserDelegate.h"
 #include "LanguageTable.h"
 #include "PanelButton.h"
+#include "Resources.h"
 #include "StockWindow.h"
 
 USING_NS_CC;
 
 namespace {
-constexpr const char* FONT = "res/fonts/MiYaHei.ttf";
 constexpr float TITLE_FONT_SIZE = 18;
 constexpr float CAPTION_FONT_SIZE = 14;
 constexpr const char* CAPTION_KEYS[SelectChartTypePanel::CHART_TYPE_COUNT] = {"candlesticks", "line", "area",
@@ -31,7 +31,7 @@ SelectChartTypePanel::~SelectChartTypePanel() {
 
 bool SelectChartTypePanel::initChooser(const ccColor3B& colour) {
     if (!initPanel(colour, CCSize(WIDTH, HEIGHT))) return false;
-    CCLabelTTF* title = CCLabelTTF::create("", FONT, TITLE_FONT_SIZE);
+    CCLabelTTF* title = CCLabelTTF::create("", FONT_FILE, TITLE_FONT_SIZE);
     if (!title) return false;
     setLangText(title, "chartType");
     title->setPosition(CCPoint(WIDTH / 2, HEIGHT - 20));
@@ -47,14 +47,14 @@ bool SelectChartTypePanel::initChooser(const ccColor3B& colour) {
         button->setPosition(CCPoint(x, HEIGHT - 75));
         addPanelButton(button);
         typeButtons_.push_back(button);
-        CCLabelTTF* caption = CCLabelTTF::create("", FONT, CAPTION_FONT_SIZE);
+        CCLabelTTF* caption = CCLabelTTF::create("", FONT_FILE, CAPTION_FONT_SIZE);
         if (!caption) return false;
         setLangText(caption, CAPTION_KEYS[type]);
         caption->setPosition(CCPoint(x, HEIGHT - 120));
         addChild(caption);
         infoTexts_.push_back(getLangTextOrDefault(INFO_KEYS[type], ""));
     }
-    infoLabel_ = CCLabelTTF::create("", FONT, INFO_FONT_SIZE, CCSize(INFO_WIDTH, HEIGHT - 145),
+    infoLabel_ = CCLabelTTF::create("", FONT_FILE, INFO_FONT_SIZE, CCSize(INFO_WIDTH, HEIGHT - 145),
                                     kCCTextAlignmentLeft, kCCVerticalTextAlignmentTop);
     if (!infoLabel_) return false;
     infoLabel_->setAnchorPoint(CCPoint(0, 1));

@@ -8,17 +8,15 @@
 #include "CCTouchDispatcher.h"
 #include "CDebugModule.h"
 #include "PanelButton.h"
-#include "SimpleAudioEngine.h"
+#include "Resources.h"
 #include "StockButton.h"
 #include "StockButtonPanelDelegate.h"
-#include "UserData.h"
 
 USING_NS_CC;
 
 namespace {
 
 constexpr int MOVE_TAG = 42;
-constexpr const char* HOVER_SOUND = "res/audio/mouseHover.wav";
 constexpr int BUTTON_Z_ORDER = 1;
 
 }  // namespace
@@ -233,7 +231,7 @@ void StockButtonPanel::endDrag() {
 }
 
 void StockButtonPanel::onChooserButton(PanelButton* button) {
-    if (UserData::getSoundSwitch()) SimpleAudioEngine::sharedEngine()->playEffect(HOVER_SOUND);
+    playHoverSound();
     if (!delegate_) return;
     // The chooser hangs 3 units below the button, its top-left corner at the button's left edge.
     const CCPoint bottomLeft = button->convertToWorldSpace(CCPointZero);

@@ -13,15 +13,13 @@
 #include "LanguageTable.h"
 #include "LinkedWindowButton.h"
 #include "PanelButton.h"
-#include "SimpleAudioEngine.h"
+#include "Resources.h"
 #include "StockWindowDelegate.h"
 #include "UserData.h"
 
 USING_NS_CC;
 
 namespace {
-
-constexpr const char* HOVER_SOUND = "res/audio/mouseHover.wav";
 
 constexpr float TITLE_LEFT_WITH_CLOSE = 35;
 constexpr float TITLE_LEFT_WITHOUT_CLOSE = 3;
@@ -375,10 +373,6 @@ void StockWindow::updateTitle() {
 }
 
 // --- buttons
-
-void StockWindow::playHoverSound() const {
-    if (UserData::getSoundSwitch()) SimpleAudioEngine::sharedEngine()->playEffect(HOVER_SOUND);
-}
 
 void StockWindow::onToolbarButton(PanelButton* button) {
     const int tag = button->getTag();

@@ -155,7 +155,6 @@ private:
     void placeToolbar();
     void placeHoverLabels();
     void applyUserChartSettings();
-    void playHoverSound() const;
     void onToolbarButton(PanelButton* button);
     void onStockButton(PanelButton* button);
     void onTimeTypeButton(PanelButton* button);

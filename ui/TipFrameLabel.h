@@ -17,7 +17,6 @@ class CCScale9Sprite;
 // Main thread only.
 class TipFrameLabel : public cocos2d::CCNode {
 public:
-    static constexpr const char* FONT = "res/fonts/MiYaHei.ttf";
     // Gap between the point a tip belongs to and the tip's nearer edge.
     static constexpr float TIP_GAP = 12;
 
