@@ -28,6 +28,7 @@
 #include "StockButton.h"
 #include "StockButtonPanel.h"
 #include "StockWindow.h"
+#include "Theme.h"
 #include "TipFrameLabel.h"
 #include "UserData.h"
 
@@ -42,7 +43,6 @@ std::function<WorldScene*()>& factory() {
 }
 
 const ccColor3B WHITE{255, 255, 255};
-const ccColor4B FRAME_BAR_COLOUR{16, 19, 30, 255};
 constexpr float TOAST_START_SCALE = 0.5f;
 constexpr uint8_t TOAST_OPACITY = 180;
 constexpr float TOAST_POP_SECONDS = 0.1f;
@@ -133,9 +133,9 @@ void WorldScene::startNetworkSteps() {
 }
 
 void WorldScene::createFrameBars() {
-    topBar_ = CCLayerColor::create(FRAME_BAR_COLOUR);
-    leftBar_ = CCLayerColor::create(FRAME_BAR_COLOUR);
-    bottomBar_ = CCLayerColor::create(FRAME_BAR_COLOUR);
+    topBar_ = CCLayerColor::create(FRAME_BAR_BACKGROUND);
+    leftBar_ = CCLayerColor::create(FRAME_BAR_BACKGROUND);
+    bottomBar_ = CCLayerColor::create(FRAME_BAR_BACKGROUND);
     addChild(topBar_, Z_TOP_BAR);
     addChild(leftBar_, Z_FRAME_BARS);
     addChild(bottomBar_, Z_FRAME_BARS);

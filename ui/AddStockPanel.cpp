@@ -18,6 +18,7 @@
 #include "StockData.h"
 #include "StockInfo.h"
 #include "StockWindow.h"
+#include "Theme.h"
 #include "UserData.h"
 
 USING_NS_CC;
@@ -36,7 +37,6 @@ constexpr float ROW_FONT_SIZE = 14.0f;
 constexpr float FLAG_SCALE = 0.75f;
 constexpr ccColor4B COLUMN_COLOUR{18, 21, 32, AddStockPanel::COLUMN_OPACITY};
 constexpr ccColor4B STRIP_COLOUR{30, 35, 52, AddStockPanel::COLUMN_OPACITY};
-constexpr ccColor4B SELECTED_COLOUR{47, 50, 60, 255};
 constexpr ccColor4B SEPARATOR_COLOUR{47, 53, 70, 255};
 constexpr ccColor3B CAPTION_GREY{150, 150, 150};
 constexpr ccColor3B CAPTION_SELECTED{255, 255, 255};
@@ -61,7 +61,7 @@ AddStockPanel::~AddStockPanel() {
 }
 
 bool AddStockPanel::initChooser(const CCSize& size) {
-    if (!initPanel(ccColor3B{23, 27, 41}, size)) return false;
+    if (!initPanel(PANEL_BACKGROUND, size)) return false;
     getBackground()->setOpacity(OPACITY);
     const float listHeight = std::max(0.0f, size.height - SEARCH_STRIP_HEIGHT);
 
@@ -178,7 +178,7 @@ void AddStockPanel::rebuildCategories() {
         button->setOpacity(0);
         button->setAnchorPoint(CCPointZero);
         button->setContentSize(CCSize(CATEGORY_WIDTH, CATEGORY_HEIGHT));
-        CCLayerColor* mark = CCLayerColor::create(SELECTED_COLOUR, CATEGORY_WIDTH, CATEGORY_HEIGHT);
+        CCLayerColor* mark = CCLayerColor::create(PANEL_SELECTION, CATEGORY_WIDTH, CATEGORY_HEIGHT);
         CCLabelTTF* label = CCLabelTTF::create(caption.c_str(), FONT_FILE, CATEGORY_FONT_SIZE);
         if (!mark || !label) return;
         mark->setVisible(false);

@@ -13,6 +13,7 @@
 #include "PanelButton.h"
 #include "Resources.h"
 #include "StockWindow.h"
+#include "Theme.h"
 
 USING_NS_CC;
 
@@ -23,7 +24,6 @@ constexpr float INFO_FONT_SIZE = 13;
 constexpr float MARGIN = 10;
 constexpr float ICON_X = 30;
 constexpr float INFO_X = 56;
-constexpr ccColor4B MARK_COLOUR{47, 50, 60, 255};
 // By indicator type, 1 to 5.
 constexpr const char* INFO_KEYS[IndicatorPanel::INDICATOR_COUNT] = {"maInfo", "tradingInfo", "macdInfo",
                                                                     "kdjInfo", "bollInfo"};
@@ -57,7 +57,7 @@ bool IndicatorPanel::initPicker(const ccColor3B& colour) {
             HIT_FRAME, HIT_FRAME, type, [this](PanelButton* clicked) { onIndicatorRow(clicked->getTag()); });
         const std::string icon = "index_icon_" + std::to_string(type) + ".png";
         CCSprite* iconSprite = CCSprite::createWithSpriteFrameName(icon.c_str());
-        CCLayerColor* mark = CCLayerColor::create(MARK_COLOUR, rowWidth, ROW_HEIGHT);
+        CCLayerColor* mark = CCLayerColor::create(PANEL_SELECTION, rowWidth, ROW_HEIGHT);
         CCLabelTTF* info =
             CCLabelTTF::create("", FONT_FILE, INFO_FONT_SIZE, CCSize(rowWidth - INFO_X - 4, ROW_HEIGHT),
                                kCCTextAlignmentLeft, kCCVerticalTextAlignmentCenter);

@@ -4,6 +4,7 @@
 
 #include "CCGeometry.h"
 #include "PopuPanelBase.h"
+#include "Theme.h"
 
 namespace cocos2d {
 class CCLabelTTF;
@@ -28,7 +29,7 @@ public:
     static constexpr float HEIGHT = TITLE_HEIGHT + ROW_HEIGHT * INDICATOR_COUNT + 10.0f;
 
     // Null when an image is missing.
-    static IndicatorPanel* create(const cocos2d::ccColor3B& colour = {23, 27, 41});
+    static IndicatorPanel* create(const cocos2d::ccColor3B& colour = PANEL_BACKGROUND);
     ~IndicatorPanel() override;
 
     void setDelegate(ChartChooserDelegate* delegate) { delegate_ = delegate; }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "PopuPanelBase.h"
+#include "Theme.h"
 
 class ChartChooserDelegate;
 class PanelToggleButton;
@@ -19,7 +20,7 @@ public:
     static constexpr float HEIGHT = 255.0f;
 
     // Null when a button image is missing.
-    static SelectTimePanel* create(const cocos2d::ccColor3B& colour = {23, 27, 41},
+    static SelectTimePanel* create(const cocos2d::ccColor3B& colour = PANEL_BACKGROUND,
                                    const cocos2d::CCSize& size = cocos2d::CCSize(WIDTH, HEIGHT));
     ~SelectTimePanel() override;
 
