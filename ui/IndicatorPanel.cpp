@@ -148,8 +148,6 @@ void IndicatorPanel::onIndicatorRow(int type) {
 void IndicatorPanel::hide() {
     PopuPanelBase::hide();
     if (!window_) return;
-    for (int tag = 1; tag <= StockWindow::TOOLBAR_BUTTON_COUNT; ++tag) {
-        if (PanelToggleButton* toolbarButton = window_->getToolbarButton(tag)) toolbarButton->setState(false);
-    }
+    window_->clearToolbarSelection();
     releaseWindow();
 }

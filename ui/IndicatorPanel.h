@@ -13,7 +13,7 @@ class CCSprite;
 class ChartChooserDelegate;
 class StockWindow;
 
-// The indicator picker of a chart window (its toolbar button 3): one row per indicator, the moving
+// The indicator picker of a chart window (its TOOLBAR_INDICATORS button): one row per indicator, the moving
 // averages first, then the volume, MACD, KDJ and BOLL panes, each with its icon and its info text.
 // A row is marked while its indicator shows in the target window. Picking a row toggles that
 // indicator: the MA lines go on or off, a pane is added when absent (so each pane shows at most once)

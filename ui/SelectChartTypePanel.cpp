@@ -102,9 +102,7 @@ void SelectChartTypePanel::hide() {
     PopuPanelBase::hide();
     infoLabel_->setVisible(false);
     if (!window_) return;
-    for (int tag = 1; tag <= StockWindow::TOOLBAR_BUTTON_COUNT; ++tag) {
-        if (PanelToggleButton* toolbarButton = window_->getToolbarButton(tag)) toolbarButton->setState(false);
-    }
+    window_->clearToolbarSelection();
     releaseWindow();
     if (delegate_) delegate_->saveWindowLayout();
 }

@@ -340,6 +340,10 @@ PanelToggleButton* StockWindow::getToolbarButton(int tag) const {
     return toolbar_.getButton(tag);
 }
 
+void StockWindow::clearToolbarSelection() {
+    toolbar_.reset();
+}
+
 // --- quote and read-out
 
 void StockWindow::showQuote(float reference, float high, float low, float last) {
@@ -376,13 +380,13 @@ void StockWindow::updateTitle() {
 
 void StockWindow::onToolbarButton(PanelButton* button) {
     const int tag = button->getTag();
-    if (tag < 1 || tag > TOOLBAR_BUTTON_COUNT) return;
+    if (tag < TOOLBAR_CHART_TYPE || tag > TOOLBAR_TIME_TYPE) return;
     playHoverSound();
     toolbar_.getButton(tag)->setState(true);
     logInfo("toolbar callback:%d", tag);
     const CCSize size = button->getContentSize();
     const CCPoint corner = button->convertToWorldSpace(CCPoint(size.width, 0));
-    // Tag 3 asks for the indicator picker; the main scene decides what opens.
+    // TOOLBAR_INDICATORS asks for the indicator picker; the main scene decides what opens.
     if (delegate_) delegate_->openToolbarPopup(this, tag, corner);
     if (!active_) activateWindow();
 }
