@@ -10,6 +10,7 @@
 #include "CCNode.h"
 #include "CCSpriteFrameCache.h"
 #include "ConnectingLayer.h"
+#include "Resources.h"
 #include "UserData.h"
 #include "WorldScene.h"
 
@@ -17,7 +18,6 @@ USING_NS_CC;
 
 namespace {
 constexpr const char* SPRITE_SHEET = "res/plist/image.plist";
-constexpr const char* DEFAULT_FONT = "res/fonts/MiYaHei.ttf";
 constexpr int SIZE_MAXIMISED = 2;
 constexpr int SIZE_MINIMISED = 1;
 constexpr float FOREGROUND_REDRAW_DELAY = 0.5f;
@@ -35,7 +35,7 @@ void AppDelegate::initDirector() {
 }
 
 void AppDelegate::configureView(CCEGLView* view) {
-    CCFontAtlas::setDefaultFont(DEFAULT_FONT);
+    CCFontAtlas::setDefaultFont(FONT_FILE);
     view->setViewName(WINDOW_TITLE);
     view->setFrameSize(FRAME_WIDTH, FRAME_HEIGHT);
     view->setMinFrameSize(MIN_FRAME_WIDTH, MIN_FRAME_HEIGHT);

@@ -13,21 +13,21 @@
 #include "CCString.h"
 #include "CCTouchDispatcher.h"
 #include "CDebugModule.h"
+#include "ConfigTable.h"
 #include "DrawingKLine.h"
 #include "DrawingView.h"
-#include "UserData.h"
-#include "WorldScene.h"
-#include "ConfigTable.h"
 #include "EXDelayFunc.h"
 #include "LanguageTable.h"
+#include "Resources.h"
 #include "SimpleAudioEngine.h"
+#include "UserData.h"
+#include "WorldScene.h"
 
 USING_NS_CC;
 
 namespace {
 ConnectingLayer* instance = nullptr;
 
-constexpr const char* FONT_FILE = "res/fonts/MiYaHei.ttf";
 constexpr const char* BUILD_DATE = ZENTO_BUILD_DATE;
 constexpr float STATUS_FONT_SIZE = 16;
 constexpr float VERSION_FONT_SIZE = 13;
@@ -77,7 +77,7 @@ bool ConnectingLayer::init() {
     CCFileUtils::sharedFileUtils()->addSearchPath(CCFileUtils::sharedFileUtils()->getWritablePath());
     loadLanguageTable();
     loadConfigTable();
-    SimpleAudioEngine::sharedEngine()->preloadEffect("res/audio/mouseHover.wav");
+    SimpleAudioEngine::sharedEngine()->preloadEffect(HOVER_SOUND_FILE);
     SimpleAudioEngine::sharedEngine()->preloadEffect("res/audio/click.wav");
     sendUsageReports();
 
@@ -251,7 +251,7 @@ void ConnectingLayer::finishConnecting(bool fromUpdateDialog) {
     CCScene* scene = CCDirector::sharedDirector()->getRunningScene();
     WorldScene* world = WorldScene::getInstance();
     if (scene && world && !world->getParent()) scene->addChild(world);
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "connecting layer finished!!!");
+    logInfo("connecting layer finished!!!");
 }
 
 void ConnectingLayer::downloadUpdater() {

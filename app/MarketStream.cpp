@@ -25,10 +25,6 @@ constexpr float RECONNECT_RETRY_SECONDS = 1.0f;
 constexpr int MIN_HISTORY_SERVERS = 2;
 constexpr const char* HISTORY_PATH = "/history.php";
 constexpr const char* CLIENT_NOT_CONNECTED = "Client not yet connected";
-
-void logInfo(const char* format, const std::string& text) {
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, format, text.c_str());
-}
 }  // namespace
 
 MarketStream* MarketStream::create(MarketStreamListener* listener) {
@@ -106,7 +102,7 @@ void MarketStream::connectKlineSocket(float retryDelay) {
     client->on("rec_kline", [this](SIOClient* c, const std::string& data) { recvKLineEvent(c, data); });
     client->on("9",
                [this](SIOClient* c, const std::string& data) { recvSetKlineSubscriptionEvent(c, data); });
-    logInfo("start connect kline socket:%s", entry);
+    logInfo("start connect kline socket:%s", entry.c_str());
 }
 
 void MarketStream::reconnectAfterDelay(float retryDelay) {
@@ -120,30 +116,30 @@ bool MarketStream::readyToSubscribe() {
     if (isStockConnected()) return true;
     // A handshake in progress or a reconnect already waiting needs no second attempt.
     if (!stockServerList_.empty() && !stockClient_ && !reconnectScheduled_) connectKlineSocket(0);
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "stock server not connected!!");
+    logInfo("stock server not connected!!");
     return false;
 }
 
 void MarketStream::setAdvSubscription(const std::vector<std::string>& codes) {
     if (!readyToSubscribe()) return;
     const std::string text = market_messages::quoteSubscription(codes);
-    logInfo("setAdvSubscription:%s", text);
+    logInfo("setAdvSubscription:%s", text.c_str());
     emitStock("setAdvSubscription", text, "8");
 }
 
 void MarketStream::setKlineSubscription(const std::vector<std::pair<std::string, int>>& windows) {
     if (!readyToSubscribe()) return;
     const std::string text = market_messages::klineSubscription(windows);
-    logInfo("setKlineSubscription:%s", text);
+    logInfo("setKlineSubscription:%s", text.c_str());
     emitStock("setKlineSubscription", text, "9");
 }
 
 void MarketStream::recvAdvancedEvent(SIOClient*, const std::string& data) {
-    if (std::rand() % LOG_SAMPLE == 0) logInfo("recvAdvancedEvent: %s", data);
+    if (std::rand() % LOG_SAMPLE == 0) logInfo("recvAdvancedEvent: %s", data.c_str());
     market_messages::Quote quote;
     const auto result = market_messages::parseQuote(data, quote);
     if (result == market_messages::ParseResult::BadJson) {
-        CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "parse advanced error!!!");
+        logInfo("parse advanced error!!!");
         return;
     }
     if (result != market_messages::ParseResult::Ok) return;
@@ -153,11 +149,11 @@ void MarketStream::recvAdvancedEvent(SIOClient*, const std::string& data) {
 }
 
 void MarketStream::recvKLineEvent(SIOClient*, const std::string& data) {
-    if (std::rand() % LOG_SAMPLE == 0) logInfo("recvKLineEvent:%s", data);
+    if (std::rand() % LOG_SAMPLE == 0) logInfo("recvKLineEvent:%s", data.c_str());
     std::vector<market_messages::LiveBar> bars;
     const auto result = market_messages::parseBars(data, bars);
     if (result == market_messages::ParseResult::BadJson) {
-        CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "parse advanced data error!!!");
+        logInfo("parse advanced data error!!!");
         return;
     }
     if (!listener_) return;
@@ -165,14 +161,13 @@ void MarketStream::recvKLineEvent(SIOClient*, const std::string& data) {
 }
 
 void MarketStream::recvSetKlineSubscriptionEvent(SIOClient*, const std::string& data) {
-    logInfo("recvSetKlineSubscriptionEvent:%s", data);
-    if (!market_messages::isJson(data))
-        CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "parse recvSetKlineSubscriptionEvent failed!!!!");
+    logInfo("recvSetKlineSubscriptionEvent:%s", data.c_str());
+    if (!market_messages::isJson(data)) logInfo("parse recvSetKlineSubscriptionEvent failed!!!!");
 }
 
 void MarketStream::onConnect(SIOClient* client) {
     if (!client || client != stockClient_) return;
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "stock socket  connect success!!!!!!!!!!!!!!!!!!!!!");
+    logInfo("stock socket  connect success!!!!!!!!!!!!!!!!!!!!!");
     const bool first = stockConnectCount_ == 0;
     if (first) stockConnectedOnce_ = true;
     if (listener_) listener_->marketConnected(first);
@@ -196,8 +191,7 @@ void MarketStream::onError(SIOClient* client, const std::string& data) {
     if (!client || client != stockClient_) return;
     // A send refused during the handshake is not a broken connection.
     if (data == CLIENT_NOT_CONNECTED && !client->isConnected()) {
-        CDebugModule::getInstance()->log(LOG_LEVEL_WARN,
-                                         "stock message not sent: the connection is not ready");
+        logWarn("stock message not sent: the connection is not ready");
         return;
     }
     stockConnectionLost(true);
@@ -206,9 +200,9 @@ void MarketStream::onError(SIOClient* client, const std::string& data) {
 void MarketStream::stockConnectionLost(bool error) {
     lastStockDisconnect_ = static_cast<int64_t>(std::time(nullptr));
     if (error)
-        CDebugModule::getInstance()->log(LOG_LEVEL_ERROR, "stock socket onError!!!");
+        logError("stock socket onError!!!");
     else
-        CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "------- stock socket close!!!");
+        logInfo("------- stock socket close!!!");
     stockClient_ = nullptr;
     pendingList_.clear();
     if (listener_) listener_->marketLost(lastStockDisconnect_);
@@ -232,9 +226,7 @@ void MarketStream::GetStockListCallback(CCHttpClient*, CCHttpResponse* response)
 void MarketStream::loadCachedStockList() {
     std::optional<std::string> cached = loadStockListCache();
     if (!cached) return;
-    if (applyStockList(*cached, true))
-        CDebugModule::getInstance()->log(LOG_LEVEL_INFO,
-                                         "load stock list form cache ***********************");
+    if (applyStockList(*cached, true)) logInfo("load stock list form cache ***********************");
 }
 
 bool MarketStream::applyStockList(const std::string& body, bool fromCache) {
@@ -263,8 +255,7 @@ void MarketStream::GetKlineHistoryServerListCallback(CCHttpClient*, CCHttpRespon
     }
     for (std::string& server : servers) server += HISTORY_PATH;
     historyServerList_ = std::move(servers);
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "GetKlineHistoryServerList: %d",
-                                     static_cast<int>(historyServerList_.size()));
+    logInfo("GetKlineHistoryServerList: %d", static_cast<int>(historyServerList_.size()));
 }
 
 std::string MarketStream::getKlineHistoryServer() const {

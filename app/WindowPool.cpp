@@ -23,10 +23,6 @@ CCRect cellRect(const LayoutCell& cell) {
     return CCRect(static_cast<float>(cell.x), static_cast<float>(cell.y), static_cast<float>(cell.width),
                   static_cast<float>(cell.height));
 }
-
-void logInfo(const char* text) {
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "%s", text);
-}
 }  // namespace
 
 WindowPool::WindowPool(CCNode* parent, StockButtonPanel* strip, std::function<CCRect()> chartArea)
@@ -103,9 +99,8 @@ bool WindowPool::chooseLayout(int k, bool animated) {
     if (k < 0 || k >= layout_grid::LAYOUT_COUNT) return false;
     if (k == layoutType_) return false;
     if (!layoutFits(k)) {
-        CDebugModule::getInstance()->log(LOG_LEVEL_INFO,
-                                         "layout %d has too few cells for %d windows: kept layout %d", k + 1,
-                                         shownCount_, layoutType_ + 1);
+        logInfo("layout %d has too few cells for %d windows: kept layout %d", k + 1, shownCount_,
+                layoutType_ + 1);
         return false;
     }
     layoutType_ = k;
@@ -172,9 +167,7 @@ StockWindow* WindowPool::add(const std::string& code, bool activate, StockWindow
     StockWindow* window = target ? target : firstHidden();
     if (!window) return nullptr;
     StockInfo* info = StockData::getInstance()->findStock(code);
-    if (!info)
-        CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "failed to add stock[%s], info not found!!!!",
-                                         code.c_str());
+    if (!info) logInfo("failed to add stock[%s], info not found!!!!", code.c_str());
     const std::string displayName = info ? info->getName() : code;
 
     if (target) {
@@ -264,7 +257,7 @@ void WindowPool::maximise(StockWindow* window) {
         other->setVisible(false);
         ++hidden;
     }
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "hide:%d", hidden);
+    logInfo("hide:%d", hidden);
 }
 
 bool WindowPool::toggleMaximise(StockWindow* window) {
@@ -320,9 +313,8 @@ bool WindowPool::restoreWindows(const UserData& settings) {
     // file: the chooser never offers one).
     if (!layoutFits(layoutType_)) {
         const int widened = layout_grid::layoutForWindowCount(shownCount_);
-        CDebugModule::getInstance()->log(LOG_LEVEL_INFO,
-                                         "saved layout %d has too few cells for %d windows: using layout %d",
-                                         layoutType_ + 1, shownCount_, widened + 1);
+        logInfo("saved layout %d has too few cells for %d windows: using layout %d", layoutType_ + 1,
+                shownCount_, widened + 1);
         layoutType_ = widened;
     }
     applyLayout(true);

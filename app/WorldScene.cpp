@@ -28,6 +28,7 @@
 #include "StockButton.h"
 #include "StockButtonPanel.h"
 #include "StockWindow.h"
+#include "Theme.h"
 #include "TipFrameLabel.h"
 #include "UserData.h"
 
@@ -42,7 +43,6 @@ std::function<WorldScene*()>& factory() {
 }
 
 const ccColor3B WHITE{255, 255, 255};
-const ccColor4B FRAME_BAR_COLOUR{16, 19, 30, 255};
 constexpr float TOAST_START_SCALE = 0.5f;
 constexpr uint8_t TOAST_OPACITY = 180;
 constexpr float TOAST_POP_SECONDS = 0.1f;
@@ -133,9 +133,9 @@ void WorldScene::startNetworkSteps() {
 }
 
 void WorldScene::createFrameBars() {
-    topBar_ = CCLayerColor::create(FRAME_BAR_COLOUR);
-    leftBar_ = CCLayerColor::create(FRAME_BAR_COLOUR);
-    bottomBar_ = CCLayerColor::create(FRAME_BAR_COLOUR);
+    topBar_ = CCLayerColor::create(FRAME_BAR_BACKGROUND);
+    leftBar_ = CCLayerColor::create(FRAME_BAR_BACKGROUND);
+    bottomBar_ = CCLayerColor::create(FRAME_BAR_BACKGROUND);
     addChild(topBar_, Z_TOP_BAR);
     addChild(leftBar_, Z_FRAME_BARS);
     addChild(bottomBar_, Z_FRAME_BARS);
@@ -238,7 +238,7 @@ void WorldScene::dismissConnectingLayer() {
 void WorldScene::weekHistoryMerged(StockWindow*) {
     if (!firstHistoryPending_) return;
     firstHistoryPending_ = false;
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "first chart history arrived");
+    logInfo("first chart history arrived");
     if (ConnectingLayer::existingInstance() && stream_->isStockListLoaded() &&
         stream_->isStockConnectedOnce())
         dismissConnectingLayer();
@@ -520,8 +520,8 @@ void WorldScene::marketConnected(bool first) {
 
 void WorldScene::reconnectStep() {
     setKlineSubscription();
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "reset kline subscription");
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "reget week history KLine on reconnect!!!!!!!");
+    logInfo("reset kline subscription");
+    logInfo("reget week history KLine on reconnect!!!!!!!");
     for (StockWindow* window : pool_->shownWindows()) {
         KLineHistoryLoader* loader = window->getLoader();
         // The refill runs on the next frame, after the subscription has gone out.

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "Resources.h"
 #include "ccTypes.h"
 
 // The rules shared by the chart's time and price axes and by the indicator panes: the grid step
@@ -32,7 +33,7 @@ inline constexpr cocos2d::ccColor4F MINOR_COLOUR{0.15f, 0.16f, 0.22f, 1.0f};
 inline constexpr float TIME_AXIS_HEIGHT = 18.0f;
 inline constexpr float TIME_LABEL_Y = 9.0f;
 inline constexpr float LABEL_FONT_SIZE = 13.0f;
-inline constexpr const char* LABEL_FONT = "res/fonts/MiYaHei.ttf";
+inline constexpr const char* LABEL_FONT = FONT_FILE;
 inline constexpr cocos2d::ccColor3B LABEL_COLOUR{80, 88, 108};
 
 // The first row i with T[i] > barWidth >= T[i + 1]; row 0 when none matches.

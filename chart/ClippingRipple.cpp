@@ -20,13 +20,7 @@ constexpr float SAMPLING_BASE = 5.0f;
 }  // namespace
 
 ClippingRipple* ClippingRipple::create() {
-    auto* node = new ClippingRipple();
-    if (!node->init()) {
-        delete node;
-        return nullptr;
-    }
-    node->autorelease();
-    return node;
+    return createAutoreleased<ClippingRipple>(&ClippingRipple::init);
 }
 
 bool ClippingRipple::init() {

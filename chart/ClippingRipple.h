@@ -38,6 +38,8 @@ public:
     void render();
 
 private:
+    template <typename T, typename Init, typename... Args>
+    friend T* cocos2d::createAutoreleased(Init, Args&&...);
     ClippingRipple() = default;
     bool init() override;
 

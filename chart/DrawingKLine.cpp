@@ -17,17 +17,16 @@
 #include "CCSpriteFrameCache.h"
 #include "CCTouch.h"
 #include "ChartButton.h"
+#include "ChartColours.h"
 #include "ChartGrid.h"
+#include "ChartType.h"
 #include "ChartViewOwner.h"
 #include "ClippingRipple.h"
-#include "ChartColours.h"
-#include "ChartType.h"
 #include "DrawingBase.h"
 #include "IndicatorBase.h"
 #include "KLineBar.h"
+#include "Resources.h"
 #include "RiseFallColours.h"
-#include "SimpleAudioEngine.h"
-#include "UserData.h"
 
 USING_NS_CC;
 
@@ -81,7 +80,6 @@ constexpr ccColor3B CROSS_TIME_TEXT{220, 220, 220};
 constexpr ccColor3B CROSS_TIME_BACKGROUND{120, 120, 125};
 constexpr uint8_t CROSS_TIME_BACKGROUND_OPACITY = 160;
 constexpr ccColor3B LAST_PRICE_TEXT{20, 20, 20};
-constexpr const char* HOVER_SOUND = "res/audio/mouseHover.wav";
 constexpr const char* LOADING_FILE = "res/bg/loadingLeft.png";
 constexpr const char* TICK_KEY = "chartTick";
 constexpr const char* FLING_KEY = "chartFling";
@@ -126,13 +124,7 @@ void drawColour(const float* rgba) {
 
 DrawingKLine* DrawingKLine::createChart(ChartViewOwner* owner, const KLineBarList* bars,
                                         std::vector<IndicatorBase*>* indicators) {
-    auto* chart = new DrawingKLine();
-    if (!chart->init(owner, bars, indicators)) {
-        delete chart;
-        return nullptr;
-    }
-    chart->autorelease();
-    return chart;
+    return createAutoreleased<DrawingKLine>(&DrawingKLine::init, owner, bars, indicators);
 }
 
 DrawingKLine::~DrawingKLine() {
@@ -1043,7 +1035,7 @@ void DrawingKLine::ccTouchCancelled(CCTouch*, CCEvent*) {
 }
 
 void DrawingKLine::pressButton(ChartButton* button) {
-    if (UserData::getSoundSwitch()) SimpleAudioEngine::sharedEngine()->playEffect(HOVER_SOUND);
+    playHoverSound();
     onButton(button->getTag());
     if (owner_ && !owner_->isActiveWindow()) owner_->activateWindow();
 }

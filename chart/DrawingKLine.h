@@ -218,6 +218,8 @@ public:
     void draw() override;
 
 private:
+    template <typename T, typename Init, typename... Args>
+    friend T* cocos2d::createAutoreleased(Init, Args&&...);
     DrawingKLine() = default;
     bool init(ChartViewOwner* owner, const KLineBarList* bars, std::vector<IndicatorBase*>* indicators);
 

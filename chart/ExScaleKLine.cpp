@@ -4,14 +4,11 @@ USING_NS_CC;
 
 ExScaleKLine* ExScaleKLine::create(float duration, ScaleKLineInfo* info, Callback callback) {
     if (!info || !callback) return nullptr;
-    auto* action = new ExScaleKLine();
-    if (!action->initWithDuration(duration, 1.0f, 1.0f)) {
-        delete action;
-        return nullptr;
+    auto* action = createAutoreleased<ExScaleKLine>(&ExScaleKLine::initWithDuration, duration, 1.0f, 1.0f);
+    if (action) {
+        action->info_ = info;
+        action->callback_ = std::move(callback);
     }
-    action->info_ = info;
-    action->callback_ = std::move(callback);
-    action->autorelease();
     return action;
 }
 

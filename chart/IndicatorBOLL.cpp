@@ -18,19 +18,13 @@ constexpr ccColor4F BAND_COLOURS[3] = {
 }  // namespace
 
 IndicatorBOLL* IndicatorBOLL::createPane(DrawingKLine* chart, float width, float height) {
-    auto* pane = new IndicatorBOLL();
-    if (!pane->init(chart, width, height)) {
-        delete pane;
-        return nullptr;
-    }
-    pane->autorelease();
-    return pane;
+    return createAutoreleased<IndicatorBOLL>(&IndicatorBOLL::init, chart, width, height);
 }
 
 IndicatorBOLL::IndicatorBOLL() : IndicatorBase(TYPE_BOLL, "BOLL(20)", GRID_DIVISIONS) {}
 
 IndicatorBOLL::~IndicatorBOLL() {
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "IndicatorBOLL delete");
+    logInfo("IndicatorBOLL delete");
 }
 
 void IndicatorBOLL::onScaleChanged(float barWidth, float halfWidth, int period) {

@@ -27,6 +27,8 @@ protected:
     cocos2d::ccColor3B infoColour(int index) const override;
 
 private:
+    template <typename T, typename Init, typename... Args>
+    friend T* cocos2d::createAutoreleased(Init, Args&&...);
     IndicatorBOLL();
 
     std::vector<cocos2d::CCPoint> bands_[3];

@@ -151,7 +151,7 @@ CCLabelTTF* IndicatorBase::getInfoLabel(int index) const {
 void IndicatorBase::setScaleLabelText(int index, const char* text) {
     CCLabelTTF* label = getScaleLabel(index);
     if (!label) {
-        CDebugModule::getInstance()->log(LOG_LEVEL_INFO, " failed to update info :%d", index);
+        logInfo(" failed to update info :%d", index);
         return;
     }
     if (!text) {

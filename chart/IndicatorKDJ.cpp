@@ -17,19 +17,13 @@ constexpr ccColor4F LINE_COLOURS[3] = {
 }  // namespace
 
 IndicatorKDJ* IndicatorKDJ::createPane(DrawingKLine* chart, float width, float height) {
-    auto* pane = new IndicatorKDJ();
-    if (!pane->init(chart, width, height)) {
-        delete pane;
-        return nullptr;
-    }
-    pane->autorelease();
-    return pane;
+    return createAutoreleased<IndicatorKDJ>(&IndicatorKDJ::init, chart, width, height);
 }
 
 IndicatorKDJ::IndicatorKDJ() : IndicatorBase(TYPE_KDJ, "KDJ(9,3,3)", GRID_DIVISIONS) {}
 
 IndicatorKDJ::~IndicatorKDJ() {
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "IndicatorJDK delete");
+    logInfo("IndicatorJDK delete");
 }
 
 bool IndicatorKDJ::init(DrawingKLine* chart, float width, float height) {

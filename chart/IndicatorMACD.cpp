@@ -21,19 +21,13 @@ constexpr ccColor4F FALLING_COLOUR{0.17f, 0.6f, 0.26f, 1.0f};
 }  // namespace
 
 IndicatorMACD* IndicatorMACD::createPane(DrawingKLine* chart, float width, float height) {
-    auto* pane = new IndicatorMACD();
-    if (!pane->init(chart, width, height)) {
-        delete pane;
-        return nullptr;
-    }
-    pane->autorelease();
-    return pane;
+    return createAutoreleased<IndicatorMACD>(&IndicatorMACD::init, chart, width, height);
 }
 
 IndicatorMACD::IndicatorMACD() : IndicatorBase(TYPE_MACD, "MACD(12,26,9)", GRID_DIVISIONS) {}
 
 IndicatorMACD::~IndicatorMACD() {
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "IndicatorMACD delete");
+    logInfo("IndicatorMACD delete");
 }
 
 void IndicatorMACD::onScaleChanged(float barWidth, float halfWidth, int period) {

@@ -30,6 +30,8 @@ protected:
     cocos2d::ccColor3B infoColour(int index) const override;
 
 private:
+    template <typename T, typename Init, typename... Args>
+    friend T* cocos2d::createAutoreleased(Init, Args&&...);
     IndicatorMACD();
 
     std::vector<cocos2d::CCPoint> diffLine_;

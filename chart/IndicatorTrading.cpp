@@ -17,19 +17,13 @@ constexpr float BAR_ALPHA = 0.5f;
 }  // namespace
 
 IndicatorTrading* IndicatorTrading::createPane(DrawingKLine* chart, float width, float height) {
-    auto* pane = new IndicatorTrading();
-    if (!pane->init(chart, width, height)) {
-        delete pane;
-        return nullptr;
-    }
-    pane->autorelease();
-    return pane;
+    return createAutoreleased<IndicatorTrading>(&IndicatorTrading::init, chart, width, height);
 }
 
 IndicatorTrading::IndicatorTrading() : IndicatorBase(TYPE_TRADING, "Trading", GRID_DIVISIONS) {}
 
 IndicatorTrading::~IndicatorTrading() {
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "IndicatorTrading deleted");
+    logInfo("IndicatorTrading deleted");
 }
 
 void IndicatorTrading::onScaleChanged(float barWidth, float halfWidth, int period) {

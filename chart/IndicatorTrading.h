@@ -23,5 +23,7 @@ protected:
     cocos2d::ccColor3B infoColour(int index) const override;
 
 private:
+    template <typename T, typename Init, typename... Args>
+    friend T* cocos2d::createAutoreleased(Init, Args&&...);
     IndicatorTrading();
 };

@@ -102,13 +102,17 @@ bool CDebugModule::isLevelEnabled(int level) const {
 }
 
 void CDebugModule::log(int level, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    logv(level, format, args);
+    va_end(args);
+}
+
+void CDebugModule::logv(int level, const char* format, va_list args) {
     if (!format || !isLevelEnabled(level)) return;
 
     std::lock_guard<std::mutex> lock(mutex_);
-    va_list args;
-    va_start(args, format);
     if (std::vsnprintf(message_, sizeof(message_), format, args) < 0) message_[0] = '\0';
-    va_end(args);
 
     std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -129,4 +133,25 @@ void CDebugModule::log(int level, const char* format, ...) {
         std::fputc('\n', logFile_);
         std::fflush(logFile_);
     }
+}
+
+void logInfo(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    CDebugModule::getInstance()->logv(LOG_LEVEL_INFO, format, args);
+    va_end(args);
+}
+
+void logWarn(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    CDebugModule::getInstance()->logv(LOG_LEVEL_WARN, format, args);
+    va_end(args);
+}
+
+void logError(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    CDebugModule::getInstance()->logv(LOG_LEVEL_ERROR, format, args);
+    va_end(args);
 }

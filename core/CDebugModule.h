@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdarg>
 #include <cstdio>
 #include <mutex>
 #include <string>
@@ -42,6 +43,7 @@ public:
     // Formats and emits one line. A level whose switch is off writes nothing at all; levels other
     // than the four named ones get an empty tag and are always written.
     void log(int level, const char* format, ...) __attribute__((format(printf, 3, 4)));
+    void logv(int level, const char* format, va_list args) __attribute__((format(printf, 3, 0)));
 
     const std::string& getLogFilePath() const { return logFilePath_; }
     // Points the log at another file (tests use their own folder); stops appending to the old one
@@ -65,6 +67,11 @@ private:
     char message_[LOG_BUFFER_SIZE] = {};
     char line_[LOG_BUFFER_SIZE] = {};
 };
+
+// Shorthands for CDebugModule::getInstance()->log at the three usual levels.
+void logInfo(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void logWarn(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void logError(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // The platform tag of the log header and the reports, chosen at build time.
 const char* getPlatformTag();

@@ -16,7 +16,7 @@ bool loadConfigTable(const std::string& path) {
     std::map<std::string, std::string>& values = configMap();
     values.clear();
     const int count = packet->readUInt16();
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "config data count:%d", count);
+    logInfo("config data count:%d", count);
     for (int k = 0; k < count; ++k) {
         std::string key = packet->readLongString();
         values[key] = packet->readLongString();

@@ -95,7 +95,7 @@ private:
 };
 
 int inflateFailed(const char* reason) {
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "gzipInflate failed: %s", reason);
+    logInfo("gzipInflate failed: %s", reason);
     return -1;
 }
 
@@ -121,7 +121,7 @@ std::unique_ptr<CCmdPacket> readPacketFile(const std::string& path) {
     auto bytes = readFile(path);
     if (!bytes) return nullptr;
     if (bytes->size() > INT_MAX) {
-        CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "data table too large: %s", path.c_str());
+        logInfo("data table too large: %s", path.c_str());
         return nullptr;
     }
     scrambleDataTable(bytes->data(), bytes->size());
@@ -188,7 +188,7 @@ std::vector<std::string> listFiles(const std::string& pattern) {
             std::string path = found.gl_pathv[k];
             size_t slash = path.rfind('/');
             std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-            CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "%s", name.c_str());
+            logInfo("%s", name.c_str());
             names.push_back(std::move(name));
         }
     }

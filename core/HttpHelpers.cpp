@@ -16,16 +16,11 @@ namespace {
 // not a server-list entry and is skipped rather than risk the stack.
 constexpr size_t MAX_URL_RUN_LENGTH = 512;
 
-void logInfo(const char* text) {
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "%s", text);
-}
-
 bool sendRequest(HttpRequestType type, const std::string& url, const std::string& tag, CCObject* target,
                  SEL_HttpResponse selector, const void* body, size_t count, const std::string& headerLine,
                  bool download) {
     if (count > UINT_MAX) {
-        CDebugModule::getInstance()->log(LOG_LEVEL_ERROR, "request body too large: %zu bytes for %s", count,
-                                         url.c_str());
+        logError("request body too large: %zu bytes for %s", count, url.c_str());
         return false;
     }
     auto* request = new CCHttpRequest();
@@ -70,8 +65,7 @@ const std::regex* urlRegex() {
             pattern.assign(URL_PATTERN);
             return pattern;
         } catch (const std::exception& error) {
-            CDebugModule::getInstance()->log(LOG_LEVEL_ERROR, "URL pattern failed to compile: %s",
-                                             error.what());
+            logError("URL pattern failed to compile: %s", error.what());
             return std::nullopt;
         }
     }();
@@ -83,8 +77,7 @@ const std::regex* urlRegex() {
 void findUrlsInRun(const std::regex& pattern, const std::string& run, std::vector<std::string>& urls) {
     if (run.find("://") == std::string::npos) return;
     if (run.size() > MAX_URL_RUN_LENGTH) {
-        CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "url scan skipped a run of %zu characters",
-                                         run.size());
+        logInfo("url scan skipped a run of %zu characters", run.size());
         return;
     }
     try {
@@ -92,7 +85,7 @@ void findUrlsInRun(const std::regex& pattern, const std::string& run, std::vecto
             urls.push_back(match->str());
         }
     } catch (const std::exception& error) {
-        CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "url scan failed: %s", error.what());
+        logInfo("url scan failed: %s", error.what());
     }
 }
 }  // namespace
@@ -139,8 +132,7 @@ bool responseToBytes(CCHttpResponse* response, std::vector<unsigned char>& bytes
     const std::vector<char>* data = response->getResponseData();
     if (data && !data->empty()) bytes.assign(data->begin(), data->end());
     if (isSuccessful(response)) return true;
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "!!!!!!!!!!!!!!!!!!!response failed:%s",
-                                     failureText(response).c_str());
+    logInfo("!!!!!!!!!!!!!!!!!!!response failed:%s", failureText(response).c_str());
     return false;
 }
 
@@ -148,8 +140,7 @@ bool parseJson(const std::string& text, rapidjson::Document& document) {
     try {
         document.Parse<rapidjson::kParseIterativeFlag>(text.data(), text.size());
         if (document.HasParseError()) {
-            CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "json Parse Error%s",
-                                             rapidjson::GetParseError_En(document.GetParseError()));
+            logInfo("json Parse Error%s", rapidjson::GetParseError_En(document.GetParseError()));
             document.SetNull();
         }
         return true;
@@ -175,12 +166,12 @@ bool responseToJson(CCHttpResponse* response, rapidjson::Document& document) {
 bool responseToUrlList(CCHttpResponse* response, std::vector<std::string>& urls) {
     std::string body;
     if (!responseToString(response, body)) {
-        CDebugModule::getInstance()->log(LOG_LEVEL_ERROR, "RequestToHttp failed!!!");
+        logError("RequestToHttp failed!!!");
         return false;
     }
-    logInfo(body.c_str());
+    logInfo("%s", body.c_str());
     for (std::string& url : findUrls(body)) {
-        logInfo(url.c_str());
+        logInfo("%s", url.c_str());
         urls.push_back(std::move(url));
     }
     return true;

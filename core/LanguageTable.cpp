@@ -21,7 +21,7 @@ bool loadLanguageTable(const std::string& path) {
     std::map<std::string, LangData>& entries = languageMap();
     entries.clear();
     const int count = packet->readUInt16();
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "language data count:%d", count);
+    logInfo("language data count:%d", count);
     for (int k = 0; k < count; ++k) {
         std::string key = packet->readLongString();
         std::string language0 = packet->readLongString();
@@ -66,8 +66,7 @@ std::string getLangTextFor(const LangData* entry, int language) {
 std::string getLangTextOrDefault(const std::string& key, const std::string& previousText,
                                  const std::string& logName) {
     if (const LangData* entry = findLangEntry(key)) return getLangTextFor(entry, currentLanguage);
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "get lang data failed:%s",
-                                     (logName.empty() ? key : logName).c_str());
+    logInfo("get lang data failed:%s", (logName.empty() ? key : logName).c_str());
     const LangData* fallback = findLangEntry(DEFAULT_LANG_KEY);
     if (!fallback) return previousText;
     return getLangTextFor(fallback, currentLanguage);

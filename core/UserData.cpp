@@ -105,7 +105,7 @@ void UserData::loadSettings() {
     auto bytes = readFile(path);
     if (!bytes) {
         setDefaultSettings();
-        CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "load setting failed, enter default setting!!");
+        logInfo("load setting failed, enter default setting!!");
         return;
     }
     loadSettingsFromBytes(bytes->data(), bytes->size());
@@ -115,7 +115,7 @@ void UserData::loadSettingsFromBytes(const unsigned char* bytes, size_t count) {
     CCmdPacket packet(bytes, static_cast<int>(std::min<size_t>(bytes ? count : 0, INT_MAX)));
     if (packet.getLength() < 4 || packet.readInt32() != SETTINGS_VERSION) {
         setDefaultSettings();
-        CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "setting ver changed, enter default setting!!");
+        logInfo("setting ver changed, enter default setting!!");
         return;
     }
 
@@ -151,7 +151,7 @@ void UserData::loadSettingsFromBytes(const unsigned char* bytes, size_t count) {
     windowRect_ = CCRect(x, y, width, height);
     chartFlagE_ = packet.readBool();
     inverseRedGreen_ = packet.readBool();
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "load setting finished...");
+    logInfo("load setting finished...");
 }
 
 void UserData::muteAfterLoad() {
@@ -192,8 +192,7 @@ bool UserData::saveSettings() {
     savedMarker_ = true;
     if (bytes.empty()) {
         // A cut file would reload its tail (rectangle, flags) as zeros: keep the previous file instead.
-        CDebugModule::getInstance()->log(LOG_LEVEL_ERROR, "save setting failed: more than %d bytes",
-                                         SETTINGS_BUFFER_SIZE);
+        logError("save setting failed: more than %d bytes", SETTINGS_BUFFER_SIZE);
         return false;
     }
     const std::string path = CCFileUtils::sharedFileUtils()->getWritablePath() + SETTINGS_FILE_NAME;
@@ -232,7 +231,6 @@ void UserData::saveLayout(const std::vector<const LayoutWindowSource*>& windows,
     }
     if (windows_.size() == 1) {
         layoutType_ = 0;
-        CDebugModule::getInstance()->log(
-            LOG_LEVEL_INFO, "UserData::saveLayout: change layout type to 0 because windows == 1");
+        logInfo("UserData::saveLayout: change layout type to 0 because windows == 1");
     }
 }

@@ -13,7 +13,7 @@ SIOClient::~SIOClient() {
 
 void SIOClient::emit(const std::string& eventName, const std::string& args, const std::string& id) {
     if (!connected_ || !socket_) {
-        CDebugModule::getInstance()->log(LOG_LEVEL_WARN, "Client not yet connected");
+        logWarn("Client not yet connected");
         if (delegate_) delegate_->onError(this, "Client not yet connected");
         return;
     }

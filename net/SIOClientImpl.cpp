@@ -110,8 +110,7 @@ float SIOClientImpl::getHeartbeatPeriod() const {
 }
 
 void SIOClientImpl::handshake() {
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "SIOClientImpl::handshake %s%s", scheme_.c_str(),
-                                     uri_.c_str());
+    logInfo("SIOClientImpl::handshake %s%s", scheme_.c_str(), uri_.c_str());
     auto* request = new CCHttpRequest();
     request->setUrl((scheme_ + uri_ + HANDSHAKE_PATH).c_str());
     request->setRequestType(kHttpGet);
@@ -125,8 +124,7 @@ void SIOClientImpl::handshakeResponse(CCHttpClient* /*sender*/, CCHttpResponse* 
     if (finished_) return;
     if (!response || !response->isSucceed()) {
         const std::string error = response ? response->getErrorBuffer() : "no response";
-        CDebugModule::getInstance()->log(LOG_LEVEL_ERROR, "SIOClientImpl::handshake failed for %s: %s",
-                                         uri_.c_str(), error.c_str());
+        logError("SIOClientImpl::handshake failed for %s: %s", uri_.c_str(), error.c_str());
         finish(true, error);
         return;
     }
@@ -138,14 +136,12 @@ void SIOClientImpl::handshakeResponse(CCHttpClient* /*sender*/, CCHttpResponse* 
     const std::vector<char>* data = response->getResponseData();
     const std::string body(data->begin(), data->end());
     if (!parseHandshakeReply(body)) {
-        CDebugModule::getInstance()->log(LOG_LEVEL_ERROR, "SIOClientImpl::handshake reply not understood: %s",
-                                         shortened(body).c_str());
+        logError("SIOClientImpl::handshake reply not understood: %s", shortened(body).c_str());
         finish(true, "invalid handshake reply");
         return;
     }
-    CDebugModule::getInstance()->log(
-        LOG_LEVEL_INFO, "SIOClientImpl::handshake sid %s, heartbeat %d, timeout %d, %s", sid_.c_str(),
-        heartbeat_, timeout_, version_ == SocketIOVersion::V09x ? "0.9" : "1.x");
+    logInfo("SIOClientImpl::handshake sid %s, heartbeat %d, timeout %d, %s", sid_.c_str(), heartbeat_,
+            timeout_, version_ == SocketIOVersion::V09x ? "0.9" : "1.x");
     openSocket();
 }
 
@@ -204,8 +200,7 @@ void SIOClientImpl::openSocket() {
     ws_ = std::make_unique<MyWebSocket>();
     if (!ws_->init(*this, url, scheme_ == "https://")) {
         ws_.reset();
-        CDebugModule::getInstance()->log(LOG_LEVEL_ERROR, "SIOClientImpl::openSocket failed for %s",
-                                         url.c_str());
+        logError("SIOClientImpl::openSocket failed for %s", url.c_str());
         finish(true, "cannot open the WebSocket");
     }
 }
@@ -308,21 +303,20 @@ void SIOClientImpl::onOpen(MyWebSocket* /*ws*/) {
 
 void SIOClientImpl::onMessage(MyWebSocket* /*ws*/, const MyWebSocket::Data& data) {
     if (data.isBinary || !data.bytes || data.len < 0) {
-        CDebugModule::getInstance()->log(LOG_LEVEL_WARN, "SIOClientImpl: binary message ignored");
+        logWarn("SIOClientImpl: binary message ignored");
         return;
     }
     handleMessage(std::string(data.bytes, static_cast<size_t>(data.len)));
 }
 
 void SIOClientImpl::onClose(MyWebSocket* /*ws*/) {
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "SIOClientImpl::onClose %s", uri_.c_str());
+    logInfo("SIOClientImpl::onClose %s", uri_.c_str());
     finish(false, std::string());
 }
 
 void SIOClientImpl::onError(MyWebSocket* /*ws*/, const MyWebSocket::ErrorCode& error) {
     // Left unreported, the clients would wait for ever on a connection that is gone.
-    CDebugModule::getInstance()->log(LOG_LEVEL_ERROR, "SIOClientImpl::onError %s: websocket error %d",
-                                     uri_.c_str(), static_cast<int>(error));
+    logError("SIOClientImpl::onError %s: websocket error %d", uri_.c_str(), static_cast<int>(error));
     finish(true, "websocket connection failure");
 }
 
@@ -366,8 +360,7 @@ void SIOClientImpl::handleMessage(const std::string& text) {
         const bool quiet = !client && (problem == "acknowledgement" ||
                                        (problem == "event" && version_ == SocketIOVersion::V09x));
         if (!quiet) {
-            CDebugModule::getInstance()->log(LOG_LEVEL_WARN, "SIOClientImpl: %s ignored: %s", problem.c_str(),
-                                             loggedFrame(text).c_str());
+            logWarn("SIOClientImpl: %s ignored: %s", problem.c_str(), loggedFrame(text).c_str());
         }
         return;
     }

@@ -12,18 +12,16 @@ constexpr int DEFAULT_HTTPS_PORT = 443;
 }  // namespace
 
 void SocketIO::SIODelegate::onConnect(SIOClient* /*client*/) {
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "SIODelegate onConnect fired");
+    logInfo("SIODelegate onConnect fired");
 }
 
 void SocketIO::SIODelegate::onMessage(SIOClient* /*client*/, const std::string& data) {
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "SIODelegate onMessage fired with data: %s",
-                                     data.c_str());
+    logInfo("SIODelegate onMessage fired with data: %s", data.c_str());
 }
 
 void SocketIO::SIODelegate::fireEventToScript(SIOClient* /*client*/, const std::string& eventName,
                                               const std::string& data) {
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "SIODelegate event '%s' fired with data: %s",
-                                     eventName.c_str(), data.c_str());
+    logInfo("SIODelegate event '%s' fired with data: %s", eventName.c_str(), data.c_str());
 }
 
 SocketIO* SocketIO::getInstance() {

@@ -14,15 +14,16 @@
 #include "CDebugModule.h"
 #include "LanguageTable.h"
 #include "PanelButton.h"
+#include "Resources.h"
 #include "StockData.h"
 #include "StockInfo.h"
 #include "StockWindow.h"
+#include "Theme.h"
 #include "UserData.h"
 
 USING_NS_CC;
 
 namespace {
-constexpr const char* FONT = "res/fonts/MiYaHei.ttf";
 constexpr const char* DEFAULT_FLAG = "defualt.png";
 constexpr const char* SEARCH_FRAME = "rectFrame.png";
 constexpr const char* SEARCH_ICON = "zoomIn.png";
@@ -36,7 +37,6 @@ constexpr float ROW_FONT_SIZE = 14.0f;
 constexpr float FLAG_SCALE = 0.75f;
 constexpr ccColor4B COLUMN_COLOUR{18, 21, 32, AddStockPanel::COLUMN_OPACITY};
 constexpr ccColor4B STRIP_COLOUR{30, 35, 52, AddStockPanel::COLUMN_OPACITY};
-constexpr ccColor4B SELECTED_COLOUR{47, 50, 60, 255};
 constexpr ccColor4B SEPARATOR_COLOUR{47, 53, 70, 255};
 constexpr ccColor3B CAPTION_GREY{150, 150, 150};
 constexpr ccColor3B CAPTION_SELECTED{255, 255, 255};
@@ -51,13 +51,7 @@ CCSpriteFrame* flagFrame(const std::string& code) {
 }  // namespace
 
 AddStockPanel* AddStockPanel::create(const CCSize& size) {
-    auto* panel = new AddStockPanel();
-    if (!panel->initChooser(size)) {
-        delete panel;
-        return nullptr;
-    }
-    panel->autorelease();
-    return panel;
+    return createAutoreleased<AddStockPanel>(&AddStockPanel::initChooser, size);
 }
 
 AddStockPanel::~AddStockPanel() {
@@ -67,7 +61,7 @@ AddStockPanel::~AddStockPanel() {
 }
 
 bool AddStockPanel::initChooser(const CCSize& size) {
-    if (!initPanel(ccColor3B{23, 27, 41}, size)) return false;
+    if (!initPanel(PANEL_BACKGROUND, size)) return false;
     getBackground()->setOpacity(OPACITY);
     const float listHeight = std::max(0.0f, size.height - SEARCH_STRIP_HEIGHT);
 
@@ -86,8 +80,8 @@ bool AddStockPanel::initChooser(const CCSize& size) {
     frame->setPosition(CCPoint(size.width - SEARCH_FRAME_WIDTH / 2 - 10, size.height - 25));
     addChild(frame, 1);
 
-    searchField_ = CCTextFieldTTF::textFieldWithPlaceHolder("", CCSize(SEARCH_FRAME_WIDTH - 50, 22),
-                                                            kCCTextAlignmentLeft, FONT, SEARCH_FONT_SIZE);
+    searchField_ = CCTextFieldTTF::textFieldWithPlaceHolder(
+        "", CCSize(SEARCH_FRAME_WIDTH - 50, 22), kCCTextAlignmentLeft, FONT_FILE, SEARCH_FONT_SIZE);
     if (!searchField_) return false;
     searchField_->setMaxLength(MAX_SEARCH_CHARACTERS);
     searchField_->setAnchorPoint(CCPoint(0, 0.5f));
@@ -184,8 +178,8 @@ void AddStockPanel::rebuildCategories() {
         button->setOpacity(0);
         button->setAnchorPoint(CCPointZero);
         button->setContentSize(CCSize(CATEGORY_WIDTH, CATEGORY_HEIGHT));
-        CCLayerColor* mark = CCLayerColor::create(SELECTED_COLOUR, CATEGORY_WIDTH, CATEGORY_HEIGHT);
-        CCLabelTTF* label = CCLabelTTF::create(caption.c_str(), FONT, CATEGORY_FONT_SIZE);
+        CCLayerColor* mark = CCLayerColor::create(PANEL_SELECTION, CATEGORY_WIDTH, CATEGORY_HEIGHT);
+        CCLabelTTF* label = CCLabelTTF::create(caption.c_str(), FONT_FILE, CATEGORY_FONT_SIZE);
         if (!mark || !label) return;
         mark->setVisible(false);
         button->addChild(mark, -1);
@@ -200,8 +194,7 @@ void AddStockPanel::rebuildCategories() {
     for (const auto& [listName, categories] : StockData::getInstance()->getLists()) {
         for (const auto& [category, records] : categories) {
             addCategory(category, false, listName, category);
-            CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "add stock type btn:%s, %d", category.c_str(),
-                                             static_cast<int>(categories_.size()) - 1);
+            logInfo("add stock type btn:%s, %d", category.c_str(), static_cast<int>(categories_.size()) - 1);
         }
     }
     // Stacked from the top of the column: button k (from 1) at column height - k x 50.
@@ -243,7 +236,7 @@ void AddStockPanel::unselectCategories() {
 
 void AddStockPanel::onCategoryButton(PanelButton* button) {
     if (!button) {
-        CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "place call by panelButton!!");
+        logInfo("place call by panelButton!!");
         return;
     }
     for (size_t i = 0; i < categories_.size(); ++i) {
@@ -279,7 +272,7 @@ void AddStockPanel::selectCategory(size_t index) {
 
 void AddStockPanel::onSearch() {
     playHoverSound();
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "add stock panel search!!!");
+    logInfo("add stock panel search!!!");
     showRecords(StockData::getInstance()->searchStocks(searchField_->getString()));
     unselectCategories();
 }
@@ -303,13 +296,13 @@ void AddStockPanel::showRecords(const std::vector<StockInfo*>& records) {
             flag->setPosition(CCPoint(22, ROW_HEIGHT / 2));
             row->addChild(flag);
         }
-        CCLabelTTF* name = CCLabelTTF::create(record->getName().c_str(), FONT, ROW_FONT_SIZE);
-        CCLabelTTF* code = CCLabelTTF::create(record->getCode().c_str(), FONT, ROW_FONT_SIZE);
+        CCLabelTTF* name = CCLabelTTF::create(record->getName().c_str(), FONT_FILE, ROW_FONT_SIZE);
+        CCLabelTTF* code = CCLabelTTF::create(record->getCode().c_str(), FONT_FILE, ROW_FONT_SIZE);
         // A price is known once a quote came in.
         const bool known = record->getQuoteTime() != 0 || record->getLastPrice() != 0;
         char text[32];
         std::snprintf(text, sizeof text, "%g", static_cast<double>(record->getLastPrice()));
-        CCLabelTTF* price = CCLabelTTF::create(known ? text : UNKNOWN_PRICE, FONT, ROW_FONT_SIZE);
+        CCLabelTTF* price = CCLabelTTF::create(known ? text : UNKNOWN_PRICE, FONT_FILE, ROW_FONT_SIZE);
         name->setAnchorPoint(CCPoint(0, 0.5f));
         name->setPosition(CCPoint(48, ROW_HEIGHT / 2));
         name->setColor(NAME_COLOUR);
@@ -379,7 +372,7 @@ void AddStockPanel::onInstrumentRow(size_t index) {
     // Hiding drops the rows: take what the pick needs first.
     const std::string code = rows_[index].record->getCode();
     const CCPoint at = rows_[index].node->convertToWorldSpace(CCPointZero);
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "AddStockPanel list %s calback!", code.c_str());
+    logInfo("AddStockPanel list %s calback!", code.c_str());
     hide();
     if (delegate_) {
         delegate_->addStockWindow(code, at, target_);

@@ -103,6 +103,8 @@ private:
         StockInfo* record;
     };
 
+    template <typename T, typename Init, typename... Args>
+    friend T* cocos2d::createAutoreleased(Init, Args&&...);
     AddStockPanel() = default;
     bool initChooser(const cocos2d::CCSize& size);
     void clearCategories();

@@ -7,13 +7,7 @@ constexpr const char* CAPTION_KEY = "quoteList";
 }
 
 CStockPanel* CStockPanel::create(const CCSize& size) {
-    auto* panel = new CStockPanel();
-    if (!panel->initPage(CAPTION_KEY, size)) {
-        delete panel;
-        return nullptr;
-    }
-    panel->autorelease();
-    return panel;
+    return createAutoreleased<CStockPanel>(&CStockPanel::initPage, CAPTION_KEY, size);
 }
 
 void CStockPanel::rebuild() {

@@ -21,6 +21,8 @@ public:
     std::vector<std::string> getListedCodes() const { return listedCodes_; }
 
 protected:
+    template <typename T, typename Init, typename... Args>
+    friend T* cocos2d::createAutoreleased(Init, Args&&...);
     CStockPanel() = default;
 
 private:

@@ -11,19 +11,19 @@
 #include "IndicatorPane.h"
 #include "LanguageTable.h"
 #include "PanelButton.h"
+#include "Resources.h"
 #include "StockWindow.h"
+#include "Theme.h"
 
 USING_NS_CC;
 
 namespace {
-constexpr const char* FONT = "res/fonts/MiYaHei.ttf";
 constexpr const char* HIT_FRAME = "rectFrame.png";
 constexpr float TITLE_FONT_SIZE = 18;
 constexpr float INFO_FONT_SIZE = 13;
 constexpr float MARGIN = 10;
 constexpr float ICON_X = 30;
 constexpr float INFO_X = 56;
-constexpr ccColor4B MARK_COLOUR{47, 50, 60, 255};
 // By indicator type, 1 to 5.
 constexpr const char* INFO_KEYS[IndicatorPanel::INDICATOR_COUNT] = {"maInfo", "tradingInfo", "macdInfo",
                                                                     "kdjInfo", "bollInfo"};
@@ -37,13 +37,7 @@ bool isPresent(const StockWindow* window, int type) {
 }  // namespace
 
 IndicatorPanel* IndicatorPanel::create(const ccColor3B& colour) {
-    auto* panel = new IndicatorPanel();
-    if (!panel->initPicker(colour)) {
-        delete panel;
-        return nullptr;
-    }
-    panel->autorelease();
-    return panel;
+    return createAutoreleased<IndicatorPanel>(&IndicatorPanel::initPicker, colour);
 }
 
 IndicatorPanel::~IndicatorPanel() {
@@ -52,7 +46,7 @@ IndicatorPanel::~IndicatorPanel() {
 
 bool IndicatorPanel::initPicker(const ccColor3B& colour) {
     if (!initPanel(colour, CCSize(WIDTH, HEIGHT))) return false;
-    CCLabelTTF* title = CCLabelTTF::create("", FONT, TITLE_FONT_SIZE);
+    CCLabelTTF* title = CCLabelTTF::create("", FONT_FILE, TITLE_FONT_SIZE);
     if (!title) return false;
     setLangText(title, "indicators");
     title->setPosition(CCPoint(WIDTH / 2, HEIGHT - TITLE_HEIGHT / 2));
@@ -63,9 +57,9 @@ bool IndicatorPanel::initPicker(const ccColor3B& colour) {
             HIT_FRAME, HIT_FRAME, type, [this](PanelButton* clicked) { onIndicatorRow(clicked->getTag()); });
         const std::string icon = "index_icon_" + std::to_string(type) + ".png";
         CCSprite* iconSprite = CCSprite::createWithSpriteFrameName(icon.c_str());
-        CCLayerColor* mark = CCLayerColor::create(MARK_COLOUR, rowWidth, ROW_HEIGHT);
+        CCLayerColor* mark = CCLayerColor::create(PANEL_SELECTION, rowWidth, ROW_HEIGHT);
         CCLabelTTF* info =
-            CCLabelTTF::create("", FONT, INFO_FONT_SIZE, CCSize(rowWidth - INFO_X - 4, ROW_HEIGHT),
+            CCLabelTTF::create("", FONT_FILE, INFO_FONT_SIZE, CCSize(rowWidth - INFO_X - 4, ROW_HEIGHT),
                                kCCTextAlignmentLeft, kCCVerticalTextAlignmentCenter);
         if (!button || !iconSprite || !mark || !info) return false;
         // Only the mark, the icon and the text show; the frame is the hit area.
@@ -145,7 +139,7 @@ void IndicatorPanel::onIndicatorRow(int type) {
     if (isPresent(window_, type)) {
         window_->removeIndicator(type);
     } else if (!window_->addIndicator(type, IndicatorPane::DEFAULT_HEIGHT_RATIO)) {
-        CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "add indicator failed:%d", type);
+        logInfo("add indicator failed:%d", type);
     }
     hide();
     if (delegate_) delegate_->saveWindowLayout();
@@ -154,8 +148,6 @@ void IndicatorPanel::onIndicatorRow(int type) {
 void IndicatorPanel::hide() {
     PopuPanelBase::hide();
     if (!window_) return;
-    for (int tag = 1; tag <= StockWindow::TOOLBAR_BUTTON_COUNT; ++tag) {
-        if (PanelToggleButton* toolbarButton = window_->getToolbarButton(tag)) toolbarButton->setState(false);
-    }
+    window_->clearToolbarSelection();
     releaseWindow();
 }

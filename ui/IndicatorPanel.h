@@ -4,6 +4,7 @@
 
 #include "CCGeometry.h"
 #include "PopuPanelBase.h"
+#include "Theme.h"
 
 namespace cocos2d {
 class CCLabelTTF;
@@ -12,7 +13,7 @@ class CCSprite;
 class ChartChooserDelegate;
 class StockWindow;
 
-// The indicator picker of a chart window (its toolbar button 3): one row per indicator, the moving
+// The indicator picker of a chart window (its TOOLBAR_INDICATORS button): one row per indicator, the moving
 // averages first, then the volume, MACD, KDJ and BOLL panes, each with its icon and its info text.
 // A row is marked while its indicator shows in the target window. Picking a row toggles that
 // indicator: the MA lines go on or off, a pane is added when absent (so each pane shows at most once)
@@ -28,7 +29,7 @@ public:
     static constexpr float HEIGHT = TITLE_HEIGHT + ROW_HEIGHT * INDICATOR_COUNT + 10.0f;
 
     // Null when an image is missing.
-    static IndicatorPanel* create(const cocos2d::ccColor3B& colour = {23, 27, 41});
+    static IndicatorPanel* create(const cocos2d::ccColor3B& colour = PANEL_BACKGROUND);
     ~IndicatorPanel() override;
 
     void setDelegate(ChartChooserDelegate* delegate) { delegate_ = delegate; }
@@ -58,6 +59,8 @@ private:
         cocos2d::CCLabelTTF* info;
     };
 
+    template <typename T, typename Init, typename... Args>
+    friend T* cocos2d::createAutoreleased(Init, Args&&...);
     IndicatorPanel() = default;
     bool initPicker(const cocos2d::ccColor3B& colour);
     void markRows();

@@ -8,11 +8,11 @@
 #include "LanguageTable.h"
 #include "LayoutPanelDelegate.h"
 #include "PanelButton.h"
+#include "Resources.h"
 
 USING_NS_CC;
 
 namespace {
-constexpr const char* FONT = "res/fonts/MiYaHei.ttf";
 constexpr float CAPTION_FONT_SIZE = 16;
 constexpr uint8_t AVAILABLE_OPACITY = 255;
 constexpr uint8_t UNAVAILABLE_OPACITY = 70;
@@ -21,13 +21,7 @@ constexpr const char* ROW_KEYS[LayoutPanel::ROW_COUNT] = {"1chart", "2chart", "3
 }  // namespace
 
 LayoutPanel* LayoutPanel::create(const ccColor3B& colour) {
-    auto* panel = new LayoutPanel();
-    if (!panel->initLayoutPanel(colour)) {
-        delete panel;
-        return nullptr;
-    }
-    panel->autorelease();
-    return panel;
+    return createAutoreleased<LayoutPanel>(&LayoutPanel::initLayoutPanel, colour);
 }
 
 CCPoint LayoutPanel::buttonOffset(int layout) {
@@ -44,7 +38,7 @@ bool LayoutPanel::initLayoutPanel(const ccColor3B& colour) {
     setModal(true);
     for (int row = 0; row < ROW_COUNT; ++row) {
         const float y = HEIGHT - (static_cast<float>(row) * BUTTON_SIZE + 55);
-        CCLabelTTF* caption = CCLabelTTF::create("", FONT, CAPTION_FONT_SIZE);
+        CCLabelTTF* caption = CCLabelTTF::create("", FONT_FILE, CAPTION_FONT_SIZE);
         if (!caption) return false;
         setLangText(caption, ROW_KEYS[row]);
         caption->setPosition(CCPoint(CAPTION_X, y));
@@ -107,7 +101,7 @@ void LayoutPanel::show() {
 
 void LayoutPanel::onLayoutButton(int layout) {
     playHoverSound();
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "LayoutPanel callback:%d", layout);
+    logInfo("LayoutPanel callback:%d", layout);
     if (!isLayoutAvailable(layout)) return;
     if (layout == currentLayout_ && !(delegate_ && delegate_->wantsLayoutReapplied())) return;
     hide();

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "PopuPanelBase.h"
+#include "Theme.h"
 
 class LayoutPanelDelegate;
 class PanelToggleButton;
@@ -21,7 +22,7 @@ public:
     static constexpr int ROW_COUNT = 5;
 
     // Null when a button image is missing.
-    static LayoutPanel* create(const cocos2d::ccColor3B& colour = {23, 27, 41});
+    static LayoutPanel* create(const cocos2d::ccColor3B& colour = PANEL_BACKGROUND);
 
     // The centre of layout button k (1 to 23), x from the left and y down from the panel's top edge.
     static cocos2d::CCPoint buttonOffset(int layout);
@@ -39,6 +40,8 @@ public:
     void show() override;
 
 private:
+    template <typename T, typename Init, typename... Args>
+    friend T* cocos2d::createAutoreleased(Init, Args&&...);
     LayoutPanel() = default;
     bool initLayoutPanel(const cocos2d::ccColor3B& colour);
 

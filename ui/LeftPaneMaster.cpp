@@ -16,13 +16,7 @@ constexpr int SLIDE_TAG = 49;
 }
 
 LeftPaneMaster* LeftPaneMaster::create(float height) {
-    auto* pane = new LeftPaneMaster();
-    if (!pane->initPane(height)) {
-        delete pane;
-        return nullptr;
-    }
-    pane->autorelease();
-    return pane;
+    return createAutoreleased<LeftPaneMaster>(&LeftPaneMaster::initPane, height);
 }
 
 bool LeftPaneMaster::initPane(float height) {
@@ -64,7 +58,7 @@ float LeftPaneMaster::getPaneWidth() const {
 void LeftPaneMaster::setPageShown(int index, bool shown, bool animated) {
     LeftPanePage* p = page(index);
     if (!p) {
-        CDebugModule::getInstance()->log(LOG_LEVEL_WARN, "LeftPaneMaster: no page %d", index);
+        logWarn("LeftPaneMaster: no page %d", index);
         return;
     }
     if (p->isShown() == shown) return;

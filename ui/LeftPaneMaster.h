@@ -42,6 +42,8 @@ public:
     CStockPanel* getStockPanel() const { return stock_; }
 
 protected:
+    template <typename T, typename Init, typename... Args>
+    friend T* cocos2d::createAutoreleased(Init, Args&&...);
     LeftPaneMaster() = default;
     bool initPane(float height);
 

@@ -5,17 +5,16 @@
 #include "CCLabelTTF.h"
 #include "LanguageTable.h"
 #include "PanelButton.h"
+#include "Resources.h"
 
 USING_NS_CC;
 
-namespace {
-constexpr const char* FONT = "res/fonts/MiYaHei.ttf";
-}
+namespace {}
 
 bool LeftPanePage::initPage(const std::string& captionKey, const CCSize& size) {
     if (!init()) return false;
     header_ = CCSprite::create();
-    caption_ = CCLabelTTF::create("", FONT, CAPTION_FONT_SIZE);
+    caption_ = CCLabelTTF::create("", FONT_FILE, CAPTION_FONT_SIZE);
     body_ = CCNode::create();
     if (!header_ || !caption_ || !body_) return false;
     setAnchorPoint(CCPointZero);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "CCSprite.h"
+#include "Theme.h"
 
 namespace cocos2d {
 class CCLabelTTF;
@@ -17,7 +18,7 @@ class PanelButton;
 class LeftPanePage : public cocos2d::CCSprite {
 public:
     static constexpr float HEADER_HEIGHT = 26;
-    static constexpr cocos2d::ccColor3B BODY_COLOUR{23, 27, 41};
+    static constexpr cocos2d::ccColor3B BODY_COLOUR = PANEL_BACKGROUND;
     static constexpr cocos2d::ccColor3B HEADER_COLOUR{40, 50, 60};
     static constexpr int HEADER_Z_ORDER = 10;
     static constexpr float CAPTION_FONT_SIZE = 14;

@@ -7,11 +7,5 @@ constexpr const char* CAPTION_KEY = "news";
 }
 
 NewsPanel* NewsPanel::create(const CCSize& size) {
-    auto* panel = new NewsPanel();
-    if (!panel->initPage(CAPTION_KEY, size)) {
-        delete panel;
-        return nullptr;
-    }
-    panel->autorelease();
-    return panel;
+    return createAutoreleased<NewsPanel>(&NewsPanel::initPage, CAPTION_KEY, size);
 }

@@ -9,5 +9,7 @@ public:
     static NewsPanel* create(const cocos2d::CCSize& size);
 
 protected:
+    template <typename T, typename Init, typename... Args>
+    friend T* cocos2d::createAutoreleased(Init, Args&&...);
     NewsPanel() = default;
 };

@@ -3,13 +3,7 @@
 USING_NS_CC;
 
 NumberAtlasLabel* NumberAtlasLabel::create(const char* text) {
-    auto* label = new NumberAtlasLabel();
-    if (!label->initWithText(text)) {
-        delete label;
-        return nullptr;
-    }
-    label->autorelease();
-    return label;
+    return createAutoreleased<NumberAtlasLabel>(&NumberAtlasLabel::initWithText, text);
 }
 
 bool NumberAtlasLabel::initWithText(const char* text) {

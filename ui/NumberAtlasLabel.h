@@ -25,6 +25,8 @@ public:
     float getNumberValue() const { return value_; }
 
 private:
+    template <typename T, typename Init, typename... Args>
+    friend T* cocos2d::createAutoreleased(Init, Args&&...);
     NumberAtlasLabel() = default;
     bool initWithText(const char* text);
 

@@ -34,25 +34,19 @@ CCSpriteFrame* frameNamed(const std::string& name) {
 
 PanelButton* PanelButton::create(const char* normalFrame, const char* hoverFrame, int tag, CCObject* target,
                                  SEL_MenuHandler selector) {
-    auto* button = new PanelButton();
-    if (!button->initWithFrames(normalFrame, hoverFrame, tag)) {
-        delete button;
-        return nullptr;
+    auto* button =
+        createAutoreleased<PanelButton>(&PanelButton::initWithFrames, normalFrame, hoverFrame, tag);
+    if (button) {
+        button->target_ = target;
+        button->selector_ = selector;
     }
-    button->target_ = target;
-    button->selector_ = selector;
-    button->autorelease();
     return button;
 }
 
 PanelButton* PanelButton::create(const char* normalFrame, const char* hoverFrame, int tag, Callback callback) {
-    auto* button = new PanelButton();
-    if (!button->initWithFrames(normalFrame, hoverFrame, tag)) {
-        delete button;
-        return nullptr;
-    }
-    button->callback_ = std::move(callback);
-    button->autorelease();
+    auto* button =
+        createAutoreleased<PanelButton>(&PanelButton::initWithFrames, normalFrame, hoverFrame, tag);
+    if (button) button->callback_ = std::move(callback);
     return button;
 }
 
@@ -72,7 +66,7 @@ void PanelButton::setTipsInfo(const char* key) {
         tipText_ = getLangText(key);
         return;
     }
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "PanelButton::setTipsInfo not found:%s", key);
+    logInfo("PanelButton::setTipsInfo not found:%s", key);
     if (findLangEntry("default")) tipText_ = getLangText("default");
 }
 

@@ -46,6 +46,8 @@ public:
     void ccTouchCancelled(cocos2d::CCTouch* touch, cocos2d::CCEvent* event) override;
 
 protected:
+    template <typename T, typename Init, typename... Args>
+    friend T* cocos2d::createAutoreleased(Init, Args&&...);
     PanelButton() = default;
     bool initWithFrames(const char* normalFrame, const char* hoverFrame, int tag);
     // Shows the normal or the hover frame of the current pair.

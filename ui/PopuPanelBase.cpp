@@ -9,14 +9,10 @@
 #include "CCTouch.h"
 #include "CCTouchDispatcher.h"
 #include "PanelButton.h"
-#include "SimpleAudioEngine.h"
-#include "UserData.h"
 
 USING_NS_CC;
 
 namespace {
-constexpr const char* HOVER_SOUND = "res/audio/mouseHover.wav";
-
 std::vector<PopuPanelBase*>& openPopups() {
     static std::vector<PopuPanelBase*> popups;
     return popups;
@@ -137,8 +133,4 @@ PopuPanelBase* PopuPanelBase::openPopupAt(const CCPoint& world) {
 
 bool PopuPanelBase::ccTouchBegan(CCTouch* touch, CCEvent*) {
     return shown_ && isVisible() && containsPoint(touch->getLocation());
-}
-
-void PopuPanelBase::playHoverSound() const {
-    if (UserData::getSoundSwitch()) SimpleAudioEngine::sharedEngine()->playEffect(HOVER_SOUND);
 }

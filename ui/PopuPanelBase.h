@@ -57,7 +57,6 @@ protected:
     bool initPanel(const cocos2d::ccColor3B& colour, const cocos2d::CCSize& size);
     // Adds a button as a child and to the panel's buttons; it is enabled only while the panel is shown.
     void addPanelButton(PanelButton* button);
-    void playHoverSound() const;
 
 private:
     void setButtonsEnabled(bool enabled);

@@ -7,13 +7,13 @@
 #include "CCSprite.h"
 #include "LanguageTable.h"
 #include "NumberAtlasLabel.h"
+#include "Resources.h"
 #include "RiseFallColours.h"
 
 USING_NS_CC;
 
 namespace {
 
-constexpr const char* FONT = "res/fonts/MiYaHei.ttf";
 constexpr const char* NO_PRICE = "--/--";
 constexpr float CAPTION_FONT_SIZE = 13;
 constexpr float TITLE_FONT_SIZE = 16;
@@ -29,13 +29,7 @@ constexpr float ROWS_GAP = 22;
 }  // namespace
 
 QuotePanel* QuotePanel::create(const ccColor3B& background) {
-    auto* panel = new QuotePanel();
-    if (!panel->initPanel(background)) {
-        delete panel;
-        return nullptr;
-    }
-    panel->autorelease();
-    return panel;
+    return createAutoreleased<QuotePanel>(&QuotePanel::initPanel, background);
 }
 
 bool QuotePanel::initPanel(const ccColor3B& background) {
@@ -58,7 +52,7 @@ bool QuotePanel::initPanel(const ccColor3B& background) {
     greenFrame_->setVisible(false);
     redFrame_->addChild(greenFrame_);
 
-    title_ = CCLabelTTF::create("---\n---", FONT, TITLE_FONT_SIZE);
+    title_ = CCLabelTTF::create("---\n---", FONT_FILE, TITLE_FONT_SIZE);
     title_->setAnchorPoint(CCPoint(0.5f, 0));
     title_->setPosition(FRAME_WIDTH * 0.5f, FRAME_HEIGHT + 4);
     redFrame_->addChild(title_, 1);
@@ -78,7 +72,7 @@ bool QuotePanel::buildRows() {
         auto* row = CCScale9Sprite::createWithSpriteFrameName("rightPanelFrame.png");
         if (!row) return false;
         row->setContentSize(CCSize(FRAME_WIDTH, ROW_HEIGHT));
-        auto* caption = CCLabelTTF::create("", FONT, CAPTION_FONT_SIZE);
+        auto* caption = CCLabelTTF::create("", FONT_FILE, CAPTION_FONT_SIZE);
         setLangText(caption, ROW_KEYS[i]);
         caption->setAnchorPoint(CCPoint(0, 0.5f));
         caption->setPosition(5, ROW_HEIGHT * 0.5f);

@@ -50,6 +50,8 @@ public:
     NumberAtlasLabel* getValueLabel(int row) const;
 
 private:
+    template <typename T, typename Init, typename... Args>
+    friend T* cocos2d::createAutoreleased(Init, Args&&...);
     QuotePanel() = default;
     bool initPanel(const cocos2d::ccColor3B& background);
     bool buildRows();

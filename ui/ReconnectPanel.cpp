@@ -9,11 +9,11 @@
 #include "CCLabelTTF.h"
 #include "CCLayerColor.h"
 #include "LanguageTable.h"
+#include "Resources.h"
 
 USING_NS_CC;
 
 namespace {
-constexpr const char* FONT = "res/fonts/MiYaHei.ttf";
 constexpr const char* TITLE_KEY = "reconnecting";
 constexpr const char* ELAPSED_KEY = "disconnectedFor";
 constexpr const char* REFRESH_KEY = "reconnectRefresh";
@@ -41,13 +41,7 @@ std::string withCount(std::string text, int64_t count) {
 }  // namespace
 
 ReconnectPanel* ReconnectPanel::create() {
-    auto* panel = new ReconnectPanel();
-    if (!panel->initPanel()) {
-        delete panel;
-        return nullptr;
-    }
-    panel->autorelease();
-    return panel;
+    return createAutoreleased<ReconnectPanel>(&ReconnectPanel::initPanel);
 }
 
 void ReconnectPanel::setClock(Clock clock) {
@@ -68,8 +62,8 @@ bool ReconnectPanel::initPanel() {
         CCLayerColor::create(ccc4(CARD_COLOUR.r, CARD_COLOUR.g, CARD_COLOUR.b, 255), CARD_WIDTH, CARD_HEIGHT);
     accent_ = CCLayerColor::create(ccc4(ACCENT_COLOUR.r, ACCENT_COLOUR.g, ACCENT_COLOUR.b, 255), CARD_WIDTH,
                                    ACCENT_HEIGHT);
-    title_ = CCLabelTTF::create("", FONT, TITLE_FONT_SIZE);
-    elapsed_ = CCLabelTTF::create("", FONT, ELAPSED_FONT_SIZE);
+    title_ = CCLabelTTF::create("", FONT_FILE, TITLE_FONT_SIZE);
+    elapsed_ = CCLabelTTF::create("", FONT_FILE, ELAPSED_FONT_SIZE);
     if (!veil_ || !card_ || !accent_ || !title_ || !elapsed_) return false;
     for (CCNode* node : {static_cast<CCNode*>(veil_), static_cast<CCNode*>(card_)}) {
         node->setCascadeOpacityEnabled(true);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "CCNode.h"
+#include "Theme.h"
 
 namespace cocos2d {
 class CCLabelTTF;
@@ -24,7 +25,7 @@ public:
     static constexpr float CARD_WIDTH = 380;
     static constexpr float CARD_HEIGHT = 96;
     static constexpr float ACCENT_HEIGHT = 4;
-    static constexpr cocos2d::ccColor3B CARD_COLOUR{23, 27, 41};
+    static constexpr cocos2d::ccColor3B CARD_COLOUR = PANEL_BACKGROUND;
     static constexpr cocos2d::ccColor3B ACCENT_COLOUR{255, 176, 32};
     static constexpr float FADE_SECONDS = 0.2f;
     static constexpr float REFRESH_SECONDS = 1.0f;
@@ -54,6 +55,8 @@ public:
     cocos2d::CCLabelTTF* getElapsedLabel() const { return elapsed_; }
 
 protected:
+    template <typename T, typename Init, typename... Args>
+    friend T* cocos2d::createAutoreleased(Init, Args&&...);
     ReconnectPanel() = default;
     bool initPanel();
 

@@ -7,12 +7,12 @@
 #include "ChartChooserDelegate.h"
 #include "LanguageTable.h"
 #include "PanelButton.h"
+#include "Resources.h"
 #include "StockWindow.h"
 
 USING_NS_CC;
 
 namespace {
-constexpr const char* FONT = "res/fonts/MiYaHei.ttf";
 constexpr float TITLE_FONT_SIZE = 18;
 constexpr float CAPTION_FONT_SIZE = 14;
 constexpr const char* CAPTION_KEYS[SelectChartTypePanel::CHART_TYPE_COUNT] = {"candlesticks", "line", "area",
@@ -22,13 +22,7 @@ constexpr const char* INFO_KEYS[SelectChartTypePanel::CHART_TYPE_COUNT] = {"cand
 }  // namespace
 
 SelectChartTypePanel* SelectChartTypePanel::create(const ccColor3B& colour) {
-    auto* panel = new SelectChartTypePanel();
-    if (!panel->initChooser(colour)) {
-        delete panel;
-        return nullptr;
-    }
-    panel->autorelease();
-    return panel;
+    return createAutoreleased<SelectChartTypePanel>(&SelectChartTypePanel::initChooser, colour);
 }
 
 SelectChartTypePanel::~SelectChartTypePanel() {
@@ -37,7 +31,7 @@ SelectChartTypePanel::~SelectChartTypePanel() {
 
 bool SelectChartTypePanel::initChooser(const ccColor3B& colour) {
     if (!initPanel(colour, CCSize(WIDTH, HEIGHT))) return false;
-    CCLabelTTF* title = CCLabelTTF::create("", FONT, TITLE_FONT_SIZE);
+    CCLabelTTF* title = CCLabelTTF::create("", FONT_FILE, TITLE_FONT_SIZE);
     if (!title) return false;
     setLangText(title, "chartType");
     title->setPosition(CCPoint(WIDTH / 2, HEIGHT - 20));
@@ -53,14 +47,14 @@ bool SelectChartTypePanel::initChooser(const ccColor3B& colour) {
         button->setPosition(CCPoint(x, HEIGHT - 75));
         addPanelButton(button);
         typeButtons_.push_back(button);
-        CCLabelTTF* caption = CCLabelTTF::create("", FONT, CAPTION_FONT_SIZE);
+        CCLabelTTF* caption = CCLabelTTF::create("", FONT_FILE, CAPTION_FONT_SIZE);
         if (!caption) return false;
         setLangText(caption, CAPTION_KEYS[type]);
         caption->setPosition(CCPoint(x, HEIGHT - 120));
         addChild(caption);
         infoTexts_.push_back(getLangTextOrDefault(INFO_KEYS[type], ""));
     }
-    infoLabel_ = CCLabelTTF::create("", FONT, INFO_FONT_SIZE, CCSize(INFO_WIDTH, HEIGHT - 145),
+    infoLabel_ = CCLabelTTF::create("", FONT_FILE, INFO_FONT_SIZE, CCSize(INFO_WIDTH, HEIGHT - 145),
                                     kCCTextAlignmentLeft, kCCVerticalTextAlignmentTop);
     if (!infoLabel_) return false;
     infoLabel_->setAnchorPoint(CCPoint(0, 1));
@@ -96,7 +90,7 @@ void SelectChartTypePanel::onTypeButton(int tag) {
     const int type = tag - 1;
     const int old = window_->getChartType();
     if (type != old) {
-        CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "change chart type:%d -> %d", old, type);
+        logInfo("change chart type:%d -> %d", old, type);
         if (PanelToggleButton* oldButton = getTypeButton(old + 1)) oldButton->setState(false);
         button->setState(true);
         window_->setChartType(type);
@@ -108,9 +102,7 @@ void SelectChartTypePanel::hide() {
     PopuPanelBase::hide();
     infoLabel_->setVisible(false);
     if (!window_) return;
-    for (int tag = 1; tag <= StockWindow::TOOLBAR_BUTTON_COUNT; ++tag) {
-        if (PanelToggleButton* toolbarButton = window_->getToolbarButton(tag)) toolbarButton->setState(false);
-    }
+    window_->clearToolbarSelection();
     releaseWindow();
     if (delegate_) delegate_->saveWindowLayout();
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "PopuPanelBase.h"
+#include "Theme.h"
 
 namespace cocos2d {
 class CCLabelTTF;
@@ -25,7 +26,7 @@ public:
     static constexpr float INFO_FONT_SIZE = 16.0f;
 
     // Null when a button image is missing.
-    static SelectChartTypePanel* create(const cocos2d::ccColor3B& colour = {23, 27, 41});
+    static SelectChartTypePanel* create(const cocos2d::ccColor3B& colour = PANEL_BACKGROUND);
     ~SelectChartTypePanel() override;
 
     void setDelegate(ChartChooserDelegate* delegate) { delegate_ = delegate; }
@@ -41,6 +42,8 @@ public:
     void update(float dt) override;
 
 private:
+    template <typename T, typename Init, typename... Args>
+    friend T* cocos2d::createAutoreleased(Init, Args&&...);
     SelectChartTypePanel() = default;
     bool initChooser(const cocos2d::ccColor3B& colour);
     void releaseWindow();

@@ -6,12 +6,12 @@
 #include "ChartChooserDelegate.h"
 #include "LanguageTable.h"
 #include "PanelButton.h"
+#include "Resources.h"
 #include "StockWindow.h"
 
 USING_NS_CC;
 
 namespace {
-constexpr const char* FONT = "res/fonts/MiYaHei.ttf";
 constexpr float TITLE_FONT_SIZE = 18;
 constexpr float CAPTION_FONT_SIZE = 14;
 constexpr float TITLE_SPACE = 40;
@@ -22,13 +22,7 @@ constexpr const char* SELECTED_FRAME = "stockFrameRect2.png";
 }  // namespace
 
 SelectTimePanel* SelectTimePanel::create(const ccColor3B& colour, const CCSize& size) {
-    auto* panel = new SelectTimePanel();
-    if (!panel->initChooser(colour, size)) {
-        delete panel;
-        return nullptr;
-    }
-    panel->autorelease();
-    return panel;
+    return createAutoreleased<SelectTimePanel>(&SelectTimePanel::initChooser, colour, size);
 }
 
 SelectTimePanel::~SelectTimePanel() {
@@ -37,7 +31,7 @@ SelectTimePanel::~SelectTimePanel() {
 
 bool SelectTimePanel::initChooser(const ccColor3B& colour, const CCSize& size) {
     if (!initPanel(colour, size)) return false;
-    CCLabelTTF* title = CCLabelTTF::create("", FONT, TITLE_FONT_SIZE);
+    CCLabelTTF* title = CCLabelTTF::create("", FONT_FILE, TITLE_FONT_SIZE);
     if (!title) return false;
     setLangText(title, "timeType");
     title->setPosition(CCPoint(size.width / 2, size.height - TITLE_SPACE / 2));
@@ -60,7 +54,7 @@ bool SelectTimePanel::initChooser(const ccColor3B& colour, const CCSize& size) {
         }
         addPanelButton(button);
         timeButtons_.push_back(button);
-        CCLabelTTF* caption = CCLabelTTF::create("", FONT, CAPTION_FONT_SIZE);
+        CCLabelTTF* caption = CCLabelTTF::create("", FONT_FILE, CAPTION_FONT_SIZE);
         if (!caption) return false;
         setLangText(caption, "timeType" + std::to_string(index));
         caption->setPosition(centre);
@@ -100,9 +94,7 @@ void SelectTimePanel::onTimeButton(int tag) {
 void SelectTimePanel::hide() {
     PopuPanelBase::hide();
     if (!window_) return;
-    for (int tag = 1; tag <= StockWindow::TOOLBAR_BUTTON_COUNT; ++tag) {
-        if (PanelToggleButton* toolbarButton = window_->getToolbarButton(tag)) toolbarButton->setState(false);
-    }
+    window_->clearToolbarSelection();
     releaseWindow();
 }
 

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "PopuPanelBase.h"
+#include "Theme.h"
 
 class ChartChooserDelegate;
 class PanelToggleButton;
@@ -19,7 +20,7 @@ public:
     static constexpr float HEIGHT = 255.0f;
 
     // Null when a button image is missing.
-    static SelectTimePanel* create(const cocos2d::ccColor3B& colour = {23, 27, 41},
+    static SelectTimePanel* create(const cocos2d::ccColor3B& colour = PANEL_BACKGROUND,
                                    const cocos2d::CCSize& size = cocos2d::CCSize(WIDTH, HEIGHT));
     ~SelectTimePanel() override;
 
@@ -33,6 +34,8 @@ public:
     void onTimeButton(int tag);
 
 private:
+    template <typename T, typename Init, typename... Args>
+    friend T* cocos2d::createAutoreleased(Init, Args&&...);
     SelectTimePanel() = default;
     bool initChooser(const cocos2d::ccColor3B& colour, const cocos2d::CCSize& size);
     void releaseWindow();

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstdio>
 
-#include "CCActionInterval.h"
 #include "CCAction.h"
 #include "CCActionInstant.h"
+#include "CCActionInterval.h"
 #include "CCDrawingPrimitives.h"
 #include "CCLabelTTF.h"
 #include "CCSpriteFrameCache.h"
@@ -14,6 +14,7 @@
 #include "KLineHistoryLoader.h"
 #include "KLineSeries.h"
 #include "PanelButton.h"
+#include "Resources.h"
 #include "RiseFallColours.h"
 #include "StockWindow.h"
 
@@ -21,7 +22,6 @@ USING_NS_CC;
 
 namespace {
 
-const char* const FONT = "res/fonts/MiYaHei.ttf";
 constexpr int CLOSE_FADE_TAG = 41;
 constexpr int SMALL_CHART_GROUP = KLineBar::DRAWING_GROUP_COUNT - 1;
 constexpr ccColor3B NAME_GREY_COLOUR{StockButton::NAME_GREY, StockButton::NAME_GREY, StockButton::NAME_GREY};
@@ -37,13 +37,7 @@ CCSpriteFrame* frameNamed(const char* name) {
 }  // namespace
 
 StockButton* StockButton::create() {
-    auto* button = new StockButton();
-    if (!button->initButton()) {
-        delete button;
-        return nullptr;
-    }
-    button->autorelease();
-    return button;
+    return createAutoreleased<StockButton>(&StockButton::initButton);
 }
 
 bool StockButton::initButton() {
@@ -69,14 +63,14 @@ bool StockButton::initButton() {
     closeButton_->setVisible(false);
     addChild(closeButton_, 3);
 
-    nameLabel_ = CCLabelTTF::create("", FONT, 13);
+    nameLabel_ = CCLabelTTF::create("", FONT_FILE, 13);
     nameLabel_->setAnchorPoint(CCPoint(0, 0.5f));
     nameLabel_->setColor(NAME_GREY_COLOUR);
     addChild(nameLabel_, 2);
-    priceLabel_ = CCLabelTTF::create("--.--", FONT, 12);
+    priceLabel_ = CCLabelTTF::create("--.--", FONT_FILE, 12);
     priceLabel_->setAnchorPoint(CCPoint(0, 0.5f));
     addChild(priceLabel_, 2);
-    changeLabel_ = CCLabelTTF::create("", FONT, 12);
+    changeLabel_ = CCLabelTTF::create("", FONT_FILE, 12);
     changeLabel_->setAnchorPoint(CCPoint(0, 0.5f));
     addChild(changeLabel_, 2);
 

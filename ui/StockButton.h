@@ -70,6 +70,8 @@ public:
     void draw() override;
 
 protected:
+    template <typename T, typename Init, typename... Args>
+    friend T* cocos2d::createAutoreleased(Init, Args&&...);
     StockButton() = default;
     bool initButton();
 

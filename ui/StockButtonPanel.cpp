@@ -8,29 +8,21 @@
 #include "CCTouchDispatcher.h"
 #include "CDebugModule.h"
 #include "PanelButton.h"
-#include "SimpleAudioEngine.h"
+#include "Resources.h"
 #include "StockButton.h"
 #include "StockButtonPanelDelegate.h"
-#include "UserData.h"
 
 USING_NS_CC;
 
 namespace {
 
 constexpr int MOVE_TAG = 42;
-constexpr const char* HOVER_SOUND = "res/audio/mouseHover.wav";
 constexpr int BUTTON_Z_ORDER = 1;
 
 }  // namespace
 
 StockButtonPanel* StockButtonPanel::create(const CCSize& size) {
-    auto* panel = new StockButtonPanel();
-    if (!panel->initPanel(size)) {
-        delete panel;
-        return nullptr;
-    }
-    panel->autorelease();
-    return panel;
+    return createAutoreleased<StockButtonPanel>(&StockButtonPanel::initPanel, size);
 }
 
 bool StockButtonPanel::initPanel(const CCSize& size) {
@@ -234,12 +226,12 @@ void StockButtonPanel::endDrag() {
         for (StockButton* b : buttons_) order.push_back(b->getWindow());
         delegate_->windowsReordered(order);
     }
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "change :%d", moved->getIndex());
+    logInfo("change :%d", moved->getIndex());
     relayout(true);
 }
 
 void StockButtonPanel::onChooserButton(PanelButton* button) {
-    if (UserData::getSoundSwitch()) SimpleAudioEngine::sharedEngine()->playEffect(HOVER_SOUND);
+    playHoverSound();
     if (!delegate_) return;
     // The chooser hangs 3 units below the button, its top-left corner at the button's left edge.
     const CCPoint bottomLeft = button->convertToWorldSpace(CCPointZero);

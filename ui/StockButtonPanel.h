@@ -53,6 +53,8 @@ public:
     void ccTouchCancelled(cocos2d::CCTouch* touch, cocos2d::CCEvent* event) override;
 
 protected:
+    template <typename T, typename Init, typename... Args>
+    friend T* cocos2d::createAutoreleased(Init, Args&&...);
     StockButtonPanel() = default;
     bool initPanel(const cocos2d::CCSize& size);
 

@@ -13,15 +13,13 @@
 #include "LanguageTable.h"
 #include "LinkedWindowButton.h"
 #include "PanelButton.h"
-#include "SimpleAudioEngine.h"
+#include "Resources.h"
 #include "StockWindowDelegate.h"
 #include "UserData.h"
 
 USING_NS_CC;
 
 namespace {
-
-constexpr const char* HOVER_SOUND = "res/audio/mouseHover.wav";
 
 constexpr float TITLE_LEFT_WITH_CLOSE = 35;
 constexpr float TITLE_LEFT_WITHOUT_CLOSE = 3;
@@ -39,13 +37,7 @@ constexpr float SHOW_FADE_SECONDS = 0.3f;
 }  // namespace
 
 StockWindow* StockWindow::create(const std::string& displayName, const CCSize& size) {
-    auto* window = new StockWindow();
-    if (!window->initWindow(displayName, size)) {
-        delete window;
-        return nullptr;
-    }
-    window->autorelease();
-    return window;
+    return createAutoreleased<StockWindow>(&StockWindow::initWindow, displayName, size);
 }
 
 StockWindow::~StockWindow() {
@@ -348,6 +340,10 @@ PanelToggleButton* StockWindow::getToolbarButton(int tag) const {
     return toolbar_.getButton(tag);
 }
 
+void StockWindow::clearToolbarSelection() {
+    toolbar_.reset();
+}
+
 // --- quote and read-out
 
 void StockWindow::showQuote(float reference, float high, float low, float last) {
@@ -382,26 +378,22 @@ void StockWindow::updateTitle() {
 
 // --- buttons
 
-void StockWindow::playHoverSound() const {
-    if (UserData::getSoundSwitch()) SimpleAudioEngine::sharedEngine()->playEffect(HOVER_SOUND);
-}
-
 void StockWindow::onToolbarButton(PanelButton* button) {
     const int tag = button->getTag();
-    if (tag < 1 || tag > TOOLBAR_BUTTON_COUNT) return;
+    if (tag < TOOLBAR_CHART_TYPE || tag > TOOLBAR_TIME_TYPE) return;
     playHoverSound();
     toolbar_.getButton(tag)->setState(true);
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "toolbar callback:%d", tag);
+    logInfo("toolbar callback:%d", tag);
     const CCSize size = button->getContentSize();
     const CCPoint corner = button->convertToWorldSpace(CCPoint(size.width, 0));
-    // Tag 3 asks for the indicator picker; the main scene decides what opens.
+    // TOOLBAR_INDICATORS asks for the indicator picker; the main scene decides what opens.
     if (delegate_) delegate_->openToolbarPopup(this, tag, corner);
     if (!active_) activateWindow();
 }
 
 void StockWindow::onStockButton(PanelButton* button) {
     playHoverSound();
-    CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "call change stock");
+    logInfo("call change stock");
     if (delegate_) delegate_->openStockChooser(this, button->convertToWorldSpace(CCPointZero));
     if (!active_) activateWindow();
 }

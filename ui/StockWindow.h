@@ -40,10 +40,10 @@ class StockWindow : public cocos2d::CCSprite,
                     public ChartViewOwner,
                     public LayoutWindowSource {
 public:
-    static constexpr int TOOLBAR_CHART_TYPE = 1;
-    static constexpr int TOOLBAR_DRAWING_TOOLS = 2;
-    static constexpr int TOOLBAR_INDICATORS = 3;
-    static constexpr int TOOLBAR_TIME_TYPE = 4;
+    static constexpr int TOOLBAR_CHART_TYPE = WindowToolbar::CHART_TYPE;
+    static constexpr int TOOLBAR_DRAWING_TOOLS = WindowToolbar::DRAWING_TOOLS;
+    static constexpr int TOOLBAR_INDICATORS = WindowToolbar::INDICATORS;
+    static constexpr int TOOLBAR_TIME_TYPE = WindowToolbar::TIME_TYPE;
     static constexpr int TOOLBAR_BUTTON_COUNT = WindowToolbar::BUTTON_COUNT;
     static constexpr int MAX_TIME_TYPE_INDEX = 8;
     // Panes together never take more than this share of the window, so the chart keeps some room.
@@ -100,6 +100,8 @@ public:
     PanelButton* getCloseButton() const { return closeButton_; }
     PanelToggleButton* getMaximiseButton() const { return maximiseButton_; }
     PanelToggleButton* getToolbarButton(int tag) const;
+    // No toolbar button pressed; the popups call it when they close.
+    void clearToolbarSelection();
     QuotePanel* getRightPanel() const { return quotePanel_; }
     cocos2d::CCScale9Sprite* getRedFrame() const { return quotePanel_->getRedFrame(); }
     cocos2d::CCScale9Sprite* getGreenFrame() const { return quotePanel_->getGreenFrame(); }
@@ -142,6 +144,8 @@ public:
     std::string getKlineHistoryServer() override;
 
 protected:
+    template <typename T, typename Init, typename... Args>
+    friend T* cocos2d::createAutoreleased(Init, Args&&...);
     StockWindow() = default;
     bool initWindow(const std::string& displayName, const cocos2d::CCSize& size);
     // How the loader is made; tests replace it with one whose requests stay local.
@@ -153,7 +157,6 @@ private:
     void placeToolbar();
     void placeHoverLabels();
     void applyUserChartSettings();
-    void playHoverSound() const;
     void onToolbarButton(PanelButton* button);
     void onStockButton(PanelButton* button);
     void onTimeTypeButton(PanelButton* button);

@@ -6,6 +6,7 @@
 #include "CCDirector.h"
 #include "CCLabelTTF.h"
 #include "CCScale9Sprite.h"
+#include "Resources.h"
 
 USING_NS_CC;
 
@@ -17,13 +18,7 @@ float clampCentre(float centre, float half, float limit) {
 }  // namespace
 
 TipFrameLabel* TipFrameLabel::create(const std::string& frameImage, const CCSize& padding, float fontSize) {
-    auto* label = new TipFrameLabel();
-    if (!label->initLabel(frameImage, padding, fontSize)) {
-        delete label;
-        return nullptr;
-    }
-    label->autorelease();
-    return label;
+    return createAutoreleased<TipFrameLabel>(&TipFrameLabel::initLabel, frameImage, padding, fontSize);
 }
 
 bool TipFrameLabel::initLabel(const std::string& frameImage, const CCSize& padding, float fontSize) {
@@ -31,7 +26,7 @@ bool TipFrameLabel::initLabel(const std::string& frameImage, const CCSize& paddi
     // A negative padding would make the frame smaller than its text.
     padding_ = CCSize(std::max(0.0f, padding.width), std::max(0.0f, padding.height));
     frame_ = CCScale9Sprite::createWithSpriteFrameName(frameImage.c_str());
-    label_ = CCLabelTTF::create("", FONT, fontSize);
+    label_ = CCLabelTTF::create("", FONT_FILE, fontSize);
     if (!frame_ || !label_) return false;
     setAnchorPoint(CCPoint(0.5f, 0.5f));
     setCascadeOpacityEnabled(true);

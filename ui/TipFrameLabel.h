@@ -17,7 +17,6 @@ class CCScale9Sprite;
 // Main thread only.
 class TipFrameLabel : public cocos2d::CCNode {
 public:
-    static constexpr const char* FONT = "res/fonts/MiYaHei.ttf";
     // Gap between the point a tip belongs to and the tip's nearer edge.
     static constexpr float TIP_GAP = 12;
 
@@ -39,6 +38,8 @@ public:
     PanelButton::TipDisplay makeTipDisplay();
 
 protected:
+    template <typename T, typename Init, typename... Args>
+    friend T* cocos2d::createAutoreleased(Init, Args&&...);
     TipFrameLabel() = default;
     bool initLabel(const std::string& frameImage, const cocos2d::CCSize& padding, float fontSize);
 

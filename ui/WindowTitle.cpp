@@ -3,20 +3,20 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "ChartColours.h"
 #include "CCLabelTTF.h"
 #include "CCSprite.h"
 #include "CCSpriteFrameCache.h"
 #include "CDebugModule.h"
+#include "ChartColours.h"
 #include "KLineBar.h"
 #include "LanguageTable.h"
 #include "QuotePanel.h"
+#include "Resources.h"
 
 USING_NS_CC;
 
 namespace {
 
-constexpr const char* FONT = "res/fonts/MiYaHei.ttf";
 constexpr const char* DEFAULT_FLAG = "defualt.png";
 constexpr const ccColor3B TITLE_GREY{120, 120, 120};
 constexpr const ccColor3B TITLE_WHITE{255, 255, 255};
@@ -52,13 +52,8 @@ PanelButton* makeTitleButton(float width, const CCPoint& anchor, PanelButton::Ca
 
 WindowTitle* WindowTitle::create(const std::string& displayName, PanelButton::Callback onStockButton,
                                  PanelButton::Callback onTimeTypeButton) {
-    auto* title = new WindowTitle();
-    if (!title->initTitle(displayName, std::move(onStockButton), std::move(onTimeTypeButton))) {
-        delete title;
-        return nullptr;
-    }
-    title->autorelease();
-    return title;
+    return createAutoreleased<WindowTitle>(&WindowTitle::initTitle, displayName, std::move(onStockButton),
+                                           std::move(onTimeTypeButton));
 }
 
 bool WindowTitle::initTitle(const std::string& displayName, PanelButton::Callback onStockButton,
@@ -73,7 +68,7 @@ bool WindowTitle::initTitle(const std::string& displayName, PanelButton::Callbac
     if (!flag_) return false;
     flag_->setAnchorPoint(CCPoint(0, 0.5f));
     stockButton_->addChild(flag_);
-    nameLabel_ = CCLabelTTF::create(displayName.c_str(), FONT, TITLE_FONT_SIZE);
+    nameLabel_ = CCLabelTTF::create(displayName.c_str(), FONT_FILE, TITLE_FONT_SIZE);
     nameLabel_->setAnchorPoint(CCPoint(0, 0.5f));
     nameLabel_->setColor(TITLE_GREY);
     stockButton_->addChild(nameLabel_);
@@ -81,7 +76,7 @@ bool WindowTitle::initTitle(const std::string& displayName, PanelButton::Callbac
     timeTypeButton_ = makeTitleButton(TIME_BUTTON_WIDTH, CCPoint(0, 0.5f), std::move(onTimeTypeButton));
     if (!timeTypeButton_) return false;
     stockButton_->addChild(timeTypeButton_);
-    timeTypeLabel_ = CCLabelTTF::create("[]", FONT, TITLE_FONT_SIZE);
+    timeTypeLabel_ = CCLabelTTF::create("[]", FONT_FILE, TITLE_FONT_SIZE);
     timeTypeLabel_->setAnchorPoint(CCPoint(0.5f, 0.5f));
     timeTypeLabel_->setColor(TITLE_GREY);
     timeTypeButton_->addChild(timeTypeLabel_);
@@ -91,14 +86,14 @@ bool WindowTitle::initTitle(const std::string& displayName, PanelButton::Callbac
 
 void WindowTitle::buildReadout() {
     for (auto*& label : hoverLabels_) {
-        label = CCLabelTTF::create("", FONT, SMALL_FONT_SIZE);
+        label = CCLabelTTF::create("", FONT_FILE, SMALL_FONT_SIZE);
         label->setAnchorPoint(CCPoint(0, 0.5f));
         label->setColor(HOVER_COLOUR);
         label->setVisible(false);
         addChild(label);
     }
     for (int i = 0; i < MA_COUNT; ++i) {
-        maLabels_[i] = CCLabelTTF::create("", FONT, SMALL_FONT_SIZE);
+        maLabels_[i] = CCLabelTTF::create("", FONT_FILE, SMALL_FONT_SIZE);
         maLabels_[i]->setAnchorPoint(CCPoint(0, 0.5f));
         maLabels_[i]->setColor(labelColourOf(MA_COLOURS[i]));
         maLabels_[i]->setVisible(false);
@@ -131,7 +126,7 @@ void WindowTitle::showFlag(const std::string& code) {
     const std::string flagName = code + ".png";
     CCSpriteFrame* frame = CCSpriteFrameCache::sharedSpriteFrameCache()->spriteFrameByName(flagName);
     if (!frame) {
-        CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "get stock flag error:%s", flagName.c_str());
+        logInfo("get stock flag error:%s", flagName.c_str());
         frame = CCSpriteFrameCache::sharedSpriteFrameCache()->spriteFrameByName(DEFAULT_FLAG);
     }
     if (frame) flag_->setDisplayFrame(frame);

@@ -55,6 +55,8 @@ public:
     cocos2d::CCLabelTTF* getMALabel(int index) const;
 
 private:
+    template <typename T, typename Init, typename... Args>
+    friend T* cocos2d::createAutoreleased(Init, Args&&...);
     WindowTitle() = default;
     bool initTitle(const std::string& displayName, PanelButton::Callback onStockButton,
                    PanelButton::Callback onTimeTypeButton);

@@ -29,7 +29,8 @@ bool WindowToolbar::build(CCNode* window, int z, PanelButton::Callback onButton)
         char selected[32];
         std::snprintf(normal, sizeof(normal), "toolsBar_%d.png", i);
         std::snprintf(selected, sizeof(selected), "toolsBar_sel_%d.png", i);
-        auto* button = PanelToggleButton::create(normal, selected, selected, selected, i + 1, onButton);
+        auto* button =
+            PanelToggleButton::create(normal, selected, selected, selected, CHART_TYPE + i, onButton);
         if (!button) return false;
         // The caption is the button's hover tip; a missing key takes the "default" entry (logged).
         if (findLangEntry(CAPTION_KEYS[i])) {
@@ -60,9 +61,10 @@ void WindowToolbar::place(float chartRight, float windowHeight, float titleRight
 }
 
 PanelToggleButton* WindowToolbar::getButton(int tag) const {
-    return tag >= 1 && tag <= BUTTON_COUNT ? buttons_[tag - 1] : nullptr;
+    return tag >= CHART_TYPE && tag <= TIME_TYPE ? buttons_[tag - CHART_TYPE] : nullptr;
 }
 
 void WindowToolbar::reset() {
-    for (PanelToggleButton* button : buttons_) button->setState(false);
+    for (PanelToggleButton* button : buttons_)
+        if (button) button->setState(false);
 }

@@ -6,12 +6,16 @@ namespace cocos2d {
 class CCNode;
 }  // namespace cocos2d
 
-// The chart window's toolbar: four toggle buttons (tags 1 to 4: chart type, drawing tools,
-// indicators, time type) side by side in a clipping node of their size, each with its caption as
+// The chart window's toolbar: four toggle buttons (tags CHART_TYPE to TIME_TYPE, left to right)
+// side by side in a clipping node of their size, each with its caption as
 // hover tip. The node is a child of the window, which owns it; this class builds, places and
 // resets it. Main thread only.
 class WindowToolbar {
 public:
+    static constexpr int CHART_TYPE = 1;
+    static constexpr int DRAWING_TOOLS = 2;
+    static constexpr int INDICATORS = 3;
+    static constexpr int TIME_TYPE = 4;
     static constexpr int BUTTON_COUNT = 4;
 
     // Adds the node to the window at this z-order; every button click goes to onButton. False when a
@@ -21,7 +25,7 @@ public:
     cocos2d::CCNode* getNode() const { return node_; }
     // At the chart's top right, 5 in from its corner; a row lower when it would cover the title.
     void place(float chartRight, float windowHeight, float titleRight, float titleRowHeight);
-    // Null for tags outside 1 to 4.
+    // Null for tags outside CHART_TYPE to TIME_TYPE, and before build.
     PanelToggleButton* getButton(int tag) const;
     // No button selected.
     void reset();

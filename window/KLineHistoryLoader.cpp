@@ -29,10 +29,6 @@ constexpr size_t MAX_CACHE_NAME_LENGTH = 255;
 constexpr unsigned char LOADING_TINT = 255;
 constexpr unsigned char COMPLETE_TINT_RED = 250;
 
-CDebugModule* logger() {
-    return CDebugModule::getInstance();
-}
-
 const char* tagOf(CCHttpResponse* response) {
     return response && response->getHttpRequest() ? response->getHttpRequest()->getTag() : "";
 }
@@ -120,7 +116,7 @@ void KLineHistoryLoader::resetLoading() {
 
 void KLineHistoryLoader::setTimeType(int index, bool fetch) {
     if (index < 0 || index >= TIME_TYPE_COUNT) {
-        logger()->log(LOG_LEVEL_INFO, "setTimeType refused:%d", index);
+        logInfo("setTimeType refused:%d", index);
         return;
     }
     timeTypeIndex_ = index;
@@ -192,7 +188,7 @@ bool KLineHistoryLoader::holdWhileHidden(SEL_CallFuncI retry, int generation) {
     const std::pair<SEL_CallFuncI, int> entry(retry, generation);
     if (std::find(heldRetries_.begin(), heldRetries_.end(), entry) == heldRetries_.end()) {
         heldRetries_.push_back(entry);
-        logger()->log(LOG_LEVEL_INFO, "[%s] window hidden: retry held until it is shown", symbol_.c_str());
+        logInfo("[%s] window hidden: retry held until it is shown", symbol_.c_str());
     }
     return true;
 }
@@ -201,7 +197,7 @@ bool KLineHistoryLoader::holdWhileHidden(SEL_CallFuncI retry, int generation) {
 
 void KLineHistoryLoader::requestWeekHistory() {
     if (symbol_.empty()) {
-        logger()->log(LOG_LEVEL_INFO, "requestWeekHistory: no instrument yet");
+        logInfo("requestWeekHistory: no instrument yet");
         return;
     }
     const std::string url = getConfigValue(CONFIG_KEY_KWEEK_DATA_URL, DEFAULT_KWEEK_DATA_URL) + symbol_ +
@@ -221,9 +217,9 @@ void KLineHistoryLoader::GetKLineWeekHistoryCallback(CCHttpClient*, CCHttpRespon
     bool sameTimeType = false;
     if (!isCurrentTag(tag, sameTimeType)) {
         if (!sameTimeType) {
-            logger()->log(LOG_LEVEL_INFO, "return not same time!!!!!");
+            logInfo("return not same time!!!!!");
         } else {
-            logger()->log(LOG_LEVEL_INFO, "week history of an earlier request dropped:%s", tag);
+            logInfo("week history of an earlier request dropped:%s", tag);
         }
         return;
     }
@@ -234,8 +230,8 @@ void KLineHistoryLoader::GetKLineWeekHistoryCallback(CCHttpClient*, CCHttpRespon
             std::lock_guard<std::mutex> guard(week->lock);
             week->discardLocked();
         }
-        logger()->log(LOG_LEVEL_ERROR, "GetKLineWeekHistoryCallback failed:%s, will retry after:%d", tag,
-                      static_cast<int>(WEEK_RETRY_DELAY));
+        logError("GetKLineWeekHistoryCallback failed:%s, will retry after:%d", tag,
+                 static_cast<int>(WEEK_RETRY_DELAY));
         retryLater(callfuncI_selector(KLineHistoryLoader::retryWeekHistory), WEEK_RETRY_DELAY);
         return;
     }
@@ -272,15 +268,14 @@ std::string KLineHistoryLoader::historyListBody(uint32_t endTime, int64_t now) c
 void KLineHistoryLoader::requestHistoryList() {
     const uint32_t earliest = series_.getEarliestTime();
     if (lastRequestEndTime_ == earliest && earliest != 0) {
-        logger()->log(LOG_LEVEL_INFO, "get [%s][%d]history data finished with end time:%d", symbol_.c_str(),
-                      ttype_, static_cast<int>(earliest));
+        logInfo("get [%s][%d]history data finished with end time:%d", symbol_.c_str(), ttype_,
+                static_cast<int>(earliest));
         markHistoryComplete();
         return;
     }
     lastRequestEndTime_ = earliest;
     setBatchState(series_.getHistoryBatch(), BATCH_WAITING);
-    logger()->log(LOG_LEVEL_INFO, "================== get History data:%d, time type:%d",
-                  static_cast<int>(earliest), ttype_);
+    logInfo("================== get History data:%d, time type:%d", static_cast<int>(earliest), ttype_);
     sendHistoryListRequest(earliest);
 }
 
@@ -289,8 +284,7 @@ void KLineHistoryLoader::sendHistoryListRequest(uint32_t endTime) {
     std::string url = host_ ? host_->getKlineHistoryServer() : std::string();
     if (url.empty()) url = DEFAULT_KLINE_HISTORY_URL;
     sendPost(body, url, requestTag(), httpresponse_selector(KLineHistoryLoader::GetStockHistoryDataCallback));
-    logger()->log(LOG_LEVEL_INFO, "================== get history:%s[%d] form:%s", body.c_str(), ttype_,
-                  url.c_str());
+    logInfo("================== get history:%s[%d] form:%s", body.c_str(), ttype_, url.c_str());
 }
 
 void KLineHistoryLoader::retryHistoryList(int generation) {
@@ -306,7 +300,7 @@ void KLineHistoryLoader::GetStockHistoryDataCallback(CCHttpClient*, CCHttpRespon
     if (!isCurrentTag(tag, sameTimeType)) return;
     rapidjson::Document document;
     if (!responseToJson(response, document)) {
-        logger()->log(LOG_LEVEL_ERROR, "GetStockHistoryDataCallback error:%s", tag);
+        logError("GetStockHistoryDataCallback error:%s", tag);
         retryLater(callfuncI_selector(KLineHistoryLoader::retryHistoryList), HISTORY_RETRY_DELAY);
         return;
     }
@@ -314,8 +308,7 @@ void KLineHistoryLoader::GetStockHistoryDataCallback(CCHttpClient*, CCHttpRespon
                           document["result"].IsNumber() && document["result"].GetDouble() != 0 &&
                           document.HasMember("list") && document["list"].IsArray();
     if (!accepted) {
-        logger()->log(LOG_LEVEL_ERROR, "history list refused:%s, will retry after:%d", tag,
-                      static_cast<int>(HISTORY_RETRY_DELAY));
+        logError("history list refused:%s, will retry after:%d", tag, static_cast<int>(HISTORY_RETRY_DELAY));
         retryLater(callfuncI_selector(KLineHistoryLoader::retryHistoryList), HISTORY_RETRY_DELAY);
         return;
     }
@@ -324,12 +317,11 @@ void KLineHistoryLoader::GetStockHistoryDataCallback(CCHttpClient*, CCHttpRespon
     }
     if (historyFiles_.empty()) {
         setBatchState(series_.getHistoryBatch(), BATCH_COMPLETE);
-        logger()->log(LOG_LEVEL_INFO, "********** [%s] add history file all done!!", symbol_.c_str());
+        logInfo("********** [%s] add history file all done!!", symbol_.c_str());
         if (view_) view_->setLoadingTint(COMPLETE_TINT_RED, 0, 0);
         return;
     }
-    logger()->log(LOG_LEVEL_INFO, "********** [%s] add history file:%d", symbol_.c_str(),
-                  static_cast<int>(historyFiles_.size()));
+    logInfo("********** [%s] add history file:%d", symbol_.c_str(), static_cast<int>(historyFiles_.size()));
     if (batchState(series_.getWeekBatch()) == BATCH_IDLE) {
         loadNextHistoryFile();
     } else {
@@ -371,13 +363,13 @@ void KLineHistoryLoader::loadNextHistoryFile() {
     const std::string name = fileNameOfUrl(url);
     const std::string path = cachePathFor(name);
     if (path.empty()) {
-        logger()->log(LOG_LEVEL_INFO, "history file name not cached:%s", url.c_str());
+        logInfo("history file name not cached:%s", url.c_str());
     } else if (auto cached = readFile(path); cached && !cached->empty()) {
         handOver(history, std::move(*cached), std::string(), url, name, true);
         return;
     }
     downloadHistoryFile(url, name);
-    logger()->log(LOG_LEVEL_INFO, "download file:[%s] %s", symbol_.c_str(), url.c_str());
+    logInfo("download file:[%s] %s", symbol_.c_str(), url.c_str());
 }
 
 void KLineHistoryLoader::downloadHistoryFile(const std::string& url, const std::string& tag) {
@@ -401,7 +393,7 @@ void KLineHistoryLoader::DownloadStockHistoryDataCallback(CCHttpClient*, CCHttpR
     bool sameTimeType = false;
     std::string fileName;
     if (!isCurrentTag(tag, sameTimeType, &fileName)) {
-        logger()->log(LOG_LEVEL_INFO, "history file of an earlier request dropped:%s", tag);
+        logInfo("history file of an earlier request dropped:%s", tag);
         return;
     }
     const auto& history = series_.getHistoryBatch();
@@ -412,7 +404,7 @@ void KLineHistoryLoader::DownloadStockHistoryDataCallback(CCHttpClient*, CCHttpR
         history->discardLocked();
     }
     if (!received) {
-        logger()->log(LOG_LEVEL_ERROR, "DownloadStockHistoryDataCallback failed! retry:%s", urlOf(response));
+        logError("DownloadStockHistoryDataCallback failed! retry:%s", urlOf(response));
         retryLater(callfuncI_selector(KLineHistoryLoader::retryDownload), HISTORY_RETRY_DELAY);
         return;
     }
@@ -433,7 +425,7 @@ void KLineHistoryLoader::handOver(const std::shared_ptr<ParseKLineStruct>& batch
             batch->rawData = std::move(raw);
             batch->rawSize = static_cast<uint32_t>(batch->rawData.size());
         } else {
-            logger()->log(LOG_LEVEL_ERROR, "history data too large: %zu bytes", raw.size());
+            logError("history data too large: %zu bytes", raw.size());
         }
         batch->cachePath = cachePath;
         batch->sourceUrl = sourceUrl;
@@ -445,7 +437,7 @@ void KLineHistoryLoader::handOver(const std::shared_ptr<ParseKLineStruct>& batch
     try {
         std::thread(&KLineHistoryLoader::parseKLineThread, batch, ticket).detach();
     } catch (const std::system_error& error) {
-        logger()->log(LOG_LEVEL_ERROR, "cannot start the history parser: %s", error.what());
+        logError("cannot start the history parser: %s", error.what());
         std::lock_guard<std::mutex> guard(batch->lock);
         if (batch->ticket == ticket) batch->state = BATCH_FAILED;
     }
@@ -476,15 +468,15 @@ void KLineHistoryLoader::parseKLineThread(std::shared_ptr<ParseKLineStruct> batc
         if (inflated) {
             bars = ParseKLineStruct::parseBars(text.data(), text.size(), skipped);
         } else {
-            logger()->log(LOG_LEVEL_ERROR, "unzipData failed!!!");
+            logError("unzipData failed!!!");
         }
     } catch (const std::bad_alloc&) {
         // Nothing may leave this thread: an exception here would end the whole program.
         inflated = false;
         bars.clear();
-        logger()->log(LOG_LEVEL_ERROR, "unzipData failed!!! out of memory for %zu bytes", raw.size());
+        logError("unzipData failed!!! out of memory for %zu bytes", raw.size());
     }
-    if (skipped > 0) logger()->log(LOG_LEVEL_INFO, "history lines skipped (not six numbers):%zu", skipped);
+    if (skipped > 0) logInfo("history lines skipped (not six numbers):%zu", skipped);
 
     std::lock_guard<std::mutex> guard(batch->lock);
     if (batch->ticket != ticket) return;
@@ -513,7 +505,7 @@ void KLineHistoryLoader::cacheParsedBatch(const std::shared_ptr<ParseKLineStruct
         bytes.swap(batch->parsedRaw);
     }
     if (!saveFile(path, bytes.data(), bytes.size())) {
-        logger()->log(LOG_LEVEL_INFO, "history cache not written:%s", path.c_str());
+        logInfo("history cache not written:%s", path.c_str());
     }
 }
 
@@ -577,8 +569,7 @@ void KLineHistoryLoader::loadHistoryTick(float) {
             weekState = getWeekBatchState();
         } else if (weekState == BATCH_FAILED) {
             setBatchState(week, BATCH_WAITING);
-            logger()->log(LOG_LEVEL_ERROR, "week history failed to parse, will retry after:%d",
-                          static_cast<int>(WEEK_RETRY_DELAY));
+            logError("week history failed to parse, will retry after:%d", static_cast<int>(WEEK_RETRY_DELAY));
             retryLater(callfuncI_selector(KLineHistoryLoader::retryWeekHistory), WEEK_RETRY_DELAY);
         }
     }
@@ -600,10 +591,10 @@ void KLineHistoryLoader::loadHistoryTick(float) {
 void KLineHistoryLoader::afterHistoryMerge(size_t held) {
     if (held < static_cast<size_t>(HISTORY_FILE_BARS) && historyFiles_.empty()) {
         markHistoryComplete();
-        logger()->log(LOG_LEVEL_INFO, "2 ********** [%s] add history file all done!!", symbol_.c_str());
+        logInfo("2 ********** [%s] add history file all done!!", symbol_.c_str());
     } else {
         setBatchState(series_.getHistoryBatch(), BATCH_IDLE);
-        logger()->log(LOG_LEVEL_INFO, "1 [%s] add history finished!!!", symbol_.c_str());
+        logInfo("1 [%s] add history finished!!!", symbol_.c_str());
     }
 }
 
@@ -625,13 +616,13 @@ void KLineHistoryLoader::retryFailedHistoryFile() {
         setBatchState(history, BATCH_IDLE);
         loadNextHistoryFile();
     } else if (fromCache) {
-        logger()->log(LOG_LEVEL_INFO, "cached history file failed to parse, download again:%s", url.c_str());
+        logInfo("cached history file failed to parse, download again:%s", url.c_str());
         downloadHistoryFile(url, name);
     } else {
         lastDownloadUrl_ = url;
         lastDownloadTag_ = name;
-        logger()->log(LOG_LEVEL_ERROR, "history file failed to parse, will retry after:%d %s",
-                      static_cast<int>(HISTORY_RETRY_DELAY), url.c_str());
+        logError("history file failed to parse, will retry after:%d %s",
+                 static_cast<int>(HISTORY_RETRY_DELAY), url.c_str());
         retryLater(callfuncI_selector(KLineHistoryLoader::retryDownload), HISTORY_RETRY_DELAY);
     }
 }

@@ -28,10 +28,6 @@ bool earlier(const std::unique_ptr<KLineBar>& a, const std::unique_ptr<KLineBar>
     return a->time < b->time;
 }
 
-CDebugModule* logger() {
-    return CDebugModule::getInstance();
-}
-
 // The formulas. Sums and quotients are taken in double precision and stored as floats; the price
 // accessors read either the bars themselves or columns copied from them.
 
@@ -189,8 +185,8 @@ void KLineSeries::updateKLine(uint32_t time, float open, float high, float low, 
         } else {
             // The stream delivers bars in time order; one that is not goes to its sorted place, and
             // every bar after it moves up one index and has its values recomputed.
-            logger()->log(LOG_LEVEL_INFO, "[%s] live kline %u out of order, inserted at %d", symbol_.c_str(),
-                          time, static_cast<int>(position));
+            logInfo("[%s] live kline %u out of order, inserted at %d", symbol_.c_str(), time,
+                    static_cast<int>(position));
             bars_.insert(bars_.begin() + static_cast<std::ptrdiff_t>(position), std::move(fresh));
             rebuildFrom(position);
             if (view_) view_->dropCachedPositions();
@@ -296,8 +292,8 @@ size_t KLineSeries::insertHistoryKLine() {
     const size_t held = taken.size();
     const MergeResult result = mergeBars(taken, held);
     if (held > 0) {
-        logger()->log(LOG_LEVEL_INFO, "[%s] insert history kline:%d => %d", symbol_.c_str(), result.added,
-                      static_cast<int>(bars_.size()));
+        logInfo("[%s] insert history kline:%d => %d", symbol_.c_str(), result.added,
+                static_cast<int>(bars_.size()));
         refreshAllKLine(result.added, false, false);
     }
     return held;
@@ -325,10 +321,10 @@ void KLineSeries::insertWeekHistoryKLine() {
             weekBatch_->rawSize = 0;
             weekBatch_->refillMode = false;
         }
-        logger()->log(LOG_LEVEL_INFO, "insertWeekHistoryKLine: got same kline then remove all exist Kline");
+        logInfo("insertWeekHistoryKLine: got same kline then remove all exist Kline");
     }
-    logger()->log(LOG_LEVEL_INFO, "[%s] insert week history kline:%d => %d", symbol_.c_str(), result.added,
-                  static_cast<int>(bars_.size()));
+    logInfo("[%s] insert week history kline:%d => %d", symbol_.c_str(), result.added,
+            static_cast<int>(bars_.size()));
     refreshAllKLine(result.added, refill, refill);
 
     bool finished = false;
@@ -338,7 +334,7 @@ void KLineSeries::insertWeekHistoryKLine() {
         if (finished) weekBatch_->state = BATCH_IDLE;
     }
     if (finished) {
-        logger()->log(LOG_LEVEL_INFO, "1 [%s] add week history finished!!!", symbol_.c_str());
+        logInfo("1 [%s] add week history finished!!!", symbol_.c_str());
         // A history file still on its way (a refill can finish while one is) keeps its state, so
         // that its bars are still merged.
         std::lock_guard<std::mutex> guard(historyBatch_->lock);

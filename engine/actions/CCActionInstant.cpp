@@ -4,14 +4,6 @@
 
 NS_CC_BEGIN
 
-namespace {
-template <typename T>
-T* autoreleased(T* action) {
-    action->autorelease();
-    return action;
-}
-}  // namespace
-
 void CCActionInstant::startWithTarget(CCNode* target) {
     CCFiniteTimeAction::startWithTarget(target);
     done_ = false;
@@ -23,12 +15,22 @@ void CCActionInstant::step(float) {
     update(1.0f);
 }
 
-CCShow* CCShow::create() { return autoreleased(new CCShow()); }
+CCShow* CCShow::create() {
+    auto* action = new CCShow();
+    action->autorelease();
+    return action;
+}
+
 void CCShow::update(float) {
     if (target_) target_->setVisible(true);
 }
 
-CCHide* CCHide::create() { return autoreleased(new CCHide()); }
+CCHide* CCHide::create() {
+    auto* action = new CCHide();
+    action->autorelease();
+    return action;
+}
+
 void CCHide::update(float) {
     if (target_) target_->setVisible(false);
 }
@@ -36,7 +38,8 @@ void CCHide::update(float) {
 CCRemoveSelf* CCRemoveSelf::create(bool cleanup) {
     auto* action = new CCRemoveSelf();
     action->cleanup_ = cleanup;
-    return autoreleased(action);
+    action->autorelease();
+    return action;
 }
 
 void CCRemoveSelf::update(float) {
@@ -47,13 +50,15 @@ CCCallFunc* CCCallFunc::create(CCObject* target, SEL_CallFunc selector) {
     auto* action = new CCCallFunc();
     action->setCallbackTarget(target);
     action->selector_ = selector;
-    return autoreleased(action);
+    action->autorelease();
+    return action;
 }
 
 CCCallFunc* CCCallFunc::create(std::function<void()> function) {
     auto* action = new CCCallFunc();
     action->function_ = std::move(function);
-    return autoreleased(action);
+    action->autorelease();
+    return action;
 }
 
 CCCallFunc::~CCCallFunc() { CC_SAFE_RELEASE(callbackTarget_); }
@@ -81,13 +86,15 @@ CCCallFuncN* CCCallFuncN::create(CCObject* target, SEL_CallFuncN selector) {
     auto* action = new CCCallFuncN();
     action->setCallbackTarget(target);
     action->selectorN_ = selector;
-    return autoreleased(action);
+    action->autorelease();
+    return action;
 }
 
 CCCallFuncN* CCCallFuncN::create(std::function<void(CCNode*)> function) {
     auto* action = new CCCallFuncN();
     action->functionN_ = std::move(function);
-    return autoreleased(action);
+    action->autorelease();
+    return action;
 }
 
 void CCCallFuncN::execute() {
@@ -103,7 +110,8 @@ CCCallFuncND* CCCallFuncND::create(CCObject* target, SEL_CallFuncND selector, vo
     action->setCallbackTarget(target);
     action->selectorND_ = selector;
     action->data_ = data;
-    return autoreleased(action);
+    action->autorelease();
+    return action;
 }
 
 void CCCallFuncND::execute() {
@@ -116,7 +124,8 @@ CCCallFuncO* CCCallFuncO::create(CCObject* target, SEL_CallFuncO selector, CCObj
     action->selectorO_ = selector;
     CC_SAFE_RETAIN(object);
     action->object_ = object;
-    return autoreleased(action);
+    action->autorelease();
+    return action;
 }
 
 CCCallFuncO::~CCCallFuncO() { CC_SAFE_RELEASE(object_); }

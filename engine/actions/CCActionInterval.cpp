@@ -8,14 +8,6 @@
 
 NS_CC_BEGIN
 
-namespace {
-template <typename T>
-T* autoreleased(T* action) {
-    action->autorelease();
-    return action;
-}
-}  // namespace
-
 bool CCActionInterval::initWithDuration(float duration) {
     if (!(duration >= 0) || std::isinf(duration)) return false;
     duration_ = duration;
@@ -35,12 +27,7 @@ void CCActionInterval::step(float dt) {
 }
 
 CCDelayTime* CCDelayTime::create(float duration) {
-    auto* action = new CCDelayTime();
-    if (!action->initWithDuration(duration)) {
-        delete action;
-        return nullptr;
-    }
-    return autoreleased(action);
+    return createAutoreleased<CCDelayTime>(&CCDelayTime::initWithDuration, duration);
 }
 
 // --- CCSequence
@@ -68,7 +55,8 @@ CCSequence* CCSequence::create(const std::vector<CCFiniteTimeAction*>& actions) 
         total += a->getDuration();
     }
     sequence->initWithDuration(total);
-    return autoreleased(sequence);
+    sequence->autorelease();
+    return sequence;
 }
 
 CCSequence::~CCSequence() {
@@ -119,7 +107,8 @@ CCRepeat* CCRepeat::create(CCFiniteTimeAction* action, unsigned int times) {
     action->retain();
     repeat->times_ = times;
     repeat->initWithDuration(action->getDuration() * static_cast<float>(times));
-    return autoreleased(repeat);
+    repeat->autorelease();
+    return repeat;
 }
 
 CCRepeat::~CCRepeat() { CC_SAFE_RELEASE(inner_); }
@@ -159,13 +148,9 @@ void CCRepeat::stop() {
 // --- movement, scale, rotation, fades
 
 CCMoveTo* CCMoveTo::create(float duration, const CCPoint& position) {
-    auto* action = new CCMoveTo();
-    if (!action->initWithDuration(duration)) {
-        delete action;
-        return nullptr;
-    }
-    action->end_ = position;
-    return autoreleased(action);
+    auto* action = createAutoreleased<CCMoveTo>(&CCMoveTo::initWithDuration, duration);
+    if (action) action->end_ = position;
+    return action;
 }
 
 void CCMoveTo::startWithTarget(CCNode* target) {
@@ -179,13 +164,9 @@ void CCMoveTo::update(float t) {
 }
 
 CCMoveBy* CCMoveBy::create(float duration, const CCPoint& delta) {
-    auto* action = new CCMoveBy();
-    if (!action->initWithDuration(duration)) {
-        delete action;
-        return nullptr;
-    }
-    action->by_ = delta;
-    return autoreleased(action);
+    auto* action = createAutoreleased<CCMoveBy>(&CCMoveBy::initWithDuration, duration);
+    if (action) action->by_ = delta;
+    return action;
 }
 
 void CCMoveBy::startWithTarget(CCNode* target) {
@@ -198,12 +179,7 @@ void CCMoveBy::startWithTarget(CCNode* target) {
 CCScaleTo* CCScaleTo::create(float duration, float scale) { return create(duration, scale, scale); }
 
 CCScaleTo* CCScaleTo::create(float duration, float scaleX, float scaleY) {
-    auto* action = new CCScaleTo();
-    if (!action->initWithDuration(duration, scaleX, scaleY)) {
-        delete action;
-        return nullptr;
-    }
-    return autoreleased(action);
+    return createAutoreleased<CCScaleTo>(&CCScaleTo::initWithDuration, duration, scaleX, scaleY);
 }
 
 bool CCScaleTo::initWithDuration(float duration, float scaleX, float scaleY) {
@@ -226,13 +202,9 @@ void CCScaleTo::update(float t) {
 }
 
 CCRotateTo* CCRotateTo::create(float duration, float angle) {
-    auto* action = new CCRotateTo();
-    if (!action->initWithDuration(duration)) {
-        delete action;
-        return nullptr;
-    }
-    action->dst_ = angle;
-    return autoreleased(action);
+    auto* action = createAutoreleased<CCRotateTo>(&CCRotateTo::initWithDuration, duration);
+    if (action) action->dst_ = angle;
+    return action;
 }
 
 void CCRotateTo::startWithTarget(CCNode* target) {
@@ -248,13 +220,9 @@ void CCRotateTo::update(float t) {
 }
 
 CCRotateBy* CCRotateBy::create(float duration, float deltaAngle) {
-    auto* action = new CCRotateBy();
-    if (!action->initWithDuration(duration)) {
-        delete action;
-        return nullptr;
-    }
-    action->delta_ = deltaAngle;
-    return autoreleased(action);
+    auto* action = createAutoreleased<CCRotateBy>(&CCRotateBy::initWithDuration, duration);
+    if (action) action->delta_ = deltaAngle;
+    return action;
 }
 
 void CCRotateBy::startWithTarget(CCNode* target) {
@@ -267,13 +235,9 @@ void CCRotateBy::update(float t) {
 }
 
 CCFadeTo* CCFadeTo::create(float duration, uint8_t opacity) {
-    auto* action = new CCFadeTo();
-    if (!action->initWithDuration(duration)) {
-        delete action;
-        return nullptr;
-    }
-    action->to_ = opacity;
-    return autoreleased(action);
+    auto* action = createAutoreleased<CCFadeTo>(&CCFadeTo::initWithDuration, duration);
+    if (action) action->to_ = opacity;
+    return action;
 }
 
 void CCFadeTo::startWithTarget(CCNode* target) {
@@ -286,12 +250,7 @@ void CCFadeTo::update(float t) {
 }
 
 CCFadeIn* CCFadeIn::create(float duration) {
-    auto* action = new CCFadeIn();
-    if (!action->initWithDuration(duration)) {
-        delete action;
-        return nullptr;
-    }
-    return autoreleased(action);
+    return createAutoreleased<CCFadeIn>(&CCFadeIn::initWithDuration, duration);
 }
 
 void CCFadeIn::startWithTarget(CCNode* target) {
@@ -301,12 +260,7 @@ void CCFadeIn::startWithTarget(CCNode* target) {
 }
 
 CCFadeOut* CCFadeOut::create(float duration) {
-    auto* action = new CCFadeOut();
-    if (!action->initWithDuration(duration)) {
-        delete action;
-        return nullptr;
-    }
-    return autoreleased(action);
+    return createAutoreleased<CCFadeOut>(&CCFadeOut::initWithDuration, duration);
 }
 
 void CCFadeOut::startWithTarget(CCNode* target) {

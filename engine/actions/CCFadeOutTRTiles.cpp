@@ -15,16 +15,14 @@ constexpr float MAX_TILES_PER_SIDE = 4096;
 }  // namespace
 
 CCFadeOutTRTiles* CCFadeOutTRTiles::create(float duration, const CCSize& gridSize) {
-    auto* action = new CCFadeOutTRTiles();
-    if (!action->initWithDuration(duration)) {
-        delete action;
-        return nullptr;
+    auto* action = createAutoreleased<CCFadeOutTRTiles>(&CCFadeOutTRTiles::initWithDuration, duration);
+    if (action) {
+        float w = std::isfinite(gridSize.width) ? std::clamp(gridSize.width, 1.0f, MAX_TILES_PER_SIDE) : 1.0f;
+        float h =
+            std::isfinite(gridSize.height) ? std::clamp(gridSize.height, 1.0f, MAX_TILES_PER_SIDE) : 1.0f;
+        action->columns_ = static_cast<int>(w);
+        action->rows_ = static_cast<int>(h);
     }
-    float w = std::isfinite(gridSize.width) ? std::clamp(gridSize.width, 1.0f, MAX_TILES_PER_SIDE) : 1.0f;
-    float h = std::isfinite(gridSize.height) ? std::clamp(gridSize.height, 1.0f, MAX_TILES_PER_SIDE) : 1.0f;
-    action->columns_ = static_cast<int>(w);
-    action->rows_ = static_cast<int>(h);
-    action->autorelease();
     return action;
 }
 

@@ -7,14 +7,11 @@
 USING_NS_CC;
 
 ExChangeLabelString* ExChangeLabelString::create(float duration, float from, float to) {
-    auto* action = new ExChangeLabelString();
-    if (!action->initWithDuration(duration)) {
-        delete action;
-        return nullptr;
+    auto* action = createAutoreleased<ExChangeLabelString>(&ExChangeLabelString::initWithDuration, duration);
+    if (action) {
+        action->from_ = from;
+        action->to_ = to;
     }
-    action->from_ = from;
-    action->to_ = to;
-    action->autorelease();
     return action;
 }
 

@@ -5,17 +5,15 @@ USING_NS_CC;
 ExScaleWindows* ExScaleWindows::create(float duration, const CCRect& from, const CCRect& to,
                                        Callback callback) {
     if (!callback) return nullptr;
-    auto* action = new ExScaleWindows();
-    if (!action->initWithDuration(duration, 1.0f, 1.0f)) {
-        delete action;
-        return nullptr;
+    auto* action =
+        createAutoreleased<ExScaleWindows>(&ExScaleWindows::initWithDuration, duration, 1.0f, 1.0f);
+    if (action) {
+        action->fromPosition_ = from.origin;
+        action->toPosition_ = to.origin;
+        action->fromSize_ = from.size;
+        action->toSize_ = to.size;
+        action->callback_ = std::move(callback);
     }
-    action->fromPosition_ = from.origin;
-    action->toPosition_ = to.origin;
-    action->fromSize_ = from.size;
-    action->toSize_ = to.size;
-    action->callback_ = std::move(callback);
-    action->autorelease();
     return action;
 }
 

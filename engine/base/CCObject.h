@@ -1,5 +1,7 @@
 #pragma once
 
+#include <utility>
+
 #include "CCPlatformMacros.h"
 
 NS_CC_BEGIN
@@ -33,6 +35,22 @@ private:
     unsigned int refCount_ = 1;
     unsigned int id_;
 };
+
+// The usual two-step construction: makes a T, runs its init member with args and hands the object to the
+// autorelease pool. When init returns false the object is deleted and null returned. A class whose
+// constructor is not public lets the helper in with
+//     template <typename T, typename Init, typename... Args>
+//     friend T* cocos2d::createAutoreleased(Init, Args&&...);
+template <typename T, typename Init, typename... Args>
+T* createAutoreleased(Init init, Args&&... args) {
+    T* object = new T();
+    if (!(object->*init)(std::forward<Args>(args)...)) {
+        delete object;
+        return nullptr;
+    }
+    object->autorelease();
+    return object;
+}
 
 // Member-function callbacks on engine objects.
 typedef void (CCObject::*SEL_SCHEDULE)(float);

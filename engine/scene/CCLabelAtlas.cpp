@@ -12,13 +12,8 @@ CCLabelAtlas::~CCLabelAtlas() {
 
 CCLabelAtlas* CCLabelAtlas::create(const char* text, const char* charMapFile, unsigned int itemWidth,
                                    unsigned int itemHeight, unsigned int startChar) {
-    auto* label = new CCLabelAtlas();
-    if (!label->initWithString(text, charMapFile, itemWidth, itemHeight, startChar)) {
-        delete label;
-        return nullptr;
-    }
-    label->autorelease();
-    return label;
+    return createAutoreleased<CCLabelAtlas>(&CCLabelAtlas::initWithString, text, charMapFile, itemWidth,
+                                            itemHeight, startChar);
 }
 
 bool CCLabelAtlas::initWithString(const char* text, const char* charMapFile, unsigned int itemWidth,

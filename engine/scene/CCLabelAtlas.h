@@ -31,6 +31,8 @@ public:
     void draw() override;
 
 private:
+    template <typename T, typename Init, typename... Args>
+    friend T* cocos2d::createAutoreleased(Init, Args&&...);
     CCLabelAtlas() = default;
     void relayout();
 

@@ -413,13 +413,7 @@ CCLayer::CCLayer() {
 }
 
 CCLayer* CCLayer::create() {
-    auto* layer = new CCLayer();
-    if (!layer->init()) {
-        delete layer;
-        return nullptr;
-    }
-    layer->autorelease();
-    return layer;
+    return createAutoreleased<CCLayer>(&CCLayer::init);
 }
 
 bool CCLayer::init() {
@@ -494,13 +488,7 @@ CCScene::CCScene() {
 }
 
 CCScene* CCScene::create() {
-    auto* scene = new CCScene();
-    if (!scene->init()) {
-        delete scene;
-        return nullptr;
-    }
-    scene->autorelease();
-    return scene;
+    return createAutoreleased<CCScene>(&CCScene::init);
 }
 
 bool CCScene::init() {
