@@ -57,7 +57,9 @@ ConnectingLayer* ConnectingLayer::getInstance() {
     return layer;
 }
 
-ConnectingLayer* ConnectingLayer::existingInstance() { return instance; }
+ConnectingLayer* ConnectingLayer::existingInstance() {
+    return instance;
+}
 
 ConnectingLayer::~ConnectingLayer() {
     if (instance == this) instance = nullptr;
@@ -143,7 +145,8 @@ void ConnectingLayer::layoutForWindowSize() {
     setContentSize(size);
     if (background_) {
         CCSize image = background_->getContentSize();
-        if (image.width > 0 && image.height > 0) background_->setScale(std::max(w / image.width, h / image.height));
+        if (image.width > 0 && image.height > 0)
+            background_->setScale(std::max(w / image.width, h / image.height));
         background_->setPosition(CCPoint(w / 2, h / 2));
     }
     shade_->setTextureRect(CCRect(0, 0, w, h));
@@ -156,7 +159,7 @@ void ConnectingLayer::layoutForWindowSize() {
 
 void ConnectingLayer::registerWithTouchDispatcher() {
     CCDirector::sharedDirector()->getTouchDispatcher()->addTargetedDelegate(this, TOUCH_PRIORITY, true, false,
-                                                                           false);
+                                                                            false);
 }
 
 bool ConnectingLayer::ccTouchBegan(CCTouch*, CCEvent*) {
@@ -242,7 +245,9 @@ void ConnectingLayer::startVersionCheck() {
     scheduleOnce([this](float) { versionCheckDone(); }, VERSION_CHECK_DELAY, "versionCheck");
 }
 
-void ConnectingLayer::versionCheckDone() { finishConnecting(false); }
+void ConnectingLayer::versionCheckDone() {
+    finishConnecting(false);
+}
 
 void ConnectingLayer::finishConnecting(bool fromUpdateDialog) {
     if (finished_) return;

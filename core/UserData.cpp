@@ -8,10 +8,10 @@
 #include "CCFileUtils.h"
 #include "CCUserDefault.h"
 #include "CCmdPacket.h"
-#include "SimpleAudioEngine.h"
 #include "CDebugModule.h"
 #include "FileHelpers.h"
 #include "LanguageTable.h"
+#include "SimpleAudioEngine.h"
 
 USING_NS_CC;
 

@@ -42,7 +42,8 @@ void LeftPanePage::setPanelSize(const CCSize& size) {
     header_->setTextureRect(CCRect(0, 0, panel.width, HEADER_HEIGHT));
     header_->setPosition(CCPoint(0, panel.height));
     if (closeButton_)
-        closeButton_->setPosition(CCPoint(panel.width - CLOSE_RIGHT_INSET, HEADER_HEIGHT * CLOSE_HEIGHT_SHARE));
+        closeButton_->setPosition(
+            CCPoint(panel.width - CLOSE_RIGHT_INSET, HEADER_HEIGHT * CLOSE_HEIGHT_SHARE));
     body_->setContentSize(getBodySize());
 }
 

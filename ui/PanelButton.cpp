@@ -43,7 +43,8 @@ PanelButton* PanelButton::create(const char* normalFrame, const char* hoverFrame
     return button;
 }
 
-PanelButton* PanelButton::create(const char* normalFrame, const char* hoverFrame, int tag, Callback callback) {
+PanelButton* PanelButton::create(const char* normalFrame, const char* hoverFrame, int tag,
+                                 Callback callback) {
     auto* button =
         createAutoreleased<PanelButton>(&PanelButton::initWithFrames, normalFrame, hoverFrame, tag);
     if (button) button->callback_ = std::move(callback);
@@ -58,7 +59,9 @@ bool PanelButton::initWithFrames(const char* normalFrame, const char* hoverFrame
     return true;
 }
 
-void PanelButton::setTipDisplay(TipDisplay display) { tipDisplay() = std::move(display); }
+void PanelButton::setTipDisplay(TipDisplay display) {
+    tipDisplay() = std::move(display);
+}
 
 void PanelButton::setTipsInfo(const char* key) {
     if (!key) return;
@@ -82,7 +85,8 @@ void PanelButton::showFrames(bool hover) {
 
 void PanelButton::onEnter() {
     CCSprite::onEnter();
-    CCDirector::sharedDirector()->getTouchDispatcher()->addTargetedDelegate(this, touchPriority_, true, false, false);
+    CCDirector::sharedDirector()->getTouchDispatcher()->addTargetedDelegate(this, touchPriority_, true, false,
+                                                                            false);
     setMouseEnabled(true);
 }
 
@@ -119,7 +123,9 @@ void PanelButton::ccTouchEnded(CCTouch* touch, CCEvent*) {
     if (enabled_ && IsPointOnMe(at.x, at.y)) fire();
 }
 
-void PanelButton::ccTouchCancelled(CCTouch*, CCEvent*) { tracking_ = false; }
+void PanelButton::ccTouchCancelled(CCTouch*, CCEvent*) {
+    tracking_ = false;
+}
 
 void PanelButton::fire() {
     // The callback may remove the button from its panel: keep it alive until the call returns.
@@ -136,7 +142,8 @@ PanelToggleButton* PanelToggleButton::create(const char* normalFrame, const char
                                              const char* onNormalFrame, const char* onHoverFrame, int tag,
                                              Callback callback) {
     auto* button = new PanelToggleButton();
-    if (!button->initWithFrames(normalFrame, hoverFrame, tag) || !onNormalFrame || !frameNamed(onNormalFrame)) {
+    if (!button->initWithFrames(normalFrame, hoverFrame, tag) || !onNormalFrame ||
+        !frameNamed(onNormalFrame)) {
         delete button;
         return nullptr;
     }

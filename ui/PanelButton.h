@@ -21,8 +21,8 @@ public:
 
     // Null when the normal frame is missing from the sprite sheet. The target is not retained:
     // it owns the button, as panels and windows do.
-    static PanelButton* create(const char* normalFrame, const char* hoverFrame, int tag, cocos2d::CCObject* target,
-                               cocos2d::SEL_MenuHandler selector);
+    static PanelButton* create(const char* normalFrame, const char* hoverFrame, int tag,
+                               cocos2d::CCObject* target, cocos2d::SEL_MenuHandler selector);
     static PanelButton* create(const char* normalFrame, const char* hoverFrame, int tag, Callback callback);
 
     // The scene's shared tip label; set once by the main scene.
@@ -73,8 +73,9 @@ private:
 // A button with two pairs of frames that switches pairs with its state.
 class PanelToggleButton : public PanelButton {
 public:
-    static PanelToggleButton* create(const char* normalFrame, const char* hoverFrame, const char* onNormalFrame,
-                                     const char* onHoverFrame, int tag, Callback callback);
+    static PanelToggleButton* create(const char* normalFrame, const char* hoverFrame,
+                                     const char* onNormalFrame, const char* onHoverFrame, int tag,
+                                     Callback callback);
     void setState(bool on);
     bool getState() const { return on_; }
 

@@ -41,8 +41,8 @@ StockButton* StockButton::create() {
 }
 
 bool StockButton::initButton() {
-    for (const char* name : {"stockFrameNor.png", "stockFrameSel.png", "stockFrameRect.png", "stockFrameNor2.png",
-                             "stockFrameSel2.png", "stockFrameRect2.png"}) {
+    for (const char* name : {"stockFrameNor.png", "stockFrameSel.png", "stockFrameRect.png",
+                             "stockFrameNor2.png", "stockFrameSel2.png", "stockFrameRect2.png"}) {
         if (!frameNamed(name)) return false;
     }
     if (!initWithSpriteFrameName("stockFrameNor.png")) return false;
@@ -152,9 +152,12 @@ void StockButton::colourLabels() {
     }
 }
 
-void StockButton::setDisplayName(const std::string& name) { nameLabel_->setString(name.c_str()); }
+void StockButton::setDisplayName(const std::string& name) {
+    nameLabel_->setString(name.c_str());
+}
 
-std::vector<CCPoint> StockButton::smallChartPoints(const KLineSeries& series, int chartType, const CCSize& size) {
+std::vector<CCPoint> StockButton::smallChartPoints(const KLineSeries& series, int chartType,
+                                                   const CCSize& size) {
     std::vector<CCPoint> points;
     const size_t n = series.size();
     if (n < 1) return points;
@@ -198,7 +201,8 @@ std::vector<CCPoint> StockButton::smallChartPoints(const KLineSeries& series, in
 void StockButton::redrawChart() {
     chartPoints_.clear();
     if (window_ && window_->getLoader())
-        chartPoints_ = smallChartPoints(window_->getLoader()->series(), window_->getChartType(), getContentSize());
+        chartPoints_ =
+            smallChartPoints(window_->getLoader()->series(), window_->getChartType(), getContentSize());
     if (pointer_) {
         pointer_->setVisible(!chartPoints_.empty());
         if (!chartPoints_.empty()) pointer_->setPosition(chartPoints_.back());
@@ -210,8 +214,8 @@ void StockButton::onEnter() {
     CCSprite::onEnter();
     setMouseEnabled(true);
     if (pointer_) {
-        pointer_->runAction(CCRepeatForever::create(CCSequence::createWithTwoActions(
-            CCFadeTo::create(0.8f, 0), CCFadeTo::create(0.8f, 150))));
+        pointer_->runAction(CCRepeatForever::create(
+            CCSequence::createWithTwoActions(CCFadeTo::create(0.8f, 0), CCFadeTo::create(0.8f, 150))));
     }
 }
 
@@ -234,7 +238,8 @@ void StockButton::OnMouseHover() {
 void StockButton::OnMouseLeave() {
     closeButton_->stopActionByTag(CLOSE_FADE_TAG);
     if (!closeButton_->isVisible()) return;
-    CCAction* fade = CCSequence::createWithTwoActions(CCFadeOut::create(CLOSE_FADE_SECONDS), CCHide::create());
+    CCAction* fade =
+        CCSequence::createWithTwoActions(CCFadeOut::create(CLOSE_FADE_SECONDS), CCHide::create());
     fade->setTag(CLOSE_FADE_TAG);
     closeButton_->runAction(fade);
 }

@@ -44,7 +44,9 @@ bool StockButtonPanel::initPanel(const CCSize& size) {
     return true;
 }
 
-float StockButtonPanel::addButtonWidth() const { return addButton_->getContentSize().width; }
+float StockButtonPanel::addButtonWidth() const {
+    return addButton_->getContentSize().width;
+}
 
 void StockButtonPanel::onEnter() {
     CCNode::onEnter();

@@ -10,7 +10,9 @@ void CCAction::startWithTarget(CCNode* target) {
     originalTarget_ = target;
 }
 
-void CCAction::stop() { target_ = nullptr; }
+void CCAction::stop() {
+    target_ = nullptr;
+}
 
 void CCAction::step(float) {}
 
@@ -25,7 +27,9 @@ CCRepeatForever* CCRepeatForever::create(CCActionInterval* action) {
     return repeat;
 }
 
-CCRepeatForever::~CCRepeatForever() { CC_SAFE_RELEASE(inner_); }
+CCRepeatForever::~CCRepeatForever() {
+    CC_SAFE_RELEASE(inner_);
+}
 
 void CCRepeatForever::startWithTarget(CCNode* target) {
     CCAction::startWithTarget(target);

@@ -61,7 +61,9 @@ CCCallFunc* CCCallFunc::create(std::function<void()> function) {
     return action;
 }
 
-CCCallFunc::~CCCallFunc() { CC_SAFE_RELEASE(callbackTarget_); }
+CCCallFunc::~CCCallFunc() {
+    CC_SAFE_RELEASE(callbackTarget_);
+}
 
 void CCCallFunc::setCallbackTarget(CCObject* target) {
     CC_SAFE_RETAIN(target);
@@ -69,7 +71,9 @@ void CCCallFunc::setCallbackTarget(CCObject* target) {
     callbackTarget_ = target;
 }
 
-void CCCallFunc::update(float) { execute(); }
+void CCCallFunc::update(float) {
+    execute();
+}
 
 // GCC's sanitizer builds misread calls through member-function pointers as uninitialised reads.
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
@@ -128,7 +132,9 @@ CCCallFuncO* CCCallFuncO::create(CCObject* target, SEL_CallFuncO selector, CCObj
     return action;
 }
 
-CCCallFuncO::~CCCallFuncO() { CC_SAFE_RELEASE(object_); }
+CCCallFuncO::~CCCallFuncO() {
+    CC_SAFE_RELEASE(object_);
+}
 
 void CCCallFuncO::execute() {
     if (callbackTarget_ && selectorO_) (callbackTarget_->*selectorO_)(object_);

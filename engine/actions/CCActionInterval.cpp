@@ -69,7 +69,9 @@ void CCSequence::startWithTarget(CCNode* target) {
     currentStarted_ = false;
 }
 
-bool CCSequence::isDone() const { return current_ >= actions_.size(); }
+bool CCSequence::isDone() const {
+    return current_ >= actions_.size();
+}
 
 void CCSequence::step(float dt) {
     elapsed_ += std::max(0.0f, dt);
@@ -111,7 +113,9 @@ CCRepeat* CCRepeat::create(CCFiniteTimeAction* action, unsigned int times) {
     return repeat;
 }
 
-CCRepeat::~CCRepeat() { CC_SAFE_RELEASE(inner_); }
+CCRepeat::~CCRepeat() {
+    CC_SAFE_RELEASE(inner_);
+}
 
 void CCRepeat::startWithTarget(CCNode* target) {
     CCActionInterval::startWithTarget(target);
@@ -176,7 +180,9 @@ void CCMoveBy::startWithTarget(CCNode* target) {
     end_ = start_ + by_;
 }
 
-CCScaleTo* CCScaleTo::create(float duration, float scale) { return create(duration, scale, scale); }
+CCScaleTo* CCScaleTo::create(float duration, float scale) {
+    return create(duration, scale, scale);
+}
 
 CCScaleTo* CCScaleTo::create(float duration, float scaleX, float scaleY) {
     return createAutoreleased<CCScaleTo>(&CCScaleTo::initWithDuration, duration, scaleX, scaleY);

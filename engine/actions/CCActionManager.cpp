@@ -7,7 +7,9 @@
 
 NS_CC_BEGIN
 
-CCActionManager::~CCActionManager() { removeAllActions(); }
+CCActionManager::~CCActionManager() {
+    removeAllActions();
+}
 
 bool CCActionManager::isPaused(CCNode* target) const {
     return std::find(pausedTargets_.begin(), pausedTargets_.end(), target) != pausedTargets_.end();
@@ -18,7 +20,8 @@ void CCActionManager::pauseTarget(CCNode* target) {
 }
 
 void CCActionManager::resumeTarget(CCNode* target) {
-    pausedTargets_.erase(std::remove(pausedTargets_.begin(), pausedTargets_.end(), target), pausedTargets_.end());
+    pausedTargets_.erase(std::remove(pausedTargets_.begin(), pausedTargets_.end(), target),
+                         pausedTargets_.end());
 }
 
 void CCActionManager::addAction(CCAction* action, CCNode* target, bool paused) {
@@ -91,13 +94,14 @@ CCAction* CCActionManager::getActionByTag(int tag, CCNode* target) const {
 }
 
 unsigned int CCActionManager::numberOfRunningActionsInTarget(CCNode* target) const {
-    return static_cast<unsigned int>(
-        std::count_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return !e.removed && e.target == target; }));
+    return static_cast<unsigned int>(std::count_if(
+        entries_.begin(), entries_.end(), [&](const Entry& e) { return !e.removed && e.target == target; }));
 }
 
 void CCActionManager::collectGarbage() {
     std::vector<Entry> dropped;
-    auto keep = std::stable_partition(entries_.begin(), entries_.end(), [](const Entry& e) { return !e.removed; });
+    auto keep =
+        std::stable_partition(entries_.begin(), entries_.end(), [](const Entry& e) { return !e.removed; });
     dropped.assign(keep, entries_.end());
     entries_.erase(keep, entries_.end());
     for (Entry& e : dropped) {

@@ -5,7 +5,9 @@
 
 NS_CC_BEGIN
 
-CCArray::~CCArray() { removeAllObjects(); }
+CCArray::~CCArray() {
+    removeAllObjects();
+}
 
 CCArray* CCArray::create() {
     auto* array = new CCArray();
@@ -23,7 +25,9 @@ CCObject* CCArray::objectAtIndex(unsigned int index) const {
     return index < items_.size() ? items_[index] : nullptr;
 }
 
-bool CCArray::containsObject(const CCObject* object) const { return indexOfObject(object) != UINT_MAX; }
+bool CCArray::containsObject(const CCObject* object) const {
+    return indexOfObject(object) != UINT_MAX;
+}
 
 unsigned int CCArray::indexOfObject(const CCObject* object) const {
     auto it = std::find(items_.begin(), items_.end(), object);

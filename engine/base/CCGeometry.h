@@ -54,13 +54,27 @@ struct CCRect {
     }
 };
 
-inline CCPoint ccp(float x, float y) { return CCPoint(x, y); }
-inline CCPoint ccpAdd(const CCPoint& a, const CCPoint& b) { return a + b; }
-inline CCPoint ccpSub(const CCPoint& a, const CCPoint& b) { return a - b; }
-inline CCPoint ccpMult(const CCPoint& a, float s) { return a * s; }
-inline float ccpDistance(const CCPoint& a, const CCPoint& b) { return a.getDistance(b); }
-inline CCSize CCSizeMake(float w, float h) { return CCSize(w, h); }
-inline CCRect CCRectMake(float x, float y, float w, float h) { return CCRect(x, y, w, h); }
+inline CCPoint ccp(float x, float y) {
+    return CCPoint(x, y);
+}
+inline CCPoint ccpAdd(const CCPoint& a, const CCPoint& b) {
+    return a + b;
+}
+inline CCPoint ccpSub(const CCPoint& a, const CCPoint& b) {
+    return a - b;
+}
+inline CCPoint ccpMult(const CCPoint& a, float s) {
+    return a * s;
+}
+inline float ccpDistance(const CCPoint& a, const CCPoint& b) {
+    return a.getDistance(b);
+}
+inline CCSize CCSizeMake(float w, float h) {
+    return CCSize(w, h);
+}
+inline CCRect CCRectMake(float x, float y, float w, float h) {
+    return CCRect(x, y, w, h);
+}
 
 inline constexpr CCPoint CCPointZero{0, 0};
 inline constexpr CCSize CCSizeZero{0, 0};
@@ -79,15 +93,20 @@ inline CCPoint CCPointApplyAffineTransform(const CCPoint& p, const CCAffineTrans
 
 // Applies t1 first, then t2.
 inline CCAffineTransform CCAffineTransformConcat(const CCAffineTransform& t1, const CCAffineTransform& t2) {
-    return {t1.a * t2.a + t1.b * t2.c, t1.a * t2.b + t1.b * t2.d, t1.c * t2.a + t1.d * t2.c,
-            t1.c * t2.b + t1.d * t2.d, t1.tx * t2.a + t1.ty * t2.c + t2.tx, t1.tx * t2.b + t1.ty * t2.d + t2.ty};
+    return {t1.a * t2.a + t1.b * t2.c,           t1.a * t2.b + t1.b * t2.d,
+            t1.c * t2.a + t1.d * t2.c,           t1.c * t2.b + t1.d * t2.d,
+            t1.tx * t2.a + t1.ty * t2.c + t2.tx, t1.tx * t2.b + t1.ty * t2.d + t2.ty};
 }
 
 inline CCAffineTransform CCAffineTransformInvert(const CCAffineTransform& t) {
     float det = t.a * t.d - t.b * t.c;
     if (det == 0) return CCAffineTransformIdentity;  // a node scaled to zero has no inverse; keep it usable
     float inv = 1.0f / det;
-    return {inv * t.d, -inv * t.b, -inv * t.c, inv * t.a, inv * (t.c * t.ty - t.d * t.tx),
+    return {inv * t.d,
+            -inv * t.b,
+            -inv * t.c,
+            inv * t.a,
+            inv * (t.c * t.ty - t.d * t.tx),
             inv * (t.b * t.tx - t.a * t.ty)};
 }
 

@@ -34,7 +34,9 @@ CCPoolManager* CCPoolManager::sharedPoolManager() {
     return &manager;
 }
 
-void CCPoolManager::addObject(CCObject* object) { objects_.push_back(object); }
+void CCPoolManager::addObject(CCObject* object) {
+    objects_.push_back(object);
+}
 
 void CCPoolManager::pop() {
     std::vector<CCObject*> draining;

@@ -11,7 +11,9 @@ constexpr double TIME_EPSILON = 1e-5;
 
 CCScheduler::CCScheduler() = default;
 
-CCScheduler::~CCScheduler() { unscheduleAll(); }
+CCScheduler::~CCScheduler() {
+    unscheduleAll();
+}
 
 void CCScheduler::performFunctionInMainThread(std::function<void()> fn) {
     if (!fn) return;
@@ -33,7 +35,8 @@ void CCScheduler::pauseTarget(CCObject* target) {
 }
 
 void CCScheduler::resumeTarget(CCObject* target) {
-    pausedTargets_.erase(std::remove(pausedTargets_.begin(), pausedTargets_.end(), target), pausedTargets_.end());
+    pausedTargets_.erase(std::remove(pausedTargets_.begin(), pausedTargets_.end(), target),
+                         pausedTargets_.end());
 }
 
 void CCScheduler::addTimer(Timer timer) {
@@ -43,8 +46,8 @@ void CCScheduler::addTimer(Timer timer) {
     timers_.push_back(std::move(timer));
 }
 
-void CCScheduler::scheduleSelector(SEL_SCHEDULE selector, CCObject* target, float interval, unsigned int repeat,
-                                   float delay, bool paused) {
+void CCScheduler::scheduleSelector(SEL_SCHEDULE selector, CCObject* target, float interval,
+                                   unsigned int repeat, float delay, bool paused) {
     if (!selector || !target) return;
     paused ? pauseTarget(target) : resumeTarget(target);
     for (Timer& t : timers_) {
@@ -236,7 +239,8 @@ void CCScheduler::update(float dt) {
         e.target->update(dt);
     }
     for (size_t i = 0; i < timers_.size(); ++i) {
-        if (timers_[i].removed || timers_[i].addedFrame >= frame_ || isTargetPaused(timers_[i].target)) continue;
+        if (timers_[i].removed || timers_[i].addedFrame >= frame_ || isTargetPaused(timers_[i].target))
+            continue;
         runTimerAt(i, dt);
     }
     updating_ = false;

@@ -39,8 +39,8 @@ public:
     void unscheduleSelector(SEL_SCHEDULE selector, CCObject* target);
 
     // The same with a function; key names it for unscheduling (one timer per target and key).
-    void schedule(std::function<void(float)> callback, CCObject* target, const std::string& key, float interval,
-                  unsigned int repeat, float delay, bool paused);
+    void schedule(std::function<void(float)> callback, CCObject* target, const std::string& key,
+                  float interval, unsigned int repeat, float delay, bool paused);
     void unschedule(const std::string& key, CCObject* target);
 
     // Calls target->update(dt) every frame.

@@ -23,8 +23,14 @@ CCString* CCString::createWithFormat(const char* format, ...) {
     return create(text);
 }
 
-int CCString::intValue() const { return std::atoi(m_sString.c_str()); }
-float CCString::floatValue() const { return static_cast<float>(std::atof(m_sString.c_str())); }
-double CCString::doubleValue() const { return std::atof(m_sString.c_str()); }
+int CCString::intValue() const {
+    return std::atoi(m_sString.c_str());
+}
+float CCString::floatValue() const {
+    return static_cast<float>(std::atof(m_sString.c_str()));
+}
+double CCString::doubleValue() const {
+    return std::atof(m_sString.c_str());
+}
 
 NS_CC_END

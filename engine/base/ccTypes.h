@@ -19,11 +19,21 @@ struct ccColor4F {
     bool operator==(const ccColor4F& o) const { return r == o.r && g == o.g && b == o.b && a == o.a; }
 };
 
-inline ccColor3B ccc3(uint8_t r, uint8_t g, uint8_t b) { return {r, g, b}; }
-inline ccColor4B ccc4(uint8_t r, uint8_t g, uint8_t b, uint8_t a) { return {r, g, b, a}; }
-inline ccColor4F ccc4f(float r, float g, float b, float a) { return {r, g, b, a}; }
-inline ccColor4F ccc4FFromccc3B(ccColor3B c) { return {c.r / 255.f, c.g / 255.f, c.b / 255.f, 1.f}; }
-inline ccColor4F ccc4FFromccc4B(ccColor4B c) { return {c.r / 255.f, c.g / 255.f, c.b / 255.f, c.a / 255.f}; }
+inline ccColor3B ccc3(uint8_t r, uint8_t g, uint8_t b) {
+    return {r, g, b};
+}
+inline ccColor4B ccc4(uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
+    return {r, g, b, a};
+}
+inline ccColor4F ccc4f(float r, float g, float b, float a) {
+    return {r, g, b, a};
+}
+inline ccColor4F ccc4FFromccc3B(ccColor3B c) {
+    return {c.r / 255.f, c.g / 255.f, c.b / 255.f, 1.f};
+}
+inline ccColor4F ccc4FFromccc4B(ccColor4B c) {
+    return {c.r / 255.f, c.g / 255.f, c.b / 255.f, c.a / 255.f};
+}
 
 inline constexpr ccColor3B ccWHITE{255, 255, 255};
 inline constexpr ccColor3B ccBLACK{0, 0, 0};

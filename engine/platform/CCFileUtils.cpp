@@ -42,7 +42,7 @@ constexpr int MAX_LINK_HOPS = 40;
 std::optional<std::string> linkTarget(const std::string& path) {
     std::string current = path;
     for (int hop = 0; hop <= MAX_LINK_HOPS; ++hop) {
-        struct stat st{};
+        struct stat st {};
         if (lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
         std::vector<char> buffer(PATH_MAX);
         const ssize_t n = readlink(current.c_str(), buffer.data(), buffer.size());
@@ -84,12 +84,15 @@ CCFileUtils* CCFileUtils::sharedFileUtils() {
     return instance().get();
 }
 
-void CCFileUtils::purgeFileUtils() { instance().reset(); }
+void CCFileUtils::purgeFileUtils() {
+    instance().reset();
+}
 
 std::string CCFileUtils::getWritablePath() {
     if (writablePath_.empty()) {
         writablePath_ = defaultWritableFolder();
-        if (!createDirectories(writablePath_)) CCLog("cannot create writable folder %s", writablePath_.c_str());
+        if (!createDirectories(writablePath_))
+            CCLog("cannot create writable folder %s", writablePath_.c_str());
     }
     return writablePath_;
 }
@@ -108,7 +111,9 @@ std::string CCFileUtils::fullPathForFilename(const std::string& filename) const 
     return filename;
 }
 
-void CCFileUtils::addSearchPath(const std::string& path) { searchPaths_.push_back(withSlash(path)); }
+void CCFileUtils::addSearchPath(const std::string& path) {
+    searchPaths_.push_back(withSlash(path));
+}
 
 void CCFileUtils::setSearchPaths(const std::vector<std::string>& paths) {
     searchPaths_.clear();
@@ -116,7 +121,7 @@ void CCFileUtils::setSearchPaths(const std::vector<std::string>& paths) {
 }
 
 bool CCFileUtils::isFileExist(const std::string& path) const {
-    struct stat st{};
+    struct stat st {};
     return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
@@ -157,7 +162,7 @@ bool CCFileUtils::writeFileAtomically(const std::string& path, const void* data,
     const std::optional<std::string> target = linkTarget(path);
     if (!target) return false;
     mode_t mode = NEW_FILE_MODE;
-    struct stat existing{};
+    struct stat existing {};
     if (stat(target->c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) mode = existing.st_mode & 0777;
     std::string tmp = *target + ".tmpXXXXXX";
     std::vector<char> name(tmp.begin(), tmp.end());
@@ -194,7 +199,7 @@ bool CCFileUtils::createDirectories(const std::string& folder) {
         size_t end = slash == std::string::npos ? folder.size() : slash;
         path = folder.substr(0, end);
         if (!path.empty()) {
-            struct stat st{};
+            struct stat st {};
             if (stat(path.c_str(), &st) != 0) {
                 if (mkdir(path.c_str(), 0755) != 0 && errno != EEXIST) return false;
             } else if (!S_ISDIR(st.st_mode)) {

@@ -22,14 +22,18 @@ std::unique_ptr<CCUserDefault>& instance() {
 }
 }  // namespace
 
-CCUserDefault::CCUserDefault() : path_(CCFileUtils::sharedFileUtils()->getWritablePath() + FILE_NAME) { load(); }
+CCUserDefault::CCUserDefault() : path_(CCFileUtils::sharedFileUtils()->getWritablePath() + FILE_NAME) {
+    load();
+}
 
 CCUserDefault* CCUserDefault::sharedUserDefault() {
     if (!instance()) instance().reset(new CCUserDefault());
     return instance().get();
 }
 
-void CCUserDefault::purgeSharedUserDefault() { instance().reset(); }
+void CCUserDefault::purgeSharedUserDefault() {
+    instance().reset();
+}
 
 void CCUserDefault::load() {
     pugi::xml_document doc;
@@ -62,21 +66,27 @@ bool CCUserDefault::getBoolForKey(const char* key, bool defaultValue) const {
     return v ? *v == "true" : defaultValue;
 }
 
-void CCUserDefault::setBoolForKey(const char* key, bool value) { set(key, value ? "true" : "false"); }
+void CCUserDefault::setBoolForKey(const char* key, bool value) {
+    set(key, value ? "true" : "false");
+}
 
 int CCUserDefault::getIntegerForKey(const char* key, int defaultValue) const {
     const std::string* v = find(key);
     return v ? std::atoi(v->c_str()) : defaultValue;
 }
 
-void CCUserDefault::setIntegerForKey(const char* key, int value) { set(key, std::to_string(value)); }
+void CCUserDefault::setIntegerForKey(const char* key, int value) {
+    set(key, std::to_string(value));
+}
 
 std::string CCUserDefault::getStringForKey(const char* key, const std::string& defaultValue) const {
     const std::string* v = find(key);
     return v ? *v : defaultValue;
 }
 
-void CCUserDefault::setStringForKey(const char* key, const std::string& value) { set(key, value); }
+void CCUserDefault::setStringForKey(const char* key, const std::string& value) {
+    set(key, value);
+}
 
 bool CCUserDefault::flush() {
     pugi::xml_document doc;

@@ -18,7 +18,7 @@ NS_CC_BEGIN
 namespace {
 unsigned int nextOrderOfArrival = 1;
 unsigned long nextVisitOrder = 1;
-}
+}  // namespace
 
 CCNode::CCNode() = default;
 
@@ -36,15 +36,23 @@ CCNode* CCNode::create() {
     return node;
 }
 
-CCScheduler* CCNode::getScheduler() const { return CCDirector::sharedDirector()->getScheduler(); }
+CCScheduler* CCNode::getScheduler() const {
+    return CCDirector::sharedDirector()->getScheduler();
+}
 
-CCActionManager* CCNode::getActionManager() const { return CCDirector::sharedDirector()->getActionManager(); }
+CCActionManager* CCNode::getActionManager() const {
+    return CCDirector::sharedDirector()->getActionManager();
+}
 
 // --- children
 
-void CCNode::addChild(CCNode* child) { addChild(child, child ? child->zOrder_ : 0, child ? child->tag_ : -1); }
+void CCNode::addChild(CCNode* child) {
+    addChild(child, child ? child->zOrder_ : 0, child ? child->tag_ : -1);
+}
 
-void CCNode::addChild(CCNode* child, int zOrder) { addChild(child, zOrder, child ? child->tag_ : -1); }
+void CCNode::addChild(CCNode* child, int zOrder) {
+    addChild(child, zOrder, child ? child->tag_ : -1);
+}
 
 void CCNode::addChild(CCNode* child, int zOrder, int tag) {
     assert(child && "addChild: the child must not be null");
@@ -121,7 +129,8 @@ void CCNode::setZOrder(int zOrder) {
 void CCNode::sortAllChildren() {
     if (!reorderDirty_) return;
     std::stable_sort(children_.begin(), children_.end(), [](const CCNode* a, const CCNode* b) {
-        return a->zOrder_ < b->zOrder_ || (a->zOrder_ == b->zOrder_ && a->orderOfArrival_ < b->orderOfArrival_);
+        return a->zOrder_ < b->zOrder_ ||
+               (a->zOrder_ == b->zOrder_ && a->orderOfArrival_ < b->orderOfArrival_);
     });
     reorderDirty_ = false;
 }
@@ -134,7 +143,9 @@ CCNode* CCNode::getChildByTag(int tag) const {
 
 // --- placement
 
-void CCNode::setPosition(const CCPoint& position) { position_ = position; }
+void CCNode::setPosition(const CCPoint& position) {
+    position_ = position;
+}
 
 void CCNode::setAnchorPoint(const CCPoint& anchor) {
     anchorPoint_ = anchor;
@@ -146,15 +157,26 @@ void CCNode::setContentSize(const CCSize& size) {
     anchorPointInPoints_ = CCPoint(size.width * anchorPoint_.x, size.height * anchorPoint_.y);
 }
 
-void CCNode::ignoreAnchorPointForPosition(bool ignore) { ignoreAnchorPoint_ = ignore; }
+void CCNode::ignoreAnchorPointForPosition(bool ignore) {
+    ignoreAnchorPoint_ = ignore;
+}
 
-void CCNode::setScale(float scale) { scaleX_ = scaleY_ = scale; }
-void CCNode::setScaleX(float scale) { scaleX_ = scale; }
-void CCNode::setScaleY(float scale) { scaleY_ = scale; }
-void CCNode::setRotation(float degrees) { rotation_ = degrees; }
+void CCNode::setScale(float scale) {
+    scaleX_ = scaleY_ = scale;
+}
+void CCNode::setScaleX(float scale) {
+    scaleX_ = scale;
+}
+void CCNode::setScaleY(float scale) {
+    scaleY_ = scale;
+}
+void CCNode::setRotation(float degrees) {
+    rotation_ = degrees;
+}
 
 CCRect CCNode::boundingBox() const {
-    return CCRectApplyAffineTransform(CCRect(0, 0, contentSize_.width, contentSize_.height), nodeToParentTransform());
+    return CCRectApplyAffineTransform(CCRect(0, 0, contentSize_.width, contentSize_.height),
+                                      nodeToParentTransform());
 }
 
 // --- colour and opacity
@@ -204,15 +226,20 @@ CCAffineTransform CCNode::nodeToParentTransform() const {
     return t;
 }
 
-CCAffineTransform CCNode::parentToNodeTransform() const { return CCAffineTransformInvert(nodeToParentTransform()); }
+CCAffineTransform CCNode::parentToNodeTransform() const {
+    return CCAffineTransformInvert(nodeToParentTransform());
+}
 
 CCAffineTransform CCNode::nodeToWorldTransform() const {
     CCAffineTransform t = nodeToParentTransform();
-    for (const CCNode* p = parent_; p; p = p->parent_) t = CCAffineTransformConcat(t, p->nodeToParentTransform());
+    for (const CCNode* p = parent_; p; p = p->parent_)
+        t = CCAffineTransformConcat(t, p->nodeToParentTransform());
     return t;
 }
 
-CCAffineTransform CCNode::worldToNodeTransform() const { return CCAffineTransformInvert(nodeToWorldTransform()); }
+CCAffineTransform CCNode::worldToNodeTransform() const {
+    return CCAffineTransformInvert(nodeToWorldTransform());
+}
 
 CCPoint CCNode::convertToNodeSpace(const CCPoint& worldPoint) const {
     return CCPointApplyAffineTransform(worldPoint, worldToNodeTransform());
@@ -287,9 +314,15 @@ CCAction* CCNode::runAction(CCAction* action) {
     return action;
 }
 
-void CCNode::stopAllActions() { getActionManager()->removeAllActionsFromTarget(this); }
-void CCNode::stopAction(CCAction* action) { getActionManager()->removeAction(action); }
-void CCNode::stopActionByTag(int tag) { getActionManager()->removeActionByTag(tag, this); }
+void CCNode::stopAllActions() {
+    getActionManager()->removeAllActionsFromTarget(this);
+}
+void CCNode::stopAction(CCAction* action) {
+    getActionManager()->removeAction(action);
+}
+void CCNode::stopActionByTag(int tag) {
+    getActionManager()->removeActionByTag(tag, this);
+}
 CCAction* CCNode::getActionByTag(int tag) const {
     return getActionManager()->getActionByTag(tag, const_cast<CCNode*>(this));
 }
@@ -299,21 +332,31 @@ unsigned int CCNode::numberOfRunningActions() const {
 
 // --- timers
 
-void CCNode::scheduleUpdate() { scheduleUpdateWithPriority(0); }
+void CCNode::scheduleUpdate() {
+    scheduleUpdateWithPriority(0);
+}
 void CCNode::scheduleUpdateWithPriority(int priority) {
     getScheduler()->scheduleUpdateForTarget(this, priority, !running_);
 }
-void CCNode::unscheduleUpdate() { getScheduler()->unscheduleUpdateForTarget(this); }
+void CCNode::unscheduleUpdate() {
+    getScheduler()->unscheduleUpdateForTarget(this);
+}
 
-void CCNode::schedule(SEL_SCHEDULE selector) { schedule(selector, 0.0f, kCCRepeatForever, 0.0f); }
+void CCNode::schedule(SEL_SCHEDULE selector) {
+    schedule(selector, 0.0f, kCCRepeatForever, 0.0f);
+}
 void CCNode::schedule(SEL_SCHEDULE selector, float interval) {
     schedule(selector, interval, kCCRepeatForever, 0.0f);
 }
 void CCNode::schedule(SEL_SCHEDULE selector, float interval, unsigned int repeat, float delay) {
     getScheduler()->scheduleSelector(selector, this, interval, repeat, delay, !running_);
 }
-void CCNode::scheduleOnce(SEL_SCHEDULE selector, float delay) { schedule(selector, 0.0f, 0, delay); }
-void CCNode::unschedule(SEL_SCHEDULE selector) { getScheduler()->unscheduleSelector(selector, this); }
+void CCNode::scheduleOnce(SEL_SCHEDULE selector, float delay) {
+    schedule(selector, 0.0f, 0, delay);
+}
+void CCNode::unschedule(SEL_SCHEDULE selector) {
+    getScheduler()->unscheduleSelector(selector, this);
+}
 
 void CCNode::schedule(std::function<void(float)> callback, float interval, const std::string& key) {
     getScheduler()->schedule(std::move(callback), this, key, interval, kCCRepeatForever, 0.0f, !running_);
@@ -321,9 +364,13 @@ void CCNode::schedule(std::function<void(float)> callback, float interval, const
 void CCNode::scheduleOnce(std::function<void(float)> callback, float delay, const std::string& key) {
     getScheduler()->schedule(std::move(callback), this, key, 0.0f, 0, delay, !running_);
 }
-void CCNode::unschedule(const std::string& key) { getScheduler()->unschedule(key, this); }
+void CCNode::unschedule(const std::string& key) {
+    getScheduler()->unschedule(key, this);
+}
 
-void CCNode::unscheduleAllSelectors() { getScheduler()->unscheduleAllForTarget(this); }
+void CCNode::unscheduleAllSelectors() {
+    getScheduler()->unscheduleAllForTarget(this);
+}
 
 void CCNode::pauseSchedulerAndActions() {
     getScheduler()->pauseTarget(this);
@@ -359,7 +406,9 @@ void CCNode::visit() {
     if (renderer) renderer->popMatrix();
 }
 
-void CCNode::markVisited() { visitOrder_ = nextVisitOrder++; }
+void CCNode::markVisited() {
+    visitOrder_ = nextVisitOrder++;
+}
 
 void CCNode::visitChildrenAndSelf() {
     sortAllChildren();
@@ -402,7 +451,8 @@ void CCNode::setMouseEnabled(bool enabled) {
 
 void CCNode::setMousePriority(int priority) {
     mousePriority_ = priority;
-    if (mouseEnabled_ && running_) CCDirector::sharedDirector()->getMouseDispatcher()->addNode(this, priority);
+    if (mouseEnabled_ && running_)
+        CCDirector::sharedDirector()->getMouseDispatcher()->addNode(this, priority);
 }
 
 // --- layer and scene
@@ -457,7 +507,9 @@ void CCLayer::registerWithTouchDispatcher() {
         touches->addStandardDelegate(this, touchPriority_);
 }
 
-void CCLayer::unregisterWithTouchDispatcher() { CCDirector::sharedDirector()->getTouchDispatcher()->removeDelegate(this); }
+void CCLayer::unregisterWithTouchDispatcher() {
+    CCDirector::sharedDirector()->getTouchDispatcher()->removeDelegate(this);
+}
 
 void CCLayer::setKeypadEnabled(bool enabled) {
     if (enabled == keypadEnabled_) return;

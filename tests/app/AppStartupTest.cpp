@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <SDL.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -89,7 +89,8 @@ protected:
     }
     CCLabelTTF* labelWithText(const std::string& text) {
         for (CCNode* child : layer->getChildren())
-            if (auto* label = dynamic_cast<CCLabelTTF*>(child); label && text == label->getString()) return label;
+            if (auto* label = dynamic_cast<CCLabelTTF*>(child); label && text == label->getString())
+                return label;
         return nullptr;
     }
     std::vector<CCSprite*> dots() {
@@ -143,7 +144,8 @@ TEST_F(ConnectingScreen, DotsPulseOneAfterAnother) {
 TEST_F(ConnectingScreen, SwallowsClicksMeantForWhatLiesBelow) {
     CCEGLView::sharedOpenGLView()->setFrameSize(900, 600);
     int clicks = 0;
-    PanelButton* below = PanelButton::create("layout.png", "layout_sel.png", 1, [&](PanelButton*) { ++clicks; });
+    PanelButton* below =
+        PanelButton::create("layout.png", "layout_sel.png", 1, [&](PanelButton*) { ++clicks; });
     below->setPosition(100, 100);
     scene->addChild(below);
     CCEGLView::sharedOpenGLView()->handleMouseDown(100, 500);

@@ -12,8 +12,8 @@
 #include "StockData.h"
 #include "StockInfo.h"
 #include "StockListCache.h"
-#include "TestMarketStream.h"
 #include "TempHome.h"
+#include "TestMarketStream.h"
 #include "TestSupport.h"
 
 USING_NS_CC;

@@ -502,12 +502,11 @@ TEST_F(ChartWindowsEndToEnd, StripAddsMaximisesAndReordersWindowsAndARestartKeep
     ASSERT_TRUE(click(maximiseButton(area)));
     state = savedWhen([](const Saved& s) { return !s.maximised; });
     EXPECT_FALSE(state.maximised);
-    std::optional<Screenshot> restored =
-        shotWhen(*run, [&](const Screenshot& s) {
-            for (const Rect& window : ONE_OVER_TWO)
-                if (candlePixels(s, window) < MIN_CANDLE_PIXELS) return false;
-            return blackGapPixels(s) > 500;
-        });
+    std::optional<Screenshot> restored = shotWhen(*run, [&](const Screenshot& s) {
+        for (const Rect& window : ONE_OVER_TWO)
+            if (candlePixels(s, window) < MIN_CANDLE_PIXELS) return false;
+        return blackGapPixels(s) > 500;
+    });
     ASSERT_TRUE(restored);
     EXPECT_GT(blackGapPixels(*restored), 500) << restored->path();
     for (const Rect& window : ONE_OVER_TWO)

@@ -52,11 +52,12 @@ TEST(ConnectingScreenEndToEnd, ScreenshotShowsBackgroundLogoDotsAndTexts) {
     // named here, and the sanitizers' options (their suppressions); xvfb-run is a script and needs a PATH.
     std::string sanitizerOptions;
     for (const char* name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS", "TSAN_OPTIONS"})
-        if (const char* value = std::getenv(name)) sanitizerOptions += std::string(name) + "='" + value + "' ";
-    std::string command =
-        "env -i PATH=/usr/bin:/bin SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy " + sanitizerOptions +
-        "ZENTO_HOME='" + home.path() + "' '" XVFB_RUN "' -a -s '-screen 0 1280x800x24' '" + ZENTO_PROGRAM +
-        "' --screenshot '" + shot + "' --after 2 > '" + home.path() + "/out.txt' 2>&1";
+        if (const char* value = std::getenv(name))
+            sanitizerOptions += std::string(name) + "='" + value + "' ";
+    std::string command = "env -i PATH=/usr/bin:/bin SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy " +
+                          sanitizerOptions + "ZENTO_HOME='" + home.path() +
+                          "' '" XVFB_RUN "' -a -s '-screen 0 1280x800x24' '" + ZENTO_PROGRAM +
+                          "' --screenshot '" + shot + "' --after 2 > '" + home.path() + "/out.txt' 2>&1";
     int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status)) << readText(home.path() + "/out.txt");
     ASSERT_EQ(WEXITSTATUS(status), 0) << readText(home.path() + "/out.txt");

@@ -31,7 +31,8 @@ protected:
 
 TEST_F(ActionTest, DelayThenCallFiresOnceAtItsStep) {
     int calls = 0;
-    node->runAction(CCSequence::create(CCDelayTime::create(0.5f), CCCallFunc::create([&] { ++calls; }), nullptr));
+    node->runAction(
+        CCSequence::create(CCDelayTime::create(0.5f), CCCallFunc::create([&] { ++calls; }), nullptr));
     step(4);
     EXPECT_EQ(calls, 0);
     step(1);
@@ -63,8 +64,8 @@ TEST_F(ActionTest, MoveScaleFadeRotateInterpolateAndEndExactly) {
 
 TEST_F(ActionTest, MoveByAndFadesAndShowHide) {
     node->setPosition(10, 10);
-    node->runAction(CCSequence::create(CCMoveBy::create(0.2f, ccp(5, -5)), CCHide::create(), CCFadeOut::create(0.2f),
-                                       CCShow::create(), nullptr));
+    node->runAction(CCSequence::create(CCMoveBy::create(0.2f, ccp(5, -5)), CCHide::create(),
+                                       CCFadeOut::create(0.2f), CCShow::create(), nullptr));
     step(2);
     EXPECT_EQ(node->getPosition(), ccp(15, 5));
     EXPECT_FALSE(node->isVisible());
@@ -75,7 +76,8 @@ TEST_F(ActionTest, MoveByAndFadesAndShowHide) {
 
 TEST_F(ActionTest, RepeatForeverKeepsItsRhythm) {
     int calls = 0;
-    CCActionInterval* beat = CCSequence::create(CCDelayTime::create(0.25f), CCCallFunc::create([&] { ++calls; }), nullptr);
+    CCActionInterval* beat =
+        CCSequence::create(CCDelayTime::create(0.25f), CCCallFunc::create([&] { ++calls; }), nullptr);
     node->runAction(CCRepeatForever::create(beat));
     step(10);  // 1.0 s
     EXPECT_EQ(calls, 4);

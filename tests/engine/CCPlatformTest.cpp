@@ -36,7 +36,7 @@ TEST(CCFileUtils, WritableFolderFallsBackToXdgDataHome) {
     CCFileUtils::purgeFileUtils();
     std::string writable = CCFileUtils::sharedFileUtils()->getWritablePath();
     EXPECT_EQ(writable, home.path() + "/zento/");
-    struct stat st{};
+    struct stat st {};
     EXPECT_EQ(stat(writable.c_str(), &st), 0) << "the folder is created on first use";
     unsetenv("XDG_DATA_HOME");
 }
@@ -116,7 +116,8 @@ TEST(CCLog, LinesReachTheSinkWholeFromManyThreads) {
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([t] {
-            for (int i = 0; i < 50; ++i) CCLog("thread %d line %d %s", t, i, std::string(40, 'a' + t).c_str());
+            for (int i = 0; i < 50; ++i)
+                CCLog("thread %d line %d %s", t, i, std::string(40, 'a' + t).c_str());
         });
     for (auto& th : threads) th.join();
     CCLog("100%% sure: %s", "%d stays");

@@ -72,7 +72,8 @@ TEST_F(SchedulerTest, OnceTimerFiresExactlyOnceAfterItsDelay) {
     EXPECT_EQ(c->ticks, 1);
     step(20);
     EXPECT_EQ(c->ticks, 1);
-    EXPECT_FALSE(CCDirector::sharedDirector()->getScheduler()->isScheduled(schedule_selector(Counter::tick), c));
+    EXPECT_FALSE(
+        CCDirector::sharedDirector()->getScheduler()->isScheduled(schedule_selector(Counter::tick), c));
 }
 
 TEST_F(SchedulerTest, RepeatCountsExtraCallsAfterTheFirst) {
@@ -127,8 +128,7 @@ TEST_F(SchedulerTest, TimerAddedDuringAFrameStartsCountingNextFrame) {
     Counter* c = Counter::make();
     scene->addChild(c);
     int inner = 0;
-    c->scheduleOnce(
-        [&](float) { c->scheduleOnce([&](float) { ++inner; }, 0.2f, "inner"); }, 0.1f, "outer");
+    c->scheduleOnce([&](float) { c->scheduleOnce([&](float) { ++inner; }, 0.2f, "inner"); }, 0.1f, "outer");
     step(1);  // outer fires, schedules inner: the 0.1 s of this frame must not count for inner
     EXPECT_EQ(inner, 0);
     step(1);
@@ -210,7 +210,8 @@ TEST(MainThreadQueue, QueuedFunctionsRunBeforeTimersOfTheSameFrame) {
     CCDirector::sharedDirector()->runWithScene(scene);
     std::vector<std::string> order;
     scene->schedule([&](float) { order.push_back("timer"); }, 0.0f, "t");
-    CCDirector::sharedDirector()->getScheduler()->performFunctionInMainThread([&] { order.push_back("queued"); });
+    CCDirector::sharedDirector()->getScheduler()->performFunctionInMainThread(
+        [&] { order.push_back("queued"); });
     CCDirector::sharedDirector()->stepFrame(0.016f);
     EXPECT_EQ(order, (std::vector<std::string>{"queued", "timer"}));
     CCDirector::purgeDirector();

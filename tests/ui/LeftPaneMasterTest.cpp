@@ -8,11 +8,11 @@
 #include "CCFontAtlas.h"
 #include "CCLabelTTF.h"
 #include "CCSpriteFrameCache.h"
-#include "PanelButton.h"
 #include "CStockPanel.h"
 #include "LanguageTable.h"
 #include "LeftPaneMaster.h"
 #include "NewsPanel.h"
+#include "PanelButton.h"
 
 #include "UiTestSupport.h"
 
@@ -205,7 +205,8 @@ TEST_F(LeftPaneMasterTest, HeaderCloseButtonClosesItsPage) {
 
     PanelButton* close = pane->getStockPanel()->getCloseButton();
     ASSERT_NE(close, nullptr);
-    const CCPoint at = close->convertToWorldSpace(CCPoint(close->getContentSize().width / 2, close->getContentSize().height / 2));
+    const CCPoint at = close->convertToWorldSpace(
+        CCPoint(close->getContentSize().width / 2, close->getContentSize().height / 2));
     CCEGLView::sharedOpenGLView()->handleMouseDown(at.x, 600 - at.y);
     CCEGLView::sharedOpenGLView()->handleMouseUp(at.x, 600 - at.y);
     step(0.5f);
@@ -214,7 +215,8 @@ TEST_F(LeftPaneMasterTest, HeaderCloseButtonClosesItsPage) {
     EXPECT_TRUE(widths.empty()) << "the pane keeps its width while a page is left";
 
     close = pane->getNewsPanel()->getCloseButton();
-    const CCPoint newsAt = close->convertToWorldSpace(CCPoint(close->getContentSize().width / 2, close->getContentSize().height / 2));
+    const CCPoint newsAt = close->convertToWorldSpace(
+        CCPoint(close->getContentSize().width / 2, close->getContentSize().height / 2));
     CCEGLView::sharedOpenGLView()->handleMouseDown(newsAt.x, 600 - newsAt.y);
     CCEGLView::sharedOpenGLView()->handleMouseUp(newsAt.x, 600 - newsAt.y);
     step(0.5f);

@@ -13,7 +13,8 @@ public:
 
 protected:
     void sendGet(const std::string&, const std::string&, cocos2d::SEL_HttpResponse) override { ++requests; }
-    void sendPost(const std::string&, const std::string&, const std::string&, cocos2d::SEL_HttpResponse) override {
+    void sendPost(const std::string&, const std::string&, const std::string&,
+                  cocos2d::SEL_HttpResponse) override {
         ++requests;
     }
 };

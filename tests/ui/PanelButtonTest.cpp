@@ -26,7 +26,8 @@ protected:
         CCDirector::sharedDirector()->setWinSize(CCSize(900, 600));
         CCEGLView::sharedOpenGLView()->setFrameSize(900, 600);
         ASSERT_TRUE(CCSpriteFrameCache::sharedSpriteFrameCache()->spriteFrameByName("layout.png") ||
-                    (CCSpriteFrameCache::sharedSpriteFrameCache()->addSpriteFramesWithFile(RES + "/plist/image.plist"),
+                    (CCSpriteFrameCache::sharedSpriteFrameCache()->addSpriteFramesWithFile(
+                         RES + "/plist/image.plist"),
                      CCSpriteFrameCache::sharedSpriteFrameCache()->spriteFrameByName("layout.png")));
         scene = CCScene::create();
         CCDirector::sharedDirector()->runWithScene(scene);
@@ -37,8 +38,8 @@ protected:
         CCEGLView::purgeSharedOpenGLView();
     }
     PanelButton* addButton(int tag) {
-        PanelButton* button =
-            PanelButton::create("layout.png", "layout_sel.png", tag, [this](PanelButton* b) { clicked.push_back(b->getTag()); });
+        PanelButton* button = PanelButton::create("layout.png", "layout_sel.png", tag,
+                                                  [this](PanelButton* b) { clicked.push_back(b->getTag()); });
         button->setPosition(100, 100);  // centred there: 50 x 50 covers 75..125
         scene->addChild(button);
         return button;
@@ -77,9 +78,8 @@ TEST_F(PanelButtonTest, FiresOnlyWhenPressedAndReleasedInside) {
 
 TEST_F(PanelButtonTest, HigherPriorityButtonSwallowsTheTouch) {
     PanelButton* below = addButton(1);
-    PanelButton* above = PanelButton::create("add.png", "add_sel.png", 2, [this](PanelButton* b) {
-        clicked.push_back(b->getTag());
-    });
+    PanelButton* above = PanelButton::create("add.png", "add_sel.png", 2,
+                                             [this](PanelButton* b) { clicked.push_back(b->getTag()); });
     above->setTouchPriority(PanelButton::DEFAULT_TOUCH_PRIORITY - 1);
     (void)below;
     above->setPosition(100, 100);
@@ -150,7 +150,8 @@ TEST_F(PanelButtonTest, HoverShowsTheSecondFrameAndTheTip) {
     move(400, 400);
     EXPECT_FALSE(button->isHovered());
     EXPECT_EQ(button->displayFrame(), normal);
-    EXPECT_EQ(tips, (std::vector<std::string>{"show " + button->getTipText(), "hide " + button->getTipText()}));
+    EXPECT_EQ(tips,
+              (std::vector<std::string>{"show " + button->getTipText(), "hide " + button->getTipText()}));
 }
 
 TEST_F(PanelButtonTest, MissingTipKeyLogsAndTakesTheDefaultText) {
@@ -162,13 +163,14 @@ TEST_F(PanelButtonTest, MissingTipKeyLogsAndTakesTheDefaultText) {
     CCLogSetSink(nullptr);
     EXPECT_EQ(button->getTipText(), getLangText("default"));
     bool logged = false;
-    for (const std::string& line : lines) logged |= line.find("PanelButton::setTipsInfo not found:noSuchTipKey") != std::string::npos;
+    for (const std::string& line : lines)
+        logged |= line.find("PanelButton::setTipsInfo not found:noSuchTipKey") != std::string::npos;
     EXPECT_TRUE(logged);
 }
 
 TEST_F(PanelButtonTest, ToggleSwitchesFramePairsWithItsState) {
-    PanelToggleButton* toggle = PanelToggleButton::create("sound.png", "sound_sel.png", "mute.png", "mute_sel.png", 5,
-                                                          [](PanelButton*) {});
+    PanelToggleButton* toggle = PanelToggleButton::create("sound.png", "sound_sel.png", "mute.png",
+                                                          "mute_sel.png", 5, [](PanelButton*) {});
     ASSERT_NE(toggle, nullptr);
     scene->addChild(toggle);
     CCSpriteFrameCache* cache = CCSpriteFrameCache::sharedSpriteFrameCache();

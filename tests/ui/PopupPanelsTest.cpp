@@ -20,11 +20,11 @@
 #include "LanguageTable.h"
 #include "LayoutPanel.h"
 #include "LayoutPanelDelegate.h"
+#include "LocalStockWindow.h"
 #include "PanelButton.h"
 #include "PopuPanelBase.h"
 #include "SelectChartTypePanel.h"
 #include "SelectTimePanel.h"
-#include "LocalStockWindow.h"
 #include "StockWindow.h"
 #include "UserData.h"
 

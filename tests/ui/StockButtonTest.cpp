@@ -111,7 +111,8 @@ protected:
         CCDirector::sharedDirector()->setWinSize(CCSize(900, SCREEN_H));
         CCEGLView::sharedOpenGLView()->setFrameSize(900, SCREEN_H);
         auto* frames = CCSpriteFrameCache::sharedSpriteFrameCache();
-        if (!frames->spriteFrameByName("stockFrameNor.png")) frames->addSpriteFramesWithFile(RES + "/plist/image.plist");
+        if (!frames->spriteFrameByName("stockFrameNor.png"))
+            frames->addSpriteFramesWithFile(RES + "/plist/image.plist");
         ASSERT_NE(frames->spriteFrameByName("stockFrameNor.png"), nullptr);
         scene = CCScene::create();
         CCDirector::sharedDirector()->runWithScene(scene);
@@ -129,7 +130,8 @@ protected:
     }
     void step(float seconds) { stepFor(seconds, UI_STEP); }
     void addButtons(int count) {
-        for (int i = 0; i < count; ++i) ASSERT_NE(strip->addButton(nullptr, "S" + std::to_string(i)), nullptr);
+        for (int i = 0; i < count; ++i)
+            ASSERT_NE(strip->addButton(nullptr, "S" + std::to_string(i)), nullptr);
         step(0.5f);
     }
     // World point in the middle of a button.

@@ -23,9 +23,9 @@
 #include "KLineBar.h"
 #include "KLineHistoryLoader.h"
 #include "LanguageTable.h"
+#include "LocalStockWindow.h"
 #include "NumberAtlasLabel.h"
 #include "PanelButton.h"
-#include "LocalStockWindow.h"
 #include "StockWindow.h"
 #include "StockWindowDelegate.h"
 
