@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdlib>
 #include <ctime>
+#include <iterator>
 #include <new>
 #include <system_error>
 #include <thread>
@@ -65,7 +66,7 @@ void KLineHistoryLoader::setWindowShown(bool shown) {
     windowShown_ = shown;
     if (!shown) return;
     const auto held = std::exchange(heldRetries_, {});
-    for (const auto& [retry, generation] : held) (this->*retry)(generation);
+    for (const auto& [step, generation] : held) retry(step, generation);
 }
 
 void KLineHistoryLoader::shutdown() {
@@ -179,13 +180,41 @@ void KLineHistoryLoader::sendPost(const std::string& body, const std::string& ur
     httpPost(body.data(), body.size(), url, tag, this, handler);
 }
 
-void KLineHistoryLoader::retryLater(SEL_CallFuncI retry, float delay) {
-    runAction(EXDelayFuncI::create(this, retry, static_cast<int>(generation_), delay));
+void KLineHistoryLoader::retryLater(RetryStep step) {
+    static_assert(std::size(RETRY_ROWS) == RETRY_STEP_COUNT && RETRY_ROWS[1].step == RetryStep::HistoryList &&
+                      RETRY_ROWS[2].step == RetryStep::Download,
+                  "retry rows are indexed by their step");
+    const RetryRow& row = RETRY_ROWS[static_cast<int>(step)];
+    const int generation = static_cast<int>(generation_ % RETRY_GENERATION_SPAN);
+    runAction(EXDelayFuncI::create(this, callfuncI_selector(KLineHistoryLoader::retryDue),
+                                   generation * RETRY_STEP_COUNT + static_cast<int>(row.step),
+                                   row.delaySeconds));
 }
 
-bool KLineHistoryLoader::holdWhileHidden(SEL_CallFuncI retry, int generation) {
+void KLineHistoryLoader::retryDue(int generationAndStep) {
+    retry(static_cast<RetryStep>(generationAndStep % RETRY_STEP_COUNT), generationAndStep / RETRY_STEP_COUNT);
+}
+
+void KLineHistoryLoader::retry(RetryStep step, int generation) {
+    if (static_cast<unsigned>(generation) != generation_ % RETRY_GENERATION_SPAN || !host_) return;
+    if (step != RetryStep::WeekHistory && batchState(series_.getHistoryBatch()) != BATCH_WAITING) return;
+    if (holdWhileHidden(step, generation)) return;
+    switch (step) {
+        case RetryStep::WeekHistory:
+            requestWeekHistory();
+            break;
+        case RetryStep::HistoryList:
+            sendHistoryListRequest(lastRequestEndTime_);
+            break;
+        case RetryStep::Download:
+            downloadHistoryFile(lastDownloadUrl_, lastDownloadTag_);
+            break;
+    }
+}
+
+bool KLineHistoryLoader::holdWhileHidden(RetryStep step, int generation) {
     if (windowShown_) return false;
-    const std::pair<SEL_CallFuncI, int> entry(retry, generation);
+    const std::pair<RetryStep, int> entry(step, generation);
     if (std::find(heldRetries_.begin(), heldRetries_.end(), entry) == heldRetries_.end()) {
         heldRetries_.push_back(entry);
         logInfo("[%s] window hidden: retry held until it is shown", symbol_.c_str());
@@ -204,12 +233,6 @@ void KLineHistoryLoader::requestWeekHistory() {
                             "/" + std::to_string(ttype_);
     sendGet(url, requestTag(), httpresponse_selector(KLineHistoryLoader::GetKLineWeekHistoryCallback));
     setBatchState(series_.getWeekBatch(), BATCH_WAITING);
-}
-
-void KLineHistoryLoader::retryWeekHistory(int generation) {
-    if (static_cast<unsigned>(generation) != generation_ || !host_) return;
-    if (holdWhileHidden(callfuncI_selector(KLineHistoryLoader::retryWeekHistory), generation)) return;
-    requestWeekHistory();
 }
 
 void KLineHistoryLoader::GetKLineWeekHistoryCallback(CCHttpClient*, CCHttpResponse* response) {
@@ -232,7 +255,7 @@ void KLineHistoryLoader::GetKLineWeekHistoryCallback(CCHttpClient*, CCHttpRespon
         }
         logError("GetKLineWeekHistoryCallback failed:%s, will retry after:%d", tag,
                  static_cast<int>(WEEK_RETRY_DELAY));
-        retryLater(callfuncI_selector(KLineHistoryLoader::retryWeekHistory), WEEK_RETRY_DELAY);
+        retryLater(RetryStep::WeekHistory);
         return;
     }
     handOver(week, std::move(raw), cachePathFor(symbol_), urlOf(response), symbol_, false);
@@ -287,13 +310,6 @@ void KLineHistoryLoader::sendHistoryListRequest(uint32_t endTime) {
     logInfo("================== get history:%s[%d] form:%s", body.c_str(), ttype_, url.c_str());
 }
 
-void KLineHistoryLoader::retryHistoryList(int generation) {
-    if (static_cast<unsigned>(generation) != generation_ || !host_) return;
-    if (batchState(series_.getHistoryBatch()) != BATCH_WAITING) return;
-    if (holdWhileHidden(callfuncI_selector(KLineHistoryLoader::retryHistoryList), generation)) return;
-    sendHistoryListRequest(lastRequestEndTime_);
-}
-
 void KLineHistoryLoader::GetStockHistoryDataCallback(CCHttpClient*, CCHttpResponse* response) {
     const char* tag = tagOf(response);
     bool sameTimeType = false;
@@ -301,7 +317,7 @@ void KLineHistoryLoader::GetStockHistoryDataCallback(CCHttpClient*, CCHttpRespon
     rapidjson::Document document;
     if (!responseToJson(response, document)) {
         logError("GetStockHistoryDataCallback error:%s", tag);
-        retryLater(callfuncI_selector(KLineHistoryLoader::retryHistoryList), HISTORY_RETRY_DELAY);
+        retryLater(RetryStep::HistoryList);
         return;
     }
     const bool accepted = document.IsObject() && document.HasMember("result") &&
@@ -309,7 +325,7 @@ void KLineHistoryLoader::GetStockHistoryDataCallback(CCHttpClient*, CCHttpRespon
                           document.HasMember("list") && document["list"].IsArray();
     if (!accepted) {
         logError("history list refused:%s, will retry after:%d", tag, static_cast<int>(HISTORY_RETRY_DELAY));
-        retryLater(callfuncI_selector(KLineHistoryLoader::retryHistoryList), HISTORY_RETRY_DELAY);
+        retryLater(RetryStep::HistoryList);
         return;
     }
     for (const rapidjson::Value& entry : document["list"].GetArray()) {
@@ -381,13 +397,6 @@ void KLineHistoryLoader::downloadHistoryFile(const std::string& url, const std::
             httpresponse_selector(KLineHistoryLoader::DownloadStockHistoryDataCallback));
 }
 
-void KLineHistoryLoader::retryDownload(int generation) {
-    if (static_cast<unsigned>(generation) != generation_ || !host_) return;
-    if (batchState(series_.getHistoryBatch()) != BATCH_WAITING) return;
-    if (holdWhileHidden(callfuncI_selector(KLineHistoryLoader::retryDownload), generation)) return;
-    downloadHistoryFile(lastDownloadUrl_, lastDownloadTag_);
-}
-
 void KLineHistoryLoader::DownloadStockHistoryDataCallback(CCHttpClient*, CCHttpResponse* response) {
     const char* tag = tagOf(response);
     bool sameTimeType = false;
@@ -405,7 +414,7 @@ void KLineHistoryLoader::DownloadStockHistoryDataCallback(CCHttpClient*, CCHttpR
     }
     if (!received) {
         logError("DownloadStockHistoryDataCallback failed! retry:%s", urlOf(response));
-        retryLater(callfuncI_selector(KLineHistoryLoader::retryDownload), HISTORY_RETRY_DELAY);
+        retryLater(RetryStep::Download);
         return;
     }
     handOver(history, std::move(raw), cachePathFor(fileName), urlOf(response), fileName, false);
@@ -570,7 +579,7 @@ void KLineHistoryLoader::loadHistoryTick(float) {
         } else if (weekState == BATCH_FAILED) {
             setBatchState(week, BATCH_WAITING);
             logError("week history failed to parse, will retry after:%d", static_cast<int>(WEEK_RETRY_DELAY));
-            retryLater(callfuncI_selector(KLineHistoryLoader::retryWeekHistory), WEEK_RETRY_DELAY);
+            retryLater(RetryStep::WeekHistory);
         }
     }
     if (weekState != BATCH_IDLE || !host_) return;
@@ -623,6 +632,6 @@ void KLineHistoryLoader::retryFailedHistoryFile() {
         lastDownloadTag_ = name;
         logError("history file failed to parse, will retry after:%d %s",
                  static_cast<int>(HISTORY_RETRY_DELAY), url.c_str());
-        retryLater(callfuncI_selector(KLineHistoryLoader::retryDownload), HISTORY_RETRY_DELAY);
+        retryLater(RetryStep::Download);
     }
 }

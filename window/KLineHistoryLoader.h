@@ -1,5 +1,6 @@
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -136,12 +137,29 @@ private:
     void setBatchState(const std::shared_ptr<ParseKLineStruct>& batch, int32_t state);
     int batchState(const std::shared_ptr<ParseKLineStruct>& batch) const;
     void markHistoryComplete();
-    void retryLater(SEL_CallFuncI retry, float delay);
+    // What a failed request or parse asks again, after its row's delay in RETRY_ROWS (in step order).
+    enum class RetryStep { WeekHistory, HistoryList, Download };
+    struct RetryRow {
+        RetryStep step;
+        float delaySeconds;
+    };
+    static constexpr RetryRow RETRY_ROWS[] = {
+        {RetryStep::WeekHistory, WEEK_RETRY_DELAY},
+        {RetryStep::HistoryList, HISTORY_RETRY_DELAY},
+        {RetryStep::Download, HISTORY_RETRY_DELAY},
+    };
+    static constexpr int RETRY_STEP_COUNT = 3;
+    // Generations wrap here so that one times the step count still fits the delayed call's int.
+    static constexpr unsigned RETRY_GENERATION_SPAN = INT_MAX / RETRY_STEP_COUNT;
+
+    void retryLater(RetryStep step);
+    // The delayed call carries one int: the generation times the step count, plus the step.
+    void retryDue(int generationAndStep);
+    // Asks the step again unless its generation has gone, its request is no longer awaited, or the
+    // window is hidden (then the retry is held for setWindowShown).
+    void retry(RetryStep step, int generation);
     // True (the retry is kept for setWindowShown) when the window is hidden.
-    bool holdWhileHidden(SEL_CallFuncI retry, int generation);
-    void retryWeekHistory(int generation);
-    void retryHistoryList(int generation);
-    void retryDownload(int generation);
+    bool holdWhileHidden(RetryStep step, int generation);
     void afterHistoryMerge(size_t held);
     void retryFailedHistoryFile();
 
@@ -157,5 +175,5 @@ private:
     std::string lastDownloadTag_;
     unsigned generation_ = 0;
     bool windowShown_ = true;
-    std::vector<std::pair<SEL_CallFuncI, int>> heldRetries_;
+    std::vector<std::pair<RetryStep, int>> heldRetries_;
 };
