@@ -24,13 +24,7 @@ namespace {
 constexpr float TITLE_LEFT_WITH_CLOSE = 35;
 constexpr float TITLE_LEFT_WITHOUT_CLOSE = 3;
 constexpr float CLOSE_BUTTON_INSET = 18;
-constexpr uint8_t WORLD_MAP_OPACITY = 128;
 const ccColor3B WINDOW_BACKGROUND{12, 15, 24};
-constexpr uint8_t TOP_SHADE_OPACITY = 160;
-constexpr float TOP_SHADE_SCALE_Y = 0.7f;
-constexpr float SIDE_SHADE_SCALE_X = 0.35f;
-constexpr int SHADE_Z = 90;
-constexpr int CLOSED_BACKGROUND_Z = 300;
 constexpr int TITLE_Z = 100;
 constexpr float SHOW_FADE_SECONDS = 0.3f;
 
@@ -64,12 +58,7 @@ bool StockWindow::initWindow(const std::string& displayName, const CCSize& size)
     if (!loader_) return false;
     addChild(loader_);
 
-    worldMap_ = CCSprite::create("res/bg/worldMap.png");
-    if (worldMap_) {
-        worldMap_->setAnchorPoint(CCPointZero);
-        worldMap_->setOpacity(WORLD_MAP_OPACITY);
-        addChild(worldMap_);
-    }
+    decorations_.addWorldMap(this);
 
     // Chart windows take touches at the ordinary priority, whatever the connecting screen set.
     DrawingView::setDefaultTouchPriority(0);
@@ -78,21 +67,7 @@ bool StockWindow::initWindow(const std::string& displayName, const CCSize& size)
     loader_->setView(chart_);
     addChild(chart_);
 
-    topShade_ = CCSprite::createWithSpriteFrameName("topDark.png");
-    leftShade_ = CCSprite::createWithSpriteFrameName("leftDark.png");
-    rightShade_ = CCSprite::createWithSpriteFrameName("leftDark.png");
-    if (!topShade_ || !leftShade_ || !rightShade_) return false;
-    topShade_->setAnchorPoint(CCPoint(0, 1));
-    topShade_->setOpacity(TOP_SHADE_OPACITY);
-    topShade_->setScaleY(TOP_SHADE_SCALE_Y);
-    leftShade_->setAnchorPoint(CCPointZero);
-    leftShade_->setScaleX(SIDE_SHADE_SCALE_X);
-    rightShade_->setAnchorPoint(CCPoint(1, 0));
-    rightShade_->setFlipX(true);
-    rightShade_->setScaleX(SIDE_SHADE_SCALE_X);
-    addChild(topShade_, SHADE_Z);
-    addChild(leftShade_, SHADE_Z);
-    addChild(rightShade_, SHADE_Z);
+    if (!decorations_.addShades(this)) return false;
 
     if (!buildTitle() ||
         !toolbar_.build(this, TITLE_Z, [this](PanelButton* button) { onToolbarButton(button); }))
@@ -101,12 +76,7 @@ bool StockWindow::initWindow(const std::string& displayName, const CCSize& size)
     if (!quotePanel_) return false;
     addChild(quotePanel_, TITLE_Z);
 
-    closedBackground_ = CCSprite::create("res/bg/closedBg.jpg");
-    if (closedBackground_) {
-        closedBackground_->setAnchorPoint(CCPointZero);
-        closedBackground_->setVisible(false);
-        addChild(closedBackground_, CLOSED_BACKGROUND_Z);
-    }
+    decorations_.addClosedBackground(this);
 
     applyUserChartSettings();
     setWindowSize(size.width, size.height);
@@ -150,30 +120,11 @@ void StockWindow::layout() {
     const float w = windowSize_.width;
     const float h = windowSize_.height;
     setContentSize(windowSize_);
-    if (closedBackground_) {
-        const CCSize image = closedBackground_->getContentSize();
-        if (image.width > 0 && image.height > 0) {
-            closedBackground_->setScaleX(w / image.width);
-            closedBackground_->setScaleY(h / image.height);
-        }
-    }
-    if (worldMap_ && worldMap_->getContentSize().height > 0)
-        worldMap_->setScale(h / worldMap_->getContentSize().height);
+    decorations_.layout(w, h);
 
     const bool panelShown = quotePanel_->isVisible();
     const float chartWidth = std::max(0.0f, panelShown ? w - QuotePanel::WIDTH : w);
     quotePanel_->placeInWindow(w, h);
-
-    const CCSize topSize = topShade_->getContentSize();
-    if (topSize.width > 0) topShade_->setScaleX(w / topSize.width);
-    topShade_->setPosition(0, h);
-    const CCSize sideSize = leftShade_->getContentSize();
-    if (sideSize.height > 0) {
-        leftShade_->setScaleY(h / sideSize.height);
-        rightShade_->setScaleY(h / sideSize.height);
-    }
-    leftShade_->setPosition(0, 0);
-    rightShade_->setPosition(w, 0);
 
     const float panesHeight = panes_.layout(chartWidth, h, shown_);
     chart_->setPosition(0, panesHeight);
@@ -251,7 +202,7 @@ void StockWindow::setZoom(float zoom) {
 
 void StockWindow::applyUserChartSettings() {
     UserData* settings = UserData::getInstance();
-    if (worldMap_) worldMap_->setVisible(settings->getShowBg());
+    decorations_.setWorldMapVisible(settings->getShowBg());
     chart_->setShowGrid(settings->getShowGrid());
     setRiseGreen(settings->getInverseRedGreen());
 }

@@ -9,6 +9,7 @@
 #include "KLineChartHost.h"
 #include "LayoutWindowSource.h"
 #include "QuotePanel.h"
+#include "WindowDecorations.h"
 #include "WindowTitle.h"
 #include "WindowToolbar.h"
 
@@ -115,7 +116,7 @@ public:
     // 0 high, 1 open, 2 low, 3 close.
     cocos2d::CCLabelTTF* getHoverLabel(int index) const { return title_->getHoverLabel(index); }
     cocos2d::CCLabelTTF* getMALabel(int index) const { return title_->getMALabel(index); }
-    cocos2d::CCSprite* getWorldMap() const { return worldMap_; }
+    cocos2d::CCSprite* getWorldMap() const { return decorations_.worldMap(); }
 
     // --- LayoutWindowSource
     bool isShown() const override { return shown_; }
@@ -180,14 +181,10 @@ private:
     cocos2d::CCSize windowSize_;
     cocos2d::CCSize sizeBeforeMaximise_;
 
-    cocos2d::CCSprite* worldMap_ = nullptr;
+    WindowDecorations decorations_;
     WindowTitle* title_ = nullptr;
-    cocos2d::CCSprite* topShade_ = nullptr;
-    cocos2d::CCSprite* leftShade_ = nullptr;
-    cocos2d::CCSprite* rightShade_ = nullptr;
     PanelButton* closeButton_ = nullptr;
     PanelToggleButton* maximiseButton_ = nullptr;
-    cocos2d::CCSprite* closedBackground_ = nullptr;
     WindowToolbar toolbar_;
     QuotePanel* quotePanel_ = nullptr;
 };
