@@ -10,7 +10,6 @@
 #include "CCDirector.h"
 #include "CCFadeOutTRTiles.h"
 #include "CCLayerColor.h"
-#include "CCSprite.h"
 #include "CCTouch.h"
 #include "CCTouchDispatcher.h"
 #include "CDebugModule.h"
@@ -43,11 +42,6 @@ std::function<WorldScene*()>& factory() {
 }
 
 const ccColor3B WHITE{255, 255, 255};
-constexpr float TOAST_START_SCALE = 0.5f;
-constexpr uint8_t TOAST_OPACITY = 180;
-constexpr float TOAST_POP_SECONDS = 0.1f;
-constexpr float TOAST_FADE_SECONDS = 0.15f;
-constexpr float TOAST_FONT_SIZE = 20.0f;
 constexpr uint8_t DIM_OPACITY = 80;
 constexpr float DISMISS_WAIT_SECONDS = 2.0f;
 constexpr float DISMISS_FADE_SECONDS = 0.8f;
@@ -105,7 +99,7 @@ bool WorldScene::init() {
     stream_ = createMarketStream();
     if (!stream_) return false;
     addChild(stream_);
-    createFrameBars();
+    frame_.build(this, this, windowSize_.width);
     createWindows();
     createPanels();
     schedule(schedule_selector(WorldScene::saveSettingsTick), SAVE_INTERVAL_SECONDS);
@@ -132,26 +126,8 @@ void WorldScene::startNetworkSteps() {
     // The news history list (0.2 s) and the news socket (0.3 s) join with the news stream.
 }
 
-void WorldScene::createFrameBars() {
-    topBar_ = CCLayerColor::create(FRAME_BAR_BACKGROUND);
-    leftBar_ = CCLayerColor::create(FRAME_BAR_BACKGROUND);
-    bottomBar_ = CCLayerColor::create(FRAME_BAR_BACKGROUND);
-    addChild(topBar_, Z_TOP_BAR);
-    addChild(leftBar_, Z_FRAME_BARS);
-    addChild(bottomBar_, Z_FRAME_BARS);
-    if (CCSprite* logo = CCSprite::createWithSpriteFrameName("logomini.png")) {
-        logo_ = logo;
-        addChild(logo, Z_TOP_BAR + 1);
-    }
-    strip_ = StockButtonPanel::create(CCSize(windowSize_.width, TOP_BAR_HEIGHT));
-    if (strip_) {
-        strip_->setDelegate(this);
-        addChild(strip_, Z_TOP_BAR + 1);
-    }
-}
-
 void WorldScene::createWindows() {
-    pool_ = std::make_unique<WindowPool>(this, strip_, [this] { return getChartArea(); });
+    pool_ = std::make_unique<WindowPool>(this, frame_.strip(), [this] { return getChartArea(); });
     for (int number = 0; number < WINDOW_COUNT; ++number) {
         StockWindow* window = createWindow(number);
         if (!window) continue;
@@ -160,7 +136,7 @@ void WorldScene::createWindows() {
             window->getChart()->setShowCrosshair(UserData::getInstance()->getShowCrossPoint());
         pool_->adopt(window, number);
     }
-    keys_ = std::make_unique<KeyShortcuts>(*pool_, strip_);
+    keys_ = std::make_unique<KeyShortcuts>(*pool_, frame_.strip());
 }
 
 StockWindow* WorldScene::createWindow(int) {
@@ -290,32 +266,15 @@ void WorldScene::onWindowResized(float width, float height) {
     if (width <= 0 || height <= 0) return;
     windowSize_ = CCSize(width, height);
     setContentSize(windowSize_);
-    layoutFrameBars(width, height);
-    if (dim_) dim_->setContentSize(windowSize_);
-    if (reconnectPanel_) reconnectPanel_->setWindowSize(width, height);
-    pool_->fitMaximisedToArea();
-    applyLayout(false);
-}
-
-void WorldScene::layoutFrameBars(float width, float height) {
-    topBar_->setContentSize(CCSize(width, TOP_BAR_HEIGHT));
-    topBar_->setPosition(CCPoint(0, height - TOP_BAR_HEIGHT));
-    bottomBar_->setContentSize(CCSize(width, BOTTOM_BAR_HEIGHT));
-    bottomBar_->setPosition(CCPointZero);
-    leftBar_->setContentSize(
-        CCSize(LEFT_BAR_WIDTH, std::max(0.0f, height - TOP_BAR_HEIGHT - BOTTOM_BAR_HEIGHT)));
-    leftBar_->setPosition(CCPoint(0, BOTTOM_BAR_HEIGHT));
-    if (logo_) logo_->setPosition(CCPoint(width - 60, height - TOP_BAR_HEIGHT / 2));
-    if (strip_) {
-        // The strip leaves room for the logo at the right.
-        strip_->setContentSize(CCSize(std::max(0.0f, width - 120), TOP_BAR_HEIGHT));
-        strip_->setPosition(CCPoint(0, height - TOP_BAR_HEIGHT));
-        strip_->relayout(false);
-    }
+    frame_.layout(width, height);
     if (leftPane_) {
         leftPane_->setPaneHeight(std::max(0.0f, height - TOP_BAR_HEIGHT - BOTTOM_BAR_HEIGHT));
         leftPane_->setPosition(CCPoint(LEFT_BAR_WIDTH, BOTTOM_BAR_HEIGHT));
     }
+    if (dim_) dim_->setContentSize(windowSize_);
+    if (reconnectPanel_) reconnectPanel_->setWindowSize(width, height);
+    pool_->fitMaximisedToArea();
+    applyLayout(false);
 }
 
 void WorldScene::applyLayout(bool rebuild) {
@@ -426,28 +385,8 @@ void WorldScene::openChooser(int tag, float x, float y) {
     }
 }
 
-void WorldScene::renewKLineSubscriptions() {
-    setKlineSubscription();
-}
-
-void WorldScene::refreshQuoteSubscriptions() {
-    setAdvSubscription();
-}
-
 void WorldScene::showToast(const std::string& text, const ccColor3B& colour, float seconds) {
-    CCScene* scene = CCDirector::sharedDirector()->getRunningScene();
-    TipFrameLabel* toast = TipFrameLabel::create("frame_black_sel.png", CCSize(30, 20), TOAST_FONT_SIZE);
-    if (!toast) return;
-    toast->setText(text, colour);
-    toast->setPosition(CCPoint(0.5f * windowSize_.width, 0.25f * windowSize_.height));
-    toast->setScale(TOAST_START_SCALE);
-    toast->setCascadeOpacityEnabled(true);
-    toast->setOpacity(TOAST_OPACITY);
-    CCNode* parent = scene ? static_cast<CCNode*>(scene) : static_cast<CCNode*>(this);
-    parent->addChild(toast, Z_TOAST);
-    toast->runAction(CCSequence::create(CCScaleTo::create(TOAST_POP_SECONDS, 1.0f),
-                                        CCDelayTime::create(seconds), CCFadeOut::create(TOAST_FADE_SECONDS),
-                                        CCRemoveSelf::create(true), nullptr));
+    Toast::show(this, windowSize_, text, colour, seconds);
 }
 
 // ---- keyboard
@@ -478,34 +417,6 @@ void WorldScene::setKlineSubscription() {
     for (StockWindow* window : pool_->shownWindows())
         list.emplace_back(window->getCode(), window->getLoader()->getTtype());
     stream_->setKlineSubscription(list);
-}
-
-void WorldScene::recvAdvancedEvent(SIOClient* client, const std::string& data) {
-    stream_->recvAdvancedEvent(client, data);
-}
-
-void WorldScene::recvKLineEvent(SIOClient* client, const std::string& data) {
-    stream_->recvKLineEvent(client, data);
-}
-
-void WorldScene::onClose(SIOClient* client) {
-    stream_->onClose(client);
-}
-
-void WorldScene::onError(SIOClient* client, const std::string& data) {
-    stream_->onError(client, data);
-}
-
-std::string WorldScene::getKlineHistoryServer() {
-    return stream_->getKlineHistoryServer();
-}
-
-void WorldScene::GetKlineSocketServerListCallback(CCHttpClient* client, CCHttpResponse* response) {
-    stream_->GetKlineSocketServerListCallback(client, response);
-}
-
-bool WorldScene::applyStockList(const std::string& body, bool fromCache) {
-    return stream_->applyStockList(body, fromCache);
 }
 
 // ---- what the stream reports

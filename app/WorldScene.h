@@ -10,6 +10,7 @@
 #include "CCHttpRequest.h"
 #include "CCNode.h"
 #include "ChartChooserDelegate.h"
+#include "FrameBars.h"
 #include "KeyShortcuts.h"
 #include "LayoutGrid.h"
 #include "LayoutPanelDelegate.h"
@@ -18,6 +19,7 @@
 #include "PopupChoosers.h"
 #include "StockButtonPanelDelegate.h"
 #include "StockWindowDelegate.h"
+#include "Toast.h"
 #include "WindowPool.h"
 
 namespace cocos2d {
@@ -55,19 +57,19 @@ public:
     static constexpr int WINDOW_COUNT = WindowPool::WINDOW_COUNT;
     static constexpr float RETRY_SECONDS = 3.0f;
     static constexpr float SAVE_INTERVAL_SECONDS = 300.0f;
-    static constexpr float TOP_BAR_HEIGHT = 56.0f;
-    static constexpr float BOTTOM_BAR_HEIGHT = 30.0f;
-    static constexpr float LEFT_BAR_WIDTH = 50.0f;
+    static constexpr float TOP_BAR_HEIGHT = FrameBars::TOP_BAR_HEIGHT;
+    static constexpr float BOTTOM_BAR_HEIGHT = FrameBars::BOTTOM_BAR_HEIGHT;
+    static constexpr float LEFT_BAR_WIDTH = FrameBars::LEFT_BAR_WIDTH;
     static constexpr int Z_WINDOWS = WindowPool::Z_WINDOWS;
     static constexpr int Z_MAXIMISED_WINDOW = WindowPool::Z_MAXIMISED_WINDOW;
     static constexpr int Z_LEFT_PANE = 49;
-    static constexpr int Z_FRAME_BARS = 50;
-    static constexpr int Z_TOP_BAR = 55;
+    static constexpr int Z_FRAME_BARS = FrameBars::Z_FRAME_BARS;
+    static constexpr int Z_TOP_BAR = FrameBars::Z_TOP_BAR;
     static constexpr int Z_DIM = 120;
     static constexpr int Z_POPUPS = 128;
     static constexpr int Z_RECONNECT = 299;
     static constexpr int Z_TIP = 990;
-    static constexpr int Z_TOAST = 99999;
+    static constexpr int Z_TOAST = Toast::Z_TOAST;
     // After the choosers (-9) and their buttons (-10), before everything else.
     static constexpr int OUTSIDE_CLICK_PRIORITY = -8;
     static constexpr const char* DEFAULT_SYMBOL = "AUDJPY";
@@ -111,13 +113,19 @@ public:
     void setAdvSubscription();
     // The K-line subscription: code and time type of every shown window, in window order.
     void setKlineSubscription();
-    void recvAdvancedEvent(SIOClient* client, const std::string& data);
-    void recvKLineEvent(SIOClient* client, const std::string& data);
-    void onClose(SIOClient* client);
-    void onError(SIOClient* client, const std::string& data);
-    std::string getKlineHistoryServer() override;
-    void GetKlineSocketServerListCallback(cocos2d::CCHttpClient* client, cocos2d::CCHttpResponse* response);
-    bool applyStockList(const std::string& body, bool fromCache);
+    void recvAdvancedEvent(SIOClient* client, const std::string& data) {
+        stream_->recvAdvancedEvent(client, data);
+    }
+    void recvKLineEvent(SIOClient* client, const std::string& data) { stream_->recvKLineEvent(client, data); }
+    void onClose(SIOClient* client) { stream_->onClose(client); }
+    void onError(SIOClient* client, const std::string& data) { stream_->onError(client, data); }
+    std::string getKlineHistoryServer() override { return stream_->getKlineHistoryServer(); }
+    void GetKlineSocketServerListCallback(cocos2d::CCHttpClient* client, cocos2d::CCHttpResponse* response) {
+        stream_->GetKlineSocketServerListCallback(client, response);
+    }
+    bool applyStockList(const std::string& body, bool fromCache) {
+        return stream_->applyStockList(body, fromCache);
+    }
 
     // --- what the stream reports
     void marketConnected(bool first) override;
@@ -151,10 +159,10 @@ public:
     void openChooser(int tag, float x, float y) override;
     void applyLayout(int layout, bool animated) override;
     void saveWindowLayout() override;
-    void renewKLineSubscriptions() override;
+    void renewKLineSubscriptions() override { setKlineSubscription(); }
     StockWindow* addStockWindow(const std::string& symbol, const cocos2d::CCPoint& at,
                                 StockWindow* target) override;
-    void refreshQuoteSubscriptions() override;
+    void refreshQuoteSubscriptions() override { setAdvSubscription(); }
     void setKeyboardEnabled(bool enabled) override { keyboardEnabled_ = enabled; }
 
     // --- state, for the application and tests
@@ -177,7 +185,7 @@ public:
     int64_t getLastStockDisconnect() const { return stream_->getLastStockDisconnect(); }
     ReconnectPanel* getReconnectPanel() const { return reconnectPanel_; }
     LeftPaneMaster* getLeftPane() const { return leftPane_; }
-    StockButtonPanel* getStrip() const { return strip_; }
+    StockButtonPanel* getStrip() const { return frame_.strip(); }
     AddStockPanel* getAddStockPanel() const { return choosers_->addStockPanel(); }
     IndicatorPanel* getIndicatorPanel() const { return choosers_->indicatorPanel(); }
     LayoutPanel* getLayoutPanel() const { return choosers_->layoutPanel(); }
@@ -198,10 +206,8 @@ protected:
     virtual void startNetworkSteps();
 
 private:
-    void createFrameBars();
     void createPanels();
     void createWindows();
-    void layoutFrameBars(float width, float height);
     void reconnectStep();
     void rebuildInstrumentPanels();
     void installTipDisplay();
@@ -217,12 +223,8 @@ private:
     ReconnectPanel* reconnectPanel_ = nullptr;
     std::unique_ptr<KeyShortcuts> keys_;
     int startupReadyRuns_ = 0;
-    cocos2d::CCLayerColor* topBar_ = nullptr;
-    cocos2d::CCLayerColor* leftBar_ = nullptr;
-    cocos2d::CCLayerColor* bottomBar_ = nullptr;
+    FrameBars frame_;
     cocos2d::CCLayerColor* dim_ = nullptr;
-    cocos2d::CCNode* logo_ = nullptr;
-    StockButtonPanel* strip_ = nullptr;
     TipFrameLabel* tip_ = nullptr;
     std::unique_ptr<PopupChoosers> choosers_;
     cocos2d::CCSize windowSize_;
