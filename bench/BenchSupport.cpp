@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <filesystem>
 #include <fstream>
 #include <random>
 
@@ -22,22 +21,6 @@ double toMs(const timeval& t) {
     return t.tv_sec * 1000.0 + t.tv_usec / 1000.0;
 }
 }  // namespace
-
-BenchFolder::BenchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "zento_bench_XXXXXX").string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    if (!mkdtemp(name.data())) {
-        std::perror("mkdtemp");
-        std::exit(1);
-    }
-    path_ = std::string(name.data()) + "/";
-}
-
-BenchFolder::~BenchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
 
 double cpuNowMs() {
     timespec now{};

@@ -5,19 +5,6 @@
 
 // Helpers shared by the benchmark programs.
 
-// A new temporary folder (ending in "/") that is removed with everything in it when the object goes.
-class BenchFolder {
-public:
-    BenchFolder();
-    ~BenchFolder();
-    BenchFolder(const BenchFolder&) = delete;
-    BenchFolder& operator=(const BenchFolder&) = delete;
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
 struct Cost {
     double wallMs = 0;
     double cpuMs = 0;  // user + system

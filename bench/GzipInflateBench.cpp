@@ -7,6 +7,7 @@
 #include "BenchSupport.h"
 #include "CDebugModule.h"
 #include "FileHelpers.h"
+#include "TempHome.h"
 
 namespace {
 constexpr size_t CSV_BYTES = 50u * 1000 * 1000;
@@ -16,8 +17,8 @@ constexpr double TARGET_RATIO = 1.3;
 
 int main() {
     CDebugModule::getInstance()->setConsoleOutput(false);
-    BenchFolder folder;
-    const std::string csvPath = folder.path() + "history.csv";
+    const TempHome folder("zento_bench", TempHome::Use::FOLDER);
+    const std::string csvPath = folder.file("history.csv");
     const std::string gzPath = csvPath + ".gz";
     const std::string csv = makeBarCsv(CSV_BYTES);
     int status = 0;

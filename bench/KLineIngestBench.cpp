@@ -17,6 +17,7 @@
 #include "FileHelpers.h"
 #include "KLineHistoryLoader.h"
 #include "KLineSeries.h"
+#include "TempHome.h"
 
 namespace {
 constexpr int BAR_COUNT = 1000000;
@@ -92,8 +93,8 @@ bool looksRight(const KLineSeries& series, const std::string& csv) {
 
 int main() {
     CDebugModule::getInstance()->setConsoleOutput(false);
-    BenchFolder folder;
-    const std::string csvPath = folder.path() + "history.csv";
+    const TempHome folder("zento_bench", TempHome::Use::FOLDER);
+    const std::string csvPath = folder.file("history.csv");
     const std::string gzPath = csvPath + ".gz";
     const std::string csv = makeHistoryCsv();
     int status = 0;

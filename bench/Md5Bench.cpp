@@ -8,6 +8,7 @@
 
 #include "BenchSupport.h"
 #include "Md5.h"
+#include "TempHome.h"
 
 namespace {
 constexpr size_t DATA_BYTES = 100u * 1000 * 1000;
@@ -16,15 +17,15 @@ constexpr double TARGET_RATIO = 1.5;
 }  // namespace
 
 int main() {
-    BenchFolder folder;
+    const TempHome folder("zento_bench", TempHome::Use::FOLDER);
     std::string data(DATA_BYTES, '\0');
     std::mt19937_64 random(1321);
     for (size_t k = 0; k + 8 <= data.size(); k += 8) {
         uint64_t word = random();
         std::memcpy(&data[k], &word, 8);
     }
-    const std::string dataPath = folder.path() + "data.bin";
-    const std::string digestPath = folder.path() + "digest.txt";
+    const std::string dataPath = folder.file("data.bin");
+    const std::string digestPath = folder.file("digest.txt");
     if (!writeBytes(dataPath, data)) {
         std::fprintf(stderr, "cannot write %s\n", dataPath.c_str());
         return 1;

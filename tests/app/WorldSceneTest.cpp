@@ -11,11 +11,9 @@
 #include "CCDirector.h"
 #include "CCEGLView.h"
 #include "CCFileUtils.h"
-#include "CCFontAtlas.h"
 #include "CCHttpRequest.h"
 #include "CCHttpResponse.h"
 #include "CCKeyboard.h"
-#include "CCSpriteFrameCache.h"
 #include "CDebugModule.h"
 #include "ConfigTable.h"
 #include "ConnectingLayer.h"
@@ -29,6 +27,7 @@
 #include "MarketTestData.h"
 #include "NumberAtlasLabel.h"
 #include "ReconnectPanel.h"
+#include "SceneTest.h"
 #include "StockButton.h"
 #include "StockButtonPanel.h"
 #include "StockData.h"
@@ -50,7 +49,7 @@ WindowSetting saved(const std::string& code, int timeTypeIndex = 0) {
     return setting;
 }
 
-class WorldSceneTest : public ::testing::Test {
+class WorldSceneTest : public SceneTest {
 protected:
     static void SetUpTestSuite() {
         home =
@@ -67,13 +66,8 @@ protected:
     }
 
     void SetUp() override {
-        CCDirector::purgeDirector();
-        CCDirector::sharedDirector()->setWinSize(CCSize(900, 600));
-        CCEGLView::sharedOpenGLView()->setFrameSize(900, 600);
+        ASSERT_NO_FATAL_FAILURE(SceneTest::SetUp());
         CCFileUtils::sharedFileUtils()->setSearchPaths({RES + "/..", home});
-        auto* frames = CCSpriteFrameCache::sharedSpriteFrameCache();
-        if (!frames->spriteFrameByName("logo.png"))
-            frames->addSpriteFramesWithFile(RES + "/plist/image.plist");
         CDebugModule::getInstance()->setLogFilePath(home + "/DebugInfo.txt");
         UserData::getInstance()->setDefaultSettings();
         // The left pane narrows the chart area; the tests that want it open it themselves.
@@ -83,37 +77,33 @@ protected:
         std::filesystem::remove(home + "/stock.bin");
         AppGlobals::windowActive = true;
         CCKeyboard::releaseAll();
-        running = CCScene::create();
-        CCDirector::sharedDirector()->runWithScene(running);
-        scene = TestWorldScene::install();
-        ASSERT_NE(scene, nullptr);
-        running->addChild(scene);
+        world = TestWorldScene::install();
+        ASSERT_NE(world, nullptr);
+        scene->addChild(world);
         step(0);
     }
     void TearDown() override {
         WorldScene::destroyInstance();
         WorldScene::setFactory(nullptr);
-        CCDirector::purgeDirector();
-        CCEGLView::purgeSharedOpenGLView();
-        CCFontAtlas::purgeAll();
+        SceneTest::TearDown();
         CCKeyboard::releaseAll();
     }
     void step(float seconds) {
         CCDirector::sharedDirector()->stepFrame(0);
-        for (float t = 0; t < seconds; t += 0.05f) CCDirector::sharedDirector()->stepFrame(0.05f);
+        SceneTest::step(seconds);
     }
     // The instrument list arrives and the stock socket connects: the scene is running.
     void start() {
-        ASSERT_TRUE(scene->applyStockList(MARKET, false));
-        scene->GetKlineSocketServerListCallback(nullptr,
+        ASSERT_TRUE(world->applyStockList(MARKET, false));
+        world->GetKlineSocketServerListCallback(nullptr,
                                                 makeResponse(200, "var s = 'http://127.0.0.1:8090';"));
-        ASSERT_NE(scene->lastClient(), nullptr);
-        scene->connectLast();
+        ASSERT_NE(world->lastClient(), nullptr);
+        world->connectLast();
         step(0.1f);
     }
     std::vector<std::string> shownCodes() const {
         std::vector<std::string> codes;
-        for (StockWindow* window : scene->getShownWindows()) codes.push_back(window->getCode());
+        for (StockWindow* window : world->getShownWindows()) codes.push_back(window->getCode());
         return codes;
     }
     // The settings as the file on disk has them.
@@ -130,18 +120,17 @@ protected:
     // The scene of the next start, in the same process.
     void restartScene() {
         WorldScene::destroyInstance();
-        scene = TestWorldScene::install();
-        running->addChild(scene);
+        world = TestWorldScene::install();
+        scene->addChild(world);
         step(0);
     }
     std::string lastEmit(const std::string& event) const {
-        auto emits = scene->emitsOf(event);
+        auto emits = world->emitsOf(event);
         return emits.empty() ? "" : emits.back().text;
     }
 
     static std::string home;
-    CCScene* running = nullptr;
-    TestWorldScene* scene = nullptr;
+    TestWorldScene* world = nullptr;
 };
 std::string WorldSceneTest::home;
 
@@ -149,21 +138,21 @@ std::string WorldSceneTest::home;
 
 TEST_F(WorldSceneTest, FirstStartShowsTheFourDefaultWindowsInTheTwoByTwoLayout) {
     start();
-    EXPECT_EQ(scene->getStartupReadyRuns(), 1);
+    EXPECT_EQ(world->getStartupReadyRuns(), 1);
     EXPECT_EQ(shownCodes(), (std::vector<std::string>{"XAUUSD", "XAGUSD", "USOIL", "UKOIL"}));
-    EXPECT_EQ(scene->getLayoutType(), 8);
-    ASSERT_EQ(scene->getLayoutCells().size(), 4u);
+    EXPECT_EQ(world->getLayoutType(), 8);
+    ASSERT_EQ(world->getLayoutCells().size(), 4u);
     // The windows sit in their cells, top row first.
-    std::vector<StockWindow*> shown = scene->getShownWindows();
+    std::vector<StockWindow*> shown = world->getShownWindows();
     EXPECT_EQ(shown[0]->getPosition(), CCPoint(50, 290));
     EXPECT_EQ(shown[0]->getContentSize(), CCSize(423, 255));
     EXPECT_EQ(shown[3]->getPosition(), CCPoint(478, 30));
-    EXPECT_EQ(scene->getSelectedWindow(), shown[0]);
+    EXPECT_EQ(world->getSelectedWindow(), shown[0]);
     EXPECT_TRUE(shown[0]->isActive());
     EXPECT_FALSE(shown[1]->isActive());
-    EXPECT_EQ(scene->getStrip()->getButtons().size(), 4u);
+    EXPECT_EQ(world->getStrip()->getButtons().size(), 4u);
     // A resize lays the same cells out again.
-    scene->onWindowResized(1280, 800);
+    world->onWindowResized(1280, 800);
     EXPECT_EQ(shown[3]->getPosition(), CCPoint(668, 30));
     EXPECT_EQ(shown[3]->getContentSize(), CCSize(613, 355));
 }
@@ -171,17 +160,17 @@ TEST_F(WorldSceneTest, FirstStartShowsTheFourDefaultWindowsInTheTwoByTwoLayout) 
 TEST_F(WorldSceneTest, LeftPaneNarrowsTheChartAreaWhileItIsOpen) {
     UserData::getInstance()->setPanelSwitchB(true);
     start();
-    ASSERT_TRUE(scene->getLeftPane()->isPaneShown());
-    std::vector<StockWindow*> shown = scene->getShownWindows();
+    ASSERT_TRUE(world->getLeftPane()->isPaneShown());
+    std::vector<StockWindow*> shown = world->getShownWindows();
     const float pane = LeftPaneMaster::PANE_WIDTH;
     EXPECT_EQ(shown[0]->getPositionX(), 50 + pane);
     EXPECT_EQ(shown[0]->getContentSize().width, static_cast<int>((851 - pane - 5) / 2));
-    scene->getLeftPane()->setPageShown(LeftPaneMaster::STOCK_PAGE, false, false);
+    world->getLeftPane()->setPageShown(LeftPaneMaster::STOCK_PAGE, false, false);
     step(0.5f);
     EXPECT_EQ(shown[0]->getPositionX(), 50);
     EXPECT_EQ(shown[0]->getContentSize().width, 423);
     // What the pane shows is remembered with the layout.
-    scene->saveWindowLayout();
+    world->saveWindowLayout();
     EXPECT_FALSE(UserData::getInstance()->getPanelSwitchB());
 }
 
@@ -189,47 +178,47 @@ TEST_F(WorldSceneTest, UnknownCodesAreSkippedAndWithNothingRestoredOneDefaultWin
     UserData::getInstance()->setWindows({saved("EURUSD"), saved("NOPE"), saved("GBPUSD")});
     start();
     EXPECT_EQ(shownCodes(), (std::vector<std::string>{"EURUSD", "GBPUSD"}));
-    EXPECT_EQ(scene->getLayoutType(), 8) << "the saved layout is kept";
+    EXPECT_EQ(world->getLayoutType(), 8) << "the saved layout is kept";
     // A settings file whose instruments are all unknown: the default window opens instead of nothing.
     TearDown();
     SetUp();
     UserData::getInstance()->setWindows({saved("NOPE1"), saved("NOPE2")});
     start();
     EXPECT_EQ(shownCodes(), (std::vector<std::string>{"AUDJPY"}));
-    EXPECT_EQ(scene->getLayoutType(), 0);
-    EXPECT_EQ(scene->getStartupReadyRuns(), 1);
-    EXPECT_TRUE(scene->getShownWindows().front()->isSingleWindow());
+    EXPECT_EQ(world->getLayoutType(), 0);
+    EXPECT_EQ(world->getStartupReadyRuns(), 1);
+    EXPECT_TRUE(world->getShownWindows().front()->isSingleWindow());
 }
 
 TEST_F(WorldSceneTest, StartupReadyRunsOnceAfterBothEventsInEitherOrder) {
-    ASSERT_TRUE(scene->applyStockList(MARKET, false));
-    EXPECT_EQ(scene->getStartupReadyRuns(), 0);
-    EXPECT_EQ(scene->getShownWindowCount(), 0);
-    scene->GetKlineSocketServerListCallback(nullptr, makeResponse(200, "http://127.0.0.1:8090"));
-    scene->connectLast();
-    EXPECT_EQ(scene->getStartupReadyRuns(), 1);
-    ASSERT_TRUE(scene->applyStockList(MARKET, false));
-    EXPECT_EQ(scene->getStartupReadyRuns(), 1) << "a later list does not restore again";
+    ASSERT_TRUE(world->applyStockList(MARKET, false));
+    EXPECT_EQ(world->getStartupReadyRuns(), 0);
+    EXPECT_EQ(world->getShownWindowCount(), 0);
+    world->GetKlineSocketServerListCallback(nullptr, makeResponse(200, "http://127.0.0.1:8090"));
+    world->connectLast();
+    EXPECT_EQ(world->getStartupReadyRuns(), 1);
+    ASSERT_TRUE(world->applyStockList(MARKET, false));
+    EXPECT_EQ(world->getStartupReadyRuns(), 1) << "a later list does not restore again";
 
     TearDown();
     SetUp();
-    scene->GetKlineSocketServerListCallback(nullptr, makeResponse(200, "http://127.0.0.1:8090"));
-    scene->connectLast();
-    EXPECT_EQ(scene->getStartupReadyRuns(), 0);
-    ASSERT_TRUE(scene->applyStockList(MARKET, false));
-    EXPECT_EQ(scene->getStartupReadyRuns(), 1);
-    EXPECT_GT(scene->getShownWindowCount(), 0);
+    world->GetKlineSocketServerListCallback(nullptr, makeResponse(200, "http://127.0.0.1:8090"));
+    world->connectLast();
+    EXPECT_EQ(world->getStartupReadyRuns(), 0);
+    ASSERT_TRUE(world->applyStockList(MARKET, false));
+    EXPECT_EQ(world->getStartupReadyRuns(), 1);
+    EXPECT_GT(world->getShownWindowCount(), 0);
 }
 
 TEST_F(WorldSceneTest, ConnectingScreenLeavesOnlyAfterTheThirdEvent) {
     ConnectingLayer* connecting = ConnectingLayer::getInstance();
     ASSERT_NE(connecting, nullptr);
-    running->addChild(connecting, 999);
-    ASSERT_TRUE(scene->applyStockList(MARKET, false));
-    scene->weekHistoryMerged(nullptr);  // the first history arrives before the connection
+    scene->addChild(connecting, 999);
+    ASSERT_TRUE(world->applyStockList(MARKET, false));
+    world->weekHistoryMerged(nullptr);  // the first history arrives before the connection
     EXPECT_FALSE(connecting->isDismissing());
-    scene->GetKlineSocketServerListCallback(nullptr, makeResponse(200, "http://127.0.0.1:8090"));
-    scene->connectLast();
+    world->GetKlineSocketServerListCallback(nullptr, makeResponse(200, "http://127.0.0.1:8090"));
+    world->connectLast();
     EXPECT_TRUE(connecting->isDismissing());
     step(1.0f);
     EXPECT_NE(ConnectingLayer::existingInstance(), nullptr) << "it waits 2 s, then fades for 0.8 s";
@@ -239,12 +228,12 @@ TEST_F(WorldSceneTest, ConnectingScreenLeavesOnlyAfterTheThirdEvent) {
     TearDown();
     SetUp();
     connecting = ConnectingLayer::getInstance();
-    running->addChild(connecting, 999);
+    scene->addChild(connecting, 999);
     start();
     EXPECT_FALSE(connecting->isDismissing()) << "no history yet";
-    scene->weekHistoryMerged(scene->getShownWindows().front());
+    world->weekHistoryMerged(world->getShownWindows().front());
     EXPECT_TRUE(connecting->isDismissing());
-    EXPECT_FALSE(scene->isFirstHistoryPending());
+    EXPECT_FALSE(world->isFirstHistoryPending());
 }
 
 TEST_F(WorldSceneTest, SubscriptionsListShownWindowsInWindowOrder) {
@@ -252,37 +241,37 @@ TEST_F(WorldSceneTest, SubscriptionsListShownWindowsInWindowOrder) {
     UserData::getInstance()->setLayoutType(1);
     start();
     ASSERT_EQ(shownCodes(), (std::vector<std::string>{"EURUSD", "XAUUSD"}));
-    const int ttype0 = scene->getShownWindows()[0]->getLoader()->getTtype();
-    const int ttype1 = scene->getShownWindows()[1]->getLoader()->getTtype();
+    const int ttype0 = world->getShownWindows()[0]->getLoader()->getTtype();
+    const int ttype1 = world->getShownWindows()[1]->getLoader()->getTtype();
     EXPECT_EQ(lastEmit("setKlineSubscription"),
               "{\"list\":[{\"symbol\":\"EURUSD\",\"timeType\":" + std::to_string(ttype0) +
                   "},{\"symbol\":\"XAUUSD\",\"timeType\":" + std::to_string(ttype1) + "}]}");
     EXPECT_EQ(lastEmit("setAdvSubscription"), R"({"list":["EURUSD","XAUUSD"]})");
-    EXPECT_EQ(scene->emitsOf("setKlineSubscription").back().id, "9");
-    EXPECT_EQ(scene->emitsOf("setAdvSubscription").back().id, "8");
+    EXPECT_EQ(world->emitsOf("setKlineSubscription").back().id, "9");
+    EXPECT_EQ(world->emitsOf("setAdvSubscription").back().id, "8");
     // The quotes are sent again half a second later.
-    const size_t before = scene->emitsOf("setAdvSubscription").size();
+    const size_t before = world->emitsOf("setAdvSubscription").size();
     step(0.6f);
-    EXPECT_EQ(scene->emitsOf("setAdvSubscription").size(), before + 1);
+    EXPECT_EQ(world->emitsOf("setAdvSubscription").size(), before + 1);
 }
 
 TEST_F(WorldSceneTest, QuotesAndBarsReachTheMatchingWindows) {
     UserData::getInstance()->setWindows({saved("EURUSD"), saved("EURUSD", 1), saved("GBPUSD")});
     UserData::getInstance()->setLayoutType(3);
     start();
-    std::vector<StockWindow*> shown = scene->getShownWindows();
+    std::vector<StockWindow*> shown = world->getShownWindows();
     ASSERT_EQ(shown.size(), 3u);
     const int ttype = shown[0]->getLoader()->getTtype();
     ASSERT_NE(ttype, shown[1]->getLoader()->getTtype());
 
-    scene->recvAdvancedEvent(nullptr, R"(["EURUSD", 1.0, 1.2, 0.9, 1.1, 1700000000])");
+    world->recvAdvancedEvent(nullptr, R"(["EURUSD", 1.0, 1.2, 0.9, 1.1, 1700000000])");
     EXPECT_FLOAT_EQ(StockData::getInstance()->findStock("EURUSD")->getLastPrice(), 1.1f);
     EXPECT_STREQ(shown[0]->getChangeLabel()->getString(), shown[1]->getChangeLabel()->getString());
 
     // A quote for a code the catalogue does not know still reaches a window showing it.
-    StockWindow* unknown = scene->addStockWindow("ZZZZZZ", CCPointZero, nullptr);
+    StockWindow* unknown = world->addStockWindow("ZZZZZZ", CCPointZero, nullptr);
     ASSERT_NE(unknown, nullptr);
-    scene->recvAdvancedEvent(nullptr, R"(["ZZZZZZ", 2.0, 2.0, 2.0, 2.5, 1700000000])");
+    world->recvAdvancedEvent(nullptr, R"(["ZZZZZZ", 2.0, 2.0, 2.0, 2.5, 1700000000])");
     step(0.5f);
     EXPECT_STREQ(unknown->getValueLabel(3)->getString(), "2.5") << "the close row shows the last price";
     EXPECT_STRNE(shown[2]->getValueLabel(3)->getString(), "2.5") << "other windows keep their quotes";
@@ -291,14 +280,14 @@ TEST_F(WorldSceneTest, QuotesAndBarsReachTheMatchingWindows) {
     const uint32_t t = 1700000040;
     const std::string bar =
         "[[\"EURUSD\"," + std::to_string(t) + ",1.1,1.3,1.0,1.2,7," + std::to_string(ttype) + "]]";
-    scene->recvKLineEvent(nullptr, bar);
+    world->recvKLineEvent(nullptr, bar);
     ASSERT_NE(shown[0]->getLoader()->series().findBar(t), nullptr);
     EXPECT_EQ(shown[1]->getLoader()->series().findBar(t), nullptr);
     EXPECT_EQ(shown[2]->getLoader()->series().findBar(t), nullptr);
 
     // [code, time] alone applies zero prices to the windows of time type 1.
     const uint32_t t2 = 1700000700;
-    scene->recvKLineEvent(nullptr, "[[\"GBPUSD\"," + std::to_string(t2) + "]]");
+    world->recvKLineEvent(nullptr, "[[\"GBPUSD\"," + std::to_string(t2) + "]]");
     ASSERT_EQ(shown[2]->getLoader()->getTtype(), 1);
     KLineBar* zero = shown[2]->getLoader()->series().findBar(t2);
     ASSERT_NE(zero, nullptr);
@@ -307,70 +296,70 @@ TEST_F(WorldSceneTest, QuotesAndBarsReachTheMatchingWindows) {
 
     // Broken messages change nothing.
     ConsoleCapture console;
-    scene->recvAdvancedEvent(nullptr, "[1,");
-    scene->recvKLineEvent(nullptr, "{");
+    world->recvAdvancedEvent(nullptr, "[1,");
+    world->recvKLineEvent(nullptr, "{");
     EXPECT_TRUE(logged(console, "parse advanced error!!!"));
     EXPECT_TRUE(logged(console, "parse advanced data error!!!"));
 }
 
 TEST_F(WorldSceneTest, ReconnectStepResubscribesRefillsAndToastsInOrder) {
     start();
-    SIOClient* first = scene->lastClient();
+    SIOClient* first = world->lastClient();
     ConsoleCapture console;
-    scene->onClose(first);
-    EXPECT_EQ(scene->getStockClient(), nullptr);
-    EXPECT_TRUE(scene->getReconnectPanel()->isPanelShown());
-    EXPECT_GT(scene->getLastStockDisconnect(), 0);
+    world->onClose(first);
+    EXPECT_EQ(world->getStockClient(), nullptr);
+    EXPECT_TRUE(world->getReconnectPanel()->isPanelShown());
+    EXPECT_GT(world->getLastStockDisconnect(), 0);
     EXPECT_TRUE(logged(console, "------- stock socket close!!!"));
     // The same client reporting an error as well schedules no second reconnect.
-    scene->onError(first, "boom");
-    const size_t socketsBefore = scene->sockets.size();
+    world->onError(first, "boom");
+    const size_t socketsBefore = world->sockets.size();
     // A subscription attempt while the reconnect waits starts nothing either.
-    scene->setAdvSubscription();
-    EXPECT_EQ(scene->sockets.size(), socketsBefore);
+    world->setAdvSubscription();
+    EXPECT_EQ(world->sockets.size(), socketsBefore);
     step(3.2f);
-    EXPECT_EQ(scene->sockets.size(), socketsBefore + 1) << "exactly one reconnect after 3 s";
-    scene->setKlineSubscription();  // during the handshake: no second socket
-    EXPECT_EQ(scene->sockets.size(), socketsBefore + 1);
+    EXPECT_EQ(world->sockets.size(), socketsBefore + 1) << "exactly one reconnect after 3 s";
+    world->setKlineSubscription();  // during the handshake: no second socket
+    EXPECT_EQ(world->sockets.size(), socketsBefore + 1);
 
-    scene->emits.clear();
+    world->emits.clear();
     std::vector<int> refillsBefore;
-    for (StockWindow* window : scene->getShownWindows())
+    for (StockWindow* window : world->getShownWindows())
         refillsBefore.push_back(static_cast<LocalWindow*>(window)->requests());
-    scene->connectLast();
-    EXPECT_FALSE(scene->getReconnectPanel()->isPanelShown());
-    ASSERT_EQ(scene->emits.size(), 2u);
-    EXPECT_EQ(scene->emits[0].event, "setKlineSubscription");
-    EXPECT_EQ(scene->emits[1].event, "setAdvSubscription");
+    world->connectLast();
+    EXPECT_FALSE(world->getReconnectPanel()->isPanelShown());
+    ASSERT_EQ(world->emits.size(), 2u);
+    EXPECT_EQ(world->emits[0].event, "setKlineSubscription");
+    EXPECT_EQ(world->emits[1].event, "setAdvSubscription");
     EXPECT_TRUE(logged(console, "reset kline subscription"));
     EXPECT_TRUE(logged(console, "reget week history KLine on reconnect!!!!!!!"));
     // The week history is asked for again on the next frame, by every shown window.
     step(0.05f);
-    std::vector<StockWindow*> shown = scene->getShownWindows();
+    std::vector<StockWindow*> shown = world->getShownWindows();
     for (size_t k = 0; k < shown.size(); ++k) {
         EXPECT_TRUE(shown[k]->getLoader()->isRefillMode()) << k;
         EXPECT_GT(static_cast<LocalWindow*>(shown[k])->requests(), refillsBefore[k]) << k;
     }
-    EXPECT_EQ(scene->getStockConnectCount(), 2);
-    EXPECT_EQ(scene->getStartupReadyRuns(), 1) << "a reconnect is not a start";
+    EXPECT_EQ(world->getStockConnectCount(), 2);
+    EXPECT_EQ(world->getStartupReadyRuns(), 1) << "a reconnect is not a start";
 }
 
 TEST_F(WorldSceneTest, TenthWindowIsRefusedWithAToast) {
     start();
     const char* codes[] = {"EURUSD", "GBPUSD", "USDJPY", "USDCHF", "AUDUSD", "XPTUSD", "XPDUSD"};
     for (const char* code : codes) {
-        if (scene->getShownWindowCount() == WorldScene::WINDOW_COUNT) break;
-        ASSERT_NE(scene->addStockWindow(code, CCPointZero, nullptr), nullptr) << code;
+        if (world->getShownWindowCount() == WorldScene::WINDOW_COUNT) break;
+        ASSERT_NE(world->addStockWindow(code, CCPointZero, nullptr), nullptr) << code;
     }
-    ASSERT_EQ(scene->getShownWindowCount(), 9);
-    EXPECT_EQ(scene->getLayoutType(), 22);
+    ASSERT_EQ(world->getShownWindowCount(), 9);
+    EXPECT_EQ(world->getLayoutType(), 22);
     const std::vector<std::string> before = shownCodes();
-    const size_t children = running->getChildrenCount();
-    EXPECT_EQ(scene->addStockWindow("AUDJPY", CCPointZero, nullptr), nullptr);
+    const size_t children = scene->getChildrenCount();
+    EXPECT_EQ(world->addStockWindow("AUDJPY", CCPointZero, nullptr), nullptr);
     EXPECT_EQ(shownCodes(), before);
-    EXPECT_EQ(running->getChildrenCount(), children + 1) << "the toast";
+    EXPECT_EQ(scene->getChildrenCount(), children + 1) << "the toast";
     step(4.0f);
-    EXPECT_EQ(running->getChildrenCount(), children) << "and it goes away";
+    EXPECT_EQ(scene->getChildrenCount(), children) << "and it goes away";
 }
 
 TEST_F(WorldSceneTest, RestoreSkipsUnknownCodesAndFindsTheMaximisedWindowAgain) {
@@ -382,35 +371,35 @@ TEST_F(WorldSceneTest, RestoreSkipsUnknownCodesAndFindsTheMaximisedWindowAgain) 
     settings->setMaximisedPeriod(timeTypeValue(2));
     start();
     EXPECT_EQ(shownCodes(), (std::vector<std::string>{"EURUSD", "XAUUSD", "GBPUSD"}));
-    EXPECT_EQ(scene->getLayoutType(), 3);
-    ASSERT_TRUE(scene->isMaximisedMode());
-    StockWindow* maximised = scene->getShownWindows()[1];
+    EXPECT_EQ(world->getLayoutType(), 3);
+    ASSERT_TRUE(world->isMaximisedMode());
+    StockWindow* maximised = world->getShownWindows()[1];
     EXPECT_TRUE(maximised->isMaximised());
-    EXPECT_EQ(scene->getSelectedWindow(), maximised);
+    EXPECT_EQ(world->getSelectedWindow(), maximised);
     EXPECT_EQ(maximised->getContentSize(), CCSize(851, 515));
-    EXPECT_FALSE(scene->getShownWindows()[0]->isVisible());
+    EXPECT_FALSE(world->getShownWindows()[0]->isVisible());
 
     // Selecting another window in maximised mode puts it in the maximised one's place.
-    StockWindow* other = scene->getShownWindows()[2];
-    scene->activateWindow(other);
+    StockWindow* other = world->getShownWindows()[2];
+    world->activateWindow(other);
     EXPECT_TRUE(other->isMaximised());
     EXPECT_TRUE(other->isVisible());
     EXPECT_FALSE(maximised->isVisible());
     // Restoring brings every window back into its cell.
-    scene->toggleMaximise(other);
+    world->toggleMaximise(other);
     step(0.5f);
-    EXPECT_FALSE(scene->isMaximisedMode());
-    for (StockWindow* window : scene->getShownWindows()) EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(scene->getShownWindows()[0]->getContentSize(), CCSize(851, 255));
+    EXPECT_FALSE(world->isMaximisedMode());
+    for (StockWindow* window : world->getShownWindows()) EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(world->getShownWindows()[0]->getContentSize(), CCSize(851, 255));
 }
 
 TEST_F(WorldSceneTest, ChoosingALayoutAndClosingWindowsKeepEveryWindowInACell) {
     start();
-    ASSERT_EQ(scene->getShownWindowCount(), 4);
-    EXPECT_EQ(scene->getLayoutType(), 8);
-    StockWindow* fourth = scene->getShownWindows()[3];
-    scene->applyLayout(10, true);  // layout buttons count from 1
-    EXPECT_EQ(scene->getLayoutType(), 9);
+    ASSERT_EQ(world->getShownWindowCount(), 4);
+    EXPECT_EQ(world->getLayoutType(), 8);
+    StockWindow* fourth = world->getShownWindows()[3];
+    world->applyLayout(10, true);  // layout buttons count from 1
+    EXPECT_EQ(world->getLayoutType(), 9);
     EXPECT_EQ(UserData::getInstance()->getLayoutType(), 9) << "a new layout is saved";
     // The window glides to its new cell.
     step(0.1f);
@@ -421,74 +410,74 @@ TEST_F(WorldSceneTest, ChoosingALayoutAndClosingWindowsKeepEveryWindowInACell) {
     EXPECT_EQ(fourth->getPosition(), CCPoint(50, 30));
     // Choosing the same layout again changes nothing.
     const size_t saves = UserData::getInstance()->getWindows().size();
-    scene->applyLayout(10, true);
+    world->applyLayout(10, true);
     EXPECT_FALSE(fourth->getActionByTag(0x1A70));
     EXPECT_EQ(UserData::getInstance()->getWindows().size(), saves);
 
-    StockWindow* closing = scene->getShownWindows()[1];
+    StockWindow* closing = world->getShownWindows()[1];
     closing->addIndicator(2, 0.2f);
-    scene->closeWindow(closing);
+    world->closeWindow(closing);
     EXPECT_FALSE(closing->isShown());
-    EXPECT_EQ(scene->getShownWindowCount(), 3);
-    EXPECT_EQ(scene->getLayoutType(), 3);
-    EXPECT_EQ(scene->getStrip()->getButtons().size(), 3u);
+    EXPECT_EQ(world->getShownWindowCount(), 3);
+    EXPECT_EQ(world->getLayoutType(), 3);
+    EXPECT_EQ(world->getStrip()->getButtons().size(), 3u);
     EXPECT_EQ(UserData::getInstance()->getWindows().size(), 3u);
     // Adding one finds it a cell again.
-    StockWindow* added = scene->addStockWindow("EURUSD", CCPointZero, nullptr);
+    StockWindow* added = world->addStockWindow("EURUSD", CCPointZero, nullptr);
     ASSERT_NE(added, nullptr);
-    EXPECT_EQ(scene->getLayoutType(), 8);
+    EXPECT_EQ(world->getLayoutType(), 8);
     EXPECT_TRUE(added->getIndicatorPanes().empty()) << "a closed window comes back without its panes";
-    EXPECT_EQ(scene->getSelectedWindow(), added);
-    EXPECT_EQ(scene->getShownWindows().back(), added) << "new windows join at the end, like their buttons";
+    EXPECT_EQ(world->getSelectedWindow(), added);
+    EXPECT_EQ(world->getShownWindows().back(), added) << "new windows join at the end, like their buttons";
 
-    while (scene->getShownWindowCount() > 1) scene->closeWindow(scene->getShownWindows().back());
-    StockWindow* last = scene->getShownWindows().front();
+    while (world->getShownWindowCount() > 1) world->closeWindow(world->getShownWindows().back());
+    StockWindow* last = world->getShownWindows().front();
     EXPECT_TRUE(last->isSingleWindow());
-    EXPECT_EQ(scene->getLayoutType(), 0);
-    scene->closeWindow(last);
+    EXPECT_EQ(world->getLayoutType(), 0);
+    world->closeWindow(last);
     EXPECT_TRUE(last->isShown()) << "the last window stays";
-    ASSERT_NE(scene->addStockWindow("XPTUSD", CCPointZero, nullptr), nullptr);
+    ASSERT_NE(world->addStockWindow("XPTUSD", CCPointZero, nullptr), nullptr);
     EXPECT_FALSE(last->isSingleWindow());
 }
 
 TEST_F(WorldSceneTest, DraggedStripOrderBecomesTheWindowOrder) {
     start();
-    std::vector<StockWindow*> shown = scene->getShownWindows();
+    std::vector<StockWindow*> shown = world->getShownWindows();
     ASSERT_EQ(shown.size(), 4u);
-    scene->windowsReordered({shown[1], shown[0], shown[2], shown[3]});
-    EXPECT_EQ(scene->getShownWindows()[0], shown[1]);
-    EXPECT_EQ(scene->getShownWindows()[0]->getPosition(), CCPoint(50, 290));
+    world->windowsReordered({shown[1], shown[0], shown[2], shown[3]});
+    EXPECT_EQ(world->getShownWindows()[0], shown[1]);
+    EXPECT_EQ(world->getShownWindows()[0]->getPosition(), CCPoint(50, 290));
     EXPECT_EQ(UserData::getInstance()->getWindows().front().code, shown[1]->getCode());
 }
 
 TEST_F(WorldSceneTest, KeysZoomScrollAndPickWindowsByDigit) {
-    EXPECT_FALSE(scene->isKeyboardEnabled());
+    EXPECT_FALSE(world->isKeyboardEnabled());
     start();
-    EXPECT_TRUE(scene->isKeyboardEnabled()) << "keys work once the windows are up";
-    ASSERT_EQ(scene->getShownWindowCount(), 4);
+    EXPECT_TRUE(world->isKeyboardEnabled()) << "keys work once the windows are up";
+    ASSERT_EQ(world->getShownWindowCount(), 4);
     CCKeyboard::setKeyDown(kCCKey2, true);
     step(0.1f);
-    EXPECT_EQ(scene->getSelectedWindow(), scene->getStrip()->getButtons()[1]->getWindow());
+    EXPECT_EQ(world->getSelectedWindow(), world->getStrip()->getButtons()[1]->getWindow());
     CCKeyboard::setKeyDown(kCCKey2, false);
     // Digits beyond the strip's buttons mean nothing.
     CCKeyboard::setKeyDown(kCCKey7, true);
     step(0.1f);
-    EXPECT_EQ(scene->getSelectedWindow(), scene->getStrip()->getButtons()[1]->getWindow());
+    EXPECT_EQ(world->getSelectedWindow(), world->getStrip()->getButtons()[1]->getWindow());
     CCKeyboard::setKeyDown(kCCKey7, false);
     CCKeyboard::setKeyDown(kCCKey1, true);
     step(0.1f);
-    EXPECT_EQ(scene->getSelectedWindow(), scene->getStrip()->getButtons()[0]->getWindow());
+    EXPECT_EQ(world->getSelectedWindow(), world->getStrip()->getButtons()[0]->getWindow());
     CCKeyboard::setKeyDown(kCCKey1, false);
 
     // Without the keyboard switch, keys do nothing.
-    scene->setKeyboardEnabled(false);
+    world->setKeyboardEnabled(false);
     CCKeyboard::setKeyDown(kCCKey2, true);
     step(0.1f);
-    EXPECT_EQ(scene->getSelectedWindow(), scene->getStrip()->getButtons()[0]->getWindow());
+    EXPECT_EQ(world->getSelectedWindow(), world->getStrip()->getButtons()[0]->getWindow());
     CCKeyboard::setKeyDown(kCCKey2, false);
 
-    scene->setKeyboardEnabled(true);
-    DrawingKLine* chart = scene->getSelectedWindow()->getChart();
+    world->setKeyboardEnabled(true);
+    DrawingKLine* chart = world->getSelectedWindow()->getChart();
     step(1.0f);
     const float width = chart->getBarWidth();
     CCKeyboard::setKeyDown(kCCKeyUp, true);
@@ -500,87 +489,83 @@ TEST_F(WorldSceneTest, KeysZoomScrollAndPickWindowsByDigit) {
 
 TEST_F(WorldSceneTest, CrosshairChoiceAndPanelSwitchesAreSavedAtOnceAndComeBack) {
     start();
-    for (StockWindow* window : scene->getWindows())
+    for (StockWindow* window : world->getWindows())
         EXPECT_TRUE(window->getChart()->getShowCrosshair()) << "the default shows the cross point";
     // A double click in one chart switches every window and is saved at once.
-    scene->setCrosshairInAllWindows(false);
-    for (StockWindow* window : scene->getWindows()) EXPECT_FALSE(window->getChart()->getShowCrosshair());
+    world->setCrosshairInAllWindows(false);
+    for (StockWindow* window : world->getWindows()) EXPECT_FALSE(window->getChart()->getShowCrosshair());
     EXPECT_FALSE(savedSettings()->getShowCrossPoint());
 
     // Opening and closing a left pane page is saved at once too.
-    scene->getLeftPane()->setPageShown(LeftPaneMaster::STOCK_PAGE, true, false);
+    world->getLeftPane()->setPageShown(LeftPaneMaster::STOCK_PAGE, true, false);
     EXPECT_TRUE(savedSettings()->getPanelSwitchB());
-    scene->getLeftPane()->setPageShown(LeftPaneMaster::NEWS_PAGE, true, false);
-    scene->getLeftPane()->setPageShown(LeftPaneMaster::STOCK_PAGE, false, false);
+    world->getLeftPane()->setPageShown(LeftPaneMaster::NEWS_PAGE, true, false);
+    world->getLeftPane()->setPageShown(LeftPaneMaster::STOCK_PAGE, false, false);
     EXPECT_TRUE(savedSettings()->getPanelSwitchA());
     EXPECT_FALSE(savedSettings()->getPanelSwitchB());
 
     restartScene();
-    for (StockWindow* window : scene->getWindows()) EXPECT_FALSE(window->getChart()->getShowCrosshair());
+    for (StockWindow* window : world->getWindows()) EXPECT_FALSE(window->getChart()->getShowCrosshair());
     start();
-    EXPECT_TRUE(scene->getLeftPane()->isPageShown(LeftPaneMaster::NEWS_PAGE));
-    EXPECT_FALSE(scene->getLeftPane()->isPageShown(LeftPaneMaster::STOCK_PAGE));
+    EXPECT_TRUE(world->getLeftPane()->isPageShown(LeftPaneMaster::NEWS_PAGE));
+    EXPECT_FALSE(world->getLeftPane()->isPageShown(LeftPaneMaster::STOCK_PAGE));
 }
 
 TEST_F(WorldSceneTest, LayoutsWithTooFewCellsAreNeverChosenAndAChosenOneKeepsItsFreeCells) {
     start();
-    ASSERT_EQ(scene->getShownWindowCount(), 4);
-    scene->openChooser(StockButtonPanel::LAYOUT_BUTTON_TAG, 10, 540);
-    LayoutPanel* layouts = scene->getLayoutPanel();
+    ASSERT_EQ(world->getShownWindowCount(), 4);
+    world->openChooser(StockButtonPanel::LAYOUT_BUTTON_TAG, 10, 540);
+    LayoutPanel* layouts = world->getLayoutPanel();
     for (int layout = 1; layout <= LayoutPanel::LAYOUT_COUNT; ++layout) {
         const bool fits = layout_grid::shapeOf(layout - 1).cells.size() >= 4;
         EXPECT_EQ(layouts->isLayoutAvailable(layout), fits) << layout;
     }
     // A click on a layout with two cells does nothing: all four windows stay on screen.
     layouts->onLayoutButton(2);
-    scene->applyLayout(2, false);
-    EXPECT_EQ(scene->getLayoutType(), 8);
-    for (StockWindow* window : scene->getShownWindows()) EXPECT_TRUE(window->isVisible());
+    world->applyLayout(2, false);
+    EXPECT_EQ(world->getLayoutType(), 8);
+    for (StockWindow* window : world->getShownWindows()) EXPECT_TRUE(window->isVisible());
 
     // A six-cell layout chosen for four windows stays when a fifth joins.
     const int sixCells = 17;  // 3 x 2
     ASSERT_EQ(layout_grid::shapeOf(sixCells - 1).cells.size(), 6u);
-    scene->applyLayout(sixCells, false);
-    ASSERT_EQ(scene->getLayoutType(), sixCells - 1);
-    ASSERT_NE(scene->addStockWindow("EURUSD", CCPointZero, nullptr), nullptr);
-    EXPECT_EQ(scene->getLayoutType(), sixCells - 1);
-    for (StockWindow* window : scene->getShownWindows()) EXPECT_TRUE(window->isVisible());
+    world->applyLayout(sixCells, false);
+    ASSERT_EQ(world->getLayoutType(), sixCells - 1);
+    ASSERT_NE(world->addStockWindow("EURUSD", CCPointZero, nullptr), nullptr);
+    EXPECT_EQ(world->getLayoutType(), sixCells - 1);
+    for (StockWindow* window : world->getShownWindows()) EXPECT_TRUE(window->isVisible());
 
     // A saved layout too small for its windows is widened at restore, and says so.
     UserData::getInstance()->setLayoutType(1);
-    scene->captureLayout();
+    world->captureLayout();
     UserData::getInstance()->setLayoutType(1);
     restartScene();
     start();
-    EXPECT_EQ(scene->getShownWindowCount(), 5);
-    EXPECT_GE(layout_grid::shapeOf(scene->getLayoutType()).cells.size(), 5u);
-    for (StockWindow* window : scene->getShownWindows()) EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(world->getShownWindowCount(), 5);
+    EXPECT_GE(layout_grid::shapeOf(world->getLayoutType()).cells.size(), 5u);
+    for (StockWindow* window : world->getShownWindows()) EXPECT_TRUE(window->isVisible());
 }
 
 TEST_F(WorldSceneTest, AClickOutsideTheOpenChooserClosesIt) {
     start();
     step(3.0f);
-    scene->openChooser(StockButtonPanel::LAYOUT_BUTTON_TAG, 10, 540);
+    world->openChooser(StockButtonPanel::LAYOUT_BUTTON_TAG, 10, 540);
     step(0.5f);
-    LayoutPanel* layouts = scene->getLayoutPanel();
+    LayoutPanel* layouts = world->getLayoutPanel();
     ASSERT_TRUE(layouts->isShown());
     // Inside the chooser (its top-left corner is at (10, 540)): it stays.
-    CCEGLView* view = CCEGLView::sharedOpenGLView();
-    view->handleMouseDown(30, 600 - 520);
-    view->handleMouseUp(30, 600 - 520);
+    clickAt({30, 520});
     EXPECT_TRUE(layouts->isShown());
     // Over a chart window, outside the chooser: it closes and the chart does not take the click.
-    StockWindow* selected = scene->getSelectedWindow();
-    StockWindow* other = scene->getShownWindows()[3];
-    view->handleMouseDown(700, 600 - 100);
-    view->handleMouseUp(700, 600 - 100);
+    StockWindow* selected = world->getSelectedWindow();
+    StockWindow* other = world->getShownWindows()[3];
+    clickAt({700, 100});
     step(0.5f);
     EXPECT_FALSE(layouts->isShown());
-    EXPECT_EQ(scene->getSelectedWindow(), selected);
+    EXPECT_EQ(world->getSelectedWindow(), selected);
     EXPECT_NE(other, selected);
     // With nothing open, the same click reaches the window below.
-    view->handleMouseDown(700, 600 - 100);
-    view->handleMouseUp(700, 600 - 100);
+    clickAt({700, 100});
     step(0.5f);
-    EXPECT_EQ(scene->getSelectedWindow(), other);
+    EXPECT_EQ(world->getSelectedWindow(), other);
 }

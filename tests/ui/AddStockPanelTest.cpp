@@ -9,13 +9,12 @@
 #include "AddStockPanelDelegate.h"
 #include "CCDirector.h"
 #include "CCEGLView.h"
-#include "CCFontAtlas.h"
 #include "CCLabelTTF.h"
 #include "CCScrollView.h"
-#include "CCSpriteFrameCache.h"
 #include "CCTextFieldTTF.h"
 #include "LocalStockWindow.h"
 #include "PanelButton.h"
+#include "SceneTest.h"
 #include "StockData.h"
 #include "StockInfo.h"
 #include "StockWindow.h"
@@ -24,8 +23,6 @@
 USING_NS_CC;
 
 namespace {
-
-const std::string RES = ZENTO_RES_DIR;
 
 // Two lists, three categories and enough instruments that the list scrolls.
 const char* const CATALOGUE = R"({"result": 1, "nameList": ["metal", "fx"], "list": {
@@ -91,7 +88,7 @@ struct RecordingDelegate : AddStockPanelDelegate {
     }
 };
 
-class AddStockPanelTest : public ::testing::Test {
+class AddStockPanelTest : public SceneTest {
 protected:
     static void SetUpTestSuite() { setUpUiSuite("addstock"); }
     static void TearDownTestSuite() {
@@ -99,16 +96,8 @@ protected:
         tearDownUiSuite("addstock");
     }
     void SetUp() override {
-        CCDirector::purgeDirector();
-        CCDirector::sharedDirector()->setWinSize(CCSize(900, 600));
-        CCEGLView::sharedOpenGLView()->setFrameSize(900, 600);
-        auto* frames = CCSpriteFrameCache::sharedSpriteFrameCache();
-        if (!frames->spriteFrameByName("rectFrame.png"))
-            frames->addSpriteFramesWithFile(RES + "/plist/image.plist");
-        ASSERT_NE(frames->spriteFrameByName("rectFrame.png"), nullptr);
+        ASSERT_NO_FATAL_FAILURE(SceneTest::SetUp());
         applyCatalogue(CATALOGUE);
-        scene = CCScene::create();
-        CCDirector::sharedDirector()->runWithScene(scene);
         CCDirector::sharedDirector()->stepFrame(0);
         panel = AddStockPanel::create();
         ASSERT_NE(panel, nullptr);
@@ -118,9 +107,7 @@ protected:
     }
     void TearDown() override {
         if (panel && panel->getParent()) panel->removeFromParent();
-        CCDirector::purgeDirector();
-        CCEGLView::purgeSharedOpenGLView();
-        CCFontAtlas::purgeAll();
+        SceneTest::TearDown();
     }
     LocalWindow* addWindow(const std::string& symbol) {
         LocalWindow* window = LocalWindow::create(symbol, CCSize(400, 300));
@@ -134,16 +121,6 @@ protected:
         panel->show();
         step(0.3f);
     }
-    void step(float seconds) { stepFor(seconds, UI_STEP); }
-    static CCPoint centreOf(CCNode* node) {
-        const CCSize size = node->getContentSize();
-        return node->convertToWorldSpace(CCPoint(size.width / 2, size.height / 2));
-    }
-    void click(CCNode* node) {
-        const CCPoint at = centreOf(node);
-        CCEGLView::sharedOpenGLView()->handleMouseDown(at.x, 600 - at.y);
-        CCEGLView::sharedOpenGLView()->handleMouseUp(at.x, 600 - at.y);
-    }
     std::vector<size_t> selectedCategories() const {
         std::vector<size_t> selected;
         for (size_t i = 0; i < panel->getCategoryCount(); ++i)
@@ -151,7 +128,6 @@ protected:
         return selected;
     }
 
-    CCScene* scene = nullptr;
     AddStockPanel* panel = nullptr;
     RecordingDelegate delegate;
 };

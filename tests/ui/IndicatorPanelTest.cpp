@@ -5,8 +5,6 @@
 #include <vector>
 
 #include "CCDirector.h"
-#include "CCEGLView.h"
-#include "CCFontAtlas.h"
 #include "CCLabelTTF.h"
 #include "CCSpriteFrameCache.h"
 #include "ChartChooserDelegate.h"
@@ -16,14 +14,13 @@
 #include "LanguageTable.h"
 #include "LocalStockWindow.h"
 #include "PanelButton.h"
+#include "SceneTest.h"
 #include "StockWindow.h"
 #include "UiTestSupport.h"
 
 USING_NS_CC;
 
 namespace {
-
-const std::string RES = ZENTO_RES_DIR;
 
 struct RecordingDelegate : ChartChooserDelegate {
     int saves = 0;
@@ -37,20 +34,12 @@ int countOf(const StockWindow* window, int type) {
                                           [type](const IndicatorPane& pane) { return pane.type == type; }));
 }
 
-class IndicatorPanelTest : public ::testing::Test {
+class IndicatorPanelTest : public SceneTest {
 protected:
     static void SetUpTestSuite() { setUpUiSuite("indicator"); }
     static void TearDownTestSuite() { tearDownUiSuite("indicator"); }
     void SetUp() override {
-        CCDirector::purgeDirector();
-        CCDirector::sharedDirector()->setWinSize(CCSize(900, 600));
-        CCEGLView::sharedOpenGLView()->setFrameSize(900, 600);
-        auto* frames = CCSpriteFrameCache::sharedSpriteFrameCache();
-        if (!frames->spriteFrameByName("index_icon_1.png"))
-            frames->addSpriteFramesWithFile(RES + "/plist/image.plist");
-        ASSERT_NE(frames->spriteFrameByName("index_icon_1.png"), nullptr);
-        scene = CCScene::create();
-        CCDirector::sharedDirector()->runWithScene(scene);
+        ASSERT_NO_FATAL_FAILURE(SceneTest::SetUp());
         first = LocalWindow::create("Gold", CCSize(450, 600));
         second = LocalWindow::create("Silver", CCSize(450, 600));
         ASSERT_NE(first, nullptr);
@@ -65,18 +54,6 @@ protected:
         panel->setDelegate(&delegate);
         scene->addChild(panel, 10);
         CCDirector::sharedDirector()->stepFrame(0);
-    }
-    void TearDown() override {
-        CCDirector::purgeDirector();
-        CCEGLView::purgeSharedOpenGLView();
-        CCFontAtlas::purgeAll();
-    }
-    void step(float seconds) { stepFor(seconds, UI_STEP); }
-    void click(CCNode* node) {
-        const CCSize size = node->getContentSize();
-        const CCPoint at = node->convertToWorldSpace(CCPoint(size.width / 2, size.height / 2));
-        CCEGLView::sharedOpenGLView()->handleMouseDown(at.x, 600 - at.y);
-        CCEGLView::sharedOpenGLView()->handleMouseUp(at.x, 600 - at.y);
     }
     // Opens the picker from a window's toolbar as the main scene does, and picks a row with the mouse.
     void pick(StockWindow* window, int type) {
@@ -94,7 +71,6 @@ protected:
         return selected;
     }
 
-    CCScene* scene = nullptr;
     LocalWindow* first = nullptr;
     LocalWindow* second = nullptr;
     IndicatorPanel* panel = nullptr;

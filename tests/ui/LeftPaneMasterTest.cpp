@@ -4,16 +4,14 @@
 #include <vector>
 
 #include "CCDirector.h"
-#include "CCEGLView.h"
-#include "CCFontAtlas.h"
 #include "CCLabelTTF.h"
-#include "CCSpriteFrameCache.h"
 #include "CStockPanel.h"
 #include "LanguageTable.h"
 #include "LeftPaneMaster.h"
 #include "NewsPanel.h"
 #include "PanelButton.h"
 
+#include "SceneTest.h"
 #include "UiTestSupport.h"
 
 USING_NS_CC;
@@ -24,17 +22,14 @@ constexpr float PANE_X = 50;
 constexpr float PANE_Y = 30;
 
 // The pane placed as the main scene places it, with its width changes counted.
-class LeftPaneMasterTest : public ::testing::Test {
+class LeftPaneMasterTest : public SceneTest {
 protected:
     static void SetUpTestSuite() { setUpUiSuite("leftpane"); }
     static void TearDownTestSuite() { tearDownUiSuite("leftpane"); }
     void SetUp() override {
         savedLanguage = getCurrentLanguage();
         setCurrentLanguage(0);
-        CCDirector::purgeDirector();
-        CCDirector::sharedDirector()->setWinSize(CCSize(900, 600));
-        scene = CCScene::create();
-        CCDirector::sharedDirector()->runWithScene(scene);
+        ASSERT_NO_FATAL_FAILURE(SceneTest::SetUp());
         pane = LeftPaneMaster::create(515);
         ASSERT_NE(pane, nullptr);
         pane->setPosition(PANE_X, PANE_Y);
@@ -44,11 +39,8 @@ protected:
     }
     void TearDown() override {
         setCurrentLanguage(savedLanguage);
-        CCDirector::purgeDirector();
-        CCEGLView::purgeSharedOpenGLView();
-        CCFontAtlas::purgeAll();
+        SceneTest::TearDown();
     }
-    void step(float seconds) { stepFor(seconds, UI_STEP); }
     static CCPoint worldOrigin(CCNode* node) { return node->convertToWorldSpace(CCPointZero); }
     static void expectPage(LeftPanePage* page, float y, float height) {
         EXPECT_TRUE(page->isVisible());
@@ -65,7 +57,6 @@ protected:
     }
 
     int savedLanguage = 0;
-    CCScene* scene = nullptr;
     LeftPaneMaster* pane = nullptr;
     std::vector<float> widths;
 };
@@ -188,16 +179,6 @@ TEST_F(LeftPaneMasterTest, PagesCarryTheirCaptionsAndTheStockPageRebuildsEmpty) 
 }  // namespace
 
 TEST_F(LeftPaneMasterTest, HeaderCloseButtonClosesItsPage) {
-    auto* frames = CCSpriteFrameCache::sharedSpriteFrameCache();
-    if (!frames->spriteFrameByName("close_small.png"))
-        frames->addSpriteFramesWithFile(std::string(ZENTO_RES_DIR) + "/plist/image.plist");
-    // The pages were made before the frames were loaded in this test program: make the pane again.
-    pane->removeFromParent();
-    pane = LeftPaneMaster::create(515);
-    ASSERT_NE(pane, nullptr);
-    pane->setPosition(PANE_X, PANE_Y);
-    pane->setWidthChangedCallback([this] { widths.push_back(pane->getPaneWidth()); });
-    scene->addChild(pane, 49);
     pane->setPageShown(LeftPaneMaster::NEWS_PAGE, true, false);
     pane->setPageShown(LeftPaneMaster::STOCK_PAGE, true, false);
     step(0.5f);
@@ -205,20 +186,14 @@ TEST_F(LeftPaneMasterTest, HeaderCloseButtonClosesItsPage) {
 
     PanelButton* close = pane->getStockPanel()->getCloseButton();
     ASSERT_NE(close, nullptr);
-    const CCPoint at = close->convertToWorldSpace(
-        CCPoint(close->getContentSize().width / 2, close->getContentSize().height / 2));
-    CCEGLView::sharedOpenGLView()->handleMouseDown(at.x, 600 - at.y);
-    CCEGLView::sharedOpenGLView()->handleMouseUp(at.x, 600 - at.y);
+    click(close);
     step(0.5f);
     EXPECT_FALSE(pane->isPageShown(LeftPaneMaster::STOCK_PAGE));
     EXPECT_TRUE(pane->isPageShown(LeftPaneMaster::NEWS_PAGE));
     EXPECT_TRUE(widths.empty()) << "the pane keeps its width while a page is left";
 
     close = pane->getNewsPanel()->getCloseButton();
-    const CCPoint newsAt = close->convertToWorldSpace(
-        CCPoint(close->getContentSize().width / 2, close->getContentSize().height / 2));
-    CCEGLView::sharedOpenGLView()->handleMouseDown(newsAt.x, 600 - newsAt.y);
-    CCEGLView::sharedOpenGLView()->handleMouseUp(newsAt.x, 600 - newsAt.y);
+    click(close);
     step(0.5f);
     EXPECT_FALSE(pane->isPaneShown());
     EXPECT_EQ(widths, std::vector<float>{0});

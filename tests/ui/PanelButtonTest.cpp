@@ -5,12 +5,12 @@
 
 #include "CCCommon.h"
 #include "CCDirector.h"
-#include "CCEGLView.h"
 #include "CCNode.h"
 #include "CCSpriteFrameCache.h"
 #include "LanguageTable.h"
 #include "PanelButton.h"
 #include "PopuPanelBase.h"
+#include "SceneTest.h"
 
 USING_NS_CC;
 
@@ -18,25 +18,8 @@ namespace {
 
 const std::string RES = ZENTO_RES_DIR;
 
-// A running scene with a 900 x 600 window; mouse events are fed in window coordinates (y down).
-class PanelButtonTest : public ::testing::Test {
+class PanelButtonTest : public SceneTest {
 protected:
-    void SetUp() override {
-        CCDirector::purgeDirector();
-        CCDirector::sharedDirector()->setWinSize(CCSize(900, 600));
-        CCEGLView::sharedOpenGLView()->setFrameSize(900, 600);
-        ASSERT_TRUE(CCSpriteFrameCache::sharedSpriteFrameCache()->spriteFrameByName("layout.png") ||
-                    (CCSpriteFrameCache::sharedSpriteFrameCache()->addSpriteFramesWithFile(
-                         RES + "/plist/image.plist"),
-                     CCSpriteFrameCache::sharedSpriteFrameCache()->spriteFrameByName("layout.png")));
-        scene = CCScene::create();
-        CCDirector::sharedDirector()->runWithScene(scene);
-    }
-    void TearDown() override {
-        PanelButton::setTipDisplay(nullptr);
-        CCDirector::purgeDirector();
-        CCEGLView::purgeSharedOpenGLView();
-    }
     PanelButton* addButton(int tag) {
         PanelButton* button = PanelButton::create("layout.png", "layout_sel.png", tag,
                                                   [this](PanelButton* b) { clicked.push_back(b->getTag()); });
@@ -44,35 +27,27 @@ protected:
         scene->addChild(button);
         return button;
     }
-    // Window coordinates: y grows downwards from the top of the 600-pixel window.
-    void press(float x, float glY) { CCEGLView::sharedOpenGLView()->handleMouseDown(x, 600 - glY); }
-    void release(float x, float glY) { CCEGLView::sharedOpenGLView()->handleMouseUp(x, 600 - glY); }
-    void move(float x, float glY) { CCEGLView::sharedOpenGLView()->handleMouseMove(x, 600 - glY); }
 
-    CCScene* scene = nullptr;
     std::vector<int> clicked;
 };
 
 TEST_F(PanelButtonTest, FiresOnlyWhenPressedAndReleasedInside) {
     PanelButton* button = addButton(7);
     EXPECT_EQ(button->getContentSize(), CCSize(50, 50));
-    press(100, 100);
-    release(100, 100);
+    clickAt({100, 100});
     EXPECT_EQ(clicked, std::vector<int>{7});
 
-    press(100, 100);
-    release(300, 300);  // dragged off before release
-    press(300, 300);
-    release(100, 100);  // began outside
+    press({100, 100});
+    release({300, 300});  // dragged off before release
+    press({300, 300});
+    release({100, 100});  // began outside
     EXPECT_EQ(clicked.size(), 1u);
 
     button->setEnabled(false);
-    press(100, 100);
-    release(100, 100);
+    clickAt({100, 100});
     button->setEnabled(true);
     button->setVisible(false);
-    press(100, 100);
-    release(100, 100);
+    clickAt({100, 100});
     EXPECT_EQ(clicked.size(), 1u);
 }
 
@@ -84,8 +59,7 @@ TEST_F(PanelButtonTest, HigherPriorityButtonSwallowsTheTouch) {
     (void)below;
     above->setPosition(100, 100);
     scene->addChild(above);
-    press(100, 100);
-    release(100, 100);
+    clickAt({100, 100});
     EXPECT_EQ(clicked, std::vector<int>{2});
 }
 
@@ -119,16 +93,13 @@ TEST_F(PanelButtonTest, ButtonUnderAnOpenChooserLeavesTheClickToTheChooser) {
     chooser->stopAllActions();
     chooser->setScale(1.0f);
 
-    press(100, 100);
-    release(100, 100);
+    clickAt({100, 100});
     EXPECT_TRUE(clicked.empty()) << "the button under the chooser fired";
-    press(200, 200);
-    release(200, 200);
+    clickAt({200, 200});
     EXPECT_EQ(clicked, std::vector<int>{2});
 
     chooser->hide();
-    press(100, 100);
-    release(100, 100);
+    clickAt({100, 100});
     EXPECT_EQ(clicked, (std::vector<int>{2, 1}));
 }
 
@@ -144,10 +115,10 @@ TEST_F(PanelButtonTest, HoverShowsTheSecondFrameAndTheTip) {
     CCSpriteFrame* normal = CCSpriteFrameCache::sharedSpriteFrameCache()->spriteFrameByName("layout.png");
     CCSpriteFrame* hover = CCSpriteFrameCache::sharedSpriteFrameCache()->spriteFrameByName("layout_sel.png");
     EXPECT_EQ(button->displayFrame(), normal);
-    move(100, 100);
+    moveTo({100, 100});
     EXPECT_TRUE(button->isHovered());
     EXPECT_EQ(button->displayFrame(), hover);
-    move(400, 400);
+    moveTo({400, 400});
     EXPECT_FALSE(button->isHovered());
     EXPECT_EQ(button->displayFrame(), normal);
     EXPECT_EQ(tips,
@@ -187,12 +158,11 @@ TEST_F(PanelButtonTest, HoverKeepsASizeTheOwnerSet) {
     PanelButton* button = addButton(3);
     button->setAnchorPoint(CCPoint(0, 0.5f));
     button->setContentSize(CCSize(200, 50));
-    move(260, 100);  // 160 units into the 200-wide button, far outside the 50-wide frame
+    moveTo({260, 100});  // 160 units into the 200-wide button, far outside the 50-wide frame
     EXPECT_TRUE(button->isHovered());
     EXPECT_EQ(button->getContentSize(), CCSize(200, 50));
-    press(260, 100);
-    release(260, 100);
+    clickAt({260, 100});
     EXPECT_EQ(clicked, std::vector<int>{3});
-    move(500, 500);
+    moveTo({500, 500});
     EXPECT_EQ(button->getContentSize(), CCSize(200, 50));
 }

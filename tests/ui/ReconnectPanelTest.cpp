@@ -8,42 +8,32 @@
 
 #include "CCDirector.h"
 #include "CCEGLView.h"
-#include "CCFontAtlas.h"
 #include "CCLabelTTF.h"
 #include "CCRecordingRenderer.h"
-#include "CCSpriteFrameCache.h"
 #include "LanguageTable.h"
 #include "PanelButton.h"
 #include "ReconnectPanel.h"
 
+#include "SceneTest.h"
 #include "UiTestSupport.h"
 
 USING_NS_CC;
 
 namespace {
 
-const std::string RES = ZENTO_RES_DIR;
-
 // A 900 x 600 scene drawn by the recording renderer, with the panel's clock under the test's control.
-class ReconnectPanelTest : public ::testing::Test {
+class ReconnectPanelTest : public SceneTest {
 protected:
     static void SetUpTestSuite() { setUpUiSuite("reconnect"); }
     static void TearDownTestSuite() { tearDownUiSuite("reconnect"); }
     void SetUp() override {
         savedLanguage = getCurrentLanguage();
         setCurrentLanguage(0);
-        CCDirector::purgeDirector();
-        CCDirector::sharedDirector()->setWinSize(CCSize(900, 600));
-        CCEGLView::sharedOpenGLView()->setFrameSize(900, 600);
+        ASSERT_NO_FATAL_FAILURE(SceneTest::SetUp());
         auto recording = std::make_unique<CCRecordingRenderer>();
         recorder = recording.get();
         CCDirector::sharedDirector()->setRenderer(std::move(recording));
-        auto* frames = CCSpriteFrameCache::sharedSpriteFrameCache();
-        if (!frames->spriteFrameByName("layout.png"))
-            frames->addSpriteFramesWithFile(RES + "/plist/image.plist");
         ReconnectPanel::setClock([this] { return clock; });
-        scene = CCScene::create();
-        CCDirector::sharedDirector()->runWithScene(scene);
         panel = ReconnectPanel::create();
         ASSERT_NE(panel, nullptr);
         scene->addChild(panel, 299);
@@ -51,15 +41,12 @@ protected:
     }
     void TearDown() override {
         ReconnectPanel::setClock(nullptr);
-        PanelButton::setTipDisplay(nullptr);
         setCurrentLanguage(savedLanguage);
-        CCDirector::purgeDirector();
-        CCEGLView::purgeSharedOpenGLView();
-        CCFontAtlas::purgeAll();
+        SceneTest::TearDown();
     }
     void step(float seconds) {
         CCDirector::sharedDirector()->stepFrame(0);
-        stepFor(seconds, UI_STEP);
+        SceneTest::step(seconds);
     }
     std::string elapsedText() const { return panel->getElapsedLabel()->getString(); }
     // The filled rectangles of the last frame as (left, bottom, right, top) with their colour.
@@ -97,7 +84,6 @@ protected:
     int savedLanguage = 0;
     int64_t clock = 1'000'000;
     CCRecordingRenderer* recorder = nullptr;
-    CCScene* scene = nullptr;
     ReconnectPanel* panel = nullptr;
 };
 

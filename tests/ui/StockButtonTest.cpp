@@ -12,10 +12,8 @@
 
 #include "CCDirector.h"
 #include "CCEGLView.h"
-#include "CCFontAtlas.h"
 #include "CCLabelTTF.h"
 #include "CCRecordingRenderer.h"
-#include "CCSpriteFrameCache.h"
 #include "KLineBar.h"
 #include "KLineSeries.h"
 #include "LanguageTable.h"
@@ -27,13 +25,13 @@
 #include "StockWindow.h"
 #include "UserData.h"
 
+#include "SceneTest.h"
 #include "UiTestSupport.h"
 
 USING_NS_CC;
 
 namespace {
 
-const std::string RES = ZENTO_RES_DIR;
 constexpr float SCREEN_H = 600;
 constexpr float STRIP_Y = 540;
 
@@ -102,20 +100,13 @@ struct RecordingStrip : StockButtonPanelDelegate {
     void openChooser(int tag, float, float) override { choosers.push_back(tag); }
 };
 
-class StockButtonPanelTest : public ::testing::Test {
+class StockButtonPanelTest : public SceneTest {
 protected:
     static void SetUpTestSuite() { setUpUiSuite("sb"); }
     static void TearDownTestSuite() { tearDownUiSuite("sb"); }
+    StockButtonPanelTest() : SceneTest(CCSize(900, SCREEN_H)) {}
     void SetUp() override {
-        CCDirector::purgeDirector();
-        CCDirector::sharedDirector()->setWinSize(CCSize(900, SCREEN_H));
-        CCEGLView::sharedOpenGLView()->setFrameSize(900, SCREEN_H);
-        auto* frames = CCSpriteFrameCache::sharedSpriteFrameCache();
-        if (!frames->spriteFrameByName("stockFrameNor.png"))
-            frames->addSpriteFramesWithFile(RES + "/plist/image.plist");
-        ASSERT_NE(frames->spriteFrameByName("stockFrameNor.png"), nullptr);
-        scene = CCScene::create();
-        CCDirector::sharedDirector()->runWithScene(scene);
+        ASSERT_NO_FATAL_FAILURE(SceneTest::SetUp());
         strip = StockButtonPanel::create(CCSize(900, 60));
         ASSERT_NE(strip, nullptr);
         strip->setPosition(CCPoint(0, STRIP_Y));
@@ -123,21 +114,10 @@ protected:
         scene->addChild(strip);
         CCDirector::sharedDirector()->stepFrame(0);
     }
-    void TearDown() override {
-        CCDirector::purgeDirector();
-        CCEGLView::purgeSharedOpenGLView();
-        CCFontAtlas::purgeAll();
-    }
-    void step(float seconds) { stepFor(seconds, UI_STEP); }
     void addButtons(int count) {
         for (int i = 0; i < count; ++i)
             ASSERT_NE(strip->addButton(nullptr, "S" + std::to_string(i)), nullptr);
         step(0.5f);
-    }
-    // World point in the middle of a button.
-    static CCPoint middle(StockButton* button) {
-        const CCSize size = button->getContentSize();
-        return button->convertToWorldSpace(CCPoint(size.width / 2, size.height / 2));
     }
     void drag(const CCPoint& from, const std::vector<float>& xs) {
         CCEGLView* view = CCEGLView::sharedOpenGLView();
@@ -155,7 +135,6 @@ protected:
         return result;
     }
 
-    CCScene* scene = nullptr;
     StockButtonPanel* strip = nullptr;
     RecordingStrip delegate;
 };
@@ -214,11 +193,11 @@ TEST_F(StockButtonPanelTest, OneButtonInANarrowStripDoesNotDivideByZero) {
 TEST_F(StockButtonPanelTest, ClickActivatesAndDragReorders) {
     addButtons(3);
     std::vector<StockButton*> before = strip->getButtons();
-    drag(middle(before[1]), {});
+    drag(centreOf(before[1]), {});
     EXPECT_EQ(delegate.activations, 1);
 
     // Dropped back where it came from: same order, no reorder for the scene.
-    const CCPoint start = middle(before[0]);
+    const CCPoint start = centreOf(before[0]);
     drag(start, {start.x + 40, start.x});
     step(0.5f);
     EXPECT_EQ(strip->getButtons(), before);
@@ -237,13 +216,13 @@ TEST_F(StockButtonPanelTest, ClickActivatesAndDragReorders) {
     EXPECT_FLOAT_EQ(before[1]->getPositionX(), 65);
 
     // Past the end.
-    drag(middle(before[1]), {800});
+    drag(centreOf(before[1]), {800});
     step(0.5f);
     EXPECT_EQ(names(), (std::vector<std::string>{"S0", "S2", "S1"}));
 
     // While the scene refuses drags a move is ignored and the release is a click.
     delegate.dragAllowed = false;
-    drag(middle(before[0]), {700});
+    drag(centreOf(before[0]), {700});
     step(0.5f);
     EXPECT_EQ(names(), (std::vector<std::string>{"S0", "S2", "S1"}));
     EXPECT_EQ(delegate.activations, 2);
@@ -254,13 +233,12 @@ TEST_F(StockButtonPanelTest, DownToOneButtonItsCloseButtonHides) {
     StockButton* first = strip->getButtons()[0];
     StockButton* second = strip->getButtons()[1];
     CCEGLView* view = CCEGLView::sharedOpenGLView();
-    CCPoint at = middle(second);
+    CCPoint at = centreOf(second);
     view->handleMouseMove(at.x, SCREEN_H - at.y);
     step(0.5f);
     ASSERT_TRUE(second->getCloseButton()->isVisible());
     const CCPoint close = second->getCloseButton()->convertToWorldSpace(CCPoint(4, 4));
-    view->handleMouseDown(close.x, SCREEN_H - close.y);
-    view->handleMouseUp(close.x, SCREEN_H - close.y);
+    clickAt(close);
     EXPECT_EQ(delegate.closes, 1);
     EXPECT_EQ(delegate.activations, 0);  // the close button took the click
 
@@ -269,7 +247,7 @@ TEST_F(StockButtonPanelTest, DownToOneButtonItsCloseButtonHides) {
     EXPECT_EQ(first->getIndex(), 0);
     EXPECT_FALSE(first->getCloseButton()->isVisible());
     EXPECT_FALSE(first->isCloseAllowed());
-    at = middle(first);
+    at = centreOf(first);
     view->handleMouseMove(at.x, SCREEN_H - at.y);
     step(0.5f);
     EXPECT_FALSE(first->getCloseButton()->isVisible());
@@ -360,10 +338,7 @@ TEST_F(StockButtonPanelTest, LayoutAndAddButtonsPlayTheHoverSound) {
     SimpleAudioEngine* audio = SimpleAudioEngine::sharedEngine();
     const unsigned int before = audio->getRequestCount(sound);
     for (PanelButton* button : {strip->getLayoutButton(), strip->getAddButton()}) {
-        const CCPoint at = button->convertToWorldSpace(
-            CCPoint(button->getContentSize().width / 2, button->getContentSize().height / 2));
-        CCEGLView::sharedOpenGLView()->handleMouseDown(at.x, SCREEN_H - at.y);
-        CCEGLView::sharedOpenGLView()->handleMouseUp(at.x, SCREEN_H - at.y);
+        click(button);
     }
     EXPECT_EQ(audio->getRequestCount(sound), before + 2);
     EXPECT_EQ(delegate.choosers.size(), 2u);

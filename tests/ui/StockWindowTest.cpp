@@ -12,12 +12,9 @@
 #include <unistd.h>
 
 #include "CCDirector.h"
-#include "CCEGLView.h"
-#include "CCFontAtlas.h"
 #include "CCLabelTTF.h"
 #include "CCRecordingRenderer.h"
 #include "CCScale9Sprite.h"
-#include "CCSpriteFrameCache.h"
 #include "DrawingKLine.h"
 #include "IndicatorBase.h"
 #include "KLineBar.h"
@@ -29,13 +26,12 @@
 #include "StockWindow.h"
 #include "StockWindowDelegate.h"
 
+#include "SceneTest.h"
 #include "UiTestSupport.h"
 
 USING_NS_CC;
 
 namespace {
-
-const std::string RES = ZENTO_RES_DIR;
 
 struct RecordingDelegate : StockWindowDelegate {
     std::vector<int> popups;
@@ -56,20 +52,12 @@ struct RecordingDelegate : StockWindowDelegate {
     std::string getKlineHistoryServer() override { return "http://127.0.0.1:1/history.php"; }
 };
 
-class StockWindowTest : public ::testing::Test {
+class StockWindowTest : public SceneTest {
 protected:
     static void SetUpTestSuite() { setUpUiSuite("sw"); }
     static void TearDownTestSuite() { tearDownUiSuite("sw"); }
     void SetUp() override {
-        CCDirector::purgeDirector();
-        CCDirector::sharedDirector()->setWinSize(CCSize(900, 600));
-        CCEGLView::sharedOpenGLView()->setFrameSize(900, 600);
-        auto* frames = CCSpriteFrameCache::sharedSpriteFrameCache();
-        if (!frames->spriteFrameByName("frame_red.png"))
-            frames->addSpriteFramesWithFile(RES + "/plist/image.plist");
-        ASSERT_NE(frames->spriteFrameByName("frame_red.png"), nullptr);
-        scene = CCScene::create();
-        CCDirector::sharedDirector()->runWithScene(scene);
+        ASSERT_NO_FATAL_FAILURE(SceneTest::SetUp());
         window = LocalWindow::create("Gold", CCSize(800, 600));
         ASSERT_NE(window, nullptr);
         window->setDelegate(&delegate);
@@ -77,25 +65,8 @@ protected:
         window->setShown(true);
         CCDirector::sharedDirector()->stepFrame(0);
     }
-    void TearDown() override {
-        PanelButton::setTipDisplay(nullptr);
-        CCDirector::purgeDirector();
-        CCEGLView::purgeSharedOpenGLView();
-        // Drawn glyph pages must go before the engine's static texture bookkeeping does at exit.
-        CCFontAtlas::purgeAll();
-    }
-    void step(float seconds) {
-        for (float t = 0; t < seconds; t += 0.05f) CCDirector::sharedDirector()->stepFrame(0.05f);
-    }
-    void click(CCNode* node) {
-        const CCSize size = node->getContentSize();
-        const CCPoint at = node->convertToWorldSpace(CCPoint(size.width / 2, size.height / 2));
-        CCEGLView::sharedOpenGLView()->handleMouseDown(at.x, 600 - at.y);
-        CCEGLView::sharedOpenGLView()->handleMouseUp(at.x, 600 - at.y);
-    }
     std::string text(NumberAtlasLabel* label) const { return label->getString(); }
 
-    CCScene* scene = nullptr;
     LocalWindow* window = nullptr;
     RecordingDelegate delegate;
 };

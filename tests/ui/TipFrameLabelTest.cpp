@@ -5,49 +5,36 @@
 
 #include "CCDirector.h"
 #include "CCEGLView.h"
-#include "CCFontAtlas.h"
 #include "CCLabelTTF.h"
-#include "CCSpriteFrameCache.h"
 #include "LanguageTable.h"
 #include "PanelButton.h"
 #include "TipFrameLabel.h"
 
+#include "SceneTest.h"
 #include "UiTestSupport.h"
 
 USING_NS_CC;
 
 namespace {
 
-const std::string RES = ZENTO_RES_DIR;
 const CCSize PADDING(30, 20);
 
-class TipFrameLabelTest : public ::testing::Test {
+class TipFrameLabelTest : public SceneTest {
 protected:
     static void SetUpTestSuite() { setUpUiSuite("tipframe"); }
     static void TearDownTestSuite() { tearDownUiSuite("tipframe"); }
     void SetUp() override {
         savedLanguage = getCurrentLanguage();
         setCurrentLanguage(0);
-        CCDirector::purgeDirector();
-        CCDirector::sharedDirector()->setWinSize(CCSize(900, 600));
-        CCEGLView::sharedOpenGLView()->setFrameSize(900, 600);
-        auto* frames = CCSpriteFrameCache::sharedSpriteFrameCache();
-        if (!frames->spriteFrameByName("frame_black_sel.png"))
-            frames->addSpriteFramesWithFile(RES + "/plist/image.plist");
-        ASSERT_NE(frames->spriteFrameByName("frame_black_sel.png"), nullptr);
-        scene = CCScene::create();
-        CCDirector::sharedDirector()->runWithScene(scene);
+        ASSERT_NO_FATAL_FAILURE(SceneTest::SetUp());
         tip = TipFrameLabel::create("frame_black_sel.png", PADDING, 16);
         ASSERT_NE(tip, nullptr);
         scene->addChild(tip, 990);
         CCDirector::sharedDirector()->stepFrame(0);
     }
     void TearDown() override {
-        PanelButton::setTipDisplay(nullptr);
         setCurrentLanguage(savedLanguage);
-        CCDirector::purgeDirector();
-        CCEGLView::purgeSharedOpenGLView();
-        CCFontAtlas::purgeAll();
+        SceneTest::TearDown();
     }
     static CCSize textSize(TipFrameLabel* label) {
         for (CCNode* child : label->getChildren())
@@ -68,7 +55,6 @@ protected:
     }
 
     int savedLanguage = 0;
-    CCScene* scene = nullptr;
     TipFrameLabel* tip = nullptr;
 };
 
