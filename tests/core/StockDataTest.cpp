@@ -203,7 +203,6 @@ TEST_F(StockDataTest, DefaultSymbolsAndColourRefresh) {
     EXPECT_EQ(symbols,
               (std::vector<std::string>{"AUDJPY", "AUDNZD", "AUDUSD", "EURAUD", "EURCAD", "EURCHF", "EURGBP",
                                         "EURJPY", "EURNZD", "EURUSD", "GBPCHF", "GBPJPY"}));
-    EXPECT_EQ(StockData::getInstance(), StockData::getInstance());
 
     StockData data;
     ASSERT_TRUE(parse(data, MARKET));

@@ -144,7 +144,6 @@ TEST_F(UserDataTest, ConstructionValues) {
     EXPECT_FALSE(data.getChartFlagE());
     EXPECT_FALSE(data.getInverseRedGreen());
     EXPECT_TRUE(data.getWindows().empty());
-    EXPECT_EQ(UserData::getInstance(), UserData::getInstance());
 }
 
 TEST_F(UserDataTest, SavesTheGoldenFileByteForByte) {
