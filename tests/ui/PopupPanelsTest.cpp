@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include "CCDirector.h"
+#include "CCEGLView.h"
+#include "CCFontAtlas.h"
 #include "CCLabelTTF.h"
 #include "CCLayerColor.h"
 #include "CCSpriteFrameCache.h"
@@ -26,12 +28,13 @@
 #include "StockWindow.h"
 #include "UserData.h"
 
-#include "SceneTest.h"
 #include "UiTestSupport.h"
 
 USING_NS_CC;
 
 namespace {
+
+const std::string RES = ZENTO_RES_DIR;
 
 struct RecordingLayoutDelegate : LayoutPanelDelegate {
     std::vector<std::pair<int, bool>> applied;
@@ -53,17 +56,27 @@ struct SavingChooserDelegate : ChartChooserDelegate {
     void renewKLineSubscriptions() override { ++renewals; }
 };
 
-class PopupPanelsTest : public SceneTest {
+class PopupPanelsTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { setUpUiSuite("popup"); }
     static void TearDownTestSuite() { tearDownUiSuite("popup"); }
     void SetUp() override {
-        ASSERT_NO_FATAL_FAILURE(SceneTest::SetUp());
+        CCDirector::purgeDirector();
+        CCDirector::sharedDirector()->setWinSize(CCSize(900, 600));
+        CCEGLView::sharedOpenGLView()->setFrameSize(900, 600);
+        auto* frames = CCSpriteFrameCache::sharedSpriteFrameCache();
+        if (!frames->spriteFrameByName("icon_layout_1.png"))
+            frames->addSpriteFramesWithFile(RES + "/plist/image.plist");
+        ASSERT_NE(frames->spriteFrameByName("icon_layout_1.png"), nullptr);
+        scene = CCScene::create();
+        CCDirector::sharedDirector()->runWithScene(scene);
         CCDirector::sharedDirector()->stepFrame(0);
     }
     void TearDown() override {
         PopuPanelBase::setDimLayer(nullptr);
-        SceneTest::TearDown();
+        CCDirector::purgeDirector();
+        CCEGLView::purgeSharedOpenGLView();
+        CCFontAtlas::purgeAll();
     }
     LocalWindow* addWindow() {
         LocalWindow* window = LocalWindow::create("Gold", CCSize(800, 600));
@@ -73,6 +86,19 @@ protected:
         CCDirector::sharedDirector()->stepFrame(0);
         return window;
     }
+    void step(float seconds) { stepFor(seconds, UI_STEP); }
+    static CCPoint centreOf(CCNode* node) {
+        const CCSize size = node->getContentSize();
+        return node->convertToWorldSpace(CCPoint(size.width / 2, size.height / 2));
+    }
+    void click(CCNode* node) {
+        const CCPoint at = centreOf(node);
+        CCEGLView::sharedOpenGLView()->handleMouseDown(at.x, 600 - at.y);
+        CCEGLView::sharedOpenGLView()->handleMouseUp(at.x, 600 - at.y);
+    }
+    void moveTo(const CCPoint& at) { CCEGLView::sharedOpenGLView()->handleMouseMove(at.x, 600 - at.y); }
+
+    CCScene* scene = nullptr;
 };
 
 TEST_F(PopupPanelsTest, OpenPopupListAndModalDimming) {
