@@ -177,7 +177,8 @@ void WindowTitle::placeReadout(float windowHeight, const CCNode* toolbar) {
     float right = left + firstColumn + HOVER_COLUMN_GAP +
                   std::max(hoverLabels_[1]->getContentSize().width, hoverLabels_[3]->getContentSize().width);
     float maRight = left;
-    for (CCLabelTTF* label : maLabels_) maRight += label->getContentSize().width + HOVER_COLUMN_GAP;
+    for (CCLabelTTF* label : maLabels_)
+        if (label->isVisible()) maRight += label->getContentSize().width + HOVER_COLUMN_GAP;
     right = std::max(right, maRight - HOVER_COLUMN_GAP);
     const float toolbarBottom = toolbar->getPositionY();
     const float toolbarTop = toolbarBottom + toolbar->getContentSize().height;

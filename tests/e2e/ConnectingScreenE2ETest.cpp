@@ -1,9 +1,7 @@
 #include <SDL.h>
 #include <SDL_image.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -11,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "TempHome.h"
 #include "TextFiles.h"
 #include "UserData.h"
@@ -48,19 +47,18 @@ TEST(ConnectingScreenEndToEnd, ScreenshotShowsBackgroundLogoDotsAndTexts) {
     std::ofstream(home.path() + "/config.bin", std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     std::string shot = home.path() + "/shot.png";
-    // env -i: nothing of the test's environment (an SDL_VIDEODRIVER, say) reaches the run but what is
-    // named here, and the sanitizers' options (their suppressions); xvfb-run is a script and needs a PATH.
-    std::string sanitizerOptions;
-    for (const char* name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS", "TSAN_OPTIONS"})
-        if (const char* value = std::getenv(name))
-            sanitizerOptions += std::string(name) + "='" + value + "' ";
-    std::string command = "env -i PATH=/usr/bin:/bin SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy " +
-                          sanitizerOptions + "ZENTO_HOME='" + home.path() +
-                          "' '" XVFB_RUN "' -a -s '-screen 0 1280x800x24' '" + ZENTO_PROGRAM +
-                          "' --screenshot '" + shot + "' --after 2 > '" + home.path() + "/out.txt' 2>&1";
-    int status = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(status)) << readText(home.path() + "/out.txt");
-    ASSERT_EQ(WEXITSTATUS(status), 0) << readText(home.path() + "/out.txt");
+    // The run gets only this environment (and the sanitizers' options): an SDL_VIDEODRIVER set around
+    // the test cannot change it. xvfb-run is a script and needs a PATH.
+    ProcessLaunch launch;
+    launch.argv = {XVFB_RUN, "-a",      "-s", "-screen 0 1280x800x24", ZENTO_PROGRAM, "--screenshot",
+                   shot,     "--after", "2"};
+    launch.environment = {"PATH=/usr/bin:/bin", "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy",
+                          "ZENTO_HOME=" + home.path()};
+    launch.outputPath = home.path() + "/out.txt";
+    launch.errorPath = home.path() + "/err.txt";
+    const std::optional<int> status = runToEnd(launch, Seconds(120));
+    const std::string output = readText(launch.outputPath) + readText(launch.errorPath);
+    ASSERT_EQ(describeStatus(status), "exit 0") << output;
 
     SDL_Surface* loaded = IMG_Load(shot.c_str());
     ASSERT_NE(loaded, nullptr) << IMG_GetError();
