@@ -242,7 +242,7 @@ void WorldScene::captureLayout() {
 }
 
 void WorldScene::savePanelSwitches() {
-    if (!leftPane_) return;
+    if (!leftPane_ || restoringPages_) return;
     // Saved at once: a crash before the next timed save must not bring a closed page back.
     UserData* settings = UserData::getInstance();
     settings->setPanelSwitchA(leftPane_->isPageShown(LeftPaneMaster::NEWS_PAGE));
@@ -333,11 +333,11 @@ void WorldScene::toggleMaximise(StockWindow* window) {
 void WorldScene::restoreLayout() {
     UserData* settings = UserData::getInstance();
     if (leftPane_) {
-        // Read both first: opening one page saves the switches as the pane then stands.
-        const bool newsShown = settings->getPanelSwitchA();
-        const bool stockShown = settings->getPanelSwitchB();
-        leftPane_->setPageShown(LeftPaneMaster::NEWS_PAGE, newsShown, false);
-        leftPane_->setPageShown(LeftPaneMaster::STOCK_PAGE, stockShown, false);
+        // The pages take the saved switches; nothing to save while they do.
+        restoringPages_ = true;
+        leftPane_->setPageShown(LeftPaneMaster::NEWS_PAGE, settings->getPanelSwitchA(), false);
+        leftPane_->setPageShown(LeftPaneMaster::STOCK_PAGE, settings->getPanelSwitchB(), false);
+        restoringPages_ = false;
     }
     if (!pool_->restoreWindows(*settings)) return;
     setKlineSubscription();

@@ -215,6 +215,7 @@ private:
     bool foreground_ = true;
     bool firstHistoryPending_ = true;
     bool keyboardEnabled_ = false;
+    bool restoringPages_ = false;
     LeftPaneMaster* leftPane_ = nullptr;
     CStockPanel* stockPanel_ = nullptr;
     // A child of the layer, made in init.
