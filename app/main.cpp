@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "AppDelegate.h"
@@ -82,11 +83,14 @@ bool enableSignalScreenshots(CCEGLView* view, const std::string& folder) {
         std::fprintf(stderr, "Zento: %s is not a folder\n", folder.c_str());
         return false;
     }
-    view->setScreenshotHook([folder, saved = 0u]() mutable -> std::string {
-        if (saved == screenshotSignals.load(std::memory_order_relaxed)) return {};
-        ++saved;
-        return (std::filesystem::path(folder) / ("shot-" + std::to_string(saved) + ".png")).string();
-    });
+    auto saved = std::make_shared<unsigned>(0);
+    view->setScreenshotHook(
+        [folder, saved]() -> std::string {
+            if (*saved == screenshotSignals.load(std::memory_order_relaxed)) return {};
+            ++*saved;
+            return (std::filesystem::path(folder) / ("shot-" + std::to_string(*saved) + ".png")).string();
+        },
+        [saved] { return *saved != screenshotSignals.load(std::memory_order_relaxed); });
     struct sigaction action = {};
     action.sa_handler = onScreenshotSignal;
     sigemptyset(&action.sa_mask);

@@ -129,3 +129,13 @@ void CCActionManager::update(float dt) {
 }
 
 NS_CC_END
+
+NS_CC_BEGIN
+
+bool CCActionManager::hasRunningActions() const {
+    for (const Entry& e : entries_)
+        if (!e.removed && !isPaused(e.target)) return true;
+    return false;
+}
+
+NS_CC_END

@@ -27,6 +27,8 @@ public:
     void removeAllActions();
     CCAction* getActionByTag(int tag, CCNode* target) const;
     unsigned int numberOfRunningActionsInTarget(CCNode* target) const;
+    // True while any action of a target that is not paused is still running.
+    bool hasRunningActions() const;
 
     void pauseTarget(CCNode* target);
     void resumeTarget(CCNode* target);

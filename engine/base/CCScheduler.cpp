@@ -1,13 +1,20 @@
 #include "CCScheduler.h"
 
 #include <algorithm>
+#include <atomic>
+#include <limits>
 
 NS_CC_BEGIN
 
 namespace {
 // Frame steps are floats: a timer is due when it is this close to its time.
 constexpr double TIME_EPSILON = 1e-5;
+std::atomic<void (*)()> wakeHook{nullptr};
 }  // namespace
+
+void CCScheduler::setWakeHook(void (*hook)()) {
+    wakeHook.store(hook);
+}
 
 CCScheduler::CCScheduler() = default;
 
@@ -17,8 +24,24 @@ CCScheduler::~CCScheduler() {
 
 void CCScheduler::performFunctionInMainThread(std::function<void()> fn) {
     if (!fn) return;
-    std::lock_guard<std::mutex> lock(queueMutex_);
-    queued_.push_back(std::move(fn));
+    {
+        std::lock_guard<std::mutex> lock(queueMutex_);
+        queued_.push_back(std::move(fn));
+    }
+    if (auto hook = wakeHook.load()) hook();
+}
+
+double CCScheduler::secondsUntilNextTimer() const {
+    double soonest = std::numeric_limits<double>::infinity();
+    for (const Timer& t : timers_) {
+        if (t.removed || isTargetPaused(t.target)) continue;
+        const double due = t.useDelay ? t.delay : t.interval;
+        if (!t.useDelay && due <= 0 && t.repeat == kCCRepeatForever) continue;
+        // A timer added this frame starts counting on the next one.
+        const double left = t.addedFrame >= frame_ ? due : due - t.elapsed;
+        soonest = std::min(soonest, std::max(0.0, left));
+    }
+    return timeScale_ > 0 ? soonest / timeScale_ : std::numeric_limits<double>::infinity();
 }
 
 size_t CCScheduler::pendingFunctionCount() const {

@@ -65,6 +65,14 @@ public:
     void performFunctionInMainThread(std::function<void()> fn);
     // Number of functions waiting; for tests and diagnostics.
     size_t pendingFunctionCount() const;
+    // Called (on the queuing thread) after a function is queued, so a sleeping loop wakes up. Set it
+    // before any worker runs; null: nobody sleeps.
+    static void setWakeHook(void (*hook)());
+
+    // Scheduler seconds until the earliest interval timer or delayed call is due (0: due now), or
+    // infinity when there is none. Per-frame updates and every-frame timers are left out: they run
+    // whenever a frame runs and never ask for one.
+    double secondsUntilNextTimer() const;
 
 private:
     struct Timer {

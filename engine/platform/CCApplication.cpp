@@ -1,5 +1,6 @@
 #include "CCApplication.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -52,16 +53,41 @@ int CCApplication::run() {
         return 1;
     }
     CCDirector* director = CCDirector::sharedDirector();
+    if (const char* full = std::getenv("ZENTO_FULL_REDRAW"); full && std::strcmp(full, "1") == 0)
+        director->setContinuousFrames(true);
     using clock = std::chrono::steady_clock;
+    using seconds = std::chrono::duration<double>;
+    bool frameDue = true;
+    auto lastFrame = clock::now();
+    double plannedGap = 0;
     while (!director->isEnding()) {
-        auto start = clock::now();
-        if (director->isAnimating())
-            director->mainLoop();
-        else
+        const seconds interval(director->getAnimationInterval());
+        if (!director->isAnimating()) {
+            view->waitForEvent(interval.count());
             view->pollEvents();
-        auto interval = std::chrono::duration<double>(director->getAnimationInterval());
-        auto spent = clock::now() - start;
-        if (spent < interval) std::this_thread::sleep_for(interval - spent);
+            continue;
+        }
+        if (frameDue) {
+            lastFrame = clock::now();
+            director->mainLoop(plannedGap);
+            plannedGap = 0;
+        }
+        // Never more than one frame per interval: what arrives meanwhile joins the next frame.
+        const auto earliest = lastFrame + std::chrono::duration_cast<clock::duration>(interval);
+        if (clock::now() < earliest) std::this_thread::sleep_for(earliest - clock::now());
+        const double wait = std::min(director->secondsUntilNextFrame(), view->secondsUntilWanted());
+        // Timers count frame time: the deadline is fixed now, in real time, and waited for in slices
+        // so a screenshot asked for from outside is noticed.
+        const auto deadline =
+            clock::now() + std::chrono::duration_cast<clock::duration>(seconds(std::min(wait, 24.0 * 3600)));
+        frameDue = wait <= 0;
+        while (!frameDue) {
+            const double left = seconds(deadline - clock::now()).count();
+            if (left <= 0 || view->frameWantedNow() || view->waitForEvent(std::min(left, view->pollSlice())))
+                frameDue = true;
+        }
+        plannedGap =
+            std::min(seconds(clock::now() - lastFrame).count(), std::max(wait, 0.0) + interval.count());
     }
     int code = view->getExitCode();
     CCDirector::purgeDirector();

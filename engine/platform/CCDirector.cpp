@@ -1,6 +1,7 @@
 #include "CCDirector.h"
 
 #include <cmath>
+#include <limits>
 
 #include "CCActionManager.h"
 #include "CCAutoreleasePool.h"
@@ -124,28 +125,52 @@ void CCDirector::stepFrame(float dt) {
     actionManager_->update(dt * scheduler_->getTimeScale());
     setNextScene();
     if (beginFrame_) beginFrame_();
+    frameRequested_ = false;
     if (renderer_) {
         CCRenderer::setCurrent(renderer_.get());
+        renderer_->setDamageTracking(!continuous_);
         renderer_->beginFrame(winSize_);
         if (runningScene_) runningScene_->visit();
         renderer_->endFrame();
-    } else if (runningScene_) {
-        runningScene_->visit();
+        drewLastFrame_ = renderer_->drewLastFrame();
+        if (drewLastFrame_) {
+            ++drawnFrames_;
+            redrawnArea_ += renderer_->getRedrawnArea();
+        }
+    } else {
+        if (runningScene_) runningScene_->visit();
+        drewLastFrame_ = true;
     }
     if (endFrame_) endFrame_();
     CCPoolManager::sharedPoolManager()->pop();
     release();
 }
 
-void CCDirector::mainLoop() {
+void CCDirector::mainLoop(double plannedGap) {
     auto now = std::chrono::steady_clock::now();
-    float dt = 0;
-    if (haveLastTick_) dt = std::chrono::duration<float>(now - lastTick_).count();
+    double dt = 0;
+    if (haveLastTick_) dt = std::chrono::duration<double>(now - lastTick_).count();
     lastTick_ = now;
     haveLastTick_ = true;
     // A debugger stop or a suspended laptop must not turn into one giant step.
-    if (dt > 0.5f) dt = 1.0f / 60;
-    stepFrame(dt);
+    if (dt > plannedGap + 0.5) dt = plannedGap + 1.0 / 60;
+    stepFrame(static_cast<float>(dt));
+}
+
+double CCDirector::secondsUntilNextFrame() const {
+    if (continuous_ || frameRequested_ || scheduler_->pendingFunctionCount() > 0) return 0;
+    if (actionManager_->hasRunningActions() || drewLastFrame_ || nextScene_) return 0;
+    return scheduler_->secondsUntilNextTimer();
+}
+
+void CCDirector::invalidateFrame() {
+    frameRequested_ = true;
+    if (renderer_) renderer_->invalidate();
+}
+
+void CCDirector::setContinuousFrames(bool continuous) {
+    continuous_ = continuous;
+    invalidateFrame();
 }
 
 NS_CC_END

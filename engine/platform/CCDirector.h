@@ -26,6 +26,9 @@ class CCEGLView;
 //   5. visit and draw of the running scene through the renderer (nothing is drawn without one),
 //      between the render hooks (the view swaps buffers in its end hook),
 //   6. the autorelease pool.
+// Pacing (the real loop asks secondsUntilNextFrame after each frame): frames follow at the animation
+// interval while actions run or the last frame changed the screen; otherwise the loop sleeps until
+// the next timer, window input or a function handed over by a worker (which wakes it).
 // Headless (the default until a view is attached) there is no renderer; tests may install a
 // recording one (setRenderer) and drive time by calling stepFrame(dt) themselves: timers, delays,
 // actions and retries run exactly as in the real loop.
@@ -72,8 +75,22 @@ public:
 
     // One frame with the given time step in seconds (negative or NaN counts as 0).
     void stepFrame(float dt);
-    // One frame with dt measured from the previous call (the real loop).
-    void mainLoop();
+    // One frame with dt measured from the previous call (the real loop). plannedGap: how long the
+    // loop meant to sleep since the last frame, so a longer gap (a debugger stop, a suspended
+    // machine) is not handed to animations as one giant step.
+    void mainLoop(double plannedGap = 0);
+    // Seconds from now until a frame is needed (0: at once; infinity: only on input or a message).
+    double secondsUntilNextFrame() const;
+    // The next frame runs at once and redraws everything (expose, resize, focus).
+    void invalidateFrame();
+    // Every frame at the animation interval, each drawn whole (for comparison runs).
+    void setContinuousFrames(bool continuous);
+    bool isContinuousFrames() const { return continuous_; }
+    // Whether the last frame changed anything on screen (always true without damage tracking).
+    bool drewLastFrame() const { return drewLastFrame_; }
+    // Frames that drew something and their redrawn area in window pixels, since the start.
+    unsigned int getDrawnFrames() const { return drawnFrames_; }
+    double getRedrawnArea() const { return redrawnArea_; }
     // Asks the loop to stop after the current frame.
     void end() { ending_ = true; }
     bool isEnding() const { return ending_; }
@@ -120,6 +137,11 @@ private:
     std::unique_ptr<CCRenderer> renderer_;
     CCEGLView* openGLView_ = nullptr;
     bool animating_ = true;
+    bool continuous_ = false;
+    bool frameRequested_ = true;
+    bool drewLastFrame_ = false;
+    unsigned int drawnFrames_ = 0;
+    double redrawnArea_ = 0;
 };
 
 NS_CC_END

@@ -8,8 +8,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <memory>
 
 #include "CCApplication.h"
@@ -22,6 +26,7 @@
 #include "CCKeyboard.h"
 #include "CCKeypadDispatcher.h"
 #include "CCMouseDispatcher.h"
+#include "CCScheduler.h"
 #include "CCSet.h"
 #include "CCTouch.h"
 #include "CCTouchDispatcher.h"
@@ -33,6 +38,22 @@ NS_CC_BEGIN
 namespace {
 CCEGLView* sharedView = nullptr;
 bool glLibraryKept = false;
+// An event of our own that only wakes the loop; one in the queue at a time is enough.
+std::atomic<Uint32> wakeEventType{0};
+std::atomic<bool> wakePending{false};
+
+void wakeMainLoop() {
+    const Uint32 type = wakeEventType.load();
+    if (type == 0 || wakePending.exchange(true)) return;
+    SDL_Event event{};
+    event.type = type;
+    if (SDL_PushEvent(&event) != 1) wakePending.store(false);
+}
+
+bool envSwitch(const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value && std::strcmp(value, "0") != 0;
+}
 
 CCKeyCode keyFromSDL(int key) {
     switch (key) {
@@ -184,6 +205,13 @@ bool CCEGLView::createWindow() {
 
     auto renderer = std::make_unique<CCGLRenderer>();
     renderer_ = renderer.get();
+    renderer_->setDebugDamage(envSwitch("ZENTO_DEBUG_DAMAGE"));
+    renderer_->setVerifyDamage(envSwitch("ZENTO_VERIFY_DAMAGE"));
+    if (wakeEventType.load() == 0) {
+        const Uint32 type = SDL_RegisterEvents(1);
+        if (type != static_cast<Uint32>(-1)) wakeEventType.store(type);
+    }
+    CCScheduler::setWakeHook(&wakeMainLoop);
     CCDirector* director = CCDirector::sharedDirector();
     director->setRenderer(std::move(renderer));
     director->setOpenGLView(this);
@@ -209,8 +237,12 @@ bool CCEGLView::createWindow() {
 void CCEGLView::end() {
     if (!window_) return;
     CCDirector* director = CCDirector::sharedDirector();
+    if (renderer_ && renderer_->getVerifiedFrames() > 0)
+        CCLog("CCEGLView: damage check: %u frames compared with a whole redraw, %u differed",
+              renderer_->getVerifiedFrames(), renderer_->getMismatchedFrames());
     if (director->getRenderer() == renderer_) director->setRenderer(nullptr);
     renderer_ = nullptr;
+    CCScheduler::setWakeHook(nullptr);
     director->setInputHook(nullptr);
     director->setRenderHooks(nullptr, nullptr);
     if (director->getOpenGLView() == this) director->setOpenGLView(nullptr);
@@ -356,8 +388,24 @@ bool CCEGLView::callUpdate(const std::vector<std::string>& argv) {
 
 void CCEGLView::pollEvents() {
     if (!window_) return;
+    wakePending.store(false);
     SDL_Event event;
     while (SDL_PollEvent(&event)) handleEvent(event);
+}
+
+bool CCEGLView::waitForEvent(double seconds) {
+    if (!window_) return false;
+    if (!(seconds > 0)) return SDL_PollEvent(nullptr) == 1;
+    const int ms = static_cast<int>(std::ceil(std::min(seconds, 1.0) * 1000));
+    return SDL_WaitEventTimeout(nullptr, ms) == 1;
+}
+
+double CCEGLView::secondsUntilWanted() const {
+    double wanted = std::numeric_limits<double>::infinity();
+    if (!screenshotPath_.empty())
+        wanted = std::max(0.0, screenshotAfter_ - CCDirector::sharedDirector()->getTotalTime());
+    if (frameWantedNow()) wanted = 0;
+    return wanted;
 }
 
 void CCEGLView::swapBuffers() {
@@ -389,6 +437,7 @@ void CCEGLView::handleWindowEvent(const SDL_Event& event) {
     bool maximized = window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_MAXIMIZED);
     switch (event.window.event) {
         case SDL_WINDOWEVENT_SIZE_CHANGED:
+            CCDirector::sharedDirector()->invalidateFrame();
             if (!minimized_) notifyResize(maximized ? 2 : 0, event.window.data1, event.window.data2);
             break;
         case SDL_WINDOWEVENT_MAXIMIZED:
@@ -402,6 +451,7 @@ void CCEGLView::handleWindowEvent(const SDL_Event& event) {
             if (app) app->applicationDidEnterBackground();
             break;
         case SDL_WINDOWEVENT_RESTORED:
+            CCDirector::sharedDirector()->invalidateFrame();
             if (minimized_) {
                 minimized_ = false;
                 if (app) app->applicationWillEnterForeground();
@@ -409,9 +459,15 @@ void CCEGLView::handleWindowEvent(const SDL_Event& event) {
             notifyResize(maximized ? 2 : 0, w, h);
             break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
+            CCDirector::sharedDirector()->invalidateFrame();
             if (app) app->setWindowActive(true);
             break;
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_SHOWN:
+            CCDirector::sharedDirector()->invalidateFrame();
+            break;
         case SDL_WINDOWEVENT_FOCUS_LOST:
+            CCDirector::sharedDirector()->invalidateFrame();
             // Keys released while another window has the focus never reach us.
             CCKeyboard::releaseAll();
             if (app) app->setWindowActive(false);
@@ -569,6 +625,14 @@ bool CCEGLView::saveScreenshot(const std::string& path) {
 
 void CCEGLView::afterFrame() {
     CCDirector* director = CCDirector::sharedDirector();
+    const bool due =
+        (!screenshotPath_.empty() && director->getTotalTime() >= screenshotAfter_) || frameWantedNow();
+    // The window's back buffer may hold an older picture: a screenshot waits for a frame drawn whole.
+    if (due && renderer_ && renderer_->isTrackingDamage() && !renderer_->drewWholeFrame()) {
+        director->invalidateFrame();
+        if (director->drewLastFrame()) swapBuffers();
+        return;
+    }
     if (!screenshotPath_.empty() && director->getTotalTime() >= screenshotAfter_) {
         std::string path = screenshotPath_;
         screenshotPath_.clear();
@@ -579,7 +643,8 @@ void CCEGLView::afterFrame() {
         std::string path = screenshotHook_();
         if (!path.empty()) saveScreenshot(path);
     }
-    swapBuffers();
+    // An unchanged frame stays on screen as it is.
+    if (director->drewLastFrame()) swapBuffers();
 }
 
 NS_CC_END

@@ -68,6 +68,14 @@ public:
     bool isOpenGLReady() const { return window_ != nullptr; }
     // Handles every pending window event.
     void pollEvents();
+    // Sleeps until a window event arrives, a worker hands the main thread a function, or seconds
+    // pass; true when woken by an event (left in the queue for pollEvents).
+    bool waitForEvent(double seconds);
+    // Seconds until this view wants a frame of its own (a screenshot due), infinity when none.
+    double secondsUntilWanted() const;
+    // A screenshot asked for from outside is waiting; the loop looks every pollSlice() seconds.
+    bool frameWantedNow() const { return screenshotPending_ && screenshotPending_(); }
+    double pollSlice() const { return screenshotPending_ ? SIGNAL_POLL_SECONDS : 1.0; }
     // Reports the current client size to the application as a resize. SDL sends no event for the
     // size a window opens with, while the application expects to hear of it like of every later one.
     void reportCurrentSize();
@@ -82,7 +90,13 @@ public:
     bool saveScreenshot(const std::string& path);
     // Asked after every drawn frame, before the swap: a non-empty path saves that frame there. This is
     // how a trigger from outside the main thread (a signal handler can only set a flag) gets a frame.
-    void setScreenshotHook(std::function<std::string()> hook) { screenshotHook_ = std::move(hook); }
+    // pending tells, without taking it, whether the hook has a path to hand out: a sleeping loop
+    // checks it every SIGNAL_POLL_SECONDS.
+    void setScreenshotHook(std::function<std::string()> hook, std::function<bool()> pending = nullptr) {
+        screenshotHook_ = std::move(hook);
+        screenshotPending_ = std::move(pending);
+    }
+    static constexpr double SIGNAL_POLL_SECONDS = 0.1;
     int getExitCode() const { return exitCode_; }
 
     // Input in window coordinates (origin top left, y down); the event loop calls these, tests may too.
@@ -119,6 +133,7 @@ private:
     std::string screenshotPath_;
     double screenshotAfter_ = 0;
     std::function<std::string()> screenshotHook_;
+    std::function<bool()> screenshotPending_;
     int exitCode_ = 0;
     std::vector<int> children_;
 };

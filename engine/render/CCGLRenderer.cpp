@@ -1,10 +1,15 @@
 #include "CCGLRenderer.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>
+#include <SDL.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 
+#include "CCCommon.h"
 #include "CCTexture2D.h"
 
 NS_CC_BEGIN
@@ -16,6 +21,140 @@ constexpr int EXTRA_ROWS = 3;
 // A batch is drawn once it holds this many vertices, to bound memory.
 constexpr size_t MAX_BATCH_VERTICES = 1u << 20;
 unsigned int lastGeneration = 0;
+
+// Framebuffer objects are GL 3.0 (or ARB_framebuffer_object): looked up at run time.
+struct FramebufferCalls {
+    bool looked = false;
+    bool available = false;
+    PFNGLGENFRAMEBUFFERSPROC genFramebuffers = nullptr;
+    PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers = nullptr;
+    PFNGLBINDFRAMEBUFFERPROC bindFramebuffer = nullptr;
+    PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer = nullptr;
+    PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus = nullptr;
+    PFNGLGENRENDERBUFFERSPROC genRenderbuffers = nullptr;
+    PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers = nullptr;
+    PFNGLBINDRENDERBUFFERPROC bindRenderbuffer = nullptr;
+    PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage = nullptr;
+    PFNGLBLITFRAMEBUFFERPROC blitFramebuffer = nullptr;
+};
+FramebufferCalls fbo;
+
+template <typename T>
+void lookUp(T& call, const char* name) {
+    call = reinterpret_cast<T>(SDL_GL_GetProcAddress(name));
+}
+
+bool framebuffersAvailable() {
+    if (fbo.looked) return fbo.available;
+    fbo.looked = true;
+    const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    if (!version) return false;
+    const bool supported = std::atoi(version) >= 3 || SDL_GL_ExtensionSupported("GL_ARB_framebuffer_object");
+    if (!supported) {
+        CCLog("CCGLRenderer: no framebuffer objects (GL %s): every frame is drawn whole", version);
+        return false;
+    }
+    lookUp(fbo.genFramebuffers, "glGenFramebuffers");
+    lookUp(fbo.deleteFramebuffers, "glDeleteFramebuffers");
+    lookUp(fbo.bindFramebuffer, "glBindFramebuffer");
+    lookUp(fbo.framebufferRenderbuffer, "glFramebufferRenderbuffer");
+    lookUp(fbo.checkFramebufferStatus, "glCheckFramebufferStatus");
+    lookUp(fbo.genRenderbuffers, "glGenRenderbuffers");
+    lookUp(fbo.deleteRenderbuffers, "glDeleteRenderbuffers");
+    lookUp(fbo.bindRenderbuffer, "glBindRenderbuffer");
+    lookUp(fbo.renderbufferStorage, "glRenderbufferStorage");
+    lookUp(fbo.blitFramebuffer, "glBlitFramebuffer");
+    fbo.available = fbo.genFramebuffers && fbo.deleteFramebuffers && fbo.bindFramebuffer &&
+                    fbo.framebufferRenderbuffer && fbo.checkFramebufferStatus && fbo.genRenderbuffers &&
+                    fbo.deleteRenderbuffers && fbo.bindRenderbuffer && fbo.renderbufferStorage &&
+                    fbo.blitFramebuffer;
+    if (!fbo.available) CCLog("CCGLRenderer: framebuffer calls missing: every frame is drawn whole");
+    return fbo.available;
+}
+
+// How old the window's back buffer is, through GLX or EGL, whichever SDL uses; -1 when unknown.
+struct BufferAge {
+    bool looked = false;
+    bool usable = false;
+    bool glx = false;
+    bool alwaysKept = false;  // single-buffered (pbuffer): the picture never goes
+    void* (*glxGetCurrentDisplay)() = nullptr;
+    unsigned long (*glxGetCurrentDrawable)() = nullptr;
+    void (*glxQueryDrawable)(void*, unsigned long, int, unsigned int*) = nullptr;
+    const char* (*glxQueryExtensionsString)(void*, int) = nullptr;
+    void* (*eglGetCurrentDisplay)() = nullptr;
+    void* (*eglGetCurrentSurface)(int) = nullptr;
+    unsigned int (*eglQuerySurface)(void*, void*, int, int*) = nullptr;
+    const char* (*eglQueryString)(void*, int) = nullptr;
+};
+BufferAge age;
+constexpr int GLX_BACK_BUFFER_AGE = 0x20F4;
+constexpr int EGL_BUFFER_AGE = 0x313D;
+constexpr int EGL_DRAW_SURFACE = 0x3059;
+constexpr int EGL_EXTENSION_LIST = 0x3055;
+constexpr int EGL_RENDER_BUFFER_ATTRIB = 0x3086;
+constexpr int EGL_SINGLE_BUFFER_VALUE = 0x3085;
+
+bool hasWord(const char* list, const char* word) {
+    if (!list) return false;
+    const size_t n = std::strlen(word);
+    for (const char* at = std::strstr(list, word); at; at = std::strstr(at + 1, word))
+        if ((at == list || at[-1] == ' ') && (at[n] == ' ' || at[n] == 0)) return true;
+    return false;
+}
+
+bool bufferAgeAvailable() {
+    if (age.looked) return age.usable;
+    age.looked = true;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver) return false;
+    if (std::strcmp(driver, "x11") == 0) {
+        lookUp(age.glxGetCurrentDisplay, "glXGetCurrentDisplay");
+        lookUp(age.glxGetCurrentDrawable, "glXGetCurrentDrawable");
+        lookUp(age.glxQueryDrawable, "glXQueryDrawable");
+        lookUp(age.glxQueryExtensionsString, "glXQueryExtensionsString");
+        age.glx = true;
+        age.usable =
+            age.glxGetCurrentDisplay && age.glxGetCurrentDrawable && age.glxQueryDrawable &&
+            age.glxQueryExtensionsString &&
+            hasWord(age.glxQueryExtensionsString(age.glxGetCurrentDisplay(), 0), "GLX_EXT_buffer_age");
+    } else {
+        lookUp(age.eglGetCurrentDisplay, "eglGetCurrentDisplay");
+        lookUp(age.eglGetCurrentSurface, "eglGetCurrentSurface");
+        lookUp(age.eglQuerySurface, "eglQuerySurface");
+        lookUp(age.eglQueryString, "eglQueryString");
+        if (age.eglGetCurrentDisplay && age.eglGetCurrentSurface && age.eglQuerySurface &&
+            age.eglQueryString) {
+            void* display = age.eglGetCurrentDisplay();
+            void* surface = age.eglGetCurrentSurface(EGL_DRAW_SURFACE);
+            int buffer = 0;
+            age.alwaysKept = display && surface &&
+                             age.eglQuerySurface(display, surface, EGL_RENDER_BUFFER_ATTRIB, &buffer) &&
+                             buffer == EGL_SINGLE_BUFFER_VALUE;
+            age.usable =
+                age.alwaysKept ||
+                (display && hasWord(age.eglQueryString(display, EGL_EXTENSION_LIST), "EGL_EXT_buffer_age"));
+        }
+    }
+    CCLog("CCGLRenderer: %s", age.usable ? "partial redraws go straight to the window"
+                                         : "partial redraws go through a kept framebuffer");
+    return age.usable;
+}
+
+int queryBufferAge() {
+    if (age.alwaysKept) return 1;
+    if (age.glx) {
+        unsigned int value = 0;
+        age.glxQueryDrawable(age.glxGetCurrentDisplay(), age.glxGetCurrentDrawable(), GLX_BACK_BUFFER_AGE,
+                             &value);
+        return static_cast<int>(value);
+    }
+    int value = 0;
+    if (!age.eglQuerySurface(age.eglGetCurrentDisplay(), age.eglGetCurrentSurface(EGL_DRAW_SURFACE),
+                             EGL_BUFFER_AGE, &value))
+        return 0;
+    return value;
+}
 
 uint8_t toByte(float c) {
     return static_cast<uint8_t>(std::clamp(c, 0.0f, 1.0f) * 255.0f + 0.5f);
@@ -31,6 +170,7 @@ CCGLRenderer::CCGLRenderer() : generation_(++lastGeneration) {
 }
 
 CCGLRenderer::~CCGLRenderer() {
+    releaseFramebuffers();
     whiteTexture_->release();
     std::vector<unsigned int> names = CCTexture2D::takeReleasedNames(generation_);
     if (!names.empty()) glDeleteTextures(static_cast<GLsizei>(names.size()), names.data());
@@ -48,10 +188,32 @@ void CCGLRenderer::onBeginFrame(const CCSize& viewSize) {
 
     int pw = static_cast<int>(std::lround(viewSize.width * pixelScale_));
     int ph = static_cast<int>(std::lround(viewSize.height * pixelScale_));
+    drawingKept_ = isTrackingDamage();
+    // The debug tint is drawn on the window's picture: that one must be thrown away each frame.
+    direct_ = drawingKept_ && !debugDamage_ && bufferAgeAvailable();
+    if (direct_) {
+        if (framebuffersAvailable()) fbo.bindFramebuffer(GL_FRAMEBUFFER, 0);
+        directAge_ = queryBufferAge();
+    } else if (drawingKept_) {
+        const bool had = framebuffer_ != 0 && framebufferWidth_ == pw && framebufferHeight_ == ph;
+        if (!ensureFramebuffer(framebuffer_, colourBuffer_, stencilBuffer_, framebufferWidth_,
+                               framebufferHeight_, pw, ph)) {
+            drawingKept_ = false;
+        } else {
+            lostFrame_ = lostFrame_ || !had;
+            fbo.bindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+        }
+    }
+    setUpState(pw, ph);
+    // A kept picture is cleared region by region.
+    if (!drawingKept_) glClear(GL_COLOR_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+}
+
+void CCGLRenderer::setUpState(int pw, int ph) {
     glViewport(0, 0, pw, ph);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    glOrtho(0, viewSize.width, 0, viewSize.height, -1, 1);
+    glOrtho(0, viewSize_.width, 0, viewSize_.height, -1, 1);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glDisable(GL_DEPTH_TEST);
@@ -64,7 +226,6 @@ void CCGLRenderer::onBeginFrame(const CCSize& viewSize) {
     glStencilMask(0xFF);
     glClearColor(clearColor_.r, clearColor_.g, clearColor_.b, clearColor_.a);
     glClearStencil(0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     glEnable(GL_TEXTURE_2D);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glEnable(GL_BLEND);
@@ -79,7 +240,125 @@ unsigned int CCGLRenderer::onEndFrame() {
     haveBatch_ = false;
     glDisable(GL_SCISSOR_TEST);
     glDisable(GL_STENCIL_TEST);
+    if (drawingKept_) {
+        if (verifyDamage_) verifyLastFrame();
+        present();
+    }
     return drawCalls_;
+}
+
+bool CCGLRenderer::keepsFrames() const {
+    return framebuffersAvailable() || bufferAgeAvailable();
+}
+
+int CCGLRenderer::keptFrameAge() {
+    if (direct_) return directAge_;
+    const bool lost = lostFrame_;
+    lostFrame_ = false;
+    return lost || !drawingKept_ ? 0 : 1;
+}
+
+bool CCGLRenderer::ensureFramebuffer(unsigned int& framebuffer, unsigned int& colour, unsigned int& stencil,
+                                     int& width, int& height, int wantWidth, int wantHeight) {
+    if (!framebuffersAvailable() || wantWidth <= 0 || wantHeight <= 0) return false;
+    if (framebuffer != 0 && width == wantWidth && height == wantHeight) return true;
+    if (framebuffer == 0) {
+        GLuint made[2] = {0, 0};
+        fbo.genFramebuffers(1, made);
+        framebuffer = made[0];
+        fbo.genRenderbuffers(2, made);
+        colour = made[0];
+        stencil = made[1];
+    }
+    fbo.bindRenderbuffer(GL_RENDERBUFFER, colour);
+    fbo.renderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, wantWidth, wantHeight);
+    fbo.bindRenderbuffer(GL_RENDERBUFFER, stencil);
+    fbo.renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, wantWidth, wantHeight);
+    fbo.bindRenderbuffer(GL_RENDERBUFFER, 0);
+    fbo.bindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    fbo.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
+    fbo.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, stencil);
+    fbo.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT, GL_RENDERBUFFER, stencil);
+    const GLenum status = fbo.checkFramebufferStatus(GL_FRAMEBUFFER);
+    fbo.bindFramebuffer(GL_FRAMEBUFFER, 0);
+    width = wantWidth;
+    height = wantHeight;
+    if (status != GL_FRAMEBUFFER_COMPLETE) {
+        CCLog("CCGLRenderer: framebuffer %dx%d incomplete (0x%x): every frame is drawn whole", wantWidth,
+              wantHeight, status);
+        fbo.available = false;
+        return false;
+    }
+    return true;
+}
+
+void CCGLRenderer::releaseFramebuffers() {
+    if (!fbo.available) return;
+    for (unsigned int* fb : {&framebuffer_, &checkFramebuffer_}) {
+        if (*fb) fbo.deleteFramebuffers(1, fb);
+        *fb = 0;
+    }
+    for (unsigned int* rb : {&colourBuffer_, &stencilBuffer_, &checkColour_, &checkStencil_}) {
+        if (*rb) fbo.deleteRenderbuffers(1, rb);
+        *rb = 0;
+    }
+}
+
+void CCGLRenderer::present() {
+    if (direct_) return;
+    fbo.bindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
+    fbo.bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    fbo.blitFramebuffer(0, 0, framebufferWidth_, framebufferHeight_, 0, 0, framebufferWidth_,
+                        framebufferHeight_, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    fbo.bindFramebuffer(GL_FRAMEBUFFER, 0);
+    if (!debugDamage_) return;
+    // On the window only: the kept picture stays clean.
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor4f(1.0f, 0.1f, 0.6f, 0.25f);
+    for (const CCRect& r : getRedrawnRegions()) glRectf(r.getMinX(), r.getMinY(), r.getMaxX(), r.getMaxY());
+    glColor4f(1, 1, 1, 1);
+    glEnable(GL_TEXTURE_2D);
+}
+
+void CCGLRenderer::verifyLastFrame() {
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const int width = viewport[2], height = viewport[3];
+    const unsigned int target = direct_ ? 0 : framebuffer_;
+    if (!framebuffersAvailable() || !ensureFramebuffer(checkFramebuffer_, checkColour_, checkStencil_,
+                                                       checkWidth_, checkHeight_, width, height))
+        return;
+    fbo.bindFramebuffer(GL_FRAMEBUFFER, checkFramebuffer_);
+    resubmitWholeFrame();
+    flush();
+    haveBatch_ = false;
+    glDisable(GL_SCISSOR_TEST);
+    glDisable(GL_STENCIL_TEST);
+    const size_t size = static_cast<size_t>(width) * height * 4;
+    std::vector<uint8_t> partial(size), whole(size);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    fbo.bindFramebuffer(GL_FRAMEBUFFER, target);
+    glReadBuffer(target ? GL_COLOR_ATTACHMENT0 : GL_BACK);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, partial.data());
+    fbo.bindFramebuffer(GL_FRAMEBUFFER, checkFramebuffer_);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, whole.data());
+    fbo.bindFramebuffer(GL_FRAMEBUFFER, target);
+    ++verifiedFrames_;
+    size_t differing = 0, first = 0;
+    for (size_t i = 0; i < size; i += 4) {
+        if (std::memcmp(&partial[i], &whole[i], 3) == 0) continue;
+        if (differing++ == 0) first = i / 4;
+    }
+    if (differing == 0) return;
+    ++mismatchedFrames_;
+    CCLog(
+        "CCGLRenderer: partial redraw differs from a whole redraw in %zu pixels, first at %zu,%zu (window, "
+        "bottom up); %zu regions redrawn",
+        differing, first % static_cast<size_t>(width), first / static_cast<size_t>(width),
+        getRedrawnRegions().size());
 }
 
 unsigned int CCGLRenderer::upload(CCTexture2D* texture) {
@@ -244,6 +523,12 @@ void CCGLRenderer::submit(const CCPrimitive& p) {
             flush();
             applyScissor(p.enabled, p.rect);
             return;
+        case CCPrimitiveType::Clear:
+            flush();
+            glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+            glStencilMask(0xFF);
+            glClear(GL_COLOR_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+            return;
         case CCPrimitiveType::StencilWrite: {
             flush();
             if (p.stencilDepth > MAX_STENCIL_DEPTH) {
@@ -277,12 +562,23 @@ void CCGLRenderer::submit(const CCPrimitive& p) {
             glDisable(GL_ALPHA_TEST);
             int ended = p.stencilDepth + 1;
             if (ended <= MAX_STENCIL_DEPTH) {
-                // Clear this level's bit everywhere (scissor off, so no part is missed) for the next sibling.
-                GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
-                glDisable(GL_SCISSOR_TEST);
+                // Clear this level's bit wherever it may have been written for the next sibling: the
+                // whole view, or the rectangle being redrawn (nothing is drawn outside it).
+                GLint box[4] = {0, 0, 0, 0};
+                const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+                if (scissor) glGetIntegerv(GL_SCISSOR_BOX, box);
+                if (drawingKept_)
+                    applyScissor(true, region_);
+                else
+                    glDisable(GL_SCISSOR_TEST);
                 glStencilMask(1u << (ended - 1));
                 glClear(GL_STENCIL_BUFFER_BIT);
-                if (scissor) glEnable(GL_SCISSOR_TEST);
+                if (scissor) {
+                    glEnable(GL_SCISSOR_TEST);
+                    glScissor(box[0], box[1], box[2], box[3]);
+                } else {
+                    glDisable(GL_SCISSOR_TEST);
+                }
             }
             applyStencilTest(p.stencilDepth);
             return;
@@ -352,8 +648,8 @@ void CCGLRenderer::submit(const CCPrimitive& p) {
         }
         case CCPrimitiveType::Text: {
             if (!p.glyphs) break;
-            const std::vector<CCGlyphQuad>& glyphs = *p.glyphs;
-            for (size_t g = 0; g < glyphs.size() && 1 + g * 4 + 3 < p.count; ++g) {
+            const CCGlyphQuad* glyphs = p.glyphs;
+            for (size_t g = 0; g < p.glyphCount && 1 + g * 4 + 3 < p.count; ++g) {
                 CCTexture2D* texture = glyphs[g].texture;
                 if (!texture) continue;
                 useBatch(texture, p);
@@ -381,12 +677,23 @@ std::vector<uint8_t> CCGLRenderer::readPixels(int* width, int* height) const {
     GLint viewport[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, viewport);
     int w = viewport[2], h = viewport[3];
+    // The kept picture is the whole frame, drawn or not this time.
+    const bool kept = drawingKept_ && !direct_ && framebuffer_ != 0;
+    if (kept) {
+        w = framebufferWidth_;
+        h = framebufferHeight_;
+    }
     if (width) *width = w;
     if (height) *height = h;
     std::vector<uint8_t> pixels(static_cast<size_t>(w) * h * 4);
     if (pixels.empty()) return pixels;
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    if (kept) {
+        fbo.bindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+        glReadBuffer(GL_COLOR_ATTACHMENT0);
+    }
     glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    if (kept) fbo.bindFramebuffer(GL_FRAMEBUFFER, 0);
     // GL rows come bottom-up.
     std::vector<uint8_t> flipped(pixels.size());
     size_t row = static_cast<size_t>(w) * 4;

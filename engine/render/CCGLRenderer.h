@@ -16,7 +16,12 @@ class CCTexture2D;
 // strip that every uploaded texture carries below its image. So consecutive primitives share one
 // draw call until the texture, the blending or the clip state changes; a chart pane with thousands
 // of candles, its polylines and its labels costs a handful of draw calls.
-// Needs a current GL context with 8 stencil bits; main thread only.
+// With damage tracking each frame redraws only what changed: straight into the window's back buffer
+// when the platform tells how old its picture is (buffer age, or a single-buffered surface), else
+// into a framebuffer object that keeps the picture, copied to the window after each drawn frame.
+// ZENTO_DEBUG_DAMAGE=1 tints the redrawn rectangles on the window (not in the kept picture);
+// ZENTO_VERIFY_DAMAGE=1 also draws every frame whole into a second framebuffer and counts the frames whose
+// pixels differ (logged). Needs a current GL context with 8 stencil bits; main thread only.
 class CCGLRenderer : public CCRenderer {
 public:
     CCGLRenderer();
@@ -32,10 +37,19 @@ public:
     // The GL renderer string ("llvmpipe (LLVM 15.0.6, 256 bits)").
     std::string getDeviceName() const;
 
+    // Verification of partial redraws: frames compared, and those that differed from a whole redraw.
+    void setVerifyDamage(bool verify) { verifyDamage_ = verify; }
+    void setDebugDamage(bool tint) { debugDamage_ = tint; }
+    unsigned int getVerifiedFrames() const { return verifiedFrames_; }
+    unsigned int getMismatchedFrames() const { return mismatchedFrames_; }
+
 protected:
     void onBeginFrame(const CCSize& viewSize) override;
     unsigned int onEndFrame() override;
     void submit(const CCPrimitive& primitive) override;
+    bool keepsFrames() const override;
+    int keptFrameAge() override;
+    void onBeginRegion(const CCRect& region) override { region_ = region; }
 
 private:
     struct Color {
@@ -69,6 +83,13 @@ private:
     void addVertex(float x, float y, Color color) { vertices_.push_back({x, y, whiteU_, whiteV_, color}); }
     void applyStencilTest(int depth);
     void applyScissor(bool enabled, const CCRect& rect);
+    void setUpState(int pixelWidth, int pixelHeight);
+    // The kept picture (colour and stencil); false when framebuffer objects are missing.
+    bool ensureFramebuffer(unsigned int& framebuffer, unsigned int& colour, unsigned int& stencil, int& width,
+                           int& height, int wantWidth, int wantHeight);
+    void releaseFramebuffers();
+    void present();
+    void verifyLastFrame();
 
     std::vector<Vertex> vertices_;
     std::vector<uint32_t> indices_;
@@ -88,6 +109,21 @@ private:
     bool discardingShape_ = false;
     // Which GL context this renderer draws with; texture names of other contexts are stale.
     unsigned int generation_ = 0;
+    // Kept picture and, when verifying, the whole redraw it is compared with.
+    unsigned int framebuffer_ = 0, colourBuffer_ = 0, stencilBuffer_ = 0;
+    unsigned int checkFramebuffer_ = 0, checkColour_ = 0, checkStencil_ = 0;
+    int framebufferWidth_ = 0, framebufferHeight_ = 0;
+    int checkWidth_ = 0, checkHeight_ = 0;
+    bool lostFrame_ = false;
+    // The window's back buffer says how old its picture is: drawn into directly, no copy.
+    bool direct_ = false;
+    int directAge_ = 0;
+    CCRect region_;  // the rectangle being redrawn
+    bool drawingKept_ = false;
+    bool verifyDamage_ = false;
+    bool debugDamage_ = false;
+    unsigned int verifiedFrames_ = 0;
+    unsigned int mismatchedFrames_ = 0;
 };
 
 NS_CC_END

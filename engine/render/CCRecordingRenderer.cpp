@@ -35,7 +35,7 @@ void CCRecordingRenderer::submit(const CCPrimitive& p) {
     r.inverted = p.inverted;
     r.stencilDepth = p.stencilDepth;
     r.fontSize = p.fontSize;
-    r.glyphCount = p.glyphs ? p.glyphs->size() : 0;
+    r.glyphCount = p.glyphs ? p.glyphCount : 0;
     current_.push_back(std::move(r));
 }
 

@@ -3,10 +3,14 @@
 #include <algorithm>
 #include <cassert>
 
+#include "CCFrameDamage.h"
+
 NS_CC_BEGIN
 
 namespace {
 CCRenderer* currentRenderer = nullptr;
+// Targets older than this many frames are redrawn whole.
+constexpr size_t MAX_FRAME_AGE = 4;
 
 bool intersect(const CCRect& a, const CCRect& b, CCRect* out) {
     float x0 = std::max(a.getMinX(), b.getMinX());
@@ -32,6 +36,35 @@ void CCRenderer::setCurrent(CCRenderer* renderer) {
     currentRenderer = renderer;
 }
 
+void CCRenderer::invalidate() {
+    if (damage_) damage_->invalidate();
+}
+
+bool CCRenderer::drewWholeFrame() const {
+    return drewLastFrame_ && redrawnRegions_.size() == 1 &&
+           redrawnRegions_[0].equals(CCRect(0, 0, viewSize_.width, viewSize_.height));
+}
+
+double CCRenderer::getRedrawnArea() const {
+    double area = 0;
+    for (const CCRect& r : redrawnRegions_) area += static_cast<double>(r.size.width) * r.size.height;
+    return area;
+}
+
+void CCRenderer::hand(const CCPrimitive& primitive) {
+    if (tracking_)
+        damage_->add(primitive);
+    else
+        submit(primitive);
+}
+
+void CCRenderer::resubmitWholeFrame() {
+    if (!damage_) return;
+    const CCRect view(0, 0, viewSize_.width, viewSize_.height);
+    onBeginRegion(view);
+    damage_->replay(view, [this](const CCPrimitive& p) { submit(p); });
+}
+
 void CCRenderer::beginFrame(const CCSize& viewSize) {
     viewSize_ = viewSize;
     matrix_ = CCAffineTransformIdentity;
@@ -41,14 +74,53 @@ void CCRenderer::beginFrame(const CCSize& viewSize) {
     stencilDepth_ = 0;
     resetState();
     inFrame_ = true;
+    const bool wasTracking = tracking_;
+    tracking_ = damageWanted_ && keepsFrames();
+    if (tracking_) {
+        if (!damage_) damage_ = std::make_unique<CCFrameDamage>();
+        if (!wasTracking) damage_->invalidate();
+        // The backend starts at endFrame, once it is known what to redraw.
+        damage_->beginFrame(viewSize);
+        return;
+    }
     onBeginFrame(viewSize);
 }
 
 void CCRenderer::endFrame() {
     assert(matrixStack_.empty() && "endFrame: a pushMatrix was not matched by popMatrix");
     assert(scissorStack_.empty() && "endFrame: a pushScissor was not matched by popScissor");
-    lastDrawCalls_ = onEndFrame();
     inFrame_ = false;
+    if (!tracking_) {
+        lastDrawCalls_ = onEndFrame();
+        drewLastFrame_ = true;
+        redrawnRegions_.assign(1, CCRect(0, 0, viewSize_.width, viewSize_.height));
+        return;
+    }
+    std::vector<CCRect> regions = damage_->finishFrame();
+    if (regions.empty()) {
+        lastDrawCalls_ = 0;
+        drewLastFrame_ = false;
+        redrawnRegions_.clear();
+        return;
+    }
+    onBeginFrame(viewSize_);
+    const CCRect view(0, 0, viewSize_.width, viewSize_.height);
+    const int age = keptFrameAge();
+    damageHistory_.insert(damageHistory_.begin(), regions);
+    if (damageHistory_.size() > MAX_FRAME_AGE) damageHistory_.pop_back();
+    if (age <= 0 || static_cast<size_t>(age) > damageHistory_.size()) {
+        regions.assign(1, view);
+    } else {
+        for (int older = 1; older < age; ++older)
+            regions.insert(regions.end(), damageHistory_[older].begin(), damageHistory_[older].end());
+    }
+    redrawnRegions_ = regions;
+    for (const CCRect& region : regions) {
+        onBeginRegion(region);
+        damage_->replay(region, [this](const CCPrimitive& p) { submit(p); });
+    }
+    lastDrawCalls_ = onEndFrame();
+    drewLastFrame_ = true;
 }
 
 void CCRenderer::pushMatrix() {
@@ -128,7 +200,7 @@ void CCRenderer::drawLines(const CCPoint* points, size_t count) {
     CCPrimitive p = stateFor(CCPrimitiveType::Lines);
     p.points = transformed(points, count - count % 2);
     p.count = count - count % 2;
-    submit(p);
+    hand(p);
 }
 
 void CCRenderer::drawLine(const CCPoint& from, const CCPoint& to) {
@@ -141,7 +213,7 @@ void CCRenderer::drawPolyline(const CCPoint* points, size_t count, bool closed) 
     CCPrimitive p = stateFor(closed ? CCPrimitiveType::ClosedPolyline : CCPrimitiveType::Polyline);
     p.points = transformed(points, count);
     p.count = count;
-    submit(p);
+    hand(p);
 }
 
 void CCRenderer::drawSolidPolygon(const CCPoint* points, size_t count, const ccColor4F& color) {
@@ -150,7 +222,7 @@ void CCRenderer::drawSolidPolygon(const CCPoint* points, size_t count, const ccC
     p.color = color;
     p.points = transformed(points, count);
     p.count = count;
-    submit(p);
+    hand(p);
 }
 
 void CCRenderer::drawSolidRect(const CCPoint& origin, const CCPoint& destination, const ccColor4F& color) {
@@ -163,7 +235,7 @@ void CCRenderer::drawPoints(const CCPoint* points, size_t count) {
     CCPrimitive p = stateFor(CCPrimitiveType::Points);
     p.points = transformed(points, count);
     p.count = count;
-    submit(p);
+    hand(p);
 }
 
 void CCRenderer::drawTexturedQuad(CCTexture2D* texture, const CCPoint corners[4], const float texCoords[8],
@@ -176,7 +248,7 @@ void CCRenderer::drawTexturedQuad(CCTexture2D* texture, const CCPoint corners[4]
     p.texture = texture;
     p.texCoords = texCoords;
     p.name = frameName;
-    submit(p);
+    hand(p);
 }
 
 void CCRenderer::drawText(const std::string& text, const CCPoint& origin, float fontSize,
@@ -199,15 +271,16 @@ void CCRenderer::drawText(const std::string& text, const CCPoint& origin, float 
     p.count = nodePoints.size();
     p.name = text;
     p.fontSize = fontSize;
-    p.glyphs = &glyphs;
-    submit(p);
+    p.glyphs = glyphs.data();
+    p.glyphCount = glyphs.size();
+    hand(p);
 }
 
 void CCRenderer::submitScissor() {
     CCPrimitive p = stateFor(CCPrimitiveType::Scissor);
     p.enabled = scissorEnabled_;
     p.rect = scissorRect_;
-    submit(p);
+    hand(p);
 }
 
 void CCRenderer::pushScissor(const CCRect& windowRect) {
@@ -241,13 +314,13 @@ void CCRenderer::beginStencil(float alphaThreshold) {
     ++stencilDepth_;
     CCPrimitive p = stateFor(CCPrimitiveType::StencilWrite);
     p.alphaThreshold = alphaThreshold;
-    if (inFrame_) submit(p);
+    if (inFrame_) hand(p);
 }
 
 void CCRenderer::useStencil(bool inverted) {
     CCPrimitive p = stateFor(CCPrimitiveType::StencilTest);
     p.inverted = inverted;
-    if (inFrame_) submit(p);
+    if (inFrame_) hand(p);
 }
 
 void CCRenderer::endStencil() {
@@ -255,7 +328,7 @@ void CCRenderer::endStencil() {
     if (stencilDepth_ <= 0) return;
     --stencilDepth_;
     CCPrimitive p = stateFor(CCPrimitiveType::StencilEnd);
-    if (inFrame_) submit(p);
+    if (inFrame_) hand(p);
 }
 
 NS_CC_END

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 NS_CC_BEGIN
 
 class CCTexture2D;
+class CCFrameDamage;
 
 // What a frame is made of, in the order it was drawn. Points are in window pixels (origin bottom
 // left, y up) after the matrix stack has been applied.
@@ -25,6 +27,7 @@ enum class CCPrimitiveType {
     StencilWrite,  // following primitives only write the stencil (a clip shape)
     StencilTest,   // following primitives draw inside (or, inverted, outside) the clip shape
     StencilEnd,    // back to the enclosing clip (or none)
+    Clear,         // clears colour and clip shapes inside the active scissor (partial redraws only)
 };
 
 inline constexpr int CC_BLEND_ZERO = 0;
@@ -64,7 +67,8 @@ struct CCPrimitive {
     int stencilDepth = 0;      // Stencil*: nesting level
     float fontSize = 0;        // Text
     // Text: the glyphs, node space; their window corners follow the origin in points (4 per glyph).
-    const std::vector<CCGlyphQuad>* glyphs = nullptr;
+    const CCGlyphQuad* glyphs = nullptr;
+    size_t glyphCount = 0;
 };
 
 // The drawing interface of the engine, with two backends: OpenGL and a recorder for tests.
@@ -75,6 +79,11 @@ struct CCPrimitive {
 // Scissor: pushScissor intersects with the active rectangle; a rectangle disjoint from it leaves
 // the active one unchanged; popScissor restores what was active before the matching push.
 // Between beginFrame and endFrame only; main thread only.
+//
+// Damage tracking (a backend that keeps its last picture, turned on with setDamageTracking): the
+// frame's primitives are kept and compared with the last frame's, and only the rectangles that
+// changed are redrawn over the kept picture; a frame that changes nothing draws nothing
+// (drewLastFrame is false and the picture need not be presented again).
 class CCRenderer {
 public:
     virtual ~CCRenderer();
@@ -89,6 +98,18 @@ public:
     const CCSize& getViewSize() const { return viewSize_; }
     // Draw calls of the last finished frame: GPU batches for the GL backend, primitives for the recorder.
     unsigned int getDrawCallCount() const { return lastDrawCalls_; }
+
+    // Damage tracking; works only with a backend that keeps its picture (keepsFrames).
+    void setDamageTracking(bool enabled) { damageWanted_ = enabled; }
+    bool isTrackingDamage() const { return tracking_; }
+    // The next frame redraws the whole view (resize, expose, a lost picture).
+    void invalidate();
+    // False when the last frame changed nothing on screen.
+    bool drewLastFrame() const { return drewLastFrame_; }
+    // Rectangles redrawn by the last frame, window pixels (the whole view without tracking).
+    const std::vector<CCRect>& getRedrawnRegions() const { return redrawnRegions_; }
+    double getRedrawnArea() const;
+    bool drewWholeFrame() const;
 
     // Matrix stack.
     void pushMatrix();
@@ -154,6 +175,16 @@ public:
 protected:
     CCRenderer();
 
+    // Backends that keep the last picture between frames (so parts of it can be redrawn) say so.
+    virtual bool keepsFrames() const { return false; }
+    // After onBeginFrame: how many drawn frames ago the target's picture was made (1: the last one;
+    // 0: unknown, lost or new). Older pictures get the damage of the frames since redrawn too.
+    virtual int keptFrameAge() { return 0; }
+    // Before the primitives of one redrawn rectangle (window pixels) are submitted.
+    virtual void onBeginRegion(const CCRect& region) { (void)region; }
+    // Hands the whole kept frame to submit again (a backend checking its partial redraws).
+    void resubmitWholeFrame();
+
     virtual void onBeginFrame(const CCSize& viewSize) = 0;
     // Returns the number of draw calls the frame needed.
     virtual unsigned int onEndFrame() = 0;
@@ -167,6 +198,8 @@ private:
     const CCPoint* transformed(const CCPoint* points, size_t count);
     CCPrimitive stateFor(CCPrimitiveType type) const;
     void submitScissor();
+    // Where a primitive goes: the backend, or the kept frame while tracking damage.
+    void hand(const CCPrimitive& primitive);
 
     bool inFrame_ = false;
     CCSize viewSize_;
@@ -187,6 +220,13 @@ private:
     int stencilDepth_ = 0;
     std::vector<CCPoint> scratch_;
     std::vector<CCPoint> textPoints_;
+    bool damageWanted_ = false;
+    bool tracking_ = false;
+    bool drewLastFrame_ = false;
+    std::vector<CCRect> redrawnRegions_;
+    // Damage of the last few drawn frames, newest first, for targets older than one frame.
+    std::vector<std::vector<CCRect>> damageHistory_;
+    std::unique_ptr<CCFrameDamage> damage_;
 };
 
 NS_CC_END

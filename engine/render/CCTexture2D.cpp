@@ -71,6 +71,7 @@ bool CCTexture2D::initWithRGBA(const uint8_t* pixels, int width, int height) {
     else
         pixels_.assign(bytes, 0);
     dirty_ = true;
+    ++revision_;
     return true;
 }
 
@@ -84,6 +85,7 @@ void CCTexture2D::updateRegion(int x, int y, int width, int height, const uint8_
                     pixels + (static_cast<size_t>(row - y) * width + (x0 - x)) * 4,
                     static_cast<size_t>(x1 - x0) * 4);
     dirty_ = true;
+    ++revision_;
 }
 
 uint32_t CCTexture2D::pixelAt(int x, int y) const {

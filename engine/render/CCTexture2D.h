@@ -47,6 +47,8 @@ public:
         glGeneration_ = generation;
     }
     bool isDirty() const { return dirty_; }
+    // Counts changes of the pixels: a drawing of the same texture at another revision looks different.
+    unsigned int getRevision() const { return revision_; }
     void markUploaded() { dirty_ = false; }
     // GL names of the given context generation freed since the last call; the GL backend deletes them.
     static std::vector<unsigned int> takeReleasedNames(unsigned int generation);
@@ -58,6 +60,7 @@ private:
     std::string path_;
     bool antiAlias_ = true;
     bool dirty_ = true;
+    unsigned int revision_ = 0;
     unsigned int glName_ = 0;
     unsigned int glGeneration_ = 0;
 };
