@@ -118,6 +118,12 @@ thread_local Cursor cursor;
 // Under AddressSanitizer every bar is its own heap block, so that a use after free is still caught.
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool OWN_BLOCKS = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool OWN_BLOCKS = false;
+#else
+constexpr bool OWN_BLOCKS = true;
+#endif
 #else
 constexpr bool OWN_BLOCKS = true;
 #endif

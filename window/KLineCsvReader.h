@@ -10,7 +10,8 @@
 // Turns inflated history text into bars, piece by piece as the text is inflated, with the rules of
 // ParseKLineStruct::parseBars. A line split between two pieces is kept until its end arrives.
 //
-// One reader per parse; any thread, used by one thread at a time.
+// One reader per parse, made and fed on one thread (any): the room it takes up front for the bars
+// is that thread's.
 class KLineCsvReader {
 public:
     // expectedBars: a guess of the number of lines, for the room taken up front.
