@@ -22,7 +22,7 @@
 namespace {
 constexpr int BAR_COUNT = 1000000;
 constexpr int ROUNDS = 5;
-constexpr double TARGET_RATIO = 3.0;
+constexpr double TARGET_RATIO = 1.5;
 
 // Bars as a history file holds them: 1-minute bars of a currency pair with five decimals.
 std::string makeHistoryCsv() {

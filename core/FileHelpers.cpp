@@ -20,6 +20,8 @@ constexpr size_t MAX_ZLIB_STEP = size_t{1} << 30;
 // A zlib header offered once more after a data error (deflate, 32 KB window).
 const unsigned char DUMMY_ZLIB_HEADER[2] = {0x78, 0x01};
 constexpr size_t MIN_GROWING_OUTPUT = 64 * 1024;
+// Small enough that a piece is still in the cache when its reader gets it.
+constexpr size_t INFLATE_PIECE_BYTES = 256 * 1024;
 constexpr int SHORTEN_START_BUDGET = 3;
 constexpr int SHORTEN_BUDGET = 20;
 constexpr int SHORTEN_WIDE_COST = 3;
@@ -248,6 +250,29 @@ int gzipInflate(const unsigned char* source, size_t sourceLength, std::vector<un
     }
     destination.resize(produced);
     return 0;
+}
+
+int gzipInflatePieces(const unsigned char* source, size_t sourceLength, size_t maxLength,
+                      const std::function<void(const unsigned char*, size_t)>& sink) {
+    if (!source || sourceLength == 0) return inflateFailed("no input");
+    GzipStream stream;
+    if (!stream.isReady()) return inflateFailed("cannot start inflation");
+    std::vector<unsigned char> piece(INFLATE_PIECE_BYTES);
+    size_t consumed = 0;
+    size_t total = 0;
+    for (;;) {
+        size_t produced = 0;
+        const size_t room = std::min(piece.size(), maxLength - total);
+        auto result = stream.inflateInto(source, sourceLength, consumed, piece.data(), room, produced);
+        if (result == GzipStream::Result::Failed) return inflateFailed(stream.failure());
+        if (produced > 0) sink(piece.data(), produced);
+        total += produced;
+        if (result == GzipStream::Result::Ended) return 0;
+        if (total == maxLength) {
+            if (stream.endsHere(source, sourceLength, consumed)) return 0;
+            return inflateFailed("output larger than the limit");
+        }
+    }
 }
 
 std::string shortenText(const std::string& text) {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -64,6 +65,12 @@ int gzipInflate(const unsigned char* source, size_t sourceLength, unsigned char*
 // maxLength bytes fails (-1) instead of being cut. On failure the vector is left empty.
 int gzipInflate(const unsigned char* source, size_t sourceLength, std::vector<unsigned char>& destination,
                 size_t maxLength = SIZE_MAX);
+
+// The same piece by piece: `sink` receives the output as it is produced, one buffer-full at a time,
+// so that a large stream never sits inflated in memory at once. Same result and log lines as the
+// vector form; on failure the pieces already handed over must be discarded by the caller.
+int gzipInflatePieces(const unsigned char* source, size_t sourceLength, size_t maxLength,
+                      const std::function<void(const unsigned char*, size_t)>& sink);
 
 // A display title: ASCII costs 1, any other character 3, from a budget of 3 (the ellipsis) up to
 // 20; a text that fits comes back unchanged, otherwise the characters walked followed by "...".

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 
 #include "CCGeometry.h"
+#include "KLineBarPool.h"
 #include "RiseFallColours.h"
 
 // One K-line bar with the values of the built-in indicators and its rise/fall colour.
@@ -22,6 +24,10 @@ public:
     static constexpr int DRAWING_GROUP_COUNT = 7;
     static constexpr int DRAWING_GROUP_SIZES[DRAWING_GROUP_COUNT] = {7, 2, 3, 4, 7, 3, 2};
     static constexpr int DRAWING_CACHE_POINTS = 28;
+
+    // Bars live in KLineBarPool's blocks: a million of them cost no million heap calls.
+    static void* operator new(std::size_t size) { return KLineBarPool::allocate(size); }
+    static void operator delete(void* bar) noexcept { KLineBarPool::release(bar); }
 
     // Start values: index 0, valid 1, zero prices and indicators, KDJ 50; colour not yet set.
     KLineBar() = default;

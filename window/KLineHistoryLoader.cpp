@@ -21,6 +21,7 @@
 #include "HttpHelpers.h"
 #include "KLineChartHost.h"
 #include "KLineChartView.h"
+#include "KLineCsvReader.h"
 
 USING_NS_CC;
 
@@ -29,6 +30,17 @@ constexpr char TAG_SEPARATOR = '#';
 constexpr size_t MAX_CACHE_NAME_LENGTH = 255;
 constexpr unsigned char LOADING_TINT = 255;
 constexpr unsigned char COMPLETE_TINT_RED = 250;
+// History lines run near 50 bytes; the guess only sizes the room taken up front.
+constexpr size_t TYPICAL_LINE_BYTES = 48;
+constexpr size_t GZIP_TRAILER_BYTES = 8;
+
+// The inflated size a gzip file states in its trailer (modulo 4 GB); only a guess, as the trailer
+// is not checked until the end.
+size_t statedTextSize(const std::vector<unsigned char>& gzip) {
+    if (gzip.size() < GZIP_TRAILER_BYTES) return 0;
+    const unsigned char* size = gzip.data() + gzip.size() - 4;
+    return size_t{size[0]} | size_t{size[1]} << 8 | size_t{size[2]} << 16 | size_t{size[3]} << 24;
+}
 
 const char* tagOf(CCHttpResponse* response) {
     return response && response->getHttpRequest() ? response->getHttpRequest()->getTag() : "";
@@ -472,10 +484,16 @@ void KLineHistoryLoader::parseKLineThread(std::shared_ptr<ParseKLineStruct> batc
     std::vector<std::unique_ptr<KLineBar>> bars;
     size_t skipped = 0;
     try {
-        std::vector<unsigned char> text;
-        inflated = gzipInflate(raw.data(), raw.size(), text, inflatedLimit(raw.size())) == 0;
+        // Each inflated piece is read while it is still in the cache, instead of the whole text
+        // sitting in memory first.
+        const size_t limit = inflatedLimit(raw.size());
+        KLineCsvReader reader(std::min(statedTextSize(raw), limit) / TYPICAL_LINE_BYTES + 1);
+        inflated =
+            gzipInflatePieces(raw.data(), raw.size(), limit, [&](const unsigned char* piece, size_t length) {
+                reader.feed(reinterpret_cast<const char*>(piece), length);
+            }) == 0;
         if (inflated) {
-            bars = ParseKLineStruct::parseBars(text.data(), text.size(), skipped);
+            bars = reader.finish(skipped);
         } else {
             logError("unzipData failed!!!");
         }

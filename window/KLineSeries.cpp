@@ -218,6 +218,13 @@ KLineSeries::MergeResult KLineSeries::mergeBars(std::vector<std::unique_ptr<KLin
     // in as it is, without looking at each bar.
     const auto first = batchBars.begin() + static_cast<std::ptrdiff_t>(begin);
     const bool older = bars_.empty() || batchBars.back()->time < bars_.front()->time;
+    if (bars_.empty() && begin == 0 && batchBars.capacity() >= bars_.capacity()) {
+        // A first fill takes the batch's array as it is: no copy of a million pointers.
+        bars_.swap(batchBars);
+        batchBars.clear();
+        result.added = static_cast<int>(count);
+        return result;
+    }
     if (older || (*first)->time > bars_.back()->time) {
         bars_.insert(older ? bars_.begin() : bars_.end(), std::make_move_iterator(first),
                      std::make_move_iterator(batchBars.end()));

@@ -1,119 +1,10 @@
 #include "ParseKLineStruct.h"
 
-#include <algorithm>
-#include <charconv>
-#include <climits>
-#include <cmath>
-#include <cstring>
-#include <iterator>
+#include "KLineCsvReader.h"
 
 namespace {
-constexpr int FIELD_COUNT = 6;
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r';
-}
-
-// The field without surrounding blanks; false when nothing is left.
-bool trimmed(const char*& begin, const char*& end) {
-    while (begin < end && isBlank(*begin)) ++begin;
-    while (end > begin && isBlank(end[-1])) --end;
-    return begin < end;
-}
-
-// Powers of ten that a float holds exactly.
-constexpr float EXACT_POWERS_OF_TEN[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
-constexpr uint64_t EXACT_FLOAT_INTEGER_LIMIT = uint64_t{1} << 24;
-constexpr int MAX_FAST_DIGITS = 18;
-
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// A decimal number at p; returns where it ends, or null when there is none. Prices of up to seven
-// digits are one exact float division, which rounds correctly (as from_chars does); any other form
-// goes to from_chars.
-const char* readPrice(const char* p, const char* end, float& value) {
-    const char* q = p;
-    const bool negative = q < end && *q == '-';
-    if (negative) ++q;
-    uint64_t mantissa = 0;
-    int digits = 0;
-    int fraction = 0;
-    for (; q < end && isDigit(*q) && digits <= MAX_FAST_DIGITS; ++q, ++digits)
-        mantissa = mantissa * 10 + (*q - '0');
-    if (q < end && *q == '.') {
-        for (++q; q < end && isDigit(*q) && digits <= MAX_FAST_DIGITS; ++q, ++digits, ++fraction) {
-            mantissa = mantissa * 10 + (*q - '0');
-        }
-    }
-    const bool plain =
-        digits > 0 && digits <= MAX_FAST_DIGITS && (q == end || (!isDigit(*q) && *q != 'e' && *q != 'E'));
-    if (plain && mantissa <= EXACT_FLOAT_INTEGER_LIMIT &&
-        fraction < static_cast<int>(std::size(EXACT_POWERS_OF_TEN))) {
-        const float magnitude = static_cast<float>(mantissa) / EXACT_POWERS_OF_TEN[fraction];
-        value = negative ? -magnitude : magnitude;
-        return q;
-    }
-    auto [stop, error] = std::from_chars(p, end, value);
-    return error == std::errc() && stop != p && std::isfinite(value) ? stop : nullptr;
-}
-
-bool parsePrice(const char* begin, const char* end, float& value) {
-    if (!trimmed(begin, end)) return false;
-    return readPrice(begin, end, value) == end;
-}
-
-bool parseTime(const char* begin, const char* end, uint32_t& value) {
-    if (!trimmed(begin, end)) return false;
-    uint64_t wide = 0;
-    auto [stop, error] = std::from_chars(begin, end, wide);
-    if (error != std::errc() || stop != end || wide > UINT32_MAX) return false;
-    value = static_cast<uint32_t>(wide);
-    return true;
-}
-
-// A whole number; a decimal one is cut and out-of-range values are clamped, as volumes are counts.
-bool parseVolume(const char* begin, const char* end, int32_t& value) {
-    if (!trimmed(begin, end)) return false;
-    int64_t wide = 0;
-    auto [stop, error] = std::from_chars(begin, end, wide);
-    if (error == std::errc() && stop == end) {
-        value = static_cast<int32_t>(std::clamp<int64_t>(wide, INT32_MIN, INT32_MAX));
-        return true;
-    }
-    double real = 0;
-    auto [realStop, realError] = std::from_chars(begin, end, real);
-    if (realError != std::errc() || realStop != end || std::isnan(real)) return false;
-    value = static_cast<int32_t>(std::clamp<double>(real, INT32_MIN, INT32_MAX));
-    return true;
-}
-
-// The common line, "time,open,high,low,close,volume" without blanks, in one pass. Returns where the
-// next line starts, or null when the line is anything else.
-const char* parseWellFormedLine(const char* p, const char* end, uint32_t& time, float* prices,
-                                int32_t& volume) {
-    uint64_t wideTime = 0;
-    auto [afterTime, timeError] = std::from_chars(p, end, wideTime);
-    if (timeError != std::errc() || afterTime == p || afterTime == end || *afterTime != ',' ||
-        wideTime > UINT32_MAX) {
-        return nullptr;
-    }
-    p = afterTime + 1;
-    for (int k = 0; k < 4; ++k) {
-        const char* afterPrice = readPrice(p, end, prices[k]);
-        if (!afterPrice || afterPrice == end || *afterPrice != ',') return nullptr;
-        p = afterPrice + 1;
-    }
-    int64_t wideVolume = 0;
-    auto [afterVolume, volumeError] = std::from_chars(p, end, wideVolume);
-    if (volumeError != std::errc() || afterVolume == p) return nullptr;
-    if (afterVolume < end && *afterVolume == '\r') ++afterVolume;
-    if (afterVolume < end && *afterVolume != '\n') return nullptr;
-    time = static_cast<uint32_t>(wideTime);
-    volume = static_cast<int32_t>(std::clamp<int64_t>(wideVolume, INT32_MIN, INT32_MAX));
-    return afterVolume < end ? afterVolume + 1 : end;
-}
+// History lines run near 50 bytes; a low guess only costs one more reallocation or block.
+constexpr size_t TYPICAL_LINE_BYTES = 48;
 }  // namespace
 
 void ParseKLineStruct::discardLocked() {
@@ -129,70 +20,9 @@ void ParseKLineStruct::discardLocked() {
 
 std::vector<std::unique_ptr<KLineBar>> ParseKLineStruct::parseBars(const unsigned char* bytes, size_t length,
                                                                    size_t& skipped) {
-    std::vector<std::unique_ptr<KLineBar>> bars;
     skipped = 0;
-    if (!bytes || length == 0) return bars;
-    const char* text = reinterpret_cast<const char*>(bytes);
-    const char* const textEnd = text + length;
-    // History lines run near 50 bytes; a low guess only costs one more reallocation.
-    bars.reserve(length / 48 + 1);
-    bool strictlyAscending = true;
-    const char* fields[FIELD_COUNT + 1];
-    for (const char* line = text; line < textEnd;) {
-        uint32_t time = 0;
-        float prices[4];
-        int32_t volume = 0;
-        const char* next = parseWellFormedLine(line, textEnd, time, prices, volume);
-        if (!next) {
-            // Anything else (blanks, decimals in the volume, another field count) takes the careful way.
-            const char* lineEnd = static_cast<const char*>(std::memchr(line, '\n', textEnd - line));
-            if (!lineEnd) lineEnd = textEnd;
-            next = lineEnd + 1;
-            // fields[k] is where field k starts; fields[k + 1] - 1 is its end.
-            int commas = 0;
-            fields[0] = line;
-            for (const char* p = line; p < lineEnd && commas < FIELD_COUNT; ++p) {
-                p = static_cast<const char*>(std::memchr(p, ',', lineEnd - p));
-                if (!p) break;
-                fields[++commas] = p + 1;
-            }
-            if (commas != FIELD_COUNT - 1) {
-                const char* begin = line;
-                const char* end = lineEnd;
-                if (commas != 0 || trimmed(begin, end)) ++skipped;
-                line = next;
-                continue;
-            }
-            bool good = parseTime(fields[0], fields[1] - 1, time);
-            for (int k = 0; good && k < 4; ++k)
-                good = parsePrice(fields[k + 1], fields[k + 2] - 1, prices[k]);
-            good = good && parseVolume(fields[5], lineEnd, volume);
-            if (!good) {
-                ++skipped;
-                line = next;
-                continue;
-            }
-        }
-        line = next;
-        auto bar = std::make_unique<KLineBar>(time, prices[0], prices[1], prices[2], prices[3], volume);
-        if (bars.empty()) {
-            bar->updateColor(bar->close, true);
-        } else {
-            bar->updateColor(bars.back()->close, true);
-            strictlyAscending = strictlyAscending && bars.back()->time < time;
-        }
-        bars.push_back(std::move(bar));
-    }
-    if (!strictlyAscending) {
-        // Sorted by time; of several lines with one time the first is kept.
-        std::stable_sort(bars.begin(), bars.end(),
-                         [](const std::unique_ptr<KLineBar>& a, const std::unique_ptr<KLineBar>& b) {
-                             return a->time < b->time;
-                         });
-        auto sameTime = [](const std::unique_ptr<KLineBar>& a, const std::unique_ptr<KLineBar>& b) {
-            return a->time == b->time;
-        };
-        bars.erase(std::unique(bars.begin(), bars.end(), sameTime), bars.end());
-    }
-    return bars;
+    if (!bytes || length == 0) return {};
+    KLineCsvReader reader(length / TYPICAL_LINE_BYTES + 1);
+    reader.feed(reinterpret_cast<const char*>(bytes), length);
+    return reader.finish(skipped);
 }

@@ -130,6 +130,11 @@ std::optional<std::vector<unsigned char>> CCFileUtils::getFileBytes(const std::s
     FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) return std::nullopt;
     std::vector<unsigned char> bytes;
+    // Room for the whole file up front: growing by doubling copies a large file twice over.
+    struct stat info {};
+    if (fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+        bytes.reserve(static_cast<size_t>(info.st_size));
+    }
     unsigned char chunk[65536];
     size_t n;
     while ((n = std::fread(chunk, 1, sizeof(chunk), file)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);

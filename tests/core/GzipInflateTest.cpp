@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "FileHelpers.h"
+#include "LogLines.h"
 #include "TempHome.h"
 #include "TestSupport.h"
 
@@ -125,6 +126,33 @@ TEST_F(GzipInflateTest, OutputThatDoesNotFitIsAFailure) {
     size_t length = 0;
     EXPECT_EQ(gzipInflate(empty.data(), empty.size(), nullptr, length), 0);
     EXPECT_EQ(length, 0u);
+}
+
+TEST_F(GzipInflateTest, PiecesJoinToTheWholeOutputAndKeepTheLimit) {
+    const std::string content = makeCsv(3u * 1000 * 1000);
+    const Bytes compressed = gzipWithCommand(home_.folder(), "pieces.csv", content);
+    ASSERT_FALSE(compressed.empty());
+    Bytes joined;
+    size_t pieces = 0;
+    const auto collect = [&](const unsigned char* piece, size_t length) {
+        joined.insert(joined.end(), piece, piece + length);
+        ++pieces;
+    };
+    ASSERT_EQ(gzipInflatePieces(compressed.data(), compressed.size(), SIZE_MAX, collect), 0);
+    EXPECT_GT(pieces, 1u);
+    EXPECT_TRUE(joined == toBytes(content));
+
+    // Exactly at the limit fits; one byte less fails as the growing form does.
+    joined.clear();
+    EXPECT_EQ(gzipInflatePieces(compressed.data(), compressed.size(), content.size(), collect), 0);
+    EXPECT_EQ(joined.size(), content.size());
+    ConsoleCapture console;
+    EXPECT_EQ(gzipInflatePieces(compressed.data(), compressed.size(), content.size() - 1, collect), -1);
+    EXPECT_TRUE(logged(console, "gzipInflate failed: output larger than the limit"));
+    Bytes truncated(compressed.begin(),
+                    compressed.begin() + static_cast<std::ptrdiff_t>(compressed.size() / 2));
+    EXPECT_EQ(gzipInflatePieces(truncated.data(), truncated.size(), SIZE_MAX, collect), -1);
+    EXPECT_EQ(gzipInflatePieces(nullptr, 0, SIZE_MAX, collect), -1);
 }
 
 TEST_F(GzipInflateTest, TruncatedInputIsAFailure) {
