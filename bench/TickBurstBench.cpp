@@ -82,7 +82,8 @@ double percentile(std::vector<double> values, double share) {
 // The configuration table the shipped one would be with the feed on these ports: every endpoint of
 // the feed's defaults that names a key.
 bool writeConfigTable(const std::string& path, int httpPort, int newsPort) {
-    std::optional<std::vector<unsigned char>> defaults = readFile(std::string(ZENTO_FEED_DIR) + "/defaults.json");
+    std::optional<std::vector<unsigned char>> defaults =
+        readFile(std::string(ZENTO_FEED_DIR) + "/defaults.json");
     if (!defaults) return false;
     rapidjson::Document document;
     document.Parse(reinterpret_cast<const char*>(defaults->data()), defaults->size());
@@ -136,8 +137,10 @@ std::vector<double> measureFrames(double seconds) {
     using Clock = std::chrono::steady_clock;
     std::vector<double> frames;
     CCDirector* director = CCDirector::sharedDirector();
-    const auto frame = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(FRAME_SECONDS));
-    const auto end = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+    const auto frame =
+        std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(FRAME_SECONDS));
+    const auto end =
+        Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
     auto next = Clock::now();
     auto last = next;
     while (Clock::now() < end) {
@@ -156,8 +159,9 @@ RunResult runScene(bool burst) {
     RunResult result;
     TempHome home("zento-bench-burst");
     NodePeer feed;
-    std::vector<std::string> arguments = {"--port",       "0",       "--news-port", "0", "--start-time",
-                                          START_TIME,     "--quiet", "--data",      home.file("feed")};
+    std::vector<std::string> arguments = {"--port",         "0",        "--news-port", "0",
+                                          "--start-time",   START_TIME, "--quiet",     "--data",
+                                          home.file("feed")};
     if (burst) arguments.insert(arguments.end(), {"--burst", BURST_RATE});
     if (!feed.start(std::string(ZENTO_FEED_DIR) + "/server.js", arguments, "feed: listening ")) {
         result.error = "feed did not start: " + feed.error();
@@ -186,8 +190,8 @@ RunResult runScene(bool burst) {
     scene->addChild(world);
     MarketStream* stream = world->getMarketStream();
 
-    const bool started = pumpUntil([&] { return world->getStartupReadyRuns() > 0; }, SETUP_DEADLINE_SECONDS,
-                                   REAL_TIME_DT);
+    const bool started =
+        pumpUntil([&] { return world->getStartupReadyRuns() > 0; }, SETUP_DEADLINE_SECONDS, REAL_TIME_DT);
     if (started) {
         for (const char* code : CODES) {
             const std::vector<StockWindow*> shown = world->getShownWindows();
@@ -266,8 +270,9 @@ int main() {
 
     const RunResult normal = runScene(false);
     const RunResult burst = runScene(true);
-    std::printf("tick burst: main-thread CPU per frame, nine chart windows, %.0f s each, recording renderer\n",
-                MEASURE_SECONDS);
+    std::printf(
+        "tick burst: main-thread CPU per frame, nine chart windows, %.0f s each, recording renderer\n",
+        MEASURE_SECONDS);
     printRun("normal", normal);
     printRun("burst", burst);
     if (normal.ok && burst.ok) {
