@@ -143,6 +143,7 @@ void MarketStream::recvAdvancedEvent(SIOClient*, const std::string& data) {
         return;
     }
     if (result != market_messages::ParseResult::Ok) return;
+    ++quotesApplied_;
     if (StockInfo* info = StockData::getInstance()->findStock(quote.code))
         info->updateQuote(quote.last, quote.time, quote.reference, quote.high, quote.low);
     if (listener_) listener_->quoteArrived(quote);
@@ -156,6 +157,8 @@ void MarketStream::recvKLineEvent(SIOClient*, const std::string& data) {
         logInfo("parse advanced data error!!!");
         return;
     }
+    if (result != market_messages::ParseResult::Ok) return;
+    ++barMessagesApplied_;
     if (!listener_) return;
     for (const market_messages::LiveBar& bar : bars) listener_->barArrived(bar);
 }

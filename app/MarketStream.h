@@ -63,6 +63,10 @@ public:
     const std::vector<std::string>& getStockServerList() const { return stockServerList_; }
     int64_t getLastStockDisconnect() const { return lastStockDisconnect_; }
     bool isReconnectScheduled() const { return reconnectScheduled_; }
+    // Quote and bar messages handed on since the stream was made (load tests compare them with
+    // what the feed sent).
+    int64_t getQuotesApplied() const { return quotesApplied_; }
+    int64_t getBarMessagesApplied() const { return barMessagesApplied_; }
 
 protected:
     explicit MarketStream(MarketStreamListener* listener);
@@ -92,4 +96,6 @@ private:
     // One connection attempt at a time: set from a scheduled reconnect until it has run.
     bool reconnectScheduled_ = false;
     bool serverListPending_ = false;
+    int64_t quotesApplied_ = 0;
+    int64_t barMessagesApplied_ = 0;
 };

@@ -109,12 +109,14 @@ float QuotePanel::changePercent(float reference, float last) {
 void QuotePanel::showQuote(float reference, float high, float low, float last, bool riseGreen) {
     const float change = changePercent(reference, last);
     const float values[ROW_COUNT] = {high, reference, low, last};
-    for (int i = 0; i < ROW_COUNT; ++i) glideNumber(valueLabels_[i], values[i], "%g");
-    glideNumber(changeLabel_, change, "%.3f/");
+    for (int i = 0; i < ROW_COUNT; ++i) glideNumber(i, valueLabels_[i], values[i], "%g");
+    glideNumber(ROW_COUNT, changeLabel_, change, "%.3f/");
     greenFrame_->setVisible(showsGreen(change >= 0, riseGreen));
 }
 
-void QuotePanel::glideNumber(NumberAtlasLabel* label, float to, const char* format) {
+void QuotePanel::glideNumber(int slot, NumberAtlasLabel* label, float to, const char* format) {
+    if (glideTargets_[slot] == to) return;
+    glideTargets_[slot] = to;
     label->stopAllActions();
     ExChangeLabelString* glide = ExChangeLabelString::create(GLIDE_SECONDS, label->getNumberValue(), to);
     if (!glide) {

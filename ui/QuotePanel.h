@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <string>
 
 #include "CCNode.h"
@@ -55,7 +56,9 @@ private:
     QuotePanel() = default;
     bool initPanel(const cocos2d::ccColor3B& background);
     bool buildRows();
-    static void glideNumber(NumberAtlasLabel* label, float to, const char* format);
+    // Starts a glide to `to` unless the label already shows or glides to it: a quote repeated every
+    // frame would otherwise restart the glide each time and the number would never arrive.
+    void glideNumber(int slot, NumberAtlasLabel* label, float to, const char* format);
 
     cocos2d::CCSprite* background_ = nullptr;
     cocos2d::CCScale9Sprite* redFrame_ = nullptr;
@@ -65,4 +68,6 @@ private:
     NumberAtlasLabel* changeLabel_ = nullptr;
     cocos2d::CCNode* rows_[ROW_COUNT] = {};
     NumberAtlasLabel* valueLabels_[ROW_COUNT] = {};
+    // Where each row's label and (last slot) the change label are gliding to; NaN before the first.
+    float glideTargets_[ROW_COUNT + 1] = {NAN, NAN, NAN, NAN, NAN};
 };

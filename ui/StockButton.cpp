@@ -199,6 +199,16 @@ std::vector<CCPoint> StockButton::smallChartPoints(const KLineSeries& series, in
 }
 
 void StockButton::redrawChart() {
+    chartDirty_ = true;
+}
+
+void StockButton::visit() {
+    if (chartDirty_ && isVisible()) rebuildChart();
+    CCSprite::visit();
+}
+
+void StockButton::rebuildChart() {
+    chartDirty_ = false;
     chartPoints_.clear();
     if (window_ && window_->getLoader())
         chartPoints_ =

@@ -48,6 +48,7 @@ public:
     // --- LinkedWindowButton
     void showQuote(float last, float change) override;
     void setDisplayName(const std::string& name) override;
+    // Marks the small chart for the next frame: a burst of bars costs one rebuild per frame.
     void redrawChart() override;
     void setChartShown(bool shown) override { chartShown_ = shown; }
 
@@ -56,6 +57,7 @@ public:
     static std::vector<cocos2d::CCPoint> smallChartPoints(const KLineSeries& series, int chartType,
                                                           const cocos2d::CCSize& size);
 
+    // The small chart as the last frame drew it.
     const std::vector<cocos2d::CCPoint>& getChartPoints() const { return chartPoints_; }
     PanelButton* getCloseButton() const { return closeButton_; }
     cocos2d::CCLabelTTF* getNameLabel() const { return nameLabel_; }
@@ -67,6 +69,7 @@ public:
     void onExit() override;
     void OnMouseHover() override;
     void OnMouseLeave() override;
+    void visit() override;
     void draw() override;
 
 protected:
@@ -79,6 +82,7 @@ private:
     void applyFrames();
     void placeChildren();
     void colourLabels();
+    void rebuildChart();
 
     StockWindow* window_ = nullptr;
     int index_ = 0;
@@ -89,6 +93,7 @@ private:
     bool chartShown_ = true;
     CloseHandler closeHandler_;
     std::vector<cocos2d::CCPoint> chartPoints_;
+    bool chartDirty_ = false;
     cocos2d::ccColor3B quoteColour_{200, 66, 66};
 
     cocos2d::CCSprite* selection_ = nullptr;

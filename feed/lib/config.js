@@ -18,6 +18,8 @@ const USAGE = `usage: node feed/server.js [options]
   --open-weekends     keep the market open on Saturdays and Sundays
   --start-time T      run the clock from T (UTC, 2024-05-15T13:30:00Z, or seconds since 1970)
                       instead of now: with the same seed, every run serves the same bars
+  --burst N           load test: N quotes and N/10 bar messages a second to each client, spread
+                      over the second, instead of the market's own pace (0 = that pace)
   --quiet             log only warnings and errors
   --help              show this text`;
 
@@ -35,6 +37,8 @@ function parseInteger(flag, text, min, max) {
 // The market's calendar starts on 2001-01-01; a clock must also stay clear of the far future.
 const START_TIME_MIN_MS = Date.UTC(2001, 0, 1);
 const START_TIME_MAX_MS = Date.UTC(2100, 0, 1);
+// Far above what a terminal can take; keeps a typo from saturating the service.
+const BURST_MAX = 100000;
 
 // Milliseconds since 1970 of a UTC date-time ("2024-05-15T13:30:00Z", seconds and zone optional,
 // fraction allowed) or of whole seconds since 1970.
@@ -81,6 +85,7 @@ function parseArgs(argv, defaults = loadDefaults()) {
         case '--history-days': overrides.historyDays = parseInteger(flag, needValue(), 1, 3650); break;
         case '--open-weekends': overrides.weekendClosed = false; break;
         case '--start-time': overrides.startTimeMs = parseStartTime(flag, needValue()); break;
+        case '--burst': overrides.burst = parseInteger(flag, needValue(), 0, BURST_MAX); break;
         case '--quiet': overrides.quiet = true; break;
         default: throw new Error(`unknown option "${flag}"`);
         }
@@ -90,7 +95,7 @@ function parseArgs(argv, defaults = loadDefaults()) {
 
 // Merges overrides (already typed) over the defaults and fills in what is derived.
 function buildOptions(defaults, overrides) {
-    const options = { ...defaults, quiet: false, startTimeMs: null, ...overrides };
+    const options = { ...defaults, quiet: false, startTimeMs: null, burst: 0, ...overrides };
     options.update = { ...defaults.update, ...(overrides.update || {}) };
     if (!options.dataDir) options.dataDir = path.join(os.tmpdir(), 'zento-feed');
     options.dataDir = path.resolve(options.dataDir);

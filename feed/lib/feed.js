@@ -71,7 +71,7 @@ class Feed {
         const router = createRouter({
             endpoints: options.endpoints, history: this.history, news: this.news, updates: this.updates,
             stockList: stockListDocument(), lists: () => this.lists_, baseUrl: (server) => this.baseUrl(server),
-            now: () => this.now(), options, log,
+            now: () => this.now(), options, log, stats: () => this.stats(),
         });
         const handle = (req, res) => { router(req, res); };
         this.httpServer_ = http.createServer(handle);
@@ -84,7 +84,7 @@ class Feed {
             });
         }
         this.marketStream = new MarketStream(this.httpServer_, this.market,
-            { quoteIntervalMs: options.quoteIntervalMs, now: () => this.now(), log });
+            { quoteIntervalMs: options.quoteIntervalMs, burstPerSecond: options.burst, now: () => this.now(), log });
         this.newsStream = new NewsStream(this.newsServer_, this.news,
             { newsIntervalMs: options.newsIntervalMs, now: () => this.now(), log, random: new Random(`${options.seed}|pace`) });
     }
@@ -96,6 +96,11 @@ class Feed {
     quoteText(code, nowMs) {
         const quote = this.market.quote(code, nowMs);
         return { last: this.market.formatPips(code, quote.last), change: (quote.last - quote.reference) / quote.reference };
+    }
+
+    // What the market stream has sent, for load tests that compare it with what a client applied.
+    stats() {
+        return { clients: this.marketStream.clientCount, burst: this.options.burst, ...this.marketStream.sent };
     }
 
     async start() {

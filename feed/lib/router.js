@@ -9,6 +9,8 @@ const { isSafeName } = require('./updates');
 
 const JSON_LIMIT = 1 << 20;
 const UPLOAD_LIMIT = 64 << 20;
+// Not one of the terminal's endpoints: load tests read the stream's counters here.
+const STATS_PATH = '/stats';
 
 const TYPES = {
     json: 'application/json; charset=utf-8',
@@ -75,7 +77,7 @@ function parseJsonBody(bytes) {
     }
 }
 
-// ctx: {endpoints, stockList, history, news, updates, lists(), baseUrl(server), now(), options, log}
+// ctx: {endpoints, stockList, history, news, updates, lists(), baseUrl(server), now(), options, log, stats()}
 function createRouter(ctx) {
     const paths = Object.fromEntries(Object.entries(ctx.endpoints).map(([name, e]) => [name, e.path]));
     const updatePrefix = paths.versionFile.slice(0, paths.versionFile.lastIndexOf('/') + 1);
@@ -91,6 +93,7 @@ function createRouter(ctx) {
     const routes = [
         { methods: ['POST'], match: (p) => p === paths.newsHistory, handle: newsHistory },
         { methods: ['GET'], match: (p) => p === '/', handle: index },
+        { methods: ['GET'], match: (p) => p === STATS_PATH, handle: ({ res }) => sendJson(res, 200, ctx.stats()) },
         { methods: ['GET'], match: (p) => p === paths.stockList, handle: stockList },
         { methods: ['GET'], match: (p) => (Object.hasOwn(scripts, p) ? scripts[p] : null), handle: serverList },
         { methods: ['GET'], match: (p) => prefixed(p, paths.weekHistory), handle: weekHistory },

@@ -13,6 +13,10 @@
 // it follows is sent once more with its final values, so the terminal ends up with exactly
 // what the history files will say.
 //
+// Burst mode (burstPerSecond > 0) replaces that pace for load tests: every client gets
+// burstPerSecond quotes and a tenth as many bar messages per second of feed time, spread over
+// ticks of BURST_TICK_MS, taking its subscriptions in turn whether the price moved or not.
+//
 // News stream, default namespace: "user message" with one record text per event.
 
 const socketIo = require('socket.io');
@@ -22,6 +26,8 @@ const MAX_SUBSCRIPTIONS = 256;
 // Subscription messages are small; the library's own limit is 100 MB.
 const SOCKET_OPTIONS = { serveClient: false, maxHttpBufferSize: 1 << 20 };
 const MAX_REJECTED_SHOWN = 20;
+const BURST_TICK_MS = 10;
+const BARS_PER_QUOTE_DIVISOR = 10;
 
 // Engine.IO's own close waits for polling clients to come back for their last packet, keeping
 // timers alive for up to a minute and a half; a stopping service ends those sessions at once.
@@ -52,19 +58,24 @@ function timeTypeOf(value) {
 }
 
 class MarketStream {
-    constructor(httpServer, market, { quoteIntervalMs, now, log }) {
+    constructor(httpServer, market, { quoteIntervalMs, burstPerSecond = 0, now, log }) {
         this.market_ = market;
         this.intervalMs_ = quoteIntervalMs;
+        this.burstPerSecond_ = burstPerSecond;
+        this.burst_ = null;
         this.now_ = now;
         this.log_ = log;
         this.clients_ = new Map();
         this.timer_ = null;
+        this.sent_ = { quotes: 0, barMessages: 0, bars: 0 };
         this.io_ = socketIo(httpServer, SOCKET_OPTIONS);
         this.io_.on('connection', (socket) => this.onConnection(socket));
     }
 
     start() {
-        this.timer_ = setInterval(() => this.guard('tick', () => this.tick()), this.intervalMs_);
+        if (this.burstPerSecond_ > 0) this.burst_ = { originMs: this.now_(), quotesDue: 0, barsDue: 0 };
+        const interval = this.burst_ ? BURST_TICK_MS : this.intervalMs_;
+        this.timer_ = setInterval(() => this.guard('tick', () => this.tick()), interval);
     }
 
     stop() {
@@ -79,6 +90,21 @@ class MarketStream {
         return this.clients_.size;
     }
 
+    // Events emitted since the start, over all clients: quotes, bar messages and the bars in them.
+    get sent() {
+        return { ...this.sent_ };
+    }
+
+    emit(client, event, payload) {
+        if (event === 'rec_advanced') {
+            this.sent_.quotes++;
+        } else {
+            this.sent_.barMessages++;
+            this.sent_.bars += payload.length;
+        }
+        client.socket.emit(event, payload);
+    }
+
     // A fault in one message or tick is logged and costs nothing else.
     guard(what, work) {
         try {
@@ -89,7 +115,8 @@ class MarketStream {
     }
 
     onConnection(socket) {
-        const client = { socket, codes: [], klines: [], sentQuotes: new Map(), sentBars: new Map() };
+        const client = { socket, codes: [], klines: [], sentQuotes: new Map(), sentBars: new Map(),
+            nextQuote: 0, nextBar: 0 };
         this.clients_.set(socket.id, client);
         this.log_.info(`market stream: client ${socket.id} connected (${this.clients_.size} now)`);
         socket.on('setAdvSubscription', (data, ack) => this.guard('setAdvSubscription', () => this.subscribeQuotes(client, data, ack)));
@@ -159,9 +186,39 @@ class MarketStream {
         const nowMs = this.now_();
         const quotes = new Map();
         const bars = new Map();
+        if (this.burst_) {
+            this.burstTick(nowMs, quotes, bars);
+            return;
+        }
         for (const client of this.clients_.values()) {
             this.sendQuotes(client, nowMs, quotes);
             this.sendBars(client, nowMs, bars);
+        }
+    }
+
+    // Counts come from the feed time since the start, so the pace holds however the timer fires;
+    // after a stall of over a second the backlog is dropped rather than flooding the clients.
+    burstTick(nowMs, quoteCache, barCache) {
+        const burst = this.burst_;
+        const elapsedMs = Math.max(0, nowMs - burst.originMs);
+        const quotesDue = Math.floor((elapsedMs * this.burstPerSecond_) / 1000);
+        const barsDue = Math.floor((elapsedMs * this.burstPerSecond_) / (1000 * BARS_PER_QUOTE_DIVISOR));
+        const quotes = Math.min(quotesDue - burst.quotesDue, this.burstPerSecond_);
+        const bars = Math.min(barsDue - burst.barsDue, Math.ceil(this.burstPerSecond_ / BARS_PER_QUOTE_DIVISOR));
+        burst.quotesDue = quotesDue;
+        burst.barsDue = barsDue;
+        for (const client of this.clients_.values()) {
+            for (let k = 0; k < quotes && client.codes.length > 0; k++) {
+                const code = client.codes[client.nextQuote++ % client.codes.length];
+                const message = this.quoteMessage(code, nowMs, quoteCache);
+                client.sentQuotes.set(code, message.slice(1, 5).join(','));
+                this.emit(client, 'rec_advanced', message);
+            }
+            for (let k = 0; k < bars && client.klines.length > 0; k++) {
+                const subscription = client.klines[client.nextBar++ % client.klines.length];
+                const out = this.barUpdate(client, subscription, nowMs, barCache, true);
+                if (out.length > 0) this.emit(client, 'rec_kline', out);
+            }
         }
     }
 
@@ -183,7 +240,7 @@ class MarketStream {
             const key = message.slice(1, 5).join(',');
             if (client.sentQuotes.get(code) === key) continue;
             client.sentQuotes.set(code, key);
-            client.socket.emit('rec_advanced', message);
+            this.emit(client, 'rec_advanced', message);
         }
     }
 
@@ -195,27 +252,33 @@ class MarketStream {
 
     sendBars(client, nowMs, cache) {
         const out = [];
-        for (const { code, ttype } of client.klines) {
-            const index = this.market_.barCount(ttype, nowMs) - 1;
-            if (index < 0) continue;
-            const cacheKey = `${code}|${ttype}|${index}`;
-            let message = cache.get(cacheKey);
-            if (!message) {
-                message = this.barMessage(code, ttype, index, nowMs);
-                cache.set(cacheKey, message);
-            }
-            const subscription = `${code}|${ttype}`;
-            const sent = client.sentBars.get(subscription);
-            const text = JSON.stringify(message);
-            if (sent && sent.text === text) continue;
-            if (sent && sent.index < index) {
-                const last = this.barMessage(code, ttype, sent.index, nowMs);
-                if (JSON.stringify(last) !== sent.text) out.push(last);
-            }
-            client.sentBars.set(subscription, { index, text });
-            out.push(message);
+        for (const subscription of client.klines) out.push(...this.barUpdate(client, subscription, nowMs, cache, false));
+        if (out.length > 0) this.emit(client, 'rec_kline', out);
+    }
+
+    // The bars one subscription needs now: its current bar when it changed (always when forced),
+    // preceded by the final values of the bar before it when a new one has opened.
+    barUpdate(client, { code, ttype }, nowMs, cache, force) {
+        const index = this.market_.barCount(ttype, nowMs) - 1;
+        if (index < 0) return [];
+        const cacheKey = `${code}|${ttype}|${index}`;
+        let message = cache.get(cacheKey);
+        if (!message) {
+            message = this.barMessage(code, ttype, index, nowMs);
+            cache.set(cacheKey, message);
         }
-        if (out.length > 0) client.socket.emit('rec_kline', out);
+        const subscription = `${code}|${ttype}`;
+        const sent = client.sentBars.get(subscription);
+        const text = JSON.stringify(message);
+        if (!force && sent && sent.text === text) return [];
+        const out = [];
+        if (sent && sent.index < index) {
+            const last = this.barMessage(code, ttype, sent.index, nowMs);
+            if (JSON.stringify(last) !== sent.text) out.push(last);
+        }
+        client.sentBars.set(subscription, { index, text });
+        out.push(message);
+        return out;
     }
 }
 

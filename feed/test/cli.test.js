@@ -65,7 +65,8 @@ test('server.js prints where it listens, serves, and stops cleanly on SIGTERM', 
 test('server.js refuses bad options with usage and exit code 2', async () => {
     for (const args of [['--port', 'abc'], ['--port', '70000'], ['--frobnicate'], ['--seed'], ['--start-time'],
         ['--start-time', 'yesterday'], ['--start-time', '2024-02-30T10:00:00Z'], ['--start-time', '2024-05-15T24:00Z'],
-        ['--start-time', '2000-12-31T23:59:59Z'], ['--start-time', '-5']]) {
+        ['--start-time', '2000-12-31T23:59:59Z'], ['--start-time', '-5'], ['--burst', '-1'], ['--burst', '100001'],
+        ['--burst', '2k']]) {
         const { out, exited } = run(args);
         const { code } = await within(exited, 10000, 'exit');
         assert.equal(code, 2, args.join(' '));

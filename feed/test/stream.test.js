@@ -115,6 +115,63 @@ test('bar subscription: acknowledged as the terminal reads it; bars agree with t
     }
 });
 
+test('burst mode: N quotes and N/10 bar messages per second of feed time, spread evenly, in order', async () => {
+    const N = 300;
+    // Half way into the burst a minute ends: the 1-minute bars cross into a new bar.
+    const clock = { ms: Date.UTC(2024, 4, 15, 13, 30, 59, 0) };
+    const t = await startFeed({ burst: N }, clock);
+    const socket = await connect(t.http);
+    try {
+        const quotes = record(socket, 'rec_advanced');
+        const barMessages = record(socket, 'rec_kline');
+        const codes = ['EURUSD', 'XAUUSD', 'USOIL'];
+        await emitWithAck(socket, 'setAdvSubscription', { list: codes });
+        await emitWithAck(socket, 'setKlineSubscription',
+            { list: [{ symbol: 'EURUSD', timeType: 1 }, { symbol: 'XAUUSD', timeType: 15 }] });
+        // The answers to the subscriptions are not part of the burst.
+        await waitFor(() => quotes.length === codes.length && barMessages.length === 1);
+        quotes.length = 0;
+        barMessages.length = 0;
+        const stepMs = (ms) => {
+            for (let elapsed = 0; elapsed < ms; elapsed += 10) {
+                t.clock.ms += 10;
+                t.feed.marketStream.tick();
+            }
+        };
+        stepMs(500);
+        await waitFor(() => quotes.length >= N / 2 && barMessages.length >= N / 20);
+        stepMs(1500);
+        await waitFor(() => quotes.length >= 2 * N && barMessages.length >= N / 5);
+        // A moment more for anything beyond the expected counts to show up.
+        await nextEvent(socket, 'rec_advanced', () => true, 100).catch(() => {});
+        assert.equal(quotes.length, 2 * N);
+        assert.equal(barMessages.length, N / 5);
+        for (const code of codes) assert.equal(quotes.filter((q) => q[0] === code).length, (2 * N) / codes.length);
+        const stats = JSON.parse((await request('GET', `${t.http}/stats`)).body.toString('utf8'));
+        assert.deepEqual([stats.quotes, stats.barMessages], [2 * N + codes.length, N / 5 + 1]);
+
+        // Valid messages of today's shape, each instrument's in time order.
+        const last = new Map();
+        for (const q of quotes) {
+            assert.ok(q.length === 6 && q[3] <= q[4] && q[4] <= q[2], JSON.stringify(q));
+            assert.ok((last.get(q[0]) ?? 0) <= q[5], `${q[0]} out of order`);
+            last.set(q[0], q[5]);
+        }
+        const bars = barMessages.flat();
+        for (const key of ['EURUSD|1', 'XAUUSD|15']) {
+            const times = bars.filter((b) => `${b[0]}|${b[7]}` === key).map((b) => b[1]);
+            assert.deepEqual(times, [...times].sort((a, b) => a - b), key);
+        }
+        // The minute turned: the closing 1-minute bar goes out once more before the new one.
+        const minute = Date.UTC(2024, 4, 15, 13, 31, 0) / 1000;
+        const eurusd = bars.filter((b) => b[0] === 'EURUSD');
+        assert.ok(eurusd.some((b) => b[1] === minute - 60) && eurusd.some((b) => b[1] === minute));
+    } finally {
+        socket.disconnect();
+        await t.stop();
+    }
+});
+
 test('wire frames: Engine.IO 2 handshake and the terminal\'s compact event frames', async () => {
     const t = await startFeed();
     const base = `${t.http}/socket.io/1/?EIO=2&transport=polling&b64=true`;

@@ -113,6 +113,9 @@ TEST_F(MarketStreamTest, QuotesReachTheCatalogueAndTheListenerAndBarsArriveOneBy
     EXPECT_EQ(listener.heard,
               (std::vector<std::string>{"instruments first", "quote EURUSD", "quote ZZZZZZ",
                                         "bar EURUSD 1700000040 5", "bar GBPUSD 1700000700 1"}));
+    // Only messages that were read count as applied.
+    EXPECT_EQ(stream->getQuotesApplied(), 2);
+    EXPECT_EQ(stream->getBarMessagesApplied(), 1);
 }
 
 TEST_F(MarketStreamTest, InstrumentListFallsBackToTheCacheUntilADownloadSucceeds) {

@@ -283,14 +283,19 @@ TEST_F(StockButtonPanelTest, LinkedWindowBarsDrawTheSmallChart) {
     ASSERT_NE(button, nullptr);
     window->setLinkedButton(button);
     EXPECT_TRUE(button->getChartPoints().empty());
+    // Bars of one frame, however many, are drawn into the small chart once, by that frame.
     window->updateKLine(60, 10, 12, 9, 11, 1);
     window->updateKLine(120, 11, 14, 10, 13, 1);
+    EXPECT_TRUE(button->getChartPoints().empty());
+    CCDirector::sharedDirector()->stepFrame(0);
     ASSERT_EQ(button->getChartPoints().size(), 4u);
     ASSERT_NE(button->getPointer(), nullptr);
     EXPECT_EQ(button->getPointer()->getPosition(), button->getChartPoints().back());
-    // A new chart type redraws the small chart at once: lines run close to open, candles high to low.
+    // A new chart type redraws the small chart on the next frame: lines run close to open, candles
+    // high to low.
     const float candleTop = button->getChartPoints()[0].y;
     window->setChartType(1);
+    CCDirector::sharedDirector()->stepFrame(0);
     EXPECT_LT(button->getChartPoints()[0].y, candleTop);
     window->setLinkedButton(nullptr);
 }

@@ -148,6 +148,19 @@ TEST_F(StockWindowTest, QuoteWithZeroReferenceGlidesToNumbersNotNan) {
         EXPECT_EQ(text(window->getValueLabel(row)).find("nan"), std::string::npos);
 }
 
+TEST_F(StockWindowTest, QuoteRepeatedEveryFrameStillArrivesAtItsNumbers) {
+    window->showQuote(100, 103, 98, 102);
+    step(0.3f);
+    // A burst repeats the same quote many times a frame; the glide must still end on it.
+    for (int frame = 0; frame < 30; ++frame) {
+        for (int repeat = 0; repeat < 5; ++repeat) window->showQuote(100, 104, 98, 103.5f);
+        step(1.0f / 60);
+    }
+    EXPECT_EQ(text(window->getValueLabel(0)), "104");
+    EXPECT_EQ(text(window->getValueLabel(3)), "103.5");
+    EXPECT_EQ(text(window->getChangeLabel()), "3.500/");
+}
+
 TEST_F(StockWindowTest, FrameColourFollowsChangeAndConvention) {
     window->setRiseGreen(false);
     window->showQuote(100, 100, 90, 95);
