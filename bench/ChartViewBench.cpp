@@ -39,7 +39,7 @@ constexpr int WARM_UP_FRAMES = 10;
 constexpr int FRAMES = 30;
 constexpr int ROUNDS = 3;
 constexpr int UPDATES = 2000;
-constexpr unsigned int TARGET_DRAW_CALLS = 60;
+constexpr unsigned int TARGET_DRAW_CALLS = 40;
 constexpr double TARGET_UPDATE_RATIO = 1.2;
 
 // One chart window's views and the series they show.

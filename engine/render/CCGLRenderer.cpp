@@ -20,6 +20,9 @@ namespace {
 constexpr int EXTRA_ROWS = 3;
 // A batch is drawn once it holds this many vertices, to bound memory.
 constexpr size_t MAX_BATCH_VERTICES = 1u << 20;
+// Scissor boxes whose overhanging primitives one batch remembers; past that, a scissor change that
+// needs another one ends the batch.
+constexpr size_t MAX_OVERHANGS = 16;
 unsigned int lastGeneration = 0;
 
 // Framebuffer objects are GL 3.0 (or ARB_framebuffer_object): looked up at run time.
@@ -238,6 +241,7 @@ void CCGLRenderer::setUpState(int pw, int ph) {
 unsigned int CCGLRenderer::onEndFrame() {
     flush();
     haveBatch_ = false;
+    scissor_ = Clip();
     glDisable(GL_SCISSOR_TEST);
     glDisable(GL_STENCIL_TEST);
     if (drawingKept_) {
@@ -334,6 +338,7 @@ void CCGLRenderer::verifyLastFrame() {
     resubmitWholeFrame();
     flush();
     haveBatch_ = false;
+    scissor_ = Clip();
     glDisable(GL_SCISSOR_TEST);
     glDisable(GL_STENCIL_TEST);
     const size_t size = static_cast<size_t>(width) * height * 4;
@@ -394,7 +399,7 @@ unsigned int CCGLRenderer::upload(CCTexture2D* texture) {
     return name;
 }
 
-void CCGLRenderer::useBatch(CCTexture2D* texture, const CCPrimitive& p) {
+void CCGLRenderer::useBatch(CCTexture2D* texture, const CCPrimitive& p, const Box& bounds) {
     BatchKey key;
     key.blend = p.blend;
     key.source = p.blendSource;
@@ -403,28 +408,115 @@ void CCGLRenderer::useBatch(CCTexture2D* texture, const CCPrimitive& p) {
         // Untextured shapes join whatever texture the batch has.
         if (haveBatch_) {
             key.texture = key_.texture;
-            if (key == key_ && vertices_.size() < MAX_BATCH_VERTICES) return;
+            if (key == key_ && vertices_.size() < MAX_BATCH_VERTICES && joinClip(bounds)) return;
         }
         texture = whiteTexture_;
     }
     unsigned int name = upload(texture);
     key.texture = name;
-    if (haveBatch_ && key == key_ && vertices_.size() < MAX_BATCH_VERTICES) return;
+    if (haveBatch_ && key == key_ && vertices_.size() < MAX_BATCH_VERTICES && joinClip(bounds)) return;
     flush();
     key_ = key;
     haveBatch_ = true;
+    addOverhang(bounds);
     int h = texture->getPixelsHigh();
     textureScaleV_ = static_cast<float>(h) / static_cast<float>(h + EXTRA_ROWS);
     whiteU_ = 0.5f;
     whiteV_ = static_cast<float>(h + 2) / static_cast<float>(h + EXTRA_ROWS);
 }
 
+bool CCGLRenderer::sameUnder(const Box& bounds, const Clip& scissor, const Clip& clip) {
+    // Pixel centres lie half a pixel off the integer box edges, so closed boxes decide exactly.
+    auto cut = [](const Box& b, const Clip& c) {
+        if (!c.enabled) return b;
+        return Box{std::max(b.x0, c.x0), std::max(b.y0, c.y0), std::min(b.x1, c.x1), std::min(b.y1, c.y1)};
+    };
+    auto inside = [](const Box& b, const Clip& c) {
+        if (b.x0 >= b.x1 || b.y0 >= b.y1 || !c.enabled) return true;
+        return b.x0 >= c.x0 && b.y0 >= c.y0 && b.x1 <= c.x1 && b.y1 <= c.y1;
+    };
+    // What the scissor lets through the clip must keep, and what the clip lets through the scissor
+    // would have let through too.
+    return inside(cut(bounds, scissor), clip) && inside(cut(bounds, clip), scissor);
+}
+
+bool CCGLRenderer::joinClip(const Box& bounds) {
+    if (overhangs_.size() >= MAX_OVERHANGS && !sameUnder(bounds, Clip(), scissor_) &&
+        std::none_of(overhangs_.begin(), overhangs_.end(),
+                     [this](const Overhang& o) { return o.scissor == scissor_; }))
+        return false;
+    if (sameUnder(bounds, scissor_, batchClip_)) {
+        addOverhang(bounds);
+        return true;
+    }
+    // The box around both; the batch's own primitives already lie inside the old one.
+    Clip wider;
+    if (batchClip_.enabled && scissor_.enabled)
+        wider = {true, std::min(batchClip_.x0, scissor_.x0), std::min(batchClip_.y0, scissor_.y0),
+                 std::max(batchClip_.x1, scissor_.x1), std::max(batchClip_.y1, scissor_.y1)};
+    if (!sameUnder(bounds, scissor_, wider)) return false;
+    for (const Overhang& o : overhangs_)
+        if (!sameUnder(o.bounds, o.scissor, wider)) return false;
+    batchClip_ = wider;
+    addOverhang(bounds);
+    return true;
+}
+
+void CCGLRenderer::addOverhang(const Box& bounds) {
+    if (!scissor_.enabled || sameUnder(bounds, Clip(), scissor_)) return;
+    for (Overhang& o : overhangs_) {
+        if (!(o.scissor == scissor_)) continue;
+        // One box around both: a stricter test later, never a looser one.
+        o.bounds = {std::min(o.bounds.x0, bounds.x0), std::min(o.bounds.y0, bounds.y0),
+                    std::max(o.bounds.x1, bounds.x1), std::max(o.bounds.y1, bounds.y1)};
+        return;
+    }
+    overhangs_.push_back({bounds, scissor_});
+}
+
+CCGLRenderer::Box CCGLRenderer::boundsOf(const CCPrimitive& p) const {
+    float margin = 0;
+    switch (p.type) {
+        case CCPrimitiveType::Lines:
+        case CCPrimitiveType::Polyline:
+        case CCPrimitiveType::ClosedPolyline:
+            // As addSegment widens them: half the width, or the core and its one-pixel fringe.
+            margin = p.smooth ? std::max((p.lineWidth - 1.0f) * 0.5f, 0.0f) + 1.0f : p.lineWidth * 0.5f;
+            break;
+        case CCPrimitiveType::Points:
+            margin = p.pointSize * 0.5f;
+            break;
+        default:
+            break;
+    }
+    // A label's first point is its origin, not a corner.
+    const size_t first = p.type == CCPrimitiveType::Text ? 1 : 0;
+    Box box{INFINITY, INFINITY, -INFINITY, -INFINITY};
+    for (size_t i = first; i < p.count; ++i) {
+        box.x0 = std::min(box.x0, p.points[i].x);
+        box.y0 = std::min(box.y0, p.points[i].y);
+        box.x1 = std::max(box.x1, p.points[i].x);
+        box.y1 = std::max(box.y1, p.points[i].y);
+    }
+    if (box.x0 > box.x1) return box;
+    // Window points to device pixels, as the projection maps them onto the viewport.
+    float sx = pixelScale_, sy = pixelScale_;
+    if (viewSize_.width > 0)
+        sx = static_cast<float>(std::lround(viewSize_.width * pixelScale_)) / viewSize_.width;
+    if (viewSize_.height > 0)
+        sy = static_cast<float>(std::lround(viewSize_.height * pixelScale_)) / viewSize_.height;
+    return {(box.x0 - margin) * sx, (box.y0 - margin) * sy, (box.x1 + margin) * sx, (box.y1 + margin) * sy};
+}
+
 void CCGLRenderer::flush() {
     if (!haveBatch_ || indices_.empty()) {
         vertices_.clear();
         indices_.clear();
+        batchClip_ = scissor_;
+        overhangs_.clear();
         return;
     }
+    applyScissor(batchClip_);
     glBindTexture(GL_TEXTURE_2D, key_.texture);
     if (key_.blend) {
         glEnable(GL_BLEND);
@@ -439,6 +531,8 @@ void CCGLRenderer::flush() {
     ++drawCalls_;
     vertices_.clear();
     indices_.clear();
+    batchClip_ = scissor_;
+    overhangs_.clear();
 }
 
 CCGLRenderer::Color CCGLRenderer::toColor(const ccColor4F& color) {
@@ -486,17 +580,22 @@ void CCGLRenderer::addSegment(const CCPoint& p0, const CCPoint& p1, float width,
     }
 }
 
-void CCGLRenderer::applyScissor(bool enabled, const CCRect& rect) {
-    if (!enabled) {
+CCGLRenderer::Clip CCGLRenderer::toClip(const CCRect& rect) const {
+    auto x0 = static_cast<float>(std::lround(rect.getMinX() * pixelScale_));
+    auto y0 = static_cast<float>(std::lround(rect.getMinY() * pixelScale_));
+    auto x1 = static_cast<float>(std::lround(rect.getMaxX() * pixelScale_));
+    auto y1 = static_cast<float>(std::lround(rect.getMaxY() * pixelScale_));
+    return {true, x0, y0, std::max(x1, x0), std::max(y1, y0)};
+}
+
+void CCGLRenderer::applyScissor(const Clip& clip) {
+    if (!clip.enabled) {
         glDisable(GL_SCISSOR_TEST);
         return;
     }
-    auto x0 = static_cast<GLint>(std::lround(rect.getMinX() * pixelScale_));
-    auto y0 = static_cast<GLint>(std::lround(rect.getMinY() * pixelScale_));
-    auto x1 = static_cast<GLint>(std::lround(rect.getMaxX() * pixelScale_));
-    auto y1 = static_cast<GLint>(std::lround(rect.getMaxY() * pixelScale_));
+    auto x0 = static_cast<GLint>(clip.x0), y0 = static_cast<GLint>(clip.y0);
     glEnable(GL_SCISSOR_TEST);
-    glScissor(x0, y0, std::max(x1 - x0, 0), std::max(y1 - y0, 0));
+    glScissor(x0, y0, static_cast<GLsizei>(clip.x1) - x0, static_cast<GLsizei>(clip.y1) - y0);
 }
 
 void CCGLRenderer::applyStencilTest(int depth) {
@@ -519,12 +618,14 @@ void CCGLRenderer::applyStencilTest(int depth) {
 
 void CCGLRenderer::submit(const CCPrimitive& p) {
     switch (p.type) {
-        case CCPrimitiveType::Scissor:
-            flush();
-            applyScissor(p.enabled, p.rect);
+        case CCPrimitiveType::Scissor: {
+            // Taken up by the next batch that needs it (see joinClip).
+            scissor_ = p.enabled ? toClip(p.rect) : Clip();
             return;
+        }
         case CCPrimitiveType::Clear:
             flush();
+            applyScissor(scissor_);
             glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
             glStencilMask(0xFF);
             glClear(GL_COLOR_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
@@ -563,22 +664,11 @@ void CCGLRenderer::submit(const CCPrimitive& p) {
             int ended = p.stencilDepth + 1;
             if (ended <= MAX_STENCIL_DEPTH) {
                 // Clear this level's bit wherever it may have been written for the next sibling: the
-                // whole view, or the rectangle being redrawn (nothing is drawn outside it).
-                GLint box[4] = {0, 0, 0, 0};
-                const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
-                if (scissor) glGetIntegerv(GL_SCISSOR_BOX, box);
-                if (drawingKept_)
-                    applyScissor(true, region_);
-                else
-                    glDisable(GL_SCISSOR_TEST);
+                // whole view, or the rectangle being redrawn (nothing is drawn outside it). The next
+                // batch sets its own scissor box.
+                applyScissor(drawingKept_ ? toClip(region_) : Clip());
                 glStencilMask(1u << (ended - 1));
                 glClear(GL_STENCIL_BUFFER_BIT);
-                if (scissor) {
-                    glEnable(GL_SCISSOR_TEST);
-                    glScissor(box[0], box[1], box[2], box[3]);
-                } else {
-                    glDisable(GL_SCISSOR_TEST);
-                }
             }
             applyStencilTest(p.stencilDepth);
             return;
@@ -589,22 +679,23 @@ void CCGLRenderer::submit(const CCPrimitive& p) {
     if (discardingShape_) return;
 
     const Color color = toColor(p.color);
+    const Box bounds = boundsOf(p);
     switch (p.type) {
         case CCPrimitiveType::Lines:
-            useBatch(nullptr, p);
+            useBatch(nullptr, p, bounds);
             for (size_t i = 0; i + 1 < p.count; i += 2)
                 addSegment(p.points[i], p.points[i + 1], p.lineWidth, p.smooth, color);
             break;
         case CCPrimitiveType::Polyline:
         case CCPrimitiveType::ClosedPolyline:
-            useBatch(nullptr, p);
+            useBatch(nullptr, p, bounds);
             for (size_t i = 0; i + 1 < p.count; ++i)
                 addSegment(p.points[i], p.points[i + 1], p.lineWidth, p.smooth, color);
             if (p.type == CCPrimitiveType::ClosedPolyline && p.count > 2)
                 addSegment(p.points[p.count - 1], p.points[0], p.lineWidth, p.smooth, color);
             break;
         case CCPrimitiveType::SolidPolygon: {
-            useBatch(nullptr, p);
+            useBatch(nullptr, p, bounds);
             auto base = static_cast<uint32_t>(vertices_.size());
             for (size_t i = 0; i < p.count; ++i) addVertex(p.points[i].x, p.points[i].y, color);
             for (uint32_t i = 1; i + 1 < p.count; ++i)
@@ -612,7 +703,7 @@ void CCGLRenderer::submit(const CCPrimitive& p) {
             break;
         }
         case CCPrimitiveType::Points: {
-            useBatch(nullptr, p);
+            useBatch(nullptr, p, bounds);
             float h = p.pointSize * 0.5f;
             for (size_t i = 0; i < p.count; ++i) {
                 const CCPoint& c = p.points[i];
@@ -634,7 +725,7 @@ void CCGLRenderer::submit(const CCPrimitive& p) {
             break;
         }
         case CCPrimitiveType::TexturedQuad: {
-            useBatch(p.texture, p);
+            useBatch(p.texture, p, bounds);
             auto base = static_cast<uint32_t>(vertices_.size());
             for (int i = 0; i < 4; ++i) {
                 if (p.texture && p.texCoords)
@@ -652,7 +743,7 @@ void CCGLRenderer::submit(const CCPrimitive& p) {
             for (size_t g = 0; g < p.glyphCount && 1 + g * 4 + 3 < p.count; ++g) {
                 CCTexture2D* texture = glyphs[g].texture;
                 if (!texture) continue;
-                useBatch(texture, p);
+                useBatch(texture, p, bounds);
                 float tw = static_cast<float>(texture->getPixelsWide());
                 float th = static_cast<float>(texture->getPixelsHigh());
                 const CCRect& s = glyphs[g].source;

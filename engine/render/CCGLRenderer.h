@@ -14,8 +14,11 @@ class CCTexture2D;
 // triangles in one vertex stream: lines of any width are quads (smoothed lines get a one-pixel
 // fading fringe), points are squares, polygons are fans, and untextured shapes sample a white
 // strip that every uploaded texture carries below its image. So consecutive primitives share one
-// draw call until the texture, the blending or the clip state changes; a chart pane with thousands
-// of candles, its polylines and its labels costs a handful of draw calls.
+// draw call until the texture, the blending or the stencil state changes; a chart pane with
+// thousands of candles, its polylines and its labels costs a handful of draw calls.
+// A scissor change alone does not end a batch while the batch can be drawn with one scissor box
+// that leaves every pixel as the primitives' own boxes would (views stacked edge to edge, each
+// scissored to itself, share one draw call).
 // With damage tracking each frame redraws only what changed: straight into the window's back buffer
 // when the platform tells how old its picture is (buffer age, or a single-buffered surface), else
 // into a framebuffer object that keeps the picture, copied to the window after each drawn frame.
@@ -70,8 +73,33 @@ private:
         }
     };
 
-    // Prepares the batch for a primitive with this texture (null: untextured, any texture will do).
-    void useBatch(CCTexture2D* texture, const CCPrimitive& p);
+    // A scissor box in device pixels; disabled covers the whole target.
+    struct Clip {
+        bool enabled = false;
+        float x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+        bool operator==(const Clip&) const = default;
+    };
+    // Where a primitive can put pixels, in device pixels.
+    struct Box {
+        float x0, y0, x1, y1;
+    };
+    // A primitive of the batch that reaches outside its own scissor box: the batch's box must keep
+    // cutting that part away.
+    struct Overhang {
+        Box bounds;
+        Clip scissor;
+    };
+
+    // Prepares the batch for a primitive with this texture (null: untextured, any texture will do)
+    // whose pixels lie within bounds.
+    void useBatch(CCTexture2D* texture, const CCPrimitive& p, const Box& bounds);
+    // Whether the batch can take a primitive within bounds, drawn under the current scissor; widens
+    // the batch's scissor box when that keeps every pixel the same.
+    bool joinClip(const Box& bounds);
+    void addOverhang(const Box& bounds);
+    // Whether a primitive within bounds puts the same pixels when clipped to clip as to scissor.
+    static bool sameUnder(const Box& bounds, const Clip& scissor, const Clip& clip);
+    Box boundsOf(const CCPrimitive& p) const;
     unsigned int upload(CCTexture2D* texture);
     void flush();
     static Color toColor(const ccColor4F& color);
@@ -82,7 +110,8 @@ private:
     }
     void addVertex(float x, float y, Color color) { vertices_.push_back({x, y, whiteU_, whiteV_, color}); }
     void applyStencilTest(int depth);
-    void applyScissor(bool enabled, const CCRect& rect);
+    void applyScissor(const Clip& clip);
+    Clip toClip(const CCRect& windowRect) const;
     void setUpState(int pixelWidth, int pixelHeight);
     // The kept picture (colour and stencil); false when framebuffer objects are missing.
     bool ensureFramebuffer(unsigned int& framebuffer, unsigned int& colour, unsigned int& stencil, int& width,
@@ -95,6 +124,10 @@ private:
     std::vector<uint32_t> indices_;
     BatchKey key_;
     bool haveBatch_ = false;
+    // The scissor the scene asks for now, and the one the batch is drawn with.
+    Clip scissor_;
+    Clip batchClip_;
+    std::vector<Overhang> overhangs_;
     float whiteU_ = 0.5f;
     float whiteV_ = 0.5f;
     float textureScaleV_ = 1;

@@ -229,6 +229,40 @@ TEST_F(GLRenderTest, ShapesOfOneStateShareDrawCallsAndScissorsClip) {
     EXPECT_EQ(at(250, 20).r, 0);
 }
 
+TEST_F(GLRenderTest, ViewsScissoredEdgeToEdgeShareABatchYetCutWhatOverhangs) {
+    // A view scissored to its own rectangle that fills a box reaching past it.
+    struct View : public CCNode {
+        CCRect scissor, fill;
+        ccColor4F color;
+        View(const CCRect& s, const CCRect& f, const ccColor4F& c) : scissor(s), fill(f), color(c) {}
+        void visit() override {
+            ccPushScissor(scissor);
+            ccDrawSolidRect(fill.origin, ccp(fill.getMaxX(), fill.getMaxY()), color);
+            ccPopScissor();
+        }
+    };
+    const ccColor4F red{1, 0, 0, 1}, green{0, 1, 0, 1};
+    View* views[3] = {
+        // Past the left edge, then past the right edge, of two views stacked edge to edge: one batch.
+        new View(CCRect(100, 300, 200, 100), CCRect(80, 310, 170, 80), red),
+        new View(CCRect(100, 200, 200, 100), CCRect(120, 210, 200, 80), red),
+        // Up into the view above, which that batch's scissor box covers: a batch of its own.
+        new View(CCRect(100, 100, 200, 100), CCRect(120, 150, 80, 100), green)};
+    for (View* v : views) {
+        v->autorelease();
+        scene_->addChild(v);
+    }
+    drawAndRead();
+    EXPECT_EQ(CCDirector::sharedDirector()->getDrawCallCount(), 2u);
+    EXPECT_EQ(at(90, 350).r, 0);
+    EXPECT_EQ(at(110, 350).r, 255);
+    EXPECT_EQ(at(290, 250).r, 255);
+    EXPECT_EQ(at(310, 250).r, 0);
+    EXPECT_EQ(at(150, 180).g, 255);
+    EXPECT_EQ(at(150, 240).g, 0);
+    EXPECT_EQ(at(150, 240).r, 255);
+}
+
 TEST_F(GLRenderTest, TexturesOutliveTheirContextAndAreUploadedAgainForTheNext) {
     std::vector<uint8_t> rgba(4 * 4 * 4, 255);
     for (size_t i = 0; i < rgba.size(); i += 4) rgba[i + 1] = rgba[i + 2] = 0;  // red
