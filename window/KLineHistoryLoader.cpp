@@ -15,6 +15,7 @@
 #include <rapidjson/writer.h>
 
 #include "CCFileUtils.h"
+#include "CCScheduler.h"
 #include "CDebugModule.h"
 #include "ConfigTable.h"
 #include "FileHelpers.h"
@@ -505,6 +506,10 @@ void KLineHistoryLoader::parseKLineThread(std::shared_ptr<ParseKLineStruct> batc
     }
     if (skipped > 0) logInfo("history lines skipped (not six numbers):%zu", skipped);
 
+    // The main thread looks for the result in its next frame: a sleeping loop is woken (after the unlock).
+    struct WakeMainThread {
+        ~WakeMainThread() { cocos2d::CCScheduler::wakeMainThread(); }
+    } wake;
     std::lock_guard<std::mutex> guard(batch->lock);
     if (batch->ticket != ticket) return;
     if (!inflated) {

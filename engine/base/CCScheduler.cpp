@@ -16,6 +16,10 @@ void CCScheduler::setWakeHook(void (*hook)()) {
     wakeHook.store(hook);
 }
 
+void CCScheduler::wakeMainThread() {
+    if (auto hook = wakeHook.load()) hook();
+}
+
 CCScheduler::CCScheduler() = default;
 
 CCScheduler::~CCScheduler() {

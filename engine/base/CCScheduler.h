@@ -68,6 +68,8 @@ public:
     // Called (on the queuing thread) after a function is queued, so a sleeping loop wakes up. Set it
     // before any worker runs; null: nobody sleeps.
     static void setWakeHook(void (*hook)());
+    // Wakes a sleeping loop without handing anything over (a worker whose result the main thread polls).
+    static void wakeMainThread();
 
     // Scheduler seconds until the earliest interval timer or delayed call is due (0: due now), or
     // infinity when there is none. Per-frame updates and every-frame timers are left out: they run

@@ -139,7 +139,7 @@ void CCDirector::stepFrame(float dt) {
         }
     } else {
         if (runningScene_) runningScene_->visit();
-        drewLastFrame_ = true;
+        drewLastFrame_ = false;
     }
     if (endFrame_) endFrame_();
     CCPoolManager::sharedPoolManager()->pop();

@@ -86,7 +86,8 @@ public:
     // Every frame at the animation interval, each drawn whole (for comparison runs).
     void setContinuousFrames(bool continuous);
     bool isContinuousFrames() const { return continuous_; }
-    // Whether the last frame changed anything on screen (always true without damage tracking).
+    // Whether the last frame drew anything (always with a renderer that does not track damage, never
+    // without a renderer).
     bool drewLastFrame() const { return drewLastFrame_; }
     // Frames that drew something and their redrawn area in window pixels, since the start.
     unsigned int getDrawnFrames() const { return drawnFrames_; }

@@ -320,17 +320,30 @@ void CCFrameDamage::diff(std::vector<CCRect>& damage) const {
     std::sort(sorted.begin(), sorted.end());
     std::vector<size_t> added;
     size_t next = head;  // first old item not matched or skipped yet
+    std::vector<bool> paired;
     auto closeGap = [&](size_t oldStop) {
-        // Old items next..oldStop were dropped, `added` are new: pair them in order where they can.
-        size_t k = 0;
-        for (size_t i = next; i < oldStop; ++i, ++k) {
+        // Old items next..oldStop were dropped and `added` are new: a dropped polyline finds the new one
+        // drawn the same way (a window of them, in order), so only its moved segments count.
+        constexpr size_t SEARCH = 64;
+        paired.assign(added.size(), false);
+        size_t from = 0;
+        for (size_t i = next; i < oldStop; ++i) {
             const Item& gone = previous_.items[before[i]];
-            if (k < added.size())
-                addPairDamage(gone, current_.items[after[added[k]]], damage);
-            else
-                damage.push_back(gone.bounds);
+            bool found = false;
+            for (size_t k = from; k < added.size() && k < from + SEARCH && isSegments(gone.primitive.type);
+                 ++k) {
+                const Item& fresh = current_.items[after[added[k]]];
+                if (paired[k] || fresh.stateFingerprint != gone.stateFingerprint) continue;
+                addPairDamage(gone, fresh, damage);
+                paired[k] = true;
+                from = k + 1;
+                found = true;
+                break;
+            }
+            if (!found) damage.push_back(gone.bounds);
         }
-        for (; k < added.size(); ++k) damage.push_back(current_.items[after[added[k]]].bounds);
+        for (size_t k = 0; k < added.size(); ++k)
+            if (!paired[k]) damage.push_back(current_.items[after[added[k]]].bounds);
         added.clear();
     };
     for (size_t n = head; n < newEnd; ++n) {

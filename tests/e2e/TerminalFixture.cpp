@@ -1,5 +1,6 @@
 #include "TerminalFixture.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -63,4 +64,16 @@ TerminalRun& TerminalFixture::addRun() {
 void TerminalFixture::closeTerminal(TerminalRun& run) {
     const std::optional<int> status = run.stop(WAIT);
     EXPECT_EQ(describeStatus(status), "exit 0") << lastLines(run.log(), 20) << run.output();
+    // What was redrawn in part must equal a whole redraw, pixel for pixel, in every frame of the run.
+    const std::string check = lastLineWith(run.console(), "damage check:");
+    unsigned compared = 0, differed = 0;
+    ASSERT_EQ(std::sscanf(check.c_str(),
+                          "CCEGLView: damage check: %u frames compared with a whole redraw, %u differed",
+                          &compared, &differed),
+              2)
+        << "no damage check in the output\n"
+        << run.output();
+    EXPECT_GT(compared, 0u);
+    EXPECT_EQ(differed, 0u) << linesWith(run.console(), "partial redraw differs").size() << " lines like\n"
+                            << lastLineWith(run.console(), "partial redraw differs");
 }

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
 #include <map>
 #include <thread>
 #include <vector>
 
+#include "CCActionInterval.h"
 #include "CCDirector.h"
 #include "CCNode.h"
 #include "CCScheduler.h"
@@ -218,3 +220,42 @@ TEST(MainThreadQueue, QueuedFunctionsRunBeforeTimersOfTheSameFrame) {
 }
 
 }  // namespace
+
+namespace {
+std::atomic<int> wakeCalls{0};
+void countWake() {
+    ++wakeCalls;
+}
+}  // namespace
+
+// A sleeping loop must know when it is next needed: per-frame work never asks for a frame, timers
+// and delays do, and a function handed over by a worker wakes it.
+TEST_F(SchedulerTest, NextTimerLeavesPerFrameWorkOutAndAWorkerWakesTheLoop) {
+    CCDirector* director = CCDirector::sharedDirector();
+    CCScheduler* scheduler = director->getScheduler();
+    Counter* c = Counter::make();
+    scene->addChild(c);
+    step(1);
+    c->scheduleUpdate();
+    c->schedule(schedule_selector(Counter::tick));
+    step(1);
+    EXPECT_TRUE(std::isinf(scheduler->secondsUntilNextTimer()));
+    EXPECT_GT(director->secondsUntilNextFrame(), 1e9);
+
+    c->scheduleOnce([](float) {}, 2.0f, "later");
+    step(1);
+    EXPECT_NEAR(scheduler->secondsUntilNextTimer(), 1.9, 1e-4);
+    EXPECT_NEAR(director->secondsUntilNextFrame(), 1.9, 1e-4);
+
+    CCScheduler::setWakeHook(&countWake);
+    std::thread([scheduler] { scheduler->performFunctionInMainThread([] {}); }).join();
+    CCScheduler::setWakeHook(nullptr);
+    EXPECT_EQ(wakeCalls.load(), 1);
+    EXPECT_EQ(director->secondsUntilNextFrame(), 0);
+    step(1);
+    EXPECT_NEAR(director->secondsUntilNextFrame(), 1.8, 1e-4);
+
+    c->runAction(CCDelayTime::create(1.0f));
+    step(1);
+    EXPECT_EQ(director->secondsUntilNextFrame(), 0);
+}
