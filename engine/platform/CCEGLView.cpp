@@ -237,9 +237,6 @@ bool CCEGLView::createWindow() {
 void CCEGLView::end() {
     if (!window_) return;
     CCDirector* director = CCDirector::sharedDirector();
-    if (renderer_ && renderer_->getVerifiedFrames() > 0)
-        CCLog("CCEGLView: damage check: %u frames compared with a whole redraw, %u differed",
-              renderer_->getVerifiedFrames(), renderer_->getMismatchedFrames());
     if (director->getRenderer() == renderer_) director->setRenderer(nullptr);
     renderer_ = nullptr;
     CCScheduler::setWakeHook(nullptr);

@@ -68,7 +68,7 @@ void TerminalFixture::closeTerminal(TerminalRun& run) {
     const std::string check = lastLineWith(run.console(), "damage check:");
     unsigned compared = 0, differed = 0;
     ASSERT_EQ(std::sscanf(check.c_str(),
-                          "CCEGLView: damage check: %u frames compared with a whole redraw, %u differed",
+                          "CCGLRenderer: damage check: %u frames compared with a whole redraw, %u differed",
                           &compared, &differed),
               2)
         << "no damage check in the output\n"
