@@ -75,90 +75,6 @@ bool framebuffersAvailable() {
     return fbo.available;
 }
 
-// How old the window's back buffer is, through GLX or EGL, whichever SDL uses; -1 when unknown.
-struct BufferAge {
-    bool looked = false;
-    bool usable = false;
-    bool glx = false;
-    bool alwaysKept = false;  // single-buffered (pbuffer): the picture never goes
-    void* (*glxGetCurrentDisplay)() = nullptr;
-    unsigned long (*glxGetCurrentDrawable)() = nullptr;
-    void (*glxQueryDrawable)(void*, unsigned long, int, unsigned int*) = nullptr;
-    const char* (*glxQueryExtensionsString)(void*, int) = nullptr;
-    void* (*eglGetCurrentDisplay)() = nullptr;
-    void* (*eglGetCurrentSurface)(int) = nullptr;
-    unsigned int (*eglQuerySurface)(void*, void*, int, int*) = nullptr;
-    const char* (*eglQueryString)(void*, int) = nullptr;
-};
-BufferAge age;
-constexpr int GLX_BACK_BUFFER_AGE = 0x20F4;
-constexpr int EGL_BUFFER_AGE = 0x313D;
-constexpr int EGL_DRAW_SURFACE = 0x3059;
-constexpr int EGL_EXTENSION_LIST = 0x3055;
-constexpr int EGL_RENDER_BUFFER_ATTRIB = 0x3086;
-constexpr int EGL_SINGLE_BUFFER_VALUE = 0x3085;
-
-bool hasWord(const char* list, const char* word) {
-    if (!list) return false;
-    const size_t n = std::strlen(word);
-    for (const char* at = std::strstr(list, word); at; at = std::strstr(at + 1, word))
-        if ((at == list || at[-1] == ' ') && (at[n] == ' ' || at[n] == 0)) return true;
-    return false;
-}
-
-bool bufferAgeAvailable() {
-    if (age.looked) return age.usable;
-    age.looked = true;
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (!driver) return false;
-    if (std::strcmp(driver, "x11") == 0) {
-        lookUp(age.glxGetCurrentDisplay, "glXGetCurrentDisplay");
-        lookUp(age.glxGetCurrentDrawable, "glXGetCurrentDrawable");
-        lookUp(age.glxQueryDrawable, "glXQueryDrawable");
-        lookUp(age.glxQueryExtensionsString, "glXQueryExtensionsString");
-        age.glx = true;
-        age.usable =
-            age.glxGetCurrentDisplay && age.glxGetCurrentDrawable && age.glxQueryDrawable &&
-            age.glxQueryExtensionsString &&
-            hasWord(age.glxQueryExtensionsString(age.glxGetCurrentDisplay(), 0), "GLX_EXT_buffer_age");
-    } else {
-        lookUp(age.eglGetCurrentDisplay, "eglGetCurrentDisplay");
-        lookUp(age.eglGetCurrentSurface, "eglGetCurrentSurface");
-        lookUp(age.eglQuerySurface, "eglQuerySurface");
-        lookUp(age.eglQueryString, "eglQueryString");
-        if (age.eglGetCurrentDisplay && age.eglGetCurrentSurface && age.eglQuerySurface &&
-            age.eglQueryString) {
-            void* display = age.eglGetCurrentDisplay();
-            void* surface = age.eglGetCurrentSurface(EGL_DRAW_SURFACE);
-            int buffer = 0;
-            age.alwaysKept = display && surface &&
-                             age.eglQuerySurface(display, surface, EGL_RENDER_BUFFER_ATTRIB, &buffer) &&
-                             buffer == EGL_SINGLE_BUFFER_VALUE;
-            age.usable =
-                age.alwaysKept ||
-                (display && hasWord(age.eglQueryString(display, EGL_EXTENSION_LIST), "EGL_EXT_buffer_age"));
-        }
-    }
-    CCLog("CCGLRenderer: %s", age.usable ? "partial redraws go straight to the window"
-                                         : "partial redraws go through a kept framebuffer");
-    return age.usable;
-}
-
-int queryBufferAge() {
-    if (age.alwaysKept) return 1;
-    if (age.glx) {
-        unsigned int value = 0;
-        age.glxQueryDrawable(age.glxGetCurrentDisplay(), age.glxGetCurrentDrawable(), GLX_BACK_BUFFER_AGE,
-                             &value);
-        return static_cast<int>(value);
-    }
-    int value = 0;
-    if (!age.eglQuerySurface(age.eglGetCurrentDisplay(), age.eglGetCurrentSurface(EGL_DRAW_SURFACE),
-                             EGL_BUFFER_AGE, &value))
-        return 0;
-    return value;
-}
-
 uint8_t toByte(float c) {
     return static_cast<uint8_t>(std::clamp(c, 0.0f, 1.0f) * 255.0f + 0.5f);
 }
@@ -195,12 +111,7 @@ void CCGLRenderer::onBeginFrame(const CCSize& viewSize) {
     int pw = static_cast<int>(std::lround(viewSize.width * pixelScale_));
     int ph = static_cast<int>(std::lround(viewSize.height * pixelScale_));
     drawingKept_ = isTrackingDamage();
-    // The debug tint is drawn on the window's picture: that one must be thrown away each frame.
-    direct_ = drawingKept_ && !debugDamage_ && bufferAgeAvailable();
-    if (direct_) {
-        if (framebuffersAvailable()) fbo.bindFramebuffer(GL_FRAMEBUFFER, 0);
-        directAge_ = queryBufferAge();
-    } else if (drawingKept_) {
+    if (drawingKept_) {
         const bool had = framebuffer_ != 0 && framebufferWidth_ == pw && framebufferHeight_ == ph;
         if (!ensureFramebuffer(framebuffer_, colourBuffer_, stencilBuffer_, framebufferWidth_,
                                framebufferHeight_, pw, ph)) {
@@ -255,11 +166,10 @@ unsigned int CCGLRenderer::onEndFrame() {
 }
 
 bool CCGLRenderer::keepsFrames() const {
-    return framebuffersAvailable() || bufferAgeAvailable();
+    return framebuffersAvailable();
 }
 
 int CCGLRenderer::keptFrameAge() {
-    if (direct_) return directAge_;
     const bool lost = lostFrame_;
     lostFrame_ = false;
     return lost || !drawingKept_ ? 0 : 1;
@@ -312,7 +222,6 @@ void CCGLRenderer::releaseFramebuffers() {
 }
 
 void CCGLRenderer::present() {
-    if (direct_) return;
     fbo.bindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
     fbo.bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     fbo.blitFramebuffer(0, 0, framebufferWidth_, framebufferHeight_, 0, 0, framebufferWidth_,
@@ -333,7 +242,7 @@ void CCGLRenderer::verifyLastFrame() {
     GLint viewport[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, viewport);
     const int width = viewport[2], height = viewport[3];
-    const unsigned int target = direct_ ? 0 : framebuffer_;
+    const unsigned int target = framebuffer_;
     if (!framebuffersAvailable() || !ensureFramebuffer(checkFramebuffer_, checkColour_, checkStencil_,
                                                        checkWidth_, checkHeight_, width, height))
         return;
@@ -348,7 +257,7 @@ void CCGLRenderer::verifyLastFrame() {
     std::vector<uint8_t> partial(size), whole(size);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     fbo.bindFramebuffer(GL_FRAMEBUFFER, target);
-    glReadBuffer(target ? GL_COLOR_ATTACHMENT0 : GL_BACK);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
     glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, partial.data());
     fbo.bindFramebuffer(GL_FRAMEBUFFER, checkFramebuffer_);
     glReadBuffer(GL_COLOR_ATTACHMENT0);
@@ -772,7 +681,7 @@ std::vector<uint8_t> CCGLRenderer::readPixels(int* width, int* height) const {
     glGetIntegerv(GL_VIEWPORT, viewport);
     int w = viewport[2], h = viewport[3];
     // The kept picture is the whole frame, drawn or not this time.
-    const bool kept = drawingKept_ && !direct_ && framebuffer_ != 0;
+    const bool kept = drawingKept_ && framebuffer_ != 0;
     if (kept) {
         w = framebufferWidth_;
         h = framebufferHeight_;

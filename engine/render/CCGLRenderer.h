@@ -19,9 +19,8 @@ class CCTexture2D;
 // A scissor change alone does not end a batch while the batch can be drawn with one scissor box
 // that leaves every pixel as the primitives' own boxes would (views stacked edge to edge, each
 // scissored to itself, share one draw call).
-// With damage tracking each frame redraws only what changed: straight into the window's back buffer
-// when the platform tells how old its picture is (buffer age, or a single-buffered surface), else
-// into a framebuffer object that keeps the picture, copied to the window after each drawn frame.
+// With damage tracking each frame redraws only what changed, into a framebuffer object that keeps the
+// picture, copied to the window after each drawn frame.
 // ZENTO_DEBUG_DAMAGE=1 tints the redrawn rectangles on the window (not in the kept picture);
 // ZENTO_VERIFY_DAMAGE=1 also draws every frame whole into a second framebuffer and counts the frames whose
 // pixels differ (logged). Needs a current GL context with 8 stencil bits; main thread only.
@@ -148,9 +147,6 @@ private:
     int framebufferWidth_ = 0, framebufferHeight_ = 0;
     int checkWidth_ = 0, checkHeight_ = 0;
     bool lostFrame_ = false;
-    // The window's back buffer says how old its picture is: drawn into directly, no copy.
-    bool direct_ = false;
-    int directAge_ = 0;
     CCRect region_;  // the rectangle being redrawn
     bool drawingKept_ = false;
     bool verifyDamage_ = false;
