@@ -13,6 +13,8 @@ struct AppGlobals {
     static float uniformScale;
     // False while the main window is not the active one.
     static bool windowActive;
+    // Zento --stats: the drawing figures in the bottom bar.
+    static bool showStats;
 
     static constexpr float DESIGN_WIDTH = 640;
     static constexpr float DESIGN_HEIGHT = 960;

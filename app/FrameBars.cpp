@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "AppGlobals.h"
 #include "CCLayerColor.h"
 #include "CCSprite.h"
+#include "StatsOverlay.h"
 #include "StockButtonPanel.h"
 #include "Theme.h"
 
@@ -16,6 +18,11 @@ void FrameBars::build(CCNode* parent, StockButtonPanelDelegate* stripDelegate, f
     parent->addChild(topBar_, Z_TOP_BAR);
     parent->addChild(leftBar_, Z_FRAME_BARS);
     parent->addChild(bottomBar_, Z_FRAME_BARS);
+    if (AppGlobals::showStats) {
+        StatsOverlay* stats = StatsOverlay::create();
+        stats->setPosition(CCPoint(LEFT_BAR_WIDTH + 8, BOTTOM_BAR_HEIGHT / 2));
+        bottomBar_->addChild(stats);
+    }
     if (CCSprite* logo = CCSprite::createWithSpriteFrameName("logomini.png")) {
         logo_ = logo;
         parent->addChild(logo, Z_TOP_BAR + 1);

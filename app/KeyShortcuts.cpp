@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "CCDirector.h"
 #include "CCKeyboard.h"
 #include "DrawingKLine.h"
 #include "StockButton.h"
@@ -25,6 +26,10 @@ void zoomBy(DrawingKLine* chart, float step) {
 
 void KeyShortcuts::handleKeys() {
     DrawingKLine* chart = pool_.selected()->getChart();
+    // A held arrow key zooms or scrolls a little every frame.
+    if (chart && (CCKeyboard::isKeyDown(kCCKeyDown) || CCKeyboard::isKeyDown(kCCKeyUp) ||
+                  CCKeyboard::isKeyDown(kCCKeyLeft) || CCKeyboard::isKeyDown(kCCKeyRight)))
+        CCDirector::sharedDirector()->requestAnimationFrame();
     if (chart && CCKeyboard::isKeyDown(kCCKeyDown)) {
         zoomBy(chart, -KEY_ZOOM_STEP);
         return;

@@ -172,9 +172,11 @@ bool DrawingKLine::init(ChartViewOwner* owner, const KLineBarList* bars,
     const CCSize& pointerSize = lastPricePointer_->getContentSize();
     lastPricePointerGlow_->setPosition(pointerSize.width / 2, pointerSize.height / 2);
     lastPricePointer_->addChild(lastPricePointerGlow_);
-    lastPricePointer_->runAction(CCRepeatForever::create(
+    CCAction* blink = CCRepeatForever::create(
         CCSequence::create(CCFadeTo::create(POINTER_BLINK_TIME, 0),
-                           CCFadeTo::create(POINTER_BLINK_TIME, POINTER_BLINK_OPACITY), nullptr)));
+                           CCFadeTo::create(POINTER_BLINK_TIME, POINTER_BLINK_OPACITY), nullptr));
+    blink->setAmbient(true);
+    lastPricePointer_->runAction(blink);
 
     crossPriceLine_ = CCSprite::createWithSpriteFrameName("line_gray_level.png");
     crossPriceLine_->setAnchorPoint(CCPoint(1, 0.5f));
@@ -640,6 +642,7 @@ void DrawingKLine::glidePointerToNewest() {
     lastPricePointer_->stopActionByTag(TAG_POINTER_GLIDE);
     CCAction* glide = CCMoveTo::create(POINTER_GLIDE_TIME, newest->drawingCache[CACHE_CLOSE]);
     glide->setTag(TAG_POINTER_GLIDE);
+    glide->setAmbient(true);
     lastPricePointer_->runAction(glide);
 }
 
@@ -918,6 +921,8 @@ void DrawingKLine::tick(float dt) {
     } else if (needRescale_) {
         rescale();
     }
+    // Scrolling and scale glides step with the frame: they want every frame.
+    if (moveSpeed_ != 0 || scaleAnimating_) CCDirector::sharedDirector()->requestAnimationFrame();
 }
 
 // --- fling
@@ -938,6 +943,7 @@ void DrawingKLine::flingTick(float) {
     if (std::fabs(flingVelocity_) > FLING_STOP_SPEED) {
         flinging_ = true;
         scrollTo(offsetX_ + flingVelocity_);
+        CCDirector::sharedDirector()->requestAnimationFrame();
     } else {
         flingVelocity_ = 0;
         stopFling();

@@ -128,6 +128,8 @@ void QuotePanel::glideNumber(int slot, NumberAtlasLabel* label, float to, const 
     }
     glide->setFormat(format);
     glide->setLabelKind(true);
+    // A ticking number reads as well at the ambient frame rate.
+    glide->setAmbient(true);
     label->runAction(glide);
 }
 

@@ -224,8 +224,10 @@ void StockButton::onEnter() {
     CCSprite::onEnter();
     setMouseEnabled(true);
     if (pointer_) {
-        pointer_->runAction(CCRepeatForever::create(
-            CCSequence::createWithTwoActions(CCFadeTo::create(0.8f, 0), CCFadeTo::create(0.8f, 150))));
+        CCAction* blink = CCRepeatForever::create(
+            CCSequence::createWithTwoActions(CCFadeTo::create(0.8f, 0), CCFadeTo::create(0.8f, 150)));
+        blink->setAmbient(true);
+        pointer_->runAction(blink);
     }
 }
 

@@ -27,11 +27,16 @@ public:
     CCNode* getOriginalTarget() const { return originalTarget_; }
     int getTag() const { return tag_; }
     void setTag(int tag) { tag_ = tag; }
+    // An endless decoration (a blinking marker): while only such actions run, frames step at the
+    // director's ambient rate instead of the full animation rate.
+    void setAmbient(bool ambient) { ambient_ = ambient; }
+    bool isAmbient() const { return ambient_; }
 
 protected:
     CCNode* target_ = nullptr;
     CCNode* originalTarget_ = nullptr;
     int tag_ = kCCActionTagInvalid;
+    bool ambient_ = false;
 };
 
 // An action with a duration.

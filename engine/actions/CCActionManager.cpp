@@ -132,9 +132,9 @@ NS_CC_END
 
 NS_CC_BEGIN
 
-bool CCActionManager::hasRunningActions() const {
+bool CCActionManager::hasRunningActions(bool countAmbient) const {
     for (const Entry& e : entries_)
-        if (!e.removed && !isPaused(e.target)) return true;
+        if (!e.removed && !isPaused(e.target) && (countAmbient || !e.action->isAmbient())) return true;
     return false;
 }
 

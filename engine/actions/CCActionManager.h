@@ -27,8 +27,9 @@ public:
     void removeAllActions();
     CCAction* getActionByTag(int tag, CCNode* target) const;
     unsigned int numberOfRunningActionsInTarget(CCNode* target) const;
-    // True while any action of a target that is not paused is still running.
-    bool hasRunningActions() const;
+    // True while any action of a target that is not paused is still running; ambient ones count only
+    // when countAmbient.
+    bool hasRunningActions(bool countAmbient = true) const;
 
     void pauseTarget(CCNode* target);
     void resumeTarget(CCNode* target);

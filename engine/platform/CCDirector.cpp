@@ -1,5 +1,6 @@
 #include "CCDirector.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -120,6 +121,7 @@ void CCDirector::stepFrame(float dt) {
     ++totalFrames_;
     // The director may be purged by a callback (end of a test, end of the process): hold it.
     retain();
+    animationRequested_ = false;
     if (inputHook_) inputHook_();
     scheduler_->update(dt);
     actionManager_->update(dt * scheduler_->getTimeScale());
@@ -136,6 +138,7 @@ void CCDirector::stepFrame(float dt) {
         if (drewLastFrame_) {
             ++drawnFrames_;
             redrawnArea_ += renderer_->getRedrawnArea();
+            drawCallTotal_ += renderer_->getDrawCallCount();
         }
     } else {
         if (runningScene_) runningScene_->visit();
@@ -157,10 +160,20 @@ void CCDirector::mainLoop(double plannedGap) {
     stepFrame(static_cast<float>(dt));
 }
 
-double CCDirector::secondsUntilNextFrame() const {
-    if (continuous_ || frameRequested_ || scheduler_->pendingFunctionCount() > 0) return 0;
-    if (actionManager_->hasRunningActions() || drewLastFrame_ || nextScene_) return 0;
-    return scheduler_->secondsUntilNextTimer();
+CCDirector::NextFrame CCDirector::nextFrame() const {
+    if (continuous_ || frameRequested_ || animationRequested_ || scheduler_->pendingFunctionCount() > 0 ||
+        nextScene_ || actionManager_->hasRunningActions(false))
+        return {0, false};
+    const double timer = scheduler_->secondsUntilNextTimer();
+    const bool ambient = actionManager_->hasRunningActions(true);
+    // What changed may go on changing; at the full rate only when no decoration is running, since
+    // animations of the scene's own ask for it (requestAnimationFrame).
+    if (drewLastFrame_ && !ambient) return {0, false};
+    if (ambient) {
+        const double wait = std::max(0.0, AMBIENT_INTERVAL - animationInterval_);
+        if (wait < timer) return {wait, true};
+    }
+    return {timer, false};
 }
 
 void CCDirector::invalidateFrame() {

@@ -26,9 +26,11 @@ class CCEGLView;
 //   5. visit and draw of the running scene through the renderer (nothing is drawn without one),
 //      between the render hooks (the view swaps buffers in its end hook),
 //   6. the autorelease pool.
-// Pacing (the real loop asks secondsUntilNextFrame after each frame): frames follow at the animation
-// interval while actions run or the last frame changed the screen; otherwise the loop sleeps until
-// the next timer, window input or a function handed over by a worker (which wakes it).
+// Pacing (the real loop asks nextFrame after each frame): frames follow at the animation interval
+// while actions run, a per-frame animation asks for it (requestAnimationFrame) or the last frame
+// changed the screen; while ambient actions run (decorations: blinking markers, gliding numbers), at
+// the ambient interval; otherwise the loop sleeps until the next timer, window input or a function
+// handed over by a worker (which wakes it).
 // Headless (the default until a view is attached) there is no renderer; tests may install a
 // recording one (setRenderer) and drive time by calling stepFrame(dt) themselves: timers, delays,
 // actions and retries run exactly as in the real loop.
@@ -79,8 +81,16 @@ public:
     // loop meant to sleep since the last frame, so a longer gap (a debugger stop, a suspended
     // machine) is not handed to animations as one giant step.
     void mainLoop(double plannedGap = 0);
-    // Seconds from now until a frame is needed (0: at once; infinity: only on input or a message).
-    double secondsUntilNextFrame() const;
+    // A per-frame animation (a scroll, a fling) wants the next frame at the full rate.
+    void requestAnimationFrame() { animationRequested_ = true; }
+    struct NextFrame {
+        double seconds;    // from now (0: at once; infinity: only on input or a message)
+        bool ambientOnly;  // only ambient actions want it
+    };
+    NextFrame nextFrame() const;
+    double secondsUntilNextFrame() const { return nextFrame().seconds; }
+    // Frames for ambient actions alone: a blinking marker or a gliding number needs no more.
+    static constexpr double AMBIENT_INTERVAL = 1.0 / 20;
     // The next frame runs at once and redraws everything (expose, resize, focus).
     void invalidateFrame();
     // Every frame at the animation interval, each drawn whole (for comparison runs).
@@ -92,6 +102,7 @@ public:
     // Frames that drew something and their redrawn area in window pixels, since the start.
     unsigned int getDrawnFrames() const { return drawnFrames_; }
     double getRedrawnArea() const { return redrawnArea_; }
+    unsigned long getDrawCallTotal() const { return drawCallTotal_; }
     // Asks the loop to stop after the current frame.
     void end() { ending_ = true; }
     bool isEnding() const { return ending_; }
@@ -141,8 +152,10 @@ private:
     bool continuous_ = false;
     bool frameRequested_ = true;
     bool drewLastFrame_ = false;
+    bool animationRequested_ = false;
     unsigned int drawnFrames_ = 0;
     double redrawnArea_ = 0;
+    unsigned long drawCallTotal_ = 0;
 };
 
 NS_CC_END

@@ -640,8 +640,8 @@ void CCEGLView::afterFrame() {
         std::string path = screenshotHook_();
         if (!path.empty()) saveScreenshot(path);
     }
-    // An unchanged frame stays on screen as it is.
-    if (director->drewLastFrame()) swapBuffers();
+    // An unchanged frame stays on screen as it is; a partial one may have reached it already.
+    if (director->drewLastFrame() && !(renderer_ && renderer_->presentedItself())) swapBuffers();
 }
 
 NS_CC_END

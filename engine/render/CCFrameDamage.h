@@ -21,7 +21,7 @@ NS_CC_BEGIN
 // and draws only what reaches into it, every scissor cut to it. Main thread only.
 class CCFrameDamage {
 public:
-    static constexpr size_t MAX_REGIONS = 6;
+    static constexpr size_t MAX_REGIONS = 24;
 
     CCFrameDamage();
 

@@ -75,6 +75,50 @@ bool framebuffersAvailable() {
     return fbo.available;
 }
 
+// Whether the window's back buffer still holds the last presented picture after a swap, so a present
+// may copy only the redrawn rectangles: true where the swap is a copy (Mesa's software rasterisers on
+// GLX) or there is no second buffer (SDL's offscreen driver draws into a pbuffer). Elsewhere the back
+// buffer may be any older picture, and every present copies the whole frame.
+// GLX_MESA_copy_sub_buffer: copies rectangles of the back buffer to the window without a swap.
+struct SubBufferCopy {
+    bool looked = false;
+    void* (*currentDisplay)() = nullptr;
+    unsigned long (*currentDrawable)() = nullptr;
+    void (*copy)(void*, unsigned long, int, int, int, int) = nullptr;
+};
+SubBufferCopy subBuffer;
+
+bool subBufferCopyAvailable() {
+    if (subBuffer.looked) return subBuffer.copy != nullptr;
+    subBuffer.looked = true;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || std::strcmp(driver, "x11") != 0) return false;
+    const char* (*queryExtensions)(void*, int) = nullptr;
+    lookUp(queryExtensions, "glXQueryExtensionsString");
+    lookUp(subBuffer.currentDisplay, "glXGetCurrentDisplay");
+    lookUp(subBuffer.currentDrawable, "glXGetCurrentDrawable");
+    void* display = queryExtensions && subBuffer.currentDisplay ? subBuffer.currentDisplay() : nullptr;
+    const char* list = display ? queryExtensions(display, 0) : nullptr;
+    if (list && std::strstr(list, "GLX_MESA_copy_sub_buffer") && subBuffer.currentDrawable)
+        lookUp(subBuffer.copy, "glXCopySubBufferMESA");
+    return subBuffer.copy != nullptr;
+}
+
+bool onWindow() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver && std::strcmp(driver, "offscreen") != 0;
+}
+
+bool backBufferKept() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver) return false;
+    if (std::strcmp(driver, "offscreen") == 0) return true;
+    const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    return std::strcmp(driver, "x11") == 0 && renderer &&
+           (std::strstr(renderer, "llvmpipe") || std::strstr(renderer, "softpipe") ||
+            std::strstr(renderer, "swrast"));
+}
+
 uint8_t toByte(float c) {
     return static_cast<uint8_t>(std::clamp(c, 0.0f, 1.0f) * 255.0f + 0.5f);
 }
@@ -118,6 +162,7 @@ void CCGLRenderer::onBeginFrame(const CCSize& viewSize) {
             drawingKept_ = false;
         } else {
             lostFrame_ = lostFrame_ || !had;
+            lostPresent_ = lostPresent_ || !had;
             fbo.bindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
         }
     }
@@ -222,10 +267,43 @@ void CCGLRenderer::releaseFramebuffers() {
 }
 
 void CCGLRenderer::present() {
+    if (presentKind_ == PresentKind::UNKNOWN) {
+        presentKind_ = backBufferKept() ? PresentKind::REGIONS : PresentKind::WHOLE;
+        CCLog("CCGLRenderer: each present copies %s",
+              presentKind_ == PresentKind::REGIONS ? "the redrawn rectangles" : "the whole frame");
+    }
+    // Now and then the whole frame anyway: the window's picture never stays wrong for long.
+    const bool whole = presentKind_ == PresentKind::WHOLE || debugDamage_ || lostPresent_ ||
+                       ++presentsSinceWhole_ >= WHOLE_PRESENT_EVERY;
     fbo.bindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
     fbo.bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    fbo.blitFramebuffer(0, 0, framebufferWidth_, framebufferHeight_, 0, 0, framebufferWidth_,
-                        framebufferHeight_, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    presentedItself_ = false;
+    if (whole) {
+        presentsSinceWhole_ = 0;
+        lostPresent_ = false;
+        fbo.blitFramebuffer(0, 0, framebufferWidth_, framebufferHeight_, 0, 0, framebufferWidth_,
+                            framebufferHeight_, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    } else {
+        for (const CCRect& region : getRedrawnRegions()) {
+            const Clip c = toClip(region);
+            const auto x0 = static_cast<GLint>(c.x0), y0 = static_cast<GLint>(c.y0);
+            const auto x1 = static_cast<GLint>(c.x1), y1 = static_cast<GLint>(c.y1);
+            fbo.blitFramebuffer(x0, y0, x1, y1, x0, y0, x1, y1, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        }
+        // The offscreen driver's surface keeps the size it was made with: only a real window is compared.
+        if (verifyDamage_ && onWindow()) verifyWindow();
+        // Only the rectangles go to the window, not a whole swap.
+        if (subBufferCopyAvailable()) {
+            void* display = subBuffer.currentDisplay();
+            const unsigned long drawable = subBuffer.currentDrawable();
+            for (const CCRect& region : getRedrawnRegions()) {
+                const Clip c = toClip(region);
+                subBuffer.copy(display, drawable, static_cast<int>(c.x0), static_cast<int>(c.y0),
+                               static_cast<int>(c.x1 - c.x0), static_cast<int>(c.y1 - c.y0));
+            }
+            presentedItself_ = true;
+        }
+    }
     fbo.bindFramebuffer(GL_FRAMEBUFFER, 0);
     if (!debugDamage_) return;
     // On the window only: the kept picture stays clean.
@@ -236,6 +314,25 @@ void CCGLRenderer::present() {
     for (const CCRect& r : getRedrawnRegions()) glRectf(r.getMinX(), r.getMinY(), r.getMaxX(), r.getMaxY());
     glColor4f(1, 1, 1, 1);
     glEnable(GL_TEXTURE_2D);
+}
+
+void CCGLRenderer::verifyWindow() {
+    const size_t size = static_cast<size_t>(framebufferWidth_) * framebufferHeight_ * 4;
+    std::vector<uint8_t> kept(size), shown(size);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    fbo.bindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    glReadPixels(0, 0, framebufferWidth_, framebufferHeight_, GL_RGBA, GL_UNSIGNED_BYTE, kept.data());
+    fbo.bindFramebuffer(GL_FRAMEBUFFER, 0);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, framebufferWidth_, framebufferHeight_, GL_RGBA, GL_UNSIGNED_BYTE, shown.data());
+    size_t differing = 0;
+    for (size_t i = 0; i < size; i += 4) differing += std::memcmp(&kept[i], &shown[i], 3) != 0;
+    if (differing == 0) return;
+    ++mismatchedFrames_;
+    CCLog(
+        "CCGLRenderer: the window's picture differs from the kept one in %zu pixels after a partial present",
+        differing);
 }
 
 void CCGLRenderer::verifyLastFrame() {

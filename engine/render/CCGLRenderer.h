@@ -20,7 +20,8 @@ class CCTexture2D;
 // that leaves every pixel as the primitives' own boxes would (views stacked edge to edge, each
 // scissored to itself, share one draw call).
 // With damage tracking each frame redraws only what changed, into a framebuffer object that keeps the
-// picture, copied to the window after each drawn frame.
+// picture; a present copies the redrawn rectangles to the window where its back buffer is known to keep
+// the last picture, else the whole frame.
 // ZENTO_DEBUG_DAMAGE=1 tints the redrawn rectangles on the window (not in the kept picture);
 // ZENTO_VERIFY_DAMAGE=1 also draws every frame whole into a second framebuffer and counts the frames whose
 // pixels differ (logged). Needs a current GL context with 8 stencil bits; main thread only.
@@ -43,6 +44,8 @@ public:
     void setVerifyDamage(bool verify) { verifyDamage_ = verify; }
     void setDebugDamage(bool tint) { debugDamage_ = tint; }
     unsigned int getVerifiedFrames() const { return verifiedFrames_; }
+    // The last frame reached the window already (its rectangles were copied): no swap is needed.
+    bool presentedItself() const { return presentedItself_; }
     unsigned int getMismatchedFrames() const { return mismatchedFrames_; }
 
 protected:
@@ -118,6 +121,7 @@ private:
     void releaseFramebuffers();
     void present();
     void verifyLastFrame();
+    void verifyWindow();
 
     std::vector<Vertex> vertices_;
     std::vector<uint32_t> indices_;
@@ -147,6 +151,12 @@ private:
     int framebufferWidth_ = 0, framebufferHeight_ = 0;
     int checkWidth_ = 0, checkHeight_ = 0;
     bool lostFrame_ = false;
+    enum class PresentKind { UNKNOWN, WHOLE, REGIONS };
+    PresentKind presentKind_ = PresentKind::UNKNOWN;
+    static constexpr int WHOLE_PRESENT_EVERY = 120;
+    int presentsSinceWhole_ = 0;
+    bool lostPresent_ = true;
+    bool presentedItself_ = false;
     CCRect region_;  // the rectangle being redrawn
     bool drawingKept_ = false;
     bool verifyDamage_ = false;
