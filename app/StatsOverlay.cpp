@@ -20,13 +20,11 @@ StatsOverlay* StatsOverlay::create() {
     return createAutoreleased<StatsOverlay>(&StatsOverlay::init);
 }
 
-std::string StatsOverlay::describe(unsigned frames, double redrawnArea, unsigned long drawCalls,
+std::string StatsOverlay::describe(double framesPerSecond, double areaPerFrame, double drawsPerFrame,
                                    double mainThreadShare) {
     char text[160];
-    const double perFrame = frames > 0 ? 1.0 / frames : 0.0;
-    std::snprintf(text, sizeof text, "%u frames/s  %.0f px/frame  %.1f draws/frame  main thread %.1f%%",
-                  frames, redrawnArea * perFrame, static_cast<double>(drawCalls) * perFrame,
-                  mainThreadShare * 100);
+    std::snprintf(text, sizeof text, "%.0f frames/s  %.0f px/frame  %.1f draws/frame  main thread %.1f%%",
+                  framesPerSecond, areaPerFrame, drawsPerFrame, mainThreadShare * 100);
     return text;
 }
 

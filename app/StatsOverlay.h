@@ -19,7 +19,7 @@ public:
 
     static StatsOverlay* create();
     // The text for one second's counts.
-    static std::string describe(unsigned frames, double redrawnArea, unsigned long drawCalls,
+    static std::string describe(double framesPerSecond, double areaPerFrame, double drawsPerFrame,
                                 double mainThreadShare);
 
     bool init() override;
