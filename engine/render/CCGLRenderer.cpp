@@ -79,6 +79,16 @@ bool framebuffersAvailable() {
 // may copy only the redrawn rectangles: true where the swap is a copy (Mesa's software rasterisers on
 // GLX) or there is no second buffer (SDL's offscreen driver draws into a pbuffer). Elsewhere the back
 // buffer may be any older picture, and every present copies the whole frame.
+// RGBA rows, bottom first, of a framebuffer object's colour or (0) the window's back buffer.
+std::vector<uint8_t> readColour(unsigned int framebuffer, int width, int height) {
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    fbo.bindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glReadBuffer(framebuffer ? GL_COLOR_ATTACHMENT0 : GL_BACK);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
 // GLX_MESA_copy_sub_buffer: copies rectangles of the back buffer to the window without a swap.
 struct SubBufferCopy {
     bool looked = false;
@@ -317,17 +327,10 @@ void CCGLRenderer::present() {
 }
 
 void CCGLRenderer::verifyWindow() {
-    const size_t size = static_cast<size_t>(framebufferWidth_) * framebufferHeight_ * 4;
-    std::vector<uint8_t> kept(size), shown(size);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    fbo.bindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
-    glReadBuffer(GL_COLOR_ATTACHMENT0);
-    glReadPixels(0, 0, framebufferWidth_, framebufferHeight_, GL_RGBA, GL_UNSIGNED_BYTE, kept.data());
-    fbo.bindFramebuffer(GL_FRAMEBUFFER, 0);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, framebufferWidth_, framebufferHeight_, GL_RGBA, GL_UNSIGNED_BYTE, shown.data());
+    const std::vector<uint8_t> kept = readColour(framebuffer_, framebufferWidth_, framebufferHeight_);
+    const std::vector<uint8_t> shown = readColour(0, framebufferWidth_, framebufferHeight_);
     size_t differing = 0;
-    for (size_t i = 0; i < size; i += 4) differing += std::memcmp(&kept[i], &shown[i], 3) != 0;
+    for (size_t i = 0; i < kept.size(); i += 4) differing += std::memcmp(&kept[i], &shown[i], 3) != 0;
     if (differing == 0) return;
     ++mismatchedFrames_;
     CCLog(
@@ -350,15 +353,9 @@ void CCGLRenderer::verifyLastFrame() {
     scissor_ = Clip();
     glDisable(GL_SCISSOR_TEST);
     glDisable(GL_STENCIL_TEST);
-    const size_t size = static_cast<size_t>(width) * height * 4;
-    std::vector<uint8_t> partial(size), whole(size);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    fbo.bindFramebuffer(GL_FRAMEBUFFER, target);
-    glReadBuffer(GL_COLOR_ATTACHMENT0);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, partial.data());
-    fbo.bindFramebuffer(GL_FRAMEBUFFER, checkFramebuffer_);
-    glReadBuffer(GL_COLOR_ATTACHMENT0);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, whole.data());
+    const std::vector<uint8_t> partial = readColour(target, width, height);
+    const std::vector<uint8_t> whole = readColour(checkFramebuffer_, width, height);
+    const size_t size = partial.size();
     fbo.bindFramebuffer(GL_FRAMEBUFFER, target);
     ++verifiedFrames_;
     size_t differing = 0, first = 0;
