@@ -282,9 +282,19 @@ void CCGLRenderer::present() {
         CCLog("CCGLRenderer: each present copies %s",
               presentKind_ == PresentKind::REGIONS ? "the redrawn rectangles" : "the whole frame");
     }
+    // The window's buffers are made anew some time after its size changes: whole presents until then.
+    int drawableWidth = 0, drawableHeight = 0;
+    if (SDL_Window* window = SDL_GL_GetCurrentWindow())
+        SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
+    if (drawableWidth != drawableWidth_ || drawableHeight != drawableHeight_) {
+        drawableWidth_ = drawableWidth;
+        drawableHeight_ = drawableHeight;
+        wholePresentsLeft_ = WHOLE_PRESENTS_AFTER_RESIZE;
+    }
     // Now and then the whole frame anyway: the window's picture never stays wrong for long.
     const bool whole = presentKind_ == PresentKind::WHOLE || debugDamage_ || lostPresent_ ||
-                       ++presentsSinceWhole_ >= WHOLE_PRESENT_EVERY;
+                       wholePresentsLeft_ > 0 || ++presentsSinceWhole_ >= WHOLE_PRESENT_EVERY;
+    if (wholePresentsLeft_ > 0) --wholePresentsLeft_;
     fbo.bindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
     fbo.bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     presentedItself_ = false;

@@ -155,6 +155,9 @@ private:
     PresentKind presentKind_ = PresentKind::UNKNOWN;
     static constexpr int WHOLE_PRESENT_EVERY = 120;
     int presentsSinceWhole_ = 0;
+    static constexpr int WHOLE_PRESENTS_AFTER_RESIZE = 8;
+    int wholePresentsLeft_ = 0;
+    int drawableWidth_ = 0, drawableHeight_ = 0;
     bool lostPresent_ = true;
     bool presentedItself_ = false;
     CCRect region_;  // the rectangle being redrawn

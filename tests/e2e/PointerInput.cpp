@@ -76,6 +76,10 @@ bool PointerInput::pressKey(const std::string& key) {
     return run({"windowfocus", "--sync", window_, "keydown", key, "sleep", KEY_HOLD, "keyup", key});
 }
 
+bool PointerInput::resize(int width, int height) {
+    return run({"windowsize", "--sync", window_, std::to_string(width), std::to_string(height)});
+}
+
 bool PointerInput::geometry(Geometry& result) {
     std::string output;
     if (!run({"getwindowgeometry", "--shell", window_}, &output)) return false;

@@ -32,6 +32,8 @@ public:
         int x, y, width, height;
     };
     bool geometry(Geometry& result);
+    // Resizes the found window as a window manager would.
+    bool resize(int width, int height);
 
     const std::string& error() const { return error_; }
 
