@@ -590,7 +590,7 @@ void CCEGLView::scheduleScreenshot(const std::string& path, double afterSeconds)
 }
 
 bool CCEGLView::saveScreenshot(const std::string& path) {
-    if (!renderer_) {
+    if (!renderer_ || CCDirector::sharedDirector()->getRenderer() != renderer_) {
         CCLog("CCEGLView: no frame to save as %s (no window)", path.c_str());
         return false;
     }
@@ -625,7 +625,9 @@ void CCEGLView::afterFrame() {
     const bool due =
         (!screenshotPath_.empty() && director->getTotalTime() >= screenshotAfter_) || frameWantedNow();
     // The window's back buffer may hold an older picture: a screenshot waits for a frame drawn whole.
-    if (due && renderer_ && renderer_->isTrackingDamage() && !renderer_->drewWholeFrame()) {
+    // A test may have given the director another renderer: this one is gone then.
+    CCGLRenderer* renderer = director->getRenderer() == renderer_ ? renderer_ : nullptr;
+    if (due && renderer && renderer->isTrackingDamage() && !renderer->drewWholeFrame()) {
         director->invalidateFrame();
         if (director->drewLastFrame()) swapBuffers();
         return;
@@ -641,7 +643,7 @@ void CCEGLView::afterFrame() {
         if (!path.empty()) saveScreenshot(path);
     }
     // An unchanged frame stays on screen as it is; a partial one may have reached it already.
-    if (director->drewLastFrame() && !(renderer_ && renderer_->presentedItself())) swapBuffers();
+    if (director->drewLastFrame() && !(renderer && renderer->presentedItself())) swapBuffers();
 }
 
 NS_CC_END
