@@ -144,8 +144,8 @@ CCGLRenderer::CCGLRenderer() : generation_(++lastGeneration) {
 
 CCGLRenderer::~CCGLRenderer() {
     if (verifiedFrames_ > 0)
-        CCLog("CCGLRenderer: damage check: %u frames compared with a whole redraw, %u differed", verifiedFrames_,
-              mismatchedFrames_);
+        CCLog("CCGLRenderer: damage check: %u frames compared with a whole redraw, %u differed",
+              verifiedFrames_, mismatchedFrames_);
     releaseFramebuffers();
     whiteTexture_->release();
     std::vector<unsigned int> names = CCTexture2D::takeReleasedNames(generation_);
