@@ -32,7 +32,7 @@ void CCScheduler::performFunctionInMainThread(std::function<void()> fn) {
         std::lock_guard<std::mutex> lock(queueMutex_);
         queued_.push_back(std::move(fn));
     }
-    if (auto hook = wakeHook.load()) hook();
+    wakeMainThread();
 }
 
 double CCScheduler::secondsUntilNextTimer() const {

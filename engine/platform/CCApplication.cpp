@@ -75,7 +75,7 @@ int CCApplication::run() {
         // Never more than one frame per interval: what arrives meanwhile joins the next frame.
         const auto earliest = lastFrame + std::chrono::duration_cast<clock::duration>(interval);
         if (clock::now() < earliest) std::this_thread::sleep_for(earliest - clock::now());
-        const double wait = std::min(director->nextFrame().seconds, view->secondsUntilWanted());
+        const double wait = std::min(director->secondsUntilNextFrame(), view->secondsUntilWanted());
         // Timers count frame time: the deadline is fixed now, in real time, and waited for in slices
         // so a screenshot asked for from outside is noticed.
         const auto deadline =

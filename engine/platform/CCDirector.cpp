@@ -160,20 +160,16 @@ void CCDirector::mainLoop(double plannedGap) {
     stepFrame(static_cast<float>(dt));
 }
 
-CCDirector::NextFrame CCDirector::nextFrame() const {
+double CCDirector::secondsUntilNextFrame() const {
     if (continuous_ || frameRequested_ || animationRequested_ || scheduler_->pendingFunctionCount() > 0 ||
         nextScene_ || actionManager_->hasRunningActions(false))
-        return {0, false};
+        return 0;
     const double timer = scheduler_->secondsUntilNextTimer();
     const bool ambient = actionManager_->hasRunningActions(true);
     // What changed may go on changing; at the full rate only when no decoration is running, since
     // animations of the scene's own ask for it (requestAnimationFrame).
-    if (drewLastFrame_ && !ambient) return {0, false};
-    if (ambient) {
-        const double wait = std::max(0.0, AMBIENT_INTERVAL - animationInterval_);
-        if (wait < timer) return {wait, true};
-    }
-    return {timer, false};
+    if (!ambient) return drewLastFrame_ ? 0 : timer;
+    return std::min(timer, std::max(0.0, AMBIENT_INTERVAL - animationInterval_));
 }
 
 void CCDirector::invalidateFrame() {

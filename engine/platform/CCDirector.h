@@ -83,12 +83,8 @@ public:
     void mainLoop(double plannedGap = 0);
     // A per-frame animation (a scroll, a fling) wants the next frame at the full rate.
     void requestAnimationFrame() { animationRequested_ = true; }
-    struct NextFrame {
-        double seconds;    // from now (0: at once; infinity: only on input or a message)
-        bool ambientOnly;  // only ambient actions want it
-    };
-    NextFrame nextFrame() const;
-    double secondsUntilNextFrame() const { return nextFrame().seconds; }
+    // Seconds from now until a frame is needed (0: at once; infinity: only on input or a message).
+    double secondsUntilNextFrame() const;
     // Frames for ambient actions alone: a blinking marker or a gliding number needs no more.
     static constexpr double AMBIENT_INTERVAL = 1.0 / 20;
     // The next frame runs at once and redraws everything (expose, resize, focus).

@@ -622,16 +622,8 @@ bool CCEGLView::saveScreenshot(const std::string& path) {
 
 void CCEGLView::afterFrame() {
     CCDirector* director = CCDirector::sharedDirector();
-    const bool due =
-        (!screenshotPath_.empty() && director->getTotalTime() >= screenshotAfter_) || frameWantedNow();
-    // The window's back buffer may hold an older picture: a screenshot waits for a frame drawn whole.
     // A test may have given the director another renderer: this one is gone then.
     CCGLRenderer* renderer = director->getRenderer() == renderer_ ? renderer_ : nullptr;
-    if (due && renderer && renderer->isTrackingDamage() && !renderer->drewWholeFrame()) {
-        director->invalidateFrame();
-        if (director->drewLastFrame()) swapBuffers();
-        return;
-    }
     if (!screenshotPath_.empty() && director->getTotalTime() >= screenshotAfter_) {
         std::string path = screenshotPath_;
         screenshotPath_.clear();

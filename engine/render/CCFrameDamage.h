@@ -40,8 +40,6 @@ public:
     // primitive that reaches into it, in order.
     void replay(const CCRect& region, const std::function<void(const CCPrimitive&)>& submit) const;
 
-    size_t primitiveCount() const { return current_.items.size(); }
-
 private:
     struct Item {
         CCPrimitive primitive;  // pointers unset: the arrays below hold them

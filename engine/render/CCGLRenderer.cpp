@@ -224,10 +224,10 @@ bool CCGLRenderer::keepsFrames() const {
     return framebuffersAvailable();
 }
 
-int CCGLRenderer::keptFrameAge() {
-    const bool lost = lostFrame_;
+bool CCGLRenderer::lostKeptFrame() {
+    const bool lost = lostFrame_ || !drawingKept_;
     lostFrame_ = false;
-    return lost || !drawingKept_ ? 0 : 1;
+    return lost;
 }
 
 bool CCGLRenderer::ensureFramebuffer(unsigned int& framebuffer, unsigned int& colour, unsigned int& stencil,
@@ -352,7 +352,6 @@ void CCGLRenderer::verifyLastFrame() {
     GLint viewport[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, viewport);
     const int width = viewport[2], height = viewport[3];
-    const unsigned int target = framebuffer_;
     if (!framebuffersAvailable() || !ensureFramebuffer(checkFramebuffer_, checkColour_, checkStencil_,
                                                        checkWidth_, checkHeight_, width, height))
         return;
@@ -363,10 +362,10 @@ void CCGLRenderer::verifyLastFrame() {
     scissor_ = Clip();
     glDisable(GL_SCISSOR_TEST);
     glDisable(GL_STENCIL_TEST);
-    const std::vector<uint8_t> partial = readColour(target, width, height);
+    const std::vector<uint8_t> partial = readColour(framebuffer_, width, height);
     const std::vector<uint8_t> whole = readColour(checkFramebuffer_, width, height);
     const size_t size = partial.size();
-    fbo.bindFramebuffer(GL_FRAMEBUFFER, target);
+    fbo.bindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
     ++verifiedFrames_;
     size_t differing = 0, first = 0;
     for (size_t i = 0; i < size; i += 4) {

@@ -53,7 +53,7 @@ protected:
     unsigned int onEndFrame() override;
     void submit(const CCPrimitive& primitive) override;
     bool keepsFrames() const override;
-    int keptFrameAge() override;
+    bool lostKeptFrame() override;
     void onBeginRegion(const CCRect& region) override { region_ = region; }
 
 private:

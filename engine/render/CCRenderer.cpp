@@ -9,8 +9,6 @@ NS_CC_BEGIN
 
 namespace {
 CCRenderer* currentRenderer = nullptr;
-// Targets older than this many frames are redrawn whole.
-constexpr size_t MAX_FRAME_AGE = 4;
 
 bool intersect(const CCRect& a, const CCRect& b, CCRect* out) {
     float x0 = std::max(a.getMinX(), b.getMinX());
@@ -38,11 +36,6 @@ void CCRenderer::setCurrent(CCRenderer* renderer) {
 
 void CCRenderer::invalidate() {
     if (damage_) damage_->invalidate();
-}
-
-bool CCRenderer::drewWholeFrame() const {
-    return drewLastFrame_ && redrawnRegions_.size() == 1 &&
-           redrawnRegions_[0].equals(CCRect(0, 0, viewSize_.width, viewSize_.height));
 }
 
 double CCRenderer::getRedrawnArea() const {
@@ -104,16 +97,7 @@ void CCRenderer::endFrame() {
         return;
     }
     onBeginFrame(viewSize_);
-    const CCRect view(0, 0, viewSize_.width, viewSize_.height);
-    const int age = keptFrameAge();
-    damageHistory_.insert(damageHistory_.begin(), regions);
-    if (damageHistory_.size() > MAX_FRAME_AGE) damageHistory_.pop_back();
-    if (age <= 0 || static_cast<size_t>(age) > damageHistory_.size()) {
-        regions.assign(1, view);
-    } else {
-        for (int older = 1; older < age; ++older)
-            regions.insert(regions.end(), damageHistory_[older].begin(), damageHistory_[older].end());
-    }
+    if (lostKeptFrame()) regions.assign(1, CCRect(0, 0, viewSize_.width, viewSize_.height));
     redrawnRegions_ = regions;
     for (const CCRect& region : regions) {
         onBeginRegion(region);

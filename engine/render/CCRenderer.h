@@ -109,7 +109,6 @@ public:
     // Rectangles redrawn by the last frame, window pixels (the whole view without tracking).
     const std::vector<CCRect>& getRedrawnRegions() const { return redrawnRegions_; }
     double getRedrawnArea() const;
-    bool drewWholeFrame() const;
 
     // Matrix stack.
     void pushMatrix();
@@ -177,9 +176,8 @@ protected:
 
     // Backends that keep the last picture between frames (so parts of it can be redrawn) say so.
     virtual bool keepsFrames() const { return false; }
-    // After onBeginFrame: how many drawn frames ago the target's picture was made (1: the last one;
-    // 0: unknown, lost or new). Older pictures get the damage of the frames since redrawn too.
-    virtual int keptFrameAge() { return 0; }
+    // After onBeginFrame: true when the kept picture was lost (made anew, resized).
+    virtual bool lostKeptFrame() { return false; }
     // Before the primitives of one redrawn rectangle (window pixels) are submitted.
     virtual void onBeginRegion(const CCRect& region) { (void)region; }
     // Hands the whole kept frame to submit again (a backend checking its partial redraws).
@@ -224,8 +222,6 @@ private:
     bool tracking_ = false;
     bool drewLastFrame_ = false;
     std::vector<CCRect> redrawnRegions_;
-    // Damage of the last few drawn frames, newest first, for targets older than one frame.
-    std::vector<std::vector<CCRect>> damageHistory_;
     std::unique_ptr<CCFrameDamage> damage_;
 };
 
