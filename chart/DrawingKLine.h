@@ -96,6 +96,8 @@ public:
     bool isShowLastPriceLine() const { return showLastPriceLine_; }
     void setShowLastPriceLine(bool show);
     ChartViewOwner* getOwner() const { return owner_; }
+    // The owner's series; drawing tools read bars and times from it.
+    const KLineBarList* getBarList() const { return bars_; }
     bool getClickPending() const { return clickPending_; }
     void setClickPending(bool pending) { clickPending_ = pending; }
     bool getShowCrosshair() const { return showCrosshair_; }
