@@ -4,13 +4,17 @@
 #include <vector>
 
 #include "AddStockPanel.h"
+#include "AddStockPanelDelegate.h"
 #include "CCNode.h"
+#include "DrawingKLine.h"
 #include "IndicatorPanel.h"
+#include "InputDrawingTextPanel.h"
 #include "LayoutGrid.h"
 #include "LayoutPanel.h"
 #include "PanelButton.h"
 #include "PopuPanelBase.h"
 #include "SelectChartTypePanel.h"
+#include "SelectDrawingToolPanel.h"
 #include "SelectTimePanel.h"
 #include "StockWindow.h"
 
@@ -42,6 +46,14 @@ PopupChoosers::PopupChoosers(CCNode* parent, int zOrder, LayoutPanelDelegate* la
     indicatorPanel_ = IndicatorPanel::create();
     if (indicatorPanel_) indicatorPanel_->setDelegate(charts);
     adopt(indicatorPanel_);
+    drawingToolPanel_ = SelectDrawingToolPanel::create();
+    adopt(drawingToolPanel_);
+    textPanel_ = InputDrawingTextPanel::create();
+    if (textPanel_)
+        textPanel_->setKeyboardSwitch([instruments](bool on) {
+            if (instruments) instruments->setKeyboardEnabled(on);
+        });
+    adopt(textPanel_);
 }
 
 void PopupChoosers::place(PopuPanelBase* panel, const CCPoint& topLeft) {
@@ -87,13 +99,29 @@ void PopupChoosers::openToolbarPopup(StockWindow* window, int tag, const CCPoint
         case StockWindow::TOOLBAR_TIME_TYPE:
             openTimeTypeChooser(window, at);
             break;
+        case StockWindow::TOOLBAR_DRAWING_TOOLS:
+            // Pressed again while a picked tool waits for its points: the placement is cancelled.
+            if (window && window->getChart() && window->getChart()->getCreatingTool()) {
+                window->getChart()->startTool(0);
+                window->clearToolbarSelection();
+            } else if (drawingToolPanel_) {
+                place(drawingToolPanel_, at);
+                drawingToolPanel_->showForWindow(window);
+            }
+            break;
         default:
-            // The drawing tools join with the drawing-tool chooser; until then the button does not
-            // stay pressed.
-            if (window)
-                if (PanelToggleButton* button = window->getToolbarButton(tag)) button->setState(false);
             break;
     }
+}
+
+void PopupChoosers::openTextInput(StockWindow* window, const CCPoint& at, const std::string& text) {
+    if (!textPanel_ || !window || !window->getChart()) {
+        if (window && window->getChart()) window->getChart()->finishTextEdit(false, std::string());
+        return;
+    }
+    const CCSize size = textPanel_->getContentSize();
+    place(textPanel_, CCPoint(at.x, at.y + size.height + 10));
+    textPanel_->openFor(window->getChart(), text);
 }
 
 void PopupChoosers::openLayoutChooser(const CCPoint& at, const std::function<bool(int)>& fits, int current) {

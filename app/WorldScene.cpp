@@ -16,6 +16,7 @@
 #include "CStockPanel.h"
 #include "ConnectingLayer.h"
 #include "DrawingKLine.h"
+#include "DrawingToolbar.h"
 #include "KLineHistoryLoader.h"
 #include "KeyShortcuts.h"
 #include "LanguageTable.h"
@@ -88,6 +89,7 @@ WorldScene::~WorldScene() {
     if (instance == this) instance = nullptr;
     PopuPanelBase::setDimLayer(nullptr);
     PanelButton::setTipDisplay(nullptr);
+    DrawingToolbar::setTipDisplay(nullptr);
 }
 
 // ---- start-up
@@ -176,6 +178,7 @@ void WorldScene::createPanels() {
 
 void WorldScene::installTipDisplay() {
     PanelButton::setTipDisplay(tip_->makeTipDisplay());
+    DrawingToolbar::setTipDisplay(tip_->makeTipDisplay());
 }
 
 void WorldScene::onStartupReady() {
@@ -369,6 +372,10 @@ void WorldScene::openStockChooser(StockWindow* window, const CCPoint& at) {
 
 void WorldScene::openTimeTypeChooser(StockWindow* window, const CCPoint& at) {
     choosers_->openTimeTypeChooser(window, at);
+}
+
+void WorldScene::openDrawingTextInput(StockWindow* window, const CCPoint& at, const std::string& text) {
+    choosers_->openTextInput(window, at, text);
 }
 
 void WorldScene::openToolbarPopup(StockWindow* window, int tag, const CCPoint& at) {

@@ -152,6 +152,8 @@ public:
     void openStockChooser(StockWindow* window, const cocos2d::CCPoint& at) override;
     void openTimeTypeChooser(StockWindow* window, const cocos2d::CCPoint& at) override;
     void openToolbarPopup(StockWindow* window, int tag, const cocos2d::CCPoint& at) override;
+    void openDrawingTextInput(StockWindow* window, const cocos2d::CCPoint& at,
+                              const std::string& text) override;
     void setCrosshairInAllWindows(bool show) override;
     void weekHistoryMerged(StockWindow* window) override;
     void windowsReordered(const std::vector<StockWindow*>& order) override;

@@ -58,3 +58,20 @@ void DrawingBase::setSelected(bool selected, bool) {
     selected_ = selected;
     if (!selected) activeHandle_ = nullptr;
 }
+
+bool DrawingBase::setColorIndex(int index) {
+    static const cocos2d::ccColor4F TABLE[8] = {
+        {0.85f, 0.29f, 0.19f, 1}, {1, 0.47f, 0, 1},     {1, 0.94f, 0.25f, 1}, {0.37f, 0.95f, 0.28f, 1},
+        {0.09f, 0.85f, 0.9f, 1},  {0.25f, 0.48f, 1, 1}, {0.61f, 0.27f, 1, 1}, {1, 1, 1, 1}};
+    if (index < 0 || index >= 8) return false;
+    colourIndex_ = index;
+    colour_ = TABLE[index];
+    return true;
+}
+
+bool DrawingBase::setWidthIndex(int index) {
+    if (index < 0 || index >= 3) return false;
+    widthIndex_ = index;
+    lineWidth_ = static_cast<float>(index + 1);
+    return true;
+}

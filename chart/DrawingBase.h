@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "CCGeometry.h"
@@ -52,6 +53,13 @@ public:
     virtual void onHandleHit() {}
     virtual void onViewResize(const cocos2d::CCSize& /*size*/) {}
     virtual void setSelected(bool selected, bool flag = false);
+    virtual void setInverseColors(bool /*inverse*/) {}
+    virtual bool hasText() const { return false; }
+    virtual std::string getText() const { return std::string(); }
+    virtual void setText(const std::string& /*text*/) {}
+    bool setColorIndex(int index);
+    bool setWidthIndex(int index);
+    const cocos2d::ccColor4F& getColour() const { return colour_; }
 
     bool isSelected() const { return selected_; }
     bool isHovered() const { return hovered_; }
@@ -62,6 +70,8 @@ public:
     void setLocked(bool locked) { locked_ = locked; }
     DrawingKLine* getChart() const { return chart_; }
     void setChart(DrawingKLine* chart) { chart_ = chart; }
+    int getColorIndex() const { return colourIndex_; }
+    int getWidthIndex() const { return widthIndex_; }
     int getType() const { return type_; }
     int getPlacedPoints() const { return placedPoints_; }
     int getRequiredPoints() const { return requiredPoints_; }
@@ -76,6 +86,8 @@ protected:
     float lineWidth_ = 1.3f;
     cocos2d::ccColor4F colour_{1, 1, 1, 0.8f};
     DrawingKLine* chart_ = nullptr;
+    int colourIndex_ = 7;
+    int widthIndex_ = 0;
     int type_;
     int placedPoints_ = 0;
     int requiredPoints_;

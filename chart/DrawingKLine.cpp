@@ -20,6 +20,7 @@
 #include "ClippingRipple.h"
 #include "DrawingBase.h"
 #include "DrawingKLineShared.h"
+#include "DrawingToolbar.h"
 #include "IndicatorBase.h"
 #include "KLineBar.h"
 #include "Resources.h"
@@ -111,14 +112,9 @@ bool DrawingKLine::init(ChartViewOwner* owner, const KLineBarList* bars,
         addChild(buttons_[i], Z_BUTTONS);
     }
 
-    // The editing toolbar of the drawing tools and its two pop-ups; the tools fill them.
-    toolToolbar_ = CCNode::create();
-    colourPanel_ = CCNode::create();
-    widthPanel_ = CCNode::create();
-    for (CCNode* node : {toolToolbar_, colourPanel_, widthPanel_}) {
-        node->setVisible(false);
-        addChild(node, Z_TOOLBAR);
-    }
+    toolbar_ = DrawingToolbar::create();
+    if (!toolbar_) return false;
+    addChild(toolbar_, Z_TOOLBAR);
 
     grid_ = std::make_unique<ChartGrid>(this, Z_LABELS);
     resetView();
@@ -170,6 +166,7 @@ void DrawingKLine::setViewSize(float width, float height) {
     needLayout_ = true;
     needRescale_ = true;
     for (auto& drawing : drawings_) drawing->onViewResize(getContentSize());
+    toolbar_->place(getContentSize());
     if (newestOnScreen) {
         updateContentWidth();
         scrollTo(NEWEST_BAR_SHARE * width - contentWidth_, true);
@@ -255,6 +252,8 @@ void DrawingKLine::setRiseGreen(bool riseGreen) {
     if (riseGreen == riseGreen_) return;
     riseGreen_ = riseGreen;
     showPointerColour();
+    // The planners' target and stop boxes take the rise and fall colours.
+    for (auto& drawing : drawings_) drawing->setInverseColors(riseGreen_);
 }
 
 void DrawingKLine::showPointerColour() {
@@ -316,6 +315,8 @@ void DrawingKLine::clearSeries() {
     creatingTool_ = nullptr;
     offsetX_ = CLEARED_OFFSET;
     selectedDrawing_ = nullptr;
+    textEditTool_ = nullptr;
+    textClickTool_ = nullptr;
     drawings_.clear();
     for (auto& line : maLines_) line.clear();
     releaseTouches();

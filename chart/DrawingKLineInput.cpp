@@ -18,6 +18,7 @@
 #include "ChartViewOwner.h"
 #include "DrawingBase.h"
 #include "DrawingKLineShared.h"
+#include "DrawingToolbar.h"
 #include "IndicatorBase.h"
 #include "KLineBar.h"
 
@@ -30,6 +31,9 @@ bool DrawingKLine::ccTouchBegan(CCTouch* touch, CCEvent*) {
     const CCPoint location = touch->getLocation();
     touchActive_ = IsPointOnMe(location.x, location.y);
     if (!touchActive_) return false;
+    touchPlaced_ = false;
+    textClickTool_ = nullptr;
+    handleMoved_ = false;
     for (ChartButton* button : buttons_)
         if (button->isHit(location.x, location.y)) {
             pressedButton_ = button;
@@ -37,12 +41,19 @@ bool DrawingKLine::ccTouchBegan(CCTouch* touch, CCEvent*) {
             touchActive_ = false;
             return true;
         }
+    if (touchToolbar(location)) {
+        touchActive_ = false;
+        return true;
+    }
     const CCPoint point = convertToNodeSpace(location);
     if (creatingTool_) {
+        touchPlaced_ = true;
         placePoint(point, true);
         return true;
     }
     if (DrawingBase* hit = hitTool(point)) {
+        // A second click on the selected text tool's handle edits its text (unless it drags).
+        if (hit == selectedDrawing_ && hit->hasText()) textClickTool_ = hit;
         selectTool(hit);
     } else {
         selectTool(nullptr);
@@ -75,12 +86,32 @@ void DrawingKLine::ccTouchEnded(CCTouch* touch, CCEvent*) {
         if (button->isHit(location.x, location.y)) pressButton(button);
         return;
     }
+    if (pressedToolbarTag_ != 0) {
+        const int tag = pressedToolbarTag_;
+        pressedToolbarTag_ = 0;
+        toolbar_->setPressed(0);
+        const DrawingToolbar::Hit hit = toolbar_->hitAt(location);
+        if (hit.tag == tag && hit.entry == -1) onToolbarButton(tag);
+        return;
+    }
     touchActive_ = false;
     const CCPoint point = convertToNodeSpace(location);
+    // A placement click is never half of the double click that toggles the crosshair.
+    if (touchPlaced_) {
+        touchPlaced_ = false;
+        clickPending_ = false;
+        unschedule(CLICK_KEY);
+        return;
+    }
     DrawingBase* hit = hitTool(point);
     if (hit && hit == selectedDrawing_) {
         hit->setSelected(true);
+        if (handleMoved_)
+            notifyDrawingsChanged();
+        else if (hit == textClickTool_)
+            openTextEdit(hit, false);
     } else if (selectedDrawing_) {
+        if (handleMoved_) notifyDrawingsChanged();
         selectTool(nullptr);
     } else if (!dragging_) {
         if (!clickPending_) {
@@ -96,6 +127,8 @@ void DrawingKLine::ccTouchEnded(CCTouch* touch, CCEvent*) {
                 showCrosshair_ = !showCrosshair_;
         }
     }
+    textClickTool_ = nullptr;
+    handleMoved_ = false;
     if (dragging_) {
         dragging_ = false;
         float scale = 1.0f;
@@ -112,6 +145,12 @@ void DrawingKLine::ccTouchCancelled(CCTouch*, CCEvent*) {
     dragging_ = false;
     if (pressedButton_) pressedButton_->setPressed(false);
     pressedButton_ = nullptr;
+    pressedToolbarTag_ = 0;
+    toolbar_->setPressed(0);
+    touchPlaced_ = false;
+    textClickTool_ = nullptr;
+    if (handleMoved_) notifyDrawingsChanged();
+    handleMoved_ = false;
 }
 
 void DrawingKLine::pressButton(ChartButton* button) {
@@ -246,10 +285,11 @@ bool DrawingKLine::ccMouseMove(float x, float y) {
     crossPriceLine_->setPosition(getContentSize().width, crossPoint_.y);
     crossPriceLine_->setVisible(true);
     showCrossPrice();
+    toolbar_->hoverAt(CCPoint(x, y));
     if (creatingTool_ && creatingTool_->getPlacedPoints() >= 1)
         placePoint(point, false);
     else if (!drawings_.empty())
-        hitTool(point);
+        hoverTools(point);
     if (!buttonsDisabled_) showButtons();
     return true;
 }

@@ -5,6 +5,7 @@
 
 #include "CCActionInterval.h"
 #include "CDebugModule.h"
+#include "DrawingBase.h"
 #include "DrawingKLine.h"
 #include "DrawingView.h"
 #include "IndicatorBase.h"
@@ -293,6 +294,20 @@ PanelToggleButton* StockWindow::getToolbarButton(int tag) const {
 
 void StockWindow::clearToolbarSelection() {
     toolbar_.reset();
+}
+
+void StockWindow::drawingToolPlaced() {
+    clearToolbarSelection();
+}
+
+void StockWindow::openDrawingTextInput(DrawingBase* tool) {
+    CCPoint at = chart_->convertToWorldSpace(CCPointZero);
+    if (!tool->getPoints().empty())
+        at = chart_->convertToWorldSpace(CCPoint(tool->getPoints()[0].x, tool->getPoints()[0].y));
+    if (delegate_)
+        delegate_->openDrawingTextInput(this, at, tool->getText());
+    else
+        chart_->finishTextEdit(false, std::string());
 }
 
 // --- quote and read-out
