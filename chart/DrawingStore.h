@@ -47,10 +47,11 @@ public:
     // Reads the file; later calls do nothing. False when the file exists but could not be used (it is
     // then left alone); a missing file is an empty store.
     bool load();
-    // The same over the bytes of a file, replacing whatever the store holds; no listener is called.
+    // The same over the bytes of a file, replacing whatever the store holds; no listener is called and
+    // no size cap applies (that is load()'s, for the file).
     bool loadFromBytes(const char* bytes, size_t size);
 
-    // The list of one chart; empty when it has none.
+    // The list of one chart; empty when it has none. Valid until the next put() or load.
     const std::vector<DrawingRecord>& get(const std::string& symbol, int ttype) const;
     // Every chart that has drawings, ordered by symbol, then time type (the file's order).
     std::vector<ChartKey> charts() const;
@@ -67,8 +68,8 @@ public:
     // The file's bytes as save() writes them.
     std::string encode() const;
 
-    // The callback hears of every put(), with the chart it changed. The token removes it again;
-    // removing from inside a callback is safe.
+    // The callback hears of every put() that took its list (saved or not), with the chart it changed. The
+    // token removes it again; removing from inside a callback is safe.
     int addListener(Listener listener);
     void removeListener(int token);
 
