@@ -1,5 +1,6 @@
 #include "DrawingBase.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "CCDrawingPrimitives.h"

@@ -110,7 +110,9 @@ public:
     DrawingControlPoint* getActiveHandle() const { return activeHandle_; }
 
 protected:
-    virtual bool isRestorableCount(size_t count) const { return count == static_cast<size_t>(requiredPoints_); }
+    virtual bool isRestorableCount(size_t count) const {
+        return count == static_cast<size_t>(requiredPoints_);
+    }
     // After restorePoints replaced the points.
     virtual void onRestored() {}
 

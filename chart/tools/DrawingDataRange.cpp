@@ -24,8 +24,9 @@ bool DrawingDataRange::measure(const DrawingControlPoint& p0, const DrawingContr
     const int64_t slot0 = int64_t{p0.bar->index} + p0.barOffset;
     const int64_t slot1 = int64_t{p1.bar->index} + p1.barOffset;
     const long long bars = std::llabs(slot0 - slot1);
-    const int64_t seconds = std::llabs(int64_t{p0.bar->time} - int64_t{p1.bar->time} +
-                                       (int64_t{p0.barOffset} - p1.barOffset) * timeType * SECONDS_PER_MINUTE);
+    const int64_t seconds =
+        std::llabs(int64_t{p0.bar->time} - int64_t{p1.bar->time} +
+                   (int64_t{p0.barOffset} - p1.barOffset) * timeType * SECONDS_PER_MINUTE);
     const long long d = seconds / SECONDS_PER_DAY;
     const long long h = seconds % SECONDS_PER_DAY / SECONDS_PER_HOUR;
     const long long m = seconds % SECONDS_PER_HOUR / SECONDS_PER_MINUTE;

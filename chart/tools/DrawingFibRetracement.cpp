@@ -22,7 +22,8 @@ void DrawingFibRetracement::refreshGeometry(bool) {
     if (!hasPoints(2)) return;
     for (int k = 0; k < LEVEL_COUNT; ++k) {
         const double r = LEVELS[k];
-        const double price = r * (static_cast<double>(points_[0].price) - points_[1].price) + points_[1].price;
+        const double price =
+            r * (static_cast<double>(points_[0].price) - points_[1].price) + points_[1].price;
         char text[64];
         std::snprintf(text, sizeof text, "%g(%.2f)", r, price);
         ToolLabel& label = *labels_[static_cast<size_t>(k)];

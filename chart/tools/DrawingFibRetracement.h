@@ -13,7 +13,8 @@ class DrawingFibRetracement : public DrawingLine {
 public:
     static constexpr int TYPE = 13;
     static constexpr int LEVEL_COUNT = 10;
-    static constexpr double LEVELS[LEVEL_COUNT] = {0, 0.236, 0.382, 0.5, 0.618, 0.786, 1, 1.618, 2.618, 3.618};
+    static constexpr double LEVELS[LEVEL_COUNT] = {0,     0.236, 0.382, 0.5,   0.618,
+                                                   0.786, 1,     1.618, 2.618, 3.618};
     static constexpr float LABEL_GAP = 3.0f;
 
     DrawingFibRetracement();

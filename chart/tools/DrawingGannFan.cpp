@@ -25,7 +25,8 @@ CCPoint DrawingGannFan::rayThrough(int k) const {
 void DrawingGannFan::drawShape() {
     const CCPoint origin = at(0);
     std::array<CCPoint, RAY_COUNT> ends;
-    for (int k = 0; k < RAY_COUNT; ++k) ends[static_cast<size_t>(k)] = ToolGeometry::rayEnd(origin, rayThrough(k));
+    for (int k = 0; k < RAY_COUNT; ++k)
+        ends[static_cast<size_t>(k)] = ToolGeometry::rayEnd(origin, rayThrough(k));
     for (size_t k = 0; k + 1 < ends.size(); ++k) {
         const CCPoint sector[3] = {origin, ends[k], ends[k + 1]};
         ccDrawSolidPoly(sector, 3, TOOL_BAND_COLOURS[k]);

@@ -95,8 +95,8 @@ void DrawingLongPos::anchorSlot(long long slot, DrawingControlPoint& point) cons
     const KLineBarList* bars = chart_ ? chart_->getBarList() : nullptr;
     if (!bars || bars->empty()) {
         // Without the series the point keeps its bar and counts the bars beyond it.
-        point.barOffset = static_cast<int>(std::clamp(slot - (slotOf(point) - point.barOffset), -MAX_OFFSET,
-                                                      MAX_OFFSET));
+        point.barOffset =
+            static_cast<int>(std::clamp(slot - (slotOf(point) - point.barOffset), -MAX_OFFSET, MAX_OFFSET));
         return;
     }
     const long long last = static_cast<long long>(bars->size()) - 1;
@@ -150,10 +150,9 @@ void DrawingLongPos::updateTexts() {
     const float entry = points_[0].price;
     const float target = points_[2].price;
     const float stop = points_[3].price;
-    const double profit =
-        outcome_.result == Outcome::Result::NotOpened
-            ? 0.0
-            : direction_ * (static_cast<double>(outcome_.exitPrice) - entry);
+    const double profit = outcome_.result == Outcome::Result::NotOpened
+                              ? 0.0
+                              : direction_ * (static_cast<double>(outcome_.exitPrice) - entry);
     char ratio[64] = "--";
     if (entry != stop) {
         const double value = (static_cast<double>(target) - entry) / (static_cast<double>(entry) - stop);

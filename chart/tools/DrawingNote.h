@@ -10,7 +10,8 @@ public:
     DrawingNote() : DrawingNote(TYPE, false) {}
 
 protected:
-    DrawingNote(int type, bool frameOnLeft) : DrawingText(type, PIN, cocos2d::CCPoint(0.5f, 0), frameOnLeft, 0) {}
+    DrawingNote(int type, bool frameOnLeft)
+        : DrawingText(type, PIN, cocos2d::CCPoint(0.5f, 0), frameOnLeft, 0) {}
 };
 
 // The note with its frame to the left of the pin (id 23).

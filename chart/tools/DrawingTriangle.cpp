@@ -12,7 +12,8 @@ bool DrawingTriangle::addPoint(KLineBar* bar, float price, int barOffset, bool i
     if (!isClick) return false;
     const size_t count = static_cast<size_t>(placedPoints_);
     // Dropping the closing click must leave a polygon.
-    if (count > MIN_CORNERS && projected(points_.back()).getDistance(projected(points_[0])) < CLOSE_DISTANCE) {
+    if (count > MIN_CORNERS &&
+        projected(points_.back()).getDistance(projected(points_[0])) < CLOSE_DISTANCE) {
         dropNewest();
         closed_ = true;
     } else if (count > MAX_CORNERS) {

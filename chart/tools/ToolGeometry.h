@@ -24,8 +24,8 @@ cocos2d::CCPoint rayEnd(const cocos2d::CCPoint& from, const cocos2d::CCPoint& th
 // Nothing when tail and tip coincide.
 void drawHead(const cocos2d::CCPoint& tail, const cocos2d::CCPoint& tip, float length);
 // The head's two stroke ends (false when tail and tip coincide).
-bool headEnds(const cocos2d::CCPoint& tail, const cocos2d::CCPoint& tip, float length,
-              cocos2d::CCPoint& left, cocos2d::CCPoint& right);
+bool headEnds(const cocos2d::CCPoint& tail, const cocos2d::CCPoint& tip, float length, cocos2d::CCPoint& left,
+              cocos2d::CCPoint& right);
 
 using Triangle = std::array<cocos2d::CCPoint, 3>;
 // Ear clipping of a simple polygon (either winding): the triangles cover exactly its area.

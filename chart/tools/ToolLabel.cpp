@@ -38,7 +38,8 @@ CCSize ToolLabel::getSize() const {
 void ToolLabel::place(const CCPoint& position, const CCPoint& anchor) {
     const CCSize size = getSize();
     // Both nodes are anchored at their centres.
-    const CCPoint centre(position.x + (0.5f - anchor.x) * size.width, position.y + (0.5f - anchor.y) * size.height);
+    const CCPoint centre(position.x + (0.5f - anchor.x) * size.width,
+                         position.y + (0.5f - anchor.y) * size.height);
     label_->setPosition(centre);
     if (frame_) frame_->setPosition(centre);
 }
