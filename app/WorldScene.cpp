@@ -9,6 +9,7 @@
 #include "CCCommon.h"
 #include "CCDirector.h"
 #include "CCFadeOutTRTiles.h"
+#include "CCFileUtils.h"
 #include "CCLayerColor.h"
 #include "CCTouch.h"
 #include "CCTouchDispatcher.h"
@@ -16,6 +17,8 @@
 #include "CStockPanel.h"
 #include "ConnectingLayer.h"
 #include "DrawingKLine.h"
+#include "DrawingStore.h"
+#include "DrawingSync.h"
 #include "DrawingToolbar.h"
 #include "KLineHistoryLoader.h"
 #include "KeyShortcuts.h"
@@ -85,11 +88,14 @@ void WorldScene::destroyInstance() {
     scene->release();
 }
 
+WorldScene::WorldScene() = default;
+
 WorldScene::~WorldScene() {
     if (instance == this) instance = nullptr;
     PopuPanelBase::setDimLayer(nullptr);
     PanelButton::setTipDisplay(nullptr);
     DrawingToolbar::setTipDisplay(nullptr);
+    if (DrawingSync::getSharedStore() == drawingStore_.get()) DrawingSync::setSharedStore(nullptr);
 }
 
 // ---- start-up
@@ -102,6 +108,10 @@ bool WorldScene::init() {
     if (!stream_) return false;
     addChild(stream_);
     frame_.build(this, this, windowSize_.width);
+    // Before the windows: their charts restore their drawings from it.
+    drawingStore_ = std::make_unique<DrawingStore>(CCFileUtils::sharedFileUtils()->getWritablePath());
+    drawingStore_->load();
+    DrawingSync::setSharedStore(drawingStore_.get());
     createWindows();
     createPanels();
     schedule(schedule_selector(WorldScene::saveSettingsTick), SAVE_INTERVAL_SECONDS);

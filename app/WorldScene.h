@@ -35,6 +35,7 @@ class SelectChartTypePanel;
 class SelectTimePanel;
 class SIOClient;
 class StockButtonPanel;
+class DrawingStore;
 class StockWindow;
 class TipFrameLabel;
 
@@ -199,7 +200,7 @@ public:
     cocos2d::CCRect getChartArea() const;
 
 protected:
-    WorldScene() = default;
+    WorldScene();
 
     // Seams for tests: how windows and the market stream are made.
     virtual StockWindow* createWindow(int number);
@@ -222,6 +223,7 @@ private:
     CStockPanel* stockPanel_ = nullptr;
     // A child of the layer, made in init.
     MarketStream* stream_ = nullptr;
+    std::unique_ptr<DrawingStore> drawingStore_;
     std::unique_ptr<WindowPool> pool_;
     ReconnectPanel* reconnectPanel_ = nullptr;
     std::unique_ptr<KeyShortcuts> keys_;

@@ -20,7 +20,9 @@
 #include "ClippingRipple.h"
 #include "DrawingBase.h"
 #include "DrawingKLineShared.h"
+#include "DrawingSync.h"
 #include "DrawingToolbar.h"
+#include "DrawingTools.h"
 #include "IndicatorBase.h"
 #include "KLineBar.h"
 #include "Resources.h"
@@ -112,6 +114,8 @@ bool DrawingKLine::init(ChartViewOwner* owner, const KLineBarList* bars,
         addChild(buttons_[i], Z_BUTTONS);
     }
 
+    toolFactory_ = createDrawingTool;
+    sync_ = std::make_unique<DrawingSync>(*this);
     toolbar_ = DrawingToolbar::create();
     if (!toolbar_) return false;
     addChild(toolbar_, Z_TOOLBAR);
@@ -318,6 +322,7 @@ void DrawingKLine::clearSeries() {
     textEditTool_ = nullptr;
     textClickTool_ = nullptr;
     drawings_.clear();
+    sync_->seriesCleared();
     for (auto& line : maLines_) line.clear();
     releaseTouches();
     needLayout_ = true;
@@ -354,16 +359,20 @@ void DrawingKLine::showNewestBars() {
     if (barCount() == 0) return;
     updateContentWidth();
     scrollTo(NEWEST_BAR_SHARE * getContentSize().width - contentWidth_);
+    sync_->barsArrived();
 }
 
 void DrawingKLine::keepVisibleBars(int newCount) {
     stopFling();
     updateContentWidth();
     scrollTo(offsetX_ - static_cast<float>(newCount) * barSpacing_);
+    sync_->olderBarsInFront(newCount);
+    sync_->barsArrived();
 }
 
 void DrawingKLine::barChanged(KLineBar*, bool isNew) {
     needLayout_ = true;
+    sync_->barsArrived();
     if (!isNew) return;
     // The bar that was the newest before this one came (wherever the new one was inserted).
     const size_t count = barCount();

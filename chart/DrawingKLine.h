@@ -21,6 +21,7 @@ class ChartButton;
 class ChartViewOwner;
 class ClippingRipple;
 class DrawingBase;
+class DrawingSync;
 class DrawingToolbar;
 class IndicatorBase;
 class KLineBar;
@@ -188,6 +189,11 @@ public:
     void onToolbarButton(int tag);
     // Saved tools come back: each is complete, anchored to this series; the view projects them.
     void adoptDrawings(std::vector<std::unique_ptr<DrawingBase>> tools);
+    // The same after every placed tool is gone (a tool still being placed stays).
+    void replaceDrawings(std::vector<std::unique_ptr<DrawingBase>> tools);
+    // The instrument whose saved drawings this view shows and keeps (see DrawingSync).
+    void setDrawingSymbol(const std::string& symbol);
+    DrawingSync& getDrawingSync() { return *sync_; }
     // The text tool whose text is being typed (the owner opened the input for it), or null. Deleting
     // the tool or clearing the series ends the edit: its text then goes nowhere.
     DrawingBase* getTextEditTool() const { return textEditTool_; }
@@ -365,6 +371,7 @@ private:
     DrawingBase* creatingTool_ = nullptr;
     DrawingBase* selectedDrawing_ = nullptr;
     ToolFactory toolFactory_;
+    std::unique_ptr<DrawingSync> sync_;
     DrawingBase* textEditTool_ = nullptr;
     bool textEditIsNew_ = false;
     // Per touch: it placed a point (never half of a double click), it may open the text input (a

@@ -7,6 +7,7 @@
 #include "ChartViewOwner.h"
 #include "DrawingBase.h"
 #include "DrawingKLineShared.h"
+#include "DrawingSync.h"
 #include "DrawingToolbar.h"
 #include "KLineBar.h"
 #include "Resources.h"
@@ -20,7 +21,7 @@ void DrawingKLine::startTool(int id) {
     std::unique_ptr<DrawingBase> tool = id != 0 && toolFactory_ ? toolFactory_(id) : nullptr;
     if (id != 0 && !tool) return;
     // A tool left half placed is dropped, not kept as an orphan in the list.
-    if (creatingTool_) removeDrawing(creatingTool_);
+    if (creatingTool_ && !creatingTool_->isComplete()) removeDrawing(creatingTool_);
     creatingTool_ = nullptr;
     selectTool(nullptr);
     if (!tool) return;
@@ -216,6 +217,18 @@ void DrawingKLine::adoptDrawings(std::vector<std::unique_ptr<DrawingBase>> tools
     needLayout_ = true;
 }
 
+void DrawingKLine::replaceDrawings(std::vector<std::unique_ptr<DrawingBase>> tools) {
+    std::vector<DrawingBase*> placed;
+    for (auto& drawing : drawings_)
+        if (drawing.get() != creatingTool_ || drawing->isComplete()) placed.push_back(drawing.get());
+    for (DrawingBase* tool : placed) removeDrawing(tool);
+    adoptDrawings(std::move(tools));
+}
+
+void DrawingKLine::setDrawingSymbol(const std::string& symbol) {
+    sync_->setSymbol(symbol);
+}
+
 void DrawingKLine::openTextEdit(DrawingBase* tool, bool isNew) {
     textEditTool_ = tool;
     textEditIsNew_ = isNew;
@@ -240,5 +253,6 @@ void DrawingKLine::finishTextEdit(bool apply, const std::string& text) {
 }
 
 void DrawingKLine::notifyDrawingsChanged() {
+    sync_->drawingsChanged();
     if (owner_) owner_->drawingsChanged();
 }

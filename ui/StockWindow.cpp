@@ -169,6 +169,7 @@ bool StockWindow::IsPointOnMe(float x, float y) {
 void StockWindow::setStock(const std::string& symbol, const std::string& displayName) {
     // A pooled window shown again for its old instrument starts afresh: its bars stopped when it closed.
     if (!loader_->setSymbol(symbol) && shown_) return;
+    chart_->setDrawingSymbol(symbol);
     chart_->resetView();
     // The read-out showed a bar of the old instrument.
     showBarInfo(nullptr);
