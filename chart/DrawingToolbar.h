@@ -57,6 +57,8 @@ public:
     Hit hitAt(const cocos2d::CCPoint& world);
     // Pressed look of a toolbar button; 0 releases all.
     void setPressed(int tag);
+    // Null for tags outside COLOUR to DELETE.
+    ChartButton* getButton(int tag) const { return tag >= COLOUR && tag <= DELETE ? button(tag) : nullptr; }
     // The tip follows the pointer; false when the pointer is not over a button.
     bool hoverAt(const cocos2d::CCPoint& world);
 
