@@ -20,6 +20,10 @@
 
 USING_NS_CC;
 
+namespace {
+constexpr float TEXT_INPUT_DROP = 20.0f;
+}  // namespace
+
 PopupChoosers::PopupChoosers(CCNode* parent, int zOrder, LayoutPanelDelegate* layouts,
                              ChartChooserDelegate* charts, AddStockPanelDelegate* instruments,
                              std::function<CCSize()> windowSize)
@@ -119,8 +123,8 @@ void PopupChoosers::openTextInput(StockWindow* window, const CCPoint& at, const 
         if (window && window->getChart()) window->getChart()->finishTextEdit(false, std::string());
         return;
     }
-    const CCSize size = textPanel_->getContentSize();
-    place(textPanel_, CCPoint(at.x, at.y + size.height + 10));
+    // Under the point: the text's frame grows up and to the side from it.
+    place(textPanel_, CCPoint(at.x, at.y - TEXT_INPUT_DROP));
     textPanel_->openFor(window->getChart(), text);
 }
 

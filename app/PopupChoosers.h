@@ -45,7 +45,7 @@ public:
     void openTimeTypeChooser(StockWindow* window, const cocos2d::CCPoint& at);
     // Toolbar tags as StockWindow names them.
     void openToolbarPopup(StockWindow* window, int tag, const cocos2d::CCPoint& at);
-    // The text input for the window's chart, its bottom-left corner near at.
+    // The text input for the window's chart, just under at.
     void openTextInput(StockWindow* window, const cocos2d::CCPoint& at, const std::string& text);
     // Offers only the layouts (0-based) that fits accepts, with current (0-based) marked.
     void openLayoutChooser(const cocos2d::CCPoint& at, const std::function<bool(int)>& fits, int current);

@@ -7,7 +7,6 @@
 #include "CCLayerColor.h"
 #include "CCSprite.h"
 #include "CCSpriteFrameCache.h"
-#include "ChartAxis.h"
 #include "ChartButton.h"
 #include "DrawingBase.h"
 #include "LanguageTable.h"
@@ -23,6 +22,7 @@ constexpr uint8_t POPUP_OPACITY = 230;
 constexpr ccColor3B POPUP_COLOUR{30, 33, 40};
 constexpr float WIDE_BUTTON = 46.0f;
 constexpr float BUTTON_SIZE = 32.0f;
+constexpr float ABOVE_CHART_BUTTONS = 54.0f;
 const char* const TIP_KEYS[DrawingToolbar::BUTTON_COUNT] = {"selectColor", "selectWidth", "lock", "showHide",
                                                             "delete"};
 
@@ -134,7 +134,8 @@ void DrawingToolbar::place(const CCSize& viewSize) {
     float rowWidth = 0;
     for (int tag = COLOUR; tag <= DELETE; ++tag) rowWidth += buttonWidth(tag) + GAP;
     const bool oneRow = rowWidth + MARGIN <= viewSize.width;
-    const float bottom = std::min(ChartAxis::TIME_AXIS_HEIGHT + GAP,
+    // Above the chart's zoom and move buttons, which show at the bottom while the pointer is over it.
+    const float bottom = std::min(ABOVE_CHART_BUTTONS,
                                   std::max(0.0f, viewSize.height - (oneRow ? 1 : 2) * (BUTTON_SIZE + GAP)));
     float x = MARGIN;
     float y = oneRow ? bottom : bottom + BUTTON_SIZE + GAP;
