@@ -15,6 +15,7 @@
 #include "CDebugModule.h"
 #include "CStockPanel.h"
 #include "ConnectingLayer.h"
+#include "CrashHandler.h"
 #include "DrawingKLine.h"
 #include "KLineHistoryLoader.h"
 #include "KeyShortcuts.h"
@@ -29,6 +30,7 @@
 #include "StockWindow.h"
 #include "Theme.h"
 #include "TipFrameLabel.h"
+#include "UsageReports.h"
 #include "UserData.h"
 
 USING_NS_CC;
@@ -94,6 +96,7 @@ WorldScene::~WorldScene() {
 
 bool WorldScene::init() {
     if (!CCLayer::init()) return false;
+    if (handlesCrashes()) installCrashHandler();
     windowSize_ = CCDirector::sharedDirector()->getWinSize();
     setContentSize(windowSize_);
     stream_ = createMarketStream();
@@ -107,6 +110,7 @@ bool WorldScene::init() {
     onWindowResized(windowSize_.width, windowSize_.height);
     scheduleUpdate();
     setTouchEnabled(true);
+    if (handlesCrashes()) uploadPendingDumps();
     return true;
 }
 
