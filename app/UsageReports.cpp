@@ -37,8 +37,12 @@ public:
     void onAnswer(CCHttpClient*, CCHttpResponse* response) {
         if (!response || !response->getHttpRequest()) return;
         std::string body;
-        if (!responseToString(response, body) || body != UPLOAD_ACCEPTED) return;
         const char* path = response->getHttpRequest()->getTag();
+        if (!responseToString(response, body) || body != UPLOAD_ACCEPTED) {
+            logError("send log: %s kept for the next start (status %d)", path,
+                     static_cast<int>(response->getResponseCode()));
+            return;
+        }
         if (std::remove(path) != 0) logError("send log: cannot delete %s", path);
     }
 };
