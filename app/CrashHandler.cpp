@@ -452,5 +452,7 @@ void fixCrashDumpName(unsigned random, long long seconds) {
 }
 
 int showCrashMessageBox() {
-    return CCMessageBox(CRASH_MESSAGE, "Zento") ? 0 : 1;
+    // The English line shows where the X fonts have no Chinese glyphs.
+    const std::string text = std::string(CRASH_MESSAGE) + "\n\n" + CRASH_MESSAGE_ENGLISH;
+    return CCMessageBox(text.c_str(), "Zento") ? 0 : 1;
 }

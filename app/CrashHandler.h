@@ -12,6 +12,8 @@
 // A second thread that crashes while a dump is written waits for the process to end.
 
 constexpr const char* CRASH_MESSAGE = "非常抱歉,程序出现不可恢复的错误,即将退出!";
+constexpr const char* CRASH_MESSAGE_ENGLISH =
+    "Sorry, Zento hit an error it cannot recover from and will close.";
 constexpr const char* CRASH_DUMP_PATTERN = "zento_%d_%d.dmp";
 constexpr const char* CRASH_MESSAGE_OPTION = "--crash-message";
 constexpr long CRASH_LOG_TAIL_BYTES = 16 * 1024;
