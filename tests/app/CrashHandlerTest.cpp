@@ -116,6 +116,7 @@ TEST(CrashHandler, EachWayOfDyingLeavesOnePrivateDumpAndEndsByTheSignal) {
         {"null-worker", SIGSEGV, "crashByNullPointer", true},
         {"abort", SIGABRT, "crashByAbort", false},
         {"overflow", SIGSEGV, "crashByOverflow", true},
+        {"overflow-worker", SIGSEGV, "crashByOverflow", true},
         {"two-threads", SIGSEGV, "crashByNullPointer", true},
     };
     for (const Case& c : cases) {

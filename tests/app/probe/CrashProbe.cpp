@@ -1,5 +1,5 @@
 // A program that installs the crash handler and then dies the way its argument says:
-//   null-worker | abort | overflow | two-threads | collision RANDOM SECONDS
+//   null-worker | abort | overflow | overflow-worker | two-threads | collision RANDOM SECONDS
 // Started again with --crash-message by the handler, it notes in the data folder that it ran and how
 // large every dump was at that moment, instead of showing a box.
 
@@ -81,6 +81,7 @@ int main(int argc, char** argv) {
     if (mode == "null-worker") onWorker(crashByNullPointer);
     if (mode == "abort") crashByAbort();
     if (mode == "overflow") return crashByOverflow(0);
+    if (mode == "overflow-worker") onWorker([] { crashByOverflow(0); });
     if (mode == "collision" && argc == 4) {
         fixCrashDumpName(static_cast<unsigned>(std::atol(argv[2])), std::atoll(argv[3]));
         crashByNullPointer();
