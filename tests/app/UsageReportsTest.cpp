@@ -66,8 +66,9 @@ bool writeConfig(const std::string& path, const std::vector<std::pair<std::strin
 std::vector<std::string> filesIn(const std::string& folder) {
     std::vector<std::string> names;
     std::error_code error;
+    // The feed writes each file under a hidden temporary name first.
     for (const auto& entry : std::filesystem::directory_iterator(folder, error))
-        names.push_back(entry.path().filename().string());
+        if (entry.path().filename().string()[0] != '.') names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
