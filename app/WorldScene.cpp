@@ -16,6 +16,7 @@
 #include "CDebugModule.h"
 #include "CStockPanel.h"
 #include "ConnectingLayer.h"
+#include "CrashHandler.h"
 #include "DrawingKLine.h"
 #include "DrawingStore.h"
 #include "DrawingSync.h"
@@ -33,6 +34,7 @@
 #include "StockWindow.h"
 #include "Theme.h"
 #include "TipFrameLabel.h"
+#include "UsageReports.h"
 #include "UserData.h"
 
 USING_NS_CC;
@@ -102,6 +104,7 @@ WorldScene::~WorldScene() {
 
 bool WorldScene::init() {
     if (!CCLayer::init()) return false;
+    if (handlesCrashes()) installCrashHandler();
     windowSize_ = CCDirector::sharedDirector()->getWinSize();
     setContentSize(windowSize_);
     stream_ = createMarketStream();
@@ -119,6 +122,7 @@ bool WorldScene::init() {
     onWindowResized(windowSize_.width, windowSize_.height);
     scheduleUpdate();
     setTouchEnabled(true);
+    if (handlesCrashes()) uploadPendingDumps();
     return true;
 }
 

@@ -207,6 +207,8 @@ protected:
     virtual MarketStream* createMarketStream();
     // The network steps of start-up, each after its delay.
     virtual void startNetworkSteps();
+    // The crash handler at the start of init and the upload of earlier dumps at its end.
+    virtual bool handlesCrashes() const { return true; }
 
 private:
     void createPanels();
