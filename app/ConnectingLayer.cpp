@@ -20,6 +20,7 @@
 #include "LanguageTable.h"
 #include "Resources.h"
 #include "SimpleAudioEngine.h"
+#include "UsageReports.h"
 #include "UserData.h"
 #include "WorldScene.h"
 
@@ -168,7 +169,8 @@ bool ConnectingLayer::ccTouchBegan(CCTouch*, CCEvent*) {
 }
 
 void ConnectingLayer::sendUsageReports() {
-    // The installation and run reports join with the crash-dump reports.
+    // The installation report only once settings were saved (or the window resized) in this run.
+    ::sendUsageReports(UserData::getInstance()->getSavedMarker());
 }
 
 void ConnectingLayer::createDemoChart() {
