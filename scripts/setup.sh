@@ -13,6 +13,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-wqy-microhei librsvg2-bin
     xvfb xauth xdotool zip unzip gzip
+    desktop-file-utils appstream file dpkg-dev
 )
 
 sudo_cmd=()
