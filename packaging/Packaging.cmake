@@ -6,6 +6,9 @@
 # `cpack -G DEB` (scripts/package.sh) turns the "terminal" and "feed" parts into zento_<version>_<arch>.deb
 # and zento-feed_<version>_all.deb. Included from the top-level CMakeLists.txt once the targets exist.
 include(GNUInstallDirs)
+# Installing and packing take the tree as built (scripts/package.sh builds first): cpack must not start
+# a build of every target, tests included, under the install test that runs beside the others.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
 set(ZENTO_INSTALL_PROGRAM_DIR lib/zento CACHE STRING "Program folder under the prefix: Zento, Brevanix, res/")
 set(ZENTO_INSTALL_FEED_DIR ${ZENTO_INSTALL_PROGRAM_DIR}/feed CACHE STRING "The local feed under the prefix")

@@ -102,7 +102,7 @@ if command -v node >/dev/null 2>&1; then
     feed_pid=""
 fi
 
-# The packages. cpack builds the "preinstall" target first: a no-op in a tree that ctest runs in.
+# The packages, from the tree as built.
 cpack --config "$build/CPackConfig.cmake" -B "$work/packages" >"$work/cpack.log" 2>&1 ||
     fail "cpack failed: $(tail -20 "$work/cpack.log")"
 version="$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")"
