@@ -37,6 +37,8 @@ void AppDelegate::initDirector() {
 void AppDelegate::configureView(CCEGLView* view) {
     CCFontAtlas::setDefaultFont(FONT_FILE);
     view->setViewName(WINDOW_TITLE);
+    view->setWindowClass(WINDOW_CLASS, DESKTOP_ID);
+    view->setIconFile(WINDOW_ICON_FILE);
     view->setFrameSize(FRAME_WIDTH, FRAME_HEIGHT);
     view->setMinFrameSize(MIN_FRAME_WIDTH, MIN_FRAME_HEIGHT);
 }

@@ -11,6 +11,10 @@ class CCEGLView;
 class AppDelegate : public cocos2d::CCApplication {
 public:
     static constexpr const char* WINDOW_TITLE = "Zento行情 beta 1.0";
+    // These match the installed menu entry "zento.desktop" (its StartupWMClass and Icon).
+    static constexpr const char* WINDOW_CLASS = "Zento";
+    static constexpr const char* DESKTOP_ID = "zento";
+    static constexpr const char* WINDOW_ICON_FILE = "res/icon/zento.png";
     static constexpr int FRAME_WIDTH = 900;
     static constexpr int FRAME_HEIGHT = 600;
     static constexpr int MIN_FRAME_WIDTH = 680;

@@ -5,6 +5,9 @@
 //   Zento --screenshot-on-signal DIR       runs normally; every SIGUSR1 saves the next frame as
 //                                          DIR/shot-1.png, DIR/shot-2.png, ... (each file appears whole)
 //   Zento --stats                          shows frames drawn, redrawn area and main-thread load
+//   Zento --feed HOST:PORT                 every keyed server address points at a local feed there
+//   Zento --stock-list URL                 the instrument list's address
+//   Zento --print-config                   prints every server address, where it came from, and exits 0
 //   Zento --help | --version               prints the usage or the version and exits 0
 //
 // The options may be combined. Bad options print the usage and exit 2. Signals of one kind do not
@@ -18,33 +21,46 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "AppDelegate.h"
 #include "AppGlobals.h"
 #include "CCEGLView.h"
+#include "CCFileUtils.h"
+#include "CDebugModule.h"
+#include "ConfigTable.h"
 #include "ConnectingLayer.h"
 #include "CrashHandler.h"
+#include "ServerSettings.h"
 
 USING_NS_CC;
 
 namespace {
 constexpr const char* USAGE =
     "usage: Zento [--screenshot FILE.png --after SECONDS] [--screenshot-on-signal DIR] [--stats]\n"
+    "             [--feed HOST:PORT] [--stock-list URL] [--print-config]\n"
     "       Zento --help | --version\n"
     "  --screenshot FILE.png --after SECONDS  save the frame drawn at that time and exit\n"
     "  --screenshot-on-signal DIR             save the next frame as DIR/shot-N.png on every SIGUSR1\n"
     "  --stats                                show frames drawn per second, redrawn area and the main\n"
     "                                         thread's load in the bottom bar (and the log)\n"
+    "  --feed HOST:PORT                       use the local feed at that address for every server\n"
+    "  --stock-list URL                       the instrument list's address (wins over --feed)\n"
+    "  --print-config                         print every server address and where it came from\n"
     "  --help                                 show this text\n"
     "  --version                              show the version number\n"
-    "The data folder is $ZENTO_HOME, else $XDG_DATA_HOME/zento (~/.local/share/zento).\n";
+    "The data folder is $ZENTO_HOME, else $XDG_DATA_HOME/zento (~/.local/share/zento). Its file\n"
+    "servers.json (configuration keys to URLs) overrides the shipped servers; the options win over it.\n";
 
 struct Options {
     std::string screenshotPath;
     double screenshotAfter = 0;
     std::string signalScreenshotFolder;
     bool stats = false;
+    std::optional<std::string> feedAddress;
+    std::optional<std::string> stockListUrl;
+    bool printConfig = false;
     bool help = false;
     bool version = false;
     bool valid = true;
@@ -65,6 +81,12 @@ Options parseOptions(int argc, char** argv) {
             if (!end || *end || !(options.screenshotAfter >= 0)) options.valid = false;
         } else if (std::strcmp(argv[i], "--stats") == 0) {
             options.stats = true;
+        } else if (std::strcmp(argv[i], "--feed") == 0 && i + 1 < argc) {
+            options.feedAddress = argv[++i];
+        } else if (std::strcmp(argv[i], "--stock-list") == 0 && i + 1 < argc) {
+            options.stockListUrl = argv[++i];
+        } else if (std::strcmp(argv[i], "--print-config") == 0) {
+            options.printConfig = true;
         } else if (std::strcmp(argv[i], "--screenshot-on-signal") == 0 && i + 1 < argc) {
             options.signalScreenshotFolder = argv[++i];
             if (options.signalScreenshotFolder.empty()) options.valid = false;
@@ -110,6 +132,29 @@ bool enableSignalScreenshots(CCEGLView* view, const std::string& folder) {
     }
     return true;
 }
+// The user file first, then the options over it. Refusals go to stderr now and to the log once the
+// table loads (the log file exists by then).
+ServerSettings chooseServers(const Options& options) {
+    ServerSettings servers;
+    servers.readUserFile(CCFileUtils::sharedFileUtils()->getWritablePath() + ServerSettings::USER_FILE_NAME);
+    if (options.feedAddress) servers.setFeedAddress(*options.feedAddress);
+    if (options.stockListUrl) servers.setStockListUrl(*options.stockListUrl);
+    for (const std::string& line : servers.refusals()) std::fprintf(stderr, "%s\n", line.c_str());
+    setConfigOverrides(servers.overrides(), servers.refusals());
+    return servers;
+}
+
+int printConfig(const ServerSettings& servers) {
+    // The table's own log lines would mix with the listing.
+    CDebugModule::getInstance()->setConsoleOutput(false);
+    if (!loadConfigTable())
+        std::fprintf(stderr, "Zento: no configuration table at %s\n",
+                     CCFileUtils::sharedFileUtils()->fullPathForFilename(CONFIG_TABLE_PATH).c_str());
+    for (const ServerSettings::Effective& row : servers.effective(getConfigMap()))
+        std::printf("%s = %s [%s]\n", row.key.c_str(), row.value.empty() ? "(none)" : row.value.c_str(),
+                    ServerSettings::sourceName(row.source));
+    return 0;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -132,6 +177,9 @@ int main(int argc, char** argv) {
         std::printf("Zento %d\n", ConnectingLayer::LOCAL_VERSION);
         return 0;
     }
+
+    const ServerSettings servers = chooseServers(options);
+    if (options.printConfig) return printConfig(servers);
 
     AppDelegate app;
     CCEGLView* view = CCEGLView::sharedOpenGLView();

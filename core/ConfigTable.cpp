@@ -8,9 +8,25 @@ std::map<std::string, std::string>& configMap() {
     static std::map<std::string, std::string> values;
     return values;
 }
+
+std::map<std::string, std::string>& overrideMap() {
+    static std::map<std::string, std::string> values;
+    return values;
+}
+
+std::vector<std::string>& pendingNotes() {
+    static std::vector<std::string> notes;
+    return notes;
+}
+
+void logPendingNotes() {
+    for (const std::string& note : pendingNotes()) logWarn("%s", note.c_str());
+    pendingNotes().clear();
+}
 }  // namespace
 
 bool loadConfigTable(const std::string& path) {
+    logPendingNotes();
     std::unique_ptr<CCmdPacket> packet = readPacketFile(path);
     if (!packet || packet->getLength() == 0) return false;
     std::map<std::string, std::string>& values = configMap();
@@ -33,7 +49,14 @@ void clearConfigTable() {
     configMap().clear();
 }
 
+void setConfigOverrides(std::map<std::string, std::string> values, std::vector<std::string> notes) {
+    overrideMap() = std::move(values);
+    pendingNotes() = std::move(notes);
+}
+
 std::string getConfigValue(const std::string& key, const std::string& defaultValue) {
+    const std::map<std::string, std::string>& overrides = overrideMap();
+    if (auto chosen = overrides.find(key); chosen != overrides.end()) return chosen->second;
     const std::map<std::string, std::string>& values = configMap();
     auto found = values.find(key);
     return found == values.end() ? defaultValue : found->second;

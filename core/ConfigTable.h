@@ -2,6 +2,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "FeedDefaults.h"
 
@@ -42,7 +43,12 @@ bool loadConfigTable(const std::string& path = CONFIG_TABLE_PATH);
 // Drops every loaded value.
 void clearConfigTable();
 
-// The loaded value for key, or defaultValue when the table has none.
+// Values chosen by the user (see ServerSettings): they win over the table's on every lookup and outlive
+// clearConfigTable. Each note is logged once, as a warning, by the next loadConfigTable (the log file
+// exists by then).
+void setConfigOverrides(std::map<std::string, std::string> values, std::vector<std::string> notes = {});
+
+// The user's value for key, else the loaded value, else defaultValue.
 std::string getConfigValue(const std::string& key, const std::string& defaultValue);
-// Every loaded value, by key.
+// Every value loaded from the table, by key (the user's values are not among them).
 const std::map<std::string, std::string>& getConfigMap();

@@ -17,6 +17,8 @@ if(NOT FEED_HOST MATCHES "\\.")
 endif()
 
 set(FEED_ENDPOINT_LINES "")
+# Endpoints that have a configuration key, as {key, path}: "--feed HOST:PORT" moves all of them.
+set(FEED_CONFIG_ENDPOINT_LINES "")
 string(JSON endpoint_count LENGTH "${feed_json}" endpoints)
 math(EXPR last_endpoint "${endpoint_count} - 1")
 foreach(index RANGE ${last_endpoint})
@@ -34,6 +36,19 @@ foreach(index RANGE ${last_endpoint})
     string(TOUPPER "${constant}" constant)
     set(url "http://${FEED_HOST}:${port}${endpoint_path}")
     string(APPEND FEED_ENDPOINT_LINES "inline constexpr const char* FEED_${constant}_URL = \"${url}\";\n")
+    string(JSON config_key_type TYPE "${feed_json}" endpoints ${name} configKey)
+    if(config_key_type STREQUAL "STRING")
+        string(JSON config_key GET "${feed_json}" endpoints ${name} configKey)
+        # "@url": the key is the endpoint's own built-in URL.
+        if(config_key STREQUAL "@url")
+            set(config_key "${url}")
+        endif()
+        # One address names the feed on the command line, its HTTP server's.
+        if(NOT server STREQUAL "http")
+            message(FATAL_ERROR "feed endpoint ${name}: a configuration key needs the http server")
+        endif()
+        string(APPEND FEED_CONFIG_ENDPOINT_LINES "    {\"${config_key}\", \"${endpoint_path}\"},\n")
+    endif()
 endforeach()
 
 configure_file(${CMAKE_CURRENT_LIST_DIR}/FeedDefaults.h.in

@@ -14,6 +14,7 @@ packages=(
     fonts-wqy-microhei librsvg2-bin
     xvfb xauth xdotool zip unzip gzip
     libx11-dev xfonts-base
+    desktop-file-utils appstream file dpkg-dev
 )
 
 sudo_cmd=()

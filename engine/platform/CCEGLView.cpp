@@ -129,6 +129,28 @@ void CCEGLView::setViewName(const char* name) {
     if (window_) SDL_SetWindowTitle(window_, viewName_.c_str());
 }
 
+void CCEGLView::setWindowClass(const std::string& x11Class, const std::string& waylandAppId) {
+    x11Class_ = x11Class;
+    waylandAppId_ = waylandAppId;
+}
+
+void CCEGLView::setIconFile(const std::string& path) {
+    iconFile_ = path;
+    if (window_) applyIcon();
+}
+
+void CCEGLView::applyIcon() {
+    if (iconFile_.empty()) return;
+    const std::string fullPath = CCFileUtils::sharedFileUtils()->fullPathForFilename(iconFile_);
+    SDL_Surface* icon = IMG_Load(fullPath.c_str());
+    if (!icon) {
+        CCLog("CCEGLView: no window icon from %s: %s", fullPath.c_str(), IMG_GetError());
+        return;
+    }
+    SDL_SetWindowIcon(window_, icon);
+    SDL_FreeSurface(icon);
+}
+
 void CCEGLView::setFrameSize(float width, float height) {
     if (!(width > 0) || !(height > 0)) return;
     frameSize_ = CCSize(width, height);
@@ -160,6 +182,9 @@ void CCEGLView::resize(int width, int height) {
 
 bool CCEGLView::createWindow() {
     if (window_) return true;
+    // SDL 2 reads the class names from the environment when the video system starts, and nowhere else.
+    if (!x11Class_.empty()) setenv("SDL_VIDEO_X11_WMCLASS", x11Class_.c_str(), 0);
+    if (!waylandAppId_.empty()) setenv("SDL_VIDEO_WAYLAND_WMCLASS", waylandAppId_.c_str(), 0);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         CCLog("CCEGLView: cannot start the video system: %s", SDL_GetError());
         exitCode_ = 1;
@@ -196,6 +221,7 @@ bool CCEGLView::createWindow() {
         return false;
     }
     SDL_GL_MakeCurrent(window_, context_);
+    applyIcon();
     // Frames are paced by the application loop; a refused swap interval is not an error.
     if (SDL_GL_SetSwapInterval(0) != 0) CCLog("CCEGLView: swap interval not set: %s", SDL_GetError());
     if (minSize_.width > 0 && minSize_.height > 0)

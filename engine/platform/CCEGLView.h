@@ -34,6 +34,13 @@ public:
 
     void setViewName(const char* name);
     const std::string& getViewName() const { return viewName_; }
+    // How the desktop matches the window to its menu entry: the X11 class (the entry's StartupWMClass)
+    // and the Wayland app id (the entry's file name without ".desktop"). Takes effect for a window made
+    // afterwards; an SDL_VIDEO_X11_WMCLASS or SDL_VIDEO_WAYLAND_WMCLASS the user set wins.
+    void setWindowClass(const std::string& x11Class, const std::string& waylandAppId);
+    // The window's icon, an image under the search paths; a missing or broken file is logged and the
+    // window keeps the default icon.
+    void setIconFile(const std::string& path);
     // The client area in pixels; creates the window on first call.
     void setFrameSize(float width, float height);
     CCSize getFrameSize() const { return frameSize_; }
@@ -114,12 +121,16 @@ private:
     void handleWindowEvent(const SDL_Event& event);
     void notifyResize(int sizeType, int width, int height);
     void afterFrame();
+    void applyIcon();
     CCPoint toGL(float x, float y) const { return CCPoint(x, frameSize_.height - y); }
 
     SDL_Window* window_ = nullptr;
     void* context_ = nullptr;
     CCGLRenderer* renderer_ = nullptr;
     std::string viewName_ = "Zento";
+    std::string x11Class_;
+    std::string waylandAppId_;
+    std::string iconFile_;
     CCSize frameSize_{900, 600};
     CCSize minSize_;
     bool havePendingRect_ = false;
