@@ -380,6 +380,7 @@ private:
     DrawingBase* textClickTool_ = nullptr;
     bool handleMoved_ = false;
     int pressedToolbarTag_ = 0;
+    bool toolbarTouch_ = false;
 
     // Child nodes (owned by the scene graph).
     ChartButton* buttons_[BUTTON_COUNT] = {};

@@ -32,6 +32,7 @@ bool DrawingKLine::ccTouchBegan(CCTouch* touch, CCEvent*) {
     touchActive_ = IsPointOnMe(location.x, location.y);
     if (!touchActive_) return false;
     touchPlaced_ = false;
+    toolbarTouch_ = false;
     textClickTool_ = nullptr;
     handleMoved_ = false;
     for (ChartButton* button : buttons_)
@@ -43,6 +44,7 @@ bool DrawingKLine::ccTouchBegan(CCTouch* touch, CCEvent*) {
         }
     if (touchToolbar(location)) {
         touchActive_ = false;
+        toolbarTouch_ = true;
         return true;
     }
     const CCPoint point = convertToNodeSpace(location);
@@ -86,12 +88,14 @@ void DrawingKLine::ccTouchEnded(CCTouch* touch, CCEvent*) {
         if (button->isHit(location.x, location.y)) pressButton(button);
         return;
     }
-    if (pressedToolbarTag_ != 0) {
+    // A touch the toolbar took (a button or a pop-up entry) ends there: the tool stays selected.
+    if (toolbarTouch_) {
+        toolbarTouch_ = false;
         const int tag = pressedToolbarTag_;
         pressedToolbarTag_ = 0;
         toolbar_->setPressed(0);
         const DrawingToolbar::Hit hit = toolbar_->hitAt(location);
-        if (hit.tag == tag && hit.entry == -1) onToolbarButton(tag);
+        if (tag != 0 && hit.tag == tag && hit.entry == -1) onToolbarButton(tag);
         return;
     }
     touchActive_ = false;
@@ -146,6 +150,7 @@ void DrawingKLine::ccTouchCancelled(CCTouch*, CCEvent*) {
     if (pressedButton_) pressedButton_->setPressed(false);
     pressedButton_ = nullptr;
     pressedToolbarTag_ = 0;
+    toolbarTouch_ = false;
     toolbar_->setPressed(0);
     touchPlaced_ = false;
     textClickTool_ = nullptr;

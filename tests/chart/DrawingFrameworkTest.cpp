@@ -143,11 +143,17 @@ TEST_F(DrawingFrameworkTest, TheToolbarLocksHidesRecoloursAndDeletesTheSelectedT
     EXPECT_EQ(tool->getColour(), (ccColor4F{1, 1, 1, 1}));
     EXPECT_FLOAT_EQ(tool->getLineWidth(), 3.0f);
 
-    // Pop-ups: one open at a time.
+    // Pop-ups: one open at a time; a pick by the pointer keeps the tool selected. The colour pop-up
+    // stands 3 above the toolbar row (54 up, 32 high), its eight rows between 8-unit insets.
     chart_->onToolbarButton(DrawingToolbar::COLOUR);
     chart_->onToolbarButton(DrawingToolbar::WIDTH);
     EXPECT_FALSE(chart_->getToolToolbar()->isPopupOpen(DrawingToolbar::COLOUR));
     EXPECT_TRUE(chart_->getToolToolbar()->isPopupOpen(DrawingToolbar::WIDTH));
+    chart_->onToolbarButton(DrawingToolbar::COLOUR);
+    clickAt(55, 89 + 164 - 8 - 18.5f * 2.5f);
+    EXPECT_EQ(tool->getColorIndex(), 2);
+    EXPECT_EQ(chart_->getSelectedDrawing(), tool);
+    EXPECT_FALSE(chart_->getToolToolbar()->isPopupOpen(DrawingToolbar::COLOUR));
 
     // Hidden: not drawn, still hit, so it can be shown again.
     chart_->onToolbarButton(DrawingToolbar::SHOW_HIDE);
@@ -158,8 +164,8 @@ TEST_F(DrawingFrameworkTest, TheToolbarLocksHidesRecoloursAndDeletesTheSelectedT
     chart_->onToolbarButton(DrawingToolbar::DELETE);
     EXPECT_TRUE(chart_->getDrawings().empty());
     EXPECT_FALSE(chart_->getToolToolbar()->isVisible());
-    // Lock, two good picks, hide and delete were saved; refusals and pop-ups were not.
-    EXPECT_EQ(owner_.drawingChanges - changes, 5);
+    // Lock, three good picks, hide and delete were saved; refusals and pop-ups were not.
+    EXPECT_EQ(owner_.drawingChanges - changes, 6);
 }
 
 TEST_F(DrawingFrameworkTest, PointsKeepTheirBarsThroughZoomsAndAClickLandsUnderThePointer) {
