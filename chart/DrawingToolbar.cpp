@@ -124,7 +124,8 @@ void DrawingToolbar::hideAll() {
     colourPopup_->setVisible(false);
     widthPopup_->setVisible(false);
     setPressed(0);
-    if (hoveredTag_ != 0 && tipDisplay()) tipDisplay()(false, "", CCPointZero);
+    if (hoveredTag_ != 0 && tipDisplay())
+        tipDisplay()(false, getLangText(TIP_KEYS[hoveredTag_ - 1]), CCPointZero);
     hoveredTag_ = 0;
 }
 
@@ -219,12 +220,9 @@ bool DrawingToolbar::hoverAt(const CCPoint& world) {
     const Hit hit = isVisible() ? hitAt(world) : Hit{};
     const int tag = hit.entry == -1 ? hit.tag : 0;
     if (tag == hoveredTag_) return tag != 0;
+    // The shared display hides only the text it shows.
+    if (tipDisplay() && hoveredTag_ != 0) tipDisplay()(false, getLangText(TIP_KEYS[hoveredTag_ - 1]), world);
     hoveredTag_ = tag;
-    if (tipDisplay()) {
-        if (tag == 0)
-            tipDisplay()(false, "", CCPointZero);
-        else
-            tipDisplay()(true, getLangText(TIP_KEYS[tag - 1]), world);
-    }
+    if (tipDisplay() && tag != 0) tipDisplay()(true, getLangText(TIP_KEYS[tag - 1]), world);
     return tag != 0;
 }

@@ -161,7 +161,18 @@ TEST_F(DrawingFrameworkTest, TheToolbarLocksHidesRecoloursAndDeletesTheSelectedT
     EXPECT_EQ(drawnBy(tool), 0u);
     EXPECT_EQ(chart_->hitTool(CCPoint(centreOf(150), yOf(105))), tool);
 
-    chart_->onToolbarButton(DrawingToolbar::DELETE);
+    // Deleted by a click on its button (32 wide at x 169, in the row 54 up): the button's tip, shown
+    // while the pointer was over it, goes with the toolbar.
+    std::vector<std::pair<bool, std::string>> tips;
+    DrawingToolbar::setTipDisplay([&tips](bool show, const std::string& text, const CCPoint&) {
+        tips.emplace_back(show, text);
+    });
+    moveTo(185, 70);
+    clickAt(185, 70);
+    DrawingToolbar::setTipDisplay(nullptr);
+    ASSERT_EQ(tips.size(), 2u);
+    EXPECT_EQ(tips[0], std::make_pair(true, tips[0].second));
+    EXPECT_EQ(tips[1], std::make_pair(false, tips[0].second));
     EXPECT_TRUE(chart_->getDrawings().empty());
     EXPECT_FALSE(chart_->getToolToolbar()->isVisible());
     // Lock, three good picks, hide and delete were saved; refusals and pop-ups were not.

@@ -131,7 +131,7 @@ inline Point instrumentButton(const Rect& window) {
     return {window.x + TITLE_LEFT + 40, window.top() - TITLE_TOP_GAP - TITLE_HEIGHT / 2};
 }
 // The instrument and time-type choosers hang from the bottom of the title buttons.
-float titleBottom(const Rect& window) {
+inline float titleBottom(const Rect& window) {
     return window.top() - TITLE_TOP_GAP - TITLE_HEIGHT;
 }
 // Toolbar button tag of a window wide enough to keep its toolbar on the title row.
@@ -162,7 +162,7 @@ struct Subscribed {
     int timeType;
     bool operator==(const Subscribed&) const = default;
 };
-std::ostream& operator<<(std::ostream& out, const Subscribed& entry) {
+inline std::ostream& operator<<(std::ostream& out, const Subscribed& entry) {
     return out << entry.code << "/" << entry.timeType;
 }
 

@@ -76,6 +76,10 @@ bool PointerInput::pressKey(const std::string& key) {
     return run({"windowfocus", "--sync", window_, "keydown", key, "sleep", KEY_HOLD, "keyup", key});
 }
 
+bool PointerInput::typeText(const std::string& text) {
+    return run({"windowfocus", "--sync", window_, "type", "--delay", "60", text});
+}
+
 bool PointerInput::resize(int width, int height) {
     return run({"windowsize", "--sync", window_, std::to_string(width), std::to_string(height)});
 }

@@ -27,6 +27,8 @@ public:
     bool moveTo(Pixel at);
     // The program reads key states once a frame: the key is held down for several frames.
     bool pressKey(const std::string& key);
+    // Types text as the keyboard would, one key after another.
+    bool typeText(const std::string& text);
     // Where the found window sits on the screen (top left) and its size, as the X server has them.
     struct Geometry {
         int x, y, width, height;
