@@ -164,9 +164,8 @@ TEST_F(DrawingFrameworkTest, TheToolbarLocksHidesRecoloursAndDeletesTheSelectedT
     // Deleted by a click on its button (32 wide at x 169, in the row 54 up): the button's tip, shown
     // while the pointer was over it, goes with the toolbar.
     std::vector<std::pair<bool, std::string>> tips;
-    DrawingToolbar::setTipDisplay([&tips](bool show, const std::string& text, const CCPoint&) {
-        tips.emplace_back(show, text);
-    });
+    DrawingToolbar::setTipDisplay(
+        [&tips](bool show, const std::string& text, const CCPoint&) { tips.emplace_back(show, text); });
     moveTo(185, 70);
     clickAt(185, 70);
     DrawingToolbar::setTipDisplay(nullptr);
