@@ -88,6 +88,7 @@ protected:
         CCFileUtils::purgeFileUtils();
         loadLanguageTable(std::string(ZENTO_RES_DIR) + "/database/language.xc");
         mkdir((root.folder() + "home").c_str(), 0755);
+        CDebugModule::getInstance()->createLogFile();
         mkdir(program.c_str(), 0755);
         mkdir(updateDir.substr(0, updateDir.size() - 8).c_str(), 0755);
         mkdir(updateDir.c_str(), 0755);
@@ -289,6 +290,7 @@ TEST_F(UpdateClientTest, DamagedOrOversizedArchiveIsFetchedAgainThenRefused) {
         EXPECT_TRUE(launches.empty());
         EXPECT_FALSE(exists(home + "update.zip"));
         EXPECT_FALSE(exists(home + "update.zip.part"));
+        client->getPanel()->removeFromParent();
         client->removeFromParent();
     }
 }
