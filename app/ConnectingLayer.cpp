@@ -22,6 +22,7 @@
 #include "SimpleAudioEngine.h"
 #include "Toast.h"
 #include "UpdateClient.h"
+#include "UsageReports.h"
 #include "UserData.h"
 #include "WorldScene.h"
 
@@ -175,7 +176,8 @@ bool ConnectingLayer::ccTouchBegan(CCTouch*, CCEvent*) {
 }
 
 void ConnectingLayer::sendUsageReports() {
-    // The installation and run reports join with the crash-dump reports.
+    // The installation report only once settings were saved (or the window resized) in this run.
+    ::sendUsageReports(UserData::getInstance()->getSavedMarker());
 }
 
 void ConnectingLayer::createDemoChart() {

@@ -4,17 +4,25 @@
 #include <vector>
 
 #include "AddStockPanel.h"
+#include "AddStockPanelDelegate.h"
 #include "CCNode.h"
+#include "DrawingKLine.h"
 #include "IndicatorPanel.h"
+#include "InputDrawingTextPanel.h"
 #include "LayoutGrid.h"
 #include "LayoutPanel.h"
 #include "PanelButton.h"
 #include "PopuPanelBase.h"
 #include "SelectChartTypePanel.h"
+#include "SelectDrawingToolPanel.h"
 #include "SelectTimePanel.h"
 #include "StockWindow.h"
 
 USING_NS_CC;
+
+namespace {
+constexpr float TEXT_INPUT_DROP = 20.0f;
+}  // namespace
 
 PopupChoosers::PopupChoosers(CCNode* parent, int zOrder, LayoutPanelDelegate* layouts,
                              ChartChooserDelegate* charts, AddStockPanelDelegate* instruments,
@@ -42,6 +50,14 @@ PopupChoosers::PopupChoosers(CCNode* parent, int zOrder, LayoutPanelDelegate* la
     indicatorPanel_ = IndicatorPanel::create();
     if (indicatorPanel_) indicatorPanel_->setDelegate(charts);
     adopt(indicatorPanel_);
+    drawingToolPanel_ = SelectDrawingToolPanel::create();
+    adopt(drawingToolPanel_);
+    textPanel_ = InputDrawingTextPanel::create();
+    if (textPanel_)
+        textPanel_->setKeyboardSwitch([instruments](bool on) {
+            if (instruments) instruments->setKeyboardEnabled(on);
+        });
+    adopt(textPanel_);
 }
 
 void PopupChoosers::place(PopuPanelBase* panel, const CCPoint& topLeft) {
@@ -87,13 +103,29 @@ void PopupChoosers::openToolbarPopup(StockWindow* window, int tag, const CCPoint
         case StockWindow::TOOLBAR_TIME_TYPE:
             openTimeTypeChooser(window, at);
             break;
+        case StockWindow::TOOLBAR_DRAWING_TOOLS:
+            // Pressed again while a picked tool waits for its points: the placement is cancelled.
+            if (window && window->getChart() && window->getChart()->getCreatingTool()) {
+                window->getChart()->startTool(0);
+                window->clearToolbarSelection();
+            } else if (drawingToolPanel_) {
+                place(drawingToolPanel_, at);
+                drawingToolPanel_->showForWindow(window);
+            }
+            break;
         default:
-            // The drawing tools join with the drawing-tool chooser; until then the button does not
-            // stay pressed.
-            if (window)
-                if (PanelToggleButton* button = window->getToolbarButton(tag)) button->setState(false);
             break;
     }
+}
+
+void PopupChoosers::openTextInput(StockWindow* window, const CCPoint& at, const std::string& text) {
+    if (!textPanel_ || !window || !window->getChart()) {
+        if (window && window->getChart()) window->getChart()->finishTextEdit(false, std::string());
+        return;
+    }
+    // Under the point: the text's frame grows up and to the side from it.
+    place(textPanel_, CCPoint(at.x, at.y - TEXT_INPUT_DROP));
+    textPanel_->openFor(window->getChart(), text);
 }
 
 void PopupChoosers::openLayoutChooser(const CCPoint& at, const std::function<bool(int)>& fits, int current) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "CCGeometry.h"
 
@@ -9,19 +10,21 @@ class CCNode;
 }
 class AddStockPanel;
 class AddStockPanelDelegate;
+class InputDrawingTextPanel;
 class ChartChooserDelegate;
 class IndicatorPanel;
 class LayoutPanel;
 class LayoutPanelDelegate;
 class PopuPanelBase;
 class SelectChartTypePanel;
+class SelectDrawingToolPanel;
 class SelectTimePanel;
 class StockWindow;
 
-// The main scene's five pop-up choosers (layout, chart type, time type, add instrument,
-// indicators): made once, hidden, as children of the scene; opened one at a time, anchored at their
-// top-left corner and kept inside the window. A chooser that could not be made is left out.
-// Main thread only.
+// The main scene's pop-up choosers (layout, chart type, time type, add instrument, indicators,
+// drawing tools) and the drawing tools' text input: made once, hidden, as children of the scene; opened one
+// at a time, anchored at their top-left corner and kept inside the window. A chooser that could not be made
+// is left out. Main thread only.
 class PopupChoosers {
 public:
     // windowSize gives the current window size, asked afresh whenever a chooser opens.
@@ -34,12 +37,16 @@ public:
     SelectTimePanel* timePanel() const { return timePanel_; }
     AddStockPanel* addStockPanel() const { return addStockPanel_; }
     IndicatorPanel* indicatorPanel() const { return indicatorPanel_; }
+    SelectDrawingToolPanel* drawingToolPanel() const { return drawingToolPanel_; }
+    InputDrawingTextPanel* textPanel() const { return textPanel_; }
 
     // The add-instrument chooser for a window (null: a new window).
     void openStockChooser(StockWindow* window, const cocos2d::CCPoint& at);
     void openTimeTypeChooser(StockWindow* window, const cocos2d::CCPoint& at);
     // Toolbar tags as StockWindow names them.
     void openToolbarPopup(StockWindow* window, int tag, const cocos2d::CCPoint& at);
+    // The text input for the window's chart, just under at.
+    void openTextInput(StockWindow* window, const cocos2d::CCPoint& at, const std::string& text);
     // Offers only the layouts (0-based) that fits accepts, with current (0-based) marked.
     void openLayoutChooser(const cocos2d::CCPoint& at, const std::function<bool(int)>& fits, int current);
     // A click at location outside every open chooser closes them all; true when it did.
@@ -54,4 +61,6 @@ private:
     SelectTimePanel* timePanel_ = nullptr;
     AddStockPanel* addStockPanel_ = nullptr;
     IndicatorPanel* indicatorPanel_ = nullptr;
+    SelectDrawingToolPanel* drawingToolPanel_ = nullptr;
+    InputDrawingTextPanel* textPanel_ = nullptr;
 };

@@ -9,13 +9,18 @@
 #include "CCCommon.h"
 #include "CCDirector.h"
 #include "CCFadeOutTRTiles.h"
+#include "CCFileUtils.h"
 #include "CCLayerColor.h"
 #include "CCTouch.h"
 #include "CCTouchDispatcher.h"
 #include "CDebugModule.h"
 #include "CStockPanel.h"
 #include "ConnectingLayer.h"
+#include "CrashHandler.h"
 #include "DrawingKLine.h"
+#include "DrawingStore.h"
+#include "DrawingSync.h"
+#include "DrawingToolbar.h"
 #include "KLineHistoryLoader.h"
 #include "KeyShortcuts.h"
 #include "LanguageTable.h"
@@ -29,6 +34,7 @@
 #include "StockWindow.h"
 #include "Theme.h"
 #include "TipFrameLabel.h"
+#include "UsageReports.h"
 #include "UserData.h"
 
 USING_NS_CC;
@@ -84,22 +90,31 @@ void WorldScene::destroyInstance() {
     scene->release();
 }
 
+WorldScene::WorldScene() = default;
+
 WorldScene::~WorldScene() {
     if (instance == this) instance = nullptr;
     PopuPanelBase::setDimLayer(nullptr);
     PanelButton::setTipDisplay(nullptr);
+    DrawingToolbar::setTipDisplay(nullptr);
+    if (DrawingSync::getSharedStore() == drawingStore_.get()) DrawingSync::setSharedStore(nullptr);
 }
 
 // ---- start-up
 
 bool WorldScene::init() {
     if (!CCLayer::init()) return false;
+    if (handlesCrashes()) installCrashHandler();
     windowSize_ = CCDirector::sharedDirector()->getWinSize();
     setContentSize(windowSize_);
     stream_ = createMarketStream();
     if (!stream_) return false;
     addChild(stream_);
     frame_.build(this, this, windowSize_.width);
+    // Before the windows: their charts restore their drawings from it.
+    drawingStore_ = std::make_unique<DrawingStore>(CCFileUtils::sharedFileUtils()->getWritablePath());
+    drawingStore_->load();
+    DrawingSync::setSharedStore(drawingStore_.get());
     createWindows();
     createPanels();
     schedule(schedule_selector(WorldScene::saveSettingsTick), SAVE_INTERVAL_SECONDS);
@@ -107,6 +122,7 @@ bool WorldScene::init() {
     onWindowResized(windowSize_.width, windowSize_.height);
     scheduleUpdate();
     setTouchEnabled(true);
+    if (handlesCrashes()) uploadPendingDumps();
     return true;
 }
 
@@ -176,6 +192,7 @@ void WorldScene::createPanels() {
 
 void WorldScene::installTipDisplay() {
     PanelButton::setTipDisplay(tip_->makeTipDisplay());
+    DrawingToolbar::setTipDisplay(tip_->makeTipDisplay());
 }
 
 void WorldScene::onStartupReady() {
@@ -369,6 +386,10 @@ void WorldScene::openStockChooser(StockWindow* window, const CCPoint& at) {
 
 void WorldScene::openTimeTypeChooser(StockWindow* window, const CCPoint& at) {
     choosers_->openTimeTypeChooser(window, at);
+}
+
+void WorldScene::openDrawingTextInput(StockWindow* window, const CCPoint& at, const std::string& text) {
+    choosers_->openTextInput(window, at, text);
 }
 
 void WorldScene::openToolbarPopup(StockWindow* window, int tag, const CCPoint& at) {

@@ -35,6 +35,7 @@ class SelectChartTypePanel;
 class SelectTimePanel;
 class SIOClient;
 class StockButtonPanel;
+class DrawingStore;
 class StockWindow;
 class TipFrameLabel;
 
@@ -152,6 +153,8 @@ public:
     void openStockChooser(StockWindow* window, const cocos2d::CCPoint& at) override;
     void openTimeTypeChooser(StockWindow* window, const cocos2d::CCPoint& at) override;
     void openToolbarPopup(StockWindow* window, int tag, const cocos2d::CCPoint& at) override;
+    void openDrawingTextInput(StockWindow* window, const cocos2d::CCPoint& at,
+                              const std::string& text) override;
     void setCrosshairInAllWindows(bool show) override;
     void weekHistoryMerged(StockWindow* window) override;
     void windowsReordered(const std::vector<StockWindow*>& order) override;
@@ -197,13 +200,15 @@ public:
     cocos2d::CCRect getChartArea() const;
 
 protected:
-    WorldScene() = default;
+    WorldScene();
 
     // Seams for tests: how windows and the market stream are made.
     virtual StockWindow* createWindow(int number);
     virtual MarketStream* createMarketStream();
     // The network steps of start-up, each after its delay.
     virtual void startNetworkSteps();
+    // The crash handler at the start of init and the upload of earlier dumps at its end.
+    virtual bool handlesCrashes() const { return true; }
 
 private:
     void createPanels();
@@ -220,6 +225,7 @@ private:
     CStockPanel* stockPanel_ = nullptr;
     // A child of the layer, made in init.
     MarketStream* stream_ = nullptr;
+    std::unique_ptr<DrawingStore> drawingStore_;
     std::unique_ptr<WindowPool> pool_;
     ReconnectPanel* reconnectPanel_ = nullptr;
     std::unique_ptr<KeyShortcuts> keys_;

@@ -24,6 +24,7 @@
 #include "AppGlobals.h"
 #include "CCEGLView.h"
 #include "ConnectingLayer.h"
+#include "CrashHandler.h"
 
 USING_NS_CC;
 
@@ -112,6 +113,8 @@ bool enableSignalScreenshots(CCEGLView* view, const std::string& folder) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Started by the crash handler of a dying run: shows its message and nothing else.
+    if (argc == 2 && std::strcmp(argv[1], CRASH_MESSAGE_OPTION) == 0) return showCrashMessageBox();
     // Frames redraw a few small rectangles: Mesa's software rasteriser spends more waking its helper
     // threads than drawing them, so it draws on the calling thread (unless the user says otherwise).
     setenv("LP_NUM_THREADS", "0", 0);

@@ -22,6 +22,14 @@ void ChartButton::setPressed(bool pressed) {
         setDisplayFrame(frame);
 }
 
+void ChartButton::setFrames(const char* normalFrame, const char* pressedFrame) {
+    normalFrame_ = normalFrame;
+    pressedFrame_ = pressedFrame;
+    const std::string& name = pressed_ ? pressedFrame_ : normalFrame_;
+    if (CCSpriteFrame* frame = CCSpriteFrameCache::sharedSpriteFrameCache()->spriteFrameByName(name))
+        setDisplayFrame(frame);
+}
+
 bool ChartButton::isHit(float x, float y) {
     return enabled_ && IsPointOnMe(x, y);
 }

@@ -13,6 +13,9 @@ public:
     static ChartButton* create(const char* normalFrame, const char* pressedFrame, int tag);
 
     void setPressed(bool pressed);
+    // New images for both looks (a toggle that shows its state); the current look follows.
+    void setFrames(const char* normalFrame, const char* pressedFrame);
+    const std::string& getNormalFrame() const { return normalFrame_; }
     bool isPressed() const { return pressed_; }
     void setEnabled(bool enabled) { enabled_ = enabled; }
     bool isEnabled() const { return enabled_; }

@@ -1,5 +1,6 @@
 #pragma once
 
+class DrawingBase;
 class KLineBar;
 
 // What the chart view and its indicator panes ask of the chart window that hosts them (and, through
@@ -21,6 +22,10 @@ public:
     virtual void loadOlderHistory() = 0;
     // A drawing tool got its last point: the tool picker drops its pressed tool.
     virtual void drawingToolPlaced() = 0;
+    // A text tool wants its text typed: open the input for it; the view's finishTextEdit ends it.
+    virtual void openDrawingTextInput(DrawingBase* /*tool*/) {}
+    // A drawing was placed, moved, edited or deleted (not on every pointer move): save the list.
+    virtual void drawingsChanged() {}
     // A pane's close button: remove the indicator with this type id.
     virtual void removeIndicator(int type) = 0;
     // A pane border was dragged: lay the panes out again from their new heights.

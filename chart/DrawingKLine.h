@@ -21,6 +21,8 @@ class ChartButton;
 class ChartViewOwner;
 class ClippingRipple;
 class DrawingBase;
+class DrawingSync;
+class DrawingToolbar;
 class IndicatorBase;
 class KLineBar;
 
@@ -167,20 +169,41 @@ public:
     bool ccMouseWheel(int keys, float delta, float x, float y) override;
     void OnMouseLeave() override;
 
-    // --- drawing-tool hooks (the tools themselves plug in through the factory)
+    // --- drawing tools (made by the factory; see DrawingBase)
     using ToolFactory = std::function<std::unique_ptr<DrawingBase>(int id)>;
     void setToolFactory(ToolFactory factory) { toolFactory_ = std::move(factory); }
-    // id 0 cancels placement; an id the factory does not make leaves everything as it is.
+    // id 0 cancels placement. Another id the factory makes replaces a tool still being placed; an id
+    // it does not make leaves everything as it is.
     void startTool(int id);
     // Adds a point (a click, or the rubber band on a move) to the tool being placed.
     void placePoint(const cocos2d::CCPoint& point, bool isClick);
     void selectTool(DrawingBase* tool, bool flag = false);
+    // The topmost (newest) tool with a handle under the point.
     DrawingBase* hitTool(const cocos2d::CCPoint& point);
     void moveSelected(const cocos2d::CCPoint& point);
     void removeSelected();
+    // The colour and width pop-ups' picks for the selected tool; out-of-table indices change nothing.
+    void setColor(int index);
+    void setWidth(int index);
+    // A press of the editing toolbar's button (DrawingToolbar::COLOUR ... DELETE).
+    void onToolbarButton(int tag);
+    // Saved tools come back: each is complete, anchored to this series; the view projects them.
+    void adoptDrawings(std::vector<std::unique_ptr<DrawingBase>> tools);
+    // The same after every placed tool is gone (a tool still being placed stays).
+    void replaceDrawings(std::vector<std::unique_ptr<DrawingBase>> tools);
+    // The instrument whose saved drawings this view shows and keeps (see DrawingSync).
+    void setDrawingSymbol(const std::string& symbol);
+    DrawingSync& getDrawingSync() { return *sync_; }
+    // The text tool whose text is being typed (the owner opened the input for it), or null. Deleting
+    // the tool or clearing the series ends the edit: its text then goes nowhere.
+    DrawingBase* getTextEditTool() const { return textEditTool_; }
+    // Ends the edit: apply gives the tool its text; a new tool left empty (or cancelled) is removed.
+    void finishTextEdit(bool apply, const std::string& text);
     DrawingBase* getSelectedDrawing() const { return selectedDrawing_; }
     const std::vector<std::unique_ptr<DrawingBase>>& getDrawings() const { return drawings_; }
-    cocos2d::CCNode* getToolToolbar() const { return toolToolbar_; }
+    DrawingToolbar* getToolToolbar() const { return toolbar_; }
+    // Price under a y of the view as the tools project it (the scale may be animating).
+    float toolPriceAtY(float y) const;
 
     // --- state read by the panes, the window and tests
     const std::vector<KLineBar*>& getVisibleBars() const { return visibleBars_; }
@@ -266,6 +289,13 @@ private:
     void hideButtons();
     void pressButton(ChartButton* button);
     void hideToolbar();
+    void removeDrawing(DrawingBase* tool);
+    // The tool changed for good (placed, dragged, edited, deleted): the owner may save the list.
+    void notifyDrawingsChanged();
+    void openTextEdit(DrawingBase* tool, bool isNew);
+    // Hover: the topmost tool under the point keeps its hover, every other loses it.
+    void hoverTools(const cocos2d::CCPoint& point);
+    bool touchToolbar(const cocos2d::CCPoint& location);
     void releaseTouches();
 
     // Configuration.
@@ -341,12 +371,19 @@ private:
     DrawingBase* creatingTool_ = nullptr;
     DrawingBase* selectedDrawing_ = nullptr;
     ToolFactory toolFactory_;
+    std::unique_ptr<DrawingSync> sync_;
+    DrawingBase* textEditTool_ = nullptr;
+    bool textEditIsNew_ = false;
+    // Per touch: it placed a point (never half of a double click), it may open the text input (a
+    // click on the selected text tool's handle), a handle moved.
+    bool touchPlaced_ = false;
+    DrawingBase* textClickTool_ = nullptr;
+    bool handleMoved_ = false;
+    int pressedToolbarTag_ = 0;
 
     // Child nodes (owned by the scene graph).
     ChartButton* buttons_[BUTTON_COUNT] = {};
-    cocos2d::CCNode* toolToolbar_ = nullptr;
-    cocos2d::CCNode* colourPanel_ = nullptr;
-    cocos2d::CCNode* widthPanel_ = nullptr;
+    DrawingToolbar* toolbar_ = nullptr;
     cocos2d::CCLabelTTF* crossTimeLabel_ = nullptr;
     cocos2d::CCLabelTTF* crossPriceLabel_ = nullptr;
     cocos2d::CCSprite* loadingSprite_ = nullptr;

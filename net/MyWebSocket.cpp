@@ -12,6 +12,7 @@
 #include "CCCommon.h"
 #include "CCDirector.h"
 #include "CCScheduler.h"
+#include "CCSignalStack.h"
 
 USING_NS_CC;
 
@@ -199,6 +200,7 @@ void MyWebSocket::wakeWorker() {
 }
 
 void MyWebSocket::runWorker() {
+    cocos2d::installSignalStack();
     lws_context_creation_info info;
     std::memset(&info, 0, sizeof info);
     info.port = CONTEXT_PORT_NO_LISTEN;

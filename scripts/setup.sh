@@ -13,6 +13,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-wqy-microhei librsvg2-bin
     xvfb xauth xdotool zip unzip gzip
+    libx11-dev xfonts-base
 )
 
 sudo_cmd=()

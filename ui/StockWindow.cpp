@@ -5,6 +5,7 @@
 
 #include "CCActionInterval.h"
 #include "CDebugModule.h"
+#include "DrawingBase.h"
 #include "DrawingKLine.h"
 #include "DrawingView.h"
 #include "IndicatorBase.h"
@@ -168,6 +169,7 @@ bool StockWindow::IsPointOnMe(float x, float y) {
 void StockWindow::setStock(const std::string& symbol, const std::string& displayName) {
     // A pooled window shown again for its old instrument starts afresh: its bars stopped when it closed.
     if (!loader_->setSymbol(symbol) && shown_) return;
+    chart_->setDrawingSymbol(symbol);
     chart_->resetView();
     // The read-out showed a bar of the old instrument.
     showBarInfo(nullptr);
@@ -293,6 +295,20 @@ PanelToggleButton* StockWindow::getToolbarButton(int tag) const {
 
 void StockWindow::clearToolbarSelection() {
     toolbar_.reset();
+}
+
+void StockWindow::drawingToolPlaced() {
+    clearToolbarSelection();
+}
+
+void StockWindow::openDrawingTextInput(DrawingBase* tool) {
+    CCPoint at = chart_->convertToWorldSpace(CCPointZero);
+    if (!tool->getPoints().empty())
+        at = chart_->convertToWorldSpace(CCPoint(tool->getPoints()[0].x, tool->getPoints()[0].y));
+    if (delegate_)
+        delegate_->openDrawingTextInput(this, at, tool->getText());
+    else
+        chart_->finishTextEdit(false, std::string());
 }
 
 // --- quote and read-out

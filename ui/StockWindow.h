@@ -132,7 +132,8 @@ public:
     void activateWindow() override;
     void setCrosshairInAllWindows(bool show) override;
     void loadOlderHistory() override;
-    void drawingToolPlaced() override {}
+    void drawingToolPlaced() override;
+    void openDrawingTextInput(DrawingBase* tool) override;
     void removeIndicator(int type) override;
     void layoutPanes() override;
 

@@ -26,4 +26,8 @@ public:
     virtual void weekHistoryMerged(StockWindow* window) = 0;
     // The history server for the next history-list request; empty means the built-in one.
     virtual std::string getKlineHistoryServer() = 0;
+    // The window's chart wants the text of its text-edit tool typed, with this text to start from; at
+    // is the tool's point. The chart's finishTextEdit ends it. Without an input the edit is cancelled.
+    virtual void openDrawingTextInput(StockWindow* window, const cocos2d::CCPoint& at,
+                                      const std::string& text) = 0;
 };

@@ -16,6 +16,7 @@
 
 #include "CCFileUtils.h"
 #include "CCScheduler.h"
+#include "CCSignalStack.h"
 #include "CDebugModule.h"
 #include "ConfigTable.h"
 #include "FileHelpers.h"
@@ -466,6 +467,7 @@ void KLineHistoryLoader::handOver(const std::shared_ptr<ParseKLineStruct>& batch
 }
 
 void KLineHistoryLoader::parseKLineThread(std::shared_ptr<ParseKLineStruct> batch, uint64_t ticket) {
+    cocos2d::installSignalStack();
     if (!batch) return;
     std::vector<unsigned char> raw;
     bool keepRaw = false;

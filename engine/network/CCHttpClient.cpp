@@ -16,6 +16,7 @@
 #include "CCCommon.h"
 #include "CCDirector.h"
 #include "CCScheduler.h"
+#include "CCSignalStack.h"
 
 NS_CC_BEGIN
 
@@ -149,6 +150,7 @@ struct CCHttpClient::Deliveries {
 
 void CCHttpClient::Worker::run() {
     pthread_setname_np(pthread_self(), "CCHttpClient");
+    installSignalStack();
     for (;;) {
         std::vector<Job> incoming;
         {

@@ -231,6 +231,11 @@ function createRouter(ctx) {
     }
 
     async function report({ req, res }, kind) {
+        const type = String(req.headers['content-type'] || '');
+        if (!/^application\/json\b/i.test(type)) {
+            req.resume();
+            throw new HttpError(415, `a report must be sent as application/json, not "${type}"`);
+        }
         const bytes = await readBody(req, JSON_LIMIT);
         const value = parseJsonBody(bytes);
         if (value === null || typeof value !== 'object' || Array.isArray(value)) {

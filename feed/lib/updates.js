@@ -11,8 +11,9 @@ const crypto = require('crypto');
 const fs = require('fs');
 const path = require('path');
 
-// Plain file names only: no folders, no leading dot, no control characters.
-const SAFE_NAME = /^[A-Za-z0-9_][A-Za-z0-9_. -]{0,127}$/;
+// Plain file names only: no folders, no leading dot, no control characters ("&" and "+" are fine:
+// the terminal percent-encodes them).
+const SAFE_NAME = /^[A-Za-z0-9_][A-Za-z0-9_. &+-]{0,127}$/;
 const MAX_SAME_NAME = 1000;
 
 function isSafeName(name) {

@@ -113,21 +113,24 @@ test('reports and uploads are stored under the data folder and answered "success
         assert.equal((await request('POST', `${t.http}/down/?fileName=Debug%20Info.txt`, 'log')).body.toString(), 'success');
         assert.equal(fs.readFileSync(path.join(t.dataDir, 'uploads', 'Debug Info.txt'), 'utf8'), 'log');
         assert.equal((await request('POST', `${t.http}/down?fileName=DebugInfo.txt`, 'log')).body.toString(), 'success');
+        assert.equal((await request('POST', `${t.http}/down/?fileName=zento%201%262%2B3.dmp`, 'x')).body.toString(), 'success');
+        assert.equal(fs.readFileSync(path.join(t.dataDir, 'uploads', 'zento 1&2+3.dmp'), 'utf8'), 'x');
 
         const refused = [
             ['POST', '/down/?fileName=..%2Fescape', 'x', 400],
             ['POST', '/down/?fileName=', 'x', 400],
             ['POST', '/down/', 'x', 400],
             ['POST', '/down/?fileName=empty.dmp', '', 400],
-            ['POST', '/installation', 'not json', 400],
-            ['POST', '/startover', '"a string"', 400],
+            ['POST', '/installation', 'not json', 400, json],
+            ['POST', '/startover', '{"platform":"zento_linux"}', 415],
+            ['POST', '/startover', '"a string"', 400, json],
             ['GET', '/installation', undefined, 405],
             ['GET', '/no/such/thing', undefined, 404],
             ['DELETE', '/stocklist', undefined, 405],
             ['GET', '/%E0%A4%A', undefined, 400],
         ];
-        for (const [method, route, body, status] of refused) {
-            const answer = await request(method, `${t.http}${route}`, body);
+        for (const [method, route, body, status, headers] of refused) {
+            const answer = await request(method, `${t.http}${route}`, body, headers);
             assert.equal(answer.status, status, `${method} ${route}`);
             assert.ok(answer.body.length > 0, 'says why');
         }

@@ -36,6 +36,8 @@ public:
     void drawingToolPlaced() override { ++toolsPlaced; }
     void removeIndicator(int type) override { removedIndicators.push_back(type); }
     void layoutPanes() override { ++layoutRequests; }
+    void openDrawingTextInput(DrawingBase* tool) override { textInputs.push_back(tool); }
+    void drawingsChanged() override { ++drawingChanges; }
 
     int barInfoCalls = 0;
     const KLineBar* lastBarInfo = nullptr;
@@ -45,6 +47,8 @@ public:
     int toolsPlaced = 0;
     std::vector<int> removedIndicators;
     int layoutRequests = 0;
+    std::vector<DrawingBase*> textInputs;
+    int drawingChanges = 0;
 };
 
 // Prices of bar i: open, high, low, close.

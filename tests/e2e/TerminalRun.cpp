@@ -152,6 +152,14 @@ std::optional<Screenshot> TerminalRun::screenshotWhen(const std::function<bool(c
     }
 }
 
+bool TerminalRun::signal(int number) {
+    return program_ && program_->signal(number);
+}
+
+std::optional<int> TerminalRun::waitForExit(Seconds timeout) {
+    return program_ ? program_->waitForExit(timeout) : std::nullopt;
+}
+
 std::optional<int> TerminalRun::stop(Seconds timeout) {
     if (!program_) return std::nullopt;
     program_->signal(SIGTERM);

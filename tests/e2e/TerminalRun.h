@@ -36,6 +36,10 @@ public:
     // (nothing when none could be taken) with the fact in error().
     std::optional<Screenshot> screenshotWhen(const std::function<bool(const Screenshot&)>& test,
                                              Seconds timeout);
+    // Sends a signal to the program (not to its X server).
+    bool signal(int number);
+    // The program's wait status once it has ended by itself within timeout, else nothing.
+    std::optional<int> waitForExit(Seconds timeout);
     // SIGTERM to the program, as a window close; its wait status once it and its X server have ended.
     // The run's log is copied into folder.
     std::optional<int> stop(Seconds timeout);

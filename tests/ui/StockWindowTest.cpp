@@ -50,6 +50,7 @@ struct RecordingDelegate : StockWindowDelegate {
     void setCrosshairInAllWindows(bool) override {}
     void weekHistoryMerged(StockWindow*) override {}
     std::string getKlineHistoryServer() override { return "http://127.0.0.1:1/history.php"; }
+    void openDrawingTextInput(StockWindow*, const CCPoint&, const std::string&) override {}
 };
 
 class StockWindowTest : public SceneTest {

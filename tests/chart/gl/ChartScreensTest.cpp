@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -17,6 +18,7 @@
 #include "CCGLRenderer.h"
 #include "CCSpriteFrameCache.h"
 #include "CCTextureCache.h"
+#include "DrawingBase.h"
 #include "DrawingKLine.h"
 #include "IndicatorBOLL.h"
 #include "IndicatorKDJ.h"
@@ -199,3 +201,42 @@ TEST_F(ChartScreensTest, OhlcBars) {
     EXPECT_GT(count(RED, CHART_BOTTOM, WINDOW_HEIGHT), 200);
     EXPECT_GT(count(GREEN, CHART_BOTTOM, WINDOW_HEIGHT), 200);
 }
+
+namespace {
+// Every tool family on one chart, placed through the view: what later tools draw (fills, labels)
+// leaves the earlier ones in sight.
+TEST_F(ChartScreensTest, DrawingTools) {
+    settle();
+    const float top = chart_->getContentSize().height;
+    auto place = [&](int id, std::vector<CCPoint> clicks) {
+        chart_->startTool(id);
+        for (const CCPoint& p : clicks) {
+            chart_->placePoint(p, false);
+            chart_->placePoint(p, true);
+        }
+    };
+    place(1, {CCPoint(252, top * 0.55f), CCPoint(320, top * 0.75f)});
+    DrawingBase* line = chart_->getDrawings().back().get();
+    place(8, {CCPoint(300, top * 0.2f), CCPoint(380, top * 0.4f)});
+    place(13, {CCPoint(330, top * 0.3f), CCPoint(380, top * 0.9f)});
+    place(14, {CCPoint(450, top * 0.5f), CCPoint(520, top * 0.7f)});
+    place(15, {CCPoint(250, top * 0.7f)});
+    place(25, {CCPoint(800, top * 0.5f)});
+    chart_->selectTool(nullptr);
+    shoot("chart_drawing_tools");
+    // The trend line, under the Fibonacci labels, is still drawn along its whole length.
+    const CCPoint from(line->getPoints()[0].x, line->getPoints()[0].y);
+    const CCPoint to(line->getPoints()[1].x, line->getPoints()[1].y);
+    int light = 0;
+    for (int i = 2; i < 98; ++i) {
+        const CCPoint p = from + (to - from) * (static_cast<float>(i) / 100);
+        int best = 0;
+        for (int d = -1; d <= 1; ++d) {
+            const Rgb c = at(static_cast<int>(p.x), CHART_BOTTOM + static_cast<int>(p.y) + d);
+            best = std::max(best, std::min({c.r, c.g, c.b}));
+        }
+        if (best > 150) ++light;
+    }
+    EXPECT_GT(light, 85);
+}
+}  // namespace
