@@ -100,11 +100,11 @@ bool UpdatePanel::init(const CCSize& size, const ccColor3B& colour, bool force, 
     addChild(title_);
 
     updateButton_ = makeButton("btnOK.png", "btnOK_sel.png", TAG_UPDATE, "update", [this] {
-        setButtonsEnabled(false);
+        disableButtons();
         if (choices_.update) choices_.update();
     });
     otherButton_ = makeButton("btnGray.png", "btnGray_sel.png", TAG_OTHER, force_ ? "exit" : "skip", [this] {
-        setButtonsEnabled(false);
+        disableButtons();
         if (choices_.other) choices_.other();
     });
     if (!updateButton_ || !otherButton_) return false;
@@ -115,18 +115,19 @@ bool UpdatePanel::init(const CCSize& size, const ccColor3B& colour, bool force, 
     return true;
 }
 
-void UpdatePanel::setButtonsEnabled(bool enabled) {
-    if (updateButton_) updateButton_->setEnabled(enabled);
-    if (otherButton_) otherButton_->setEnabled(enabled);
+void UpdatePanel::disableButtons() {
+    for (PanelButton* button : getButtons()) button->setEnabled(false);
 }
 
 void UpdatePanel::showDownloading() {
+    // The buttons stay children, hidden and disabled: the base class keeps pointers to them.
+    disableButtons();
+    updateButton_->setVisible(false);
+    otherButton_->setVisible(false);
     auto drop = [](auto*& node) {
         if (node) node->removeFromParentAndCleanup(true);
         node = nullptr;
     };
-    drop(updateButton_);
-    drop(otherButton_);
     drop(notesFrame_);
     drop(notesList_);
     const CCSize size = getContentSize();
@@ -164,7 +165,7 @@ void UpdatePanel::setStatus(const std::string& key) {
 }
 
 void UpdatePanel::close() {
-    setButtonsEnabled(false);
+    disableButtons();
     runAction(CCSequence::create(CCScaleTo::create(CLOSE_GROW_SECONDS, CLOSE_GROW_SCALE),
                                  CCScaleTo::create(CLOSE_SHRINK_SECONDS, 0.0f), CCRemoveSelf::create(), nullptr));
 }

@@ -38,7 +38,7 @@ public:
     cocos2d::CCScrollView* getNotesList() const { return notesList_; }
     cocos2d::CCLabelTTF* getTitleLabel() const { return title_; }
 
-    // Removes the buttons and notes, shrinks the dialog and shows the empty progress bar and
+    // Hides the buttons, removes the notes, shrinks the dialog and shows the empty progress bar and
     // "downloading".
     void showDownloading();
     // share: 0 to 1 of the bar's maximum width (values outside are clamped, NaN counts as full).
@@ -55,7 +55,7 @@ private:
     UpdatePanel() = default;
     bool init(const cocos2d::CCSize& size, const cocos2d::ccColor3B& colour, bool force,
               std::vector<std::string> notes, Choices choices);
-    void setButtonsEnabled(bool enabled);
+    void disableButtons();
 
     bool force_ = false;
     std::vector<std::string> notes_;

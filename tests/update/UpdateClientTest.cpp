@@ -186,7 +186,7 @@ TEST_F(UpdateClientTest, VersionFileDecidesWhetherTheDialogShows) {
 
     // An offer: the dialog, the loading display hidden, the waiting updater left for a later start.
     serveArchive();
-    writeText(updateDir + "ver.json", R"({"ver":246,"force":1})");
+    writeText(updateDir + "ver.json", R"({"ver":246,"force":1,"msg":null})");
     writeText(program + "Brevanix.x", waiting);
     host = RecordingHost();
     host.parent = scene;
@@ -233,6 +233,7 @@ TEST_F(UpdateClientTest, DialogButtonsBeatTheConnectingScreen) {
         startClient();
         ASSERT_TRUE(waitFor([&] { return client->getPanel() != nullptr; }));
         UpdatePanel* panel = client->getPanel();
+        panel->retain();
         step(0.5f);
         click(panel->getOtherButton());
         if (force) {
@@ -245,6 +246,7 @@ TEST_F(UpdateClientTest, DialogButtonsBeatTheConnectingScreen) {
             step(0.5f);
             EXPECT_EQ(panel->getParent(), nullptr) << "closed";
         }
+        panel->release();
         client->removeFromParent();
     }
 }
