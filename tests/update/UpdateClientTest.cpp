@@ -88,6 +88,8 @@ protected:
         CCFileUtils::purgeFileUtils();
         loadLanguageTable(std::string(ZENTO_RES_DIR) + "/database/language.xc");
         mkdir((root.folder() + "home").c_str(), 0755);
+        // The log keeps the path it was first given; each case has its own home.
+        CDebugModule::getInstance()->setLogFilePath(home + "DebugInfo.txt");
         CDebugModule::getInstance()->createLogFile();
         mkdir(program.c_str(), 0755);
         mkdir(updateDir.substr(0, updateDir.size() - 8).c_str(), 0755);
