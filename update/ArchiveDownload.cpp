@@ -8,11 +8,11 @@
 
 #include <openssl/evp.h>
 
+#include <strings.h>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <strings.h>
 
 #include "CDebugModule.h"
 
@@ -70,7 +70,9 @@ bool zipEntriesIntact(const std::string& path) {
 }  // namespace
 
 ArchiveDownload::ArchiveDownload(std::string folder, uint64_t fileSize, std::string sha256)
-    : folder_(std::move(folder)), fileSize_(fileSize), sha256_(std::move(sha256)),
+    : folder_(std::move(folder)),
+      fileSize_(fileSize),
+      sha256_(std::move(sha256)),
       write_([](int fd, const void* data, size_t count) { return ::write(fd, data, count); }) {}
 
 bool ArchiveDownload::prepare() {

@@ -41,8 +41,8 @@ PanelButton* makeButton(const char* normal, const char* hover, int tag, const st
     });
     if (!button) return nullptr;
     button->setTouchPriority(UpdatePanel::BUTTON_TOUCH_PRIORITY);
-    CCLabelTTF* caption =
-        CCLabelTTF::create(getLangTextOrDefault(captionKey, captionKey).c_str(), FONT_FILE, CAPTION_FONT_SIZE);
+    CCLabelTTF* caption = CCLabelTTF::create(getLangTextOrDefault(captionKey, captionKey).c_str(), FONT_FILE,
+                                             CAPTION_FONT_SIZE);
     const CCSize size = button->getContentSize();
     caption->setPosition(CCPoint(size.width / 2, size.height / 2));
     button->addChild(caption);
@@ -61,8 +61,8 @@ UpdatePanel* UpdatePanel::create(const CCSize& size, const ccColor3B& colour, bo
     return panel;
 }
 
-bool UpdatePanel::init(const CCSize& size, const ccColor3B& colour, bool force, std::vector<std::string> notes,
-                       Choices choices) {
+bool UpdatePanel::init(const CCSize& size, const ccColor3B& colour, bool force,
+                       std::vector<std::string> notes, Choices choices) {
     if (!initPanel(colour, size)) return false;
     setAnchorPoint(CCPoint(0.5f, 0.5f));
     force_ = force;
@@ -167,5 +167,6 @@ void UpdatePanel::setStatus(const std::string& key) {
 void UpdatePanel::close() {
     disableButtons();
     runAction(CCSequence::create(CCScaleTo::create(CLOSE_GROW_SECONDS, CLOSE_GROW_SCALE),
-                                 CCScaleTo::create(CLOSE_SHRINK_SECONDS, 0.0f), CCRemoveSelf::create(), nullptr));
+                                 CCScaleTo::create(CLOSE_SHRINK_SECONDS, 0.0f), CCRemoveSelf::create(),
+                                 nullptr));
 }

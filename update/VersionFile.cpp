@@ -67,8 +67,9 @@ bool VersionFile::isUsableOffer() const {
         logError("version file: the archive URL \"%s\" is not http(s): update ignored", resurl.c_str());
         return false;
     }
-    const bool hexDigest = sha256.size() == SHA256_HEX_LENGTH &&
-                           std::all_of(sha256.begin(), sha256.end(), [](unsigned char c) { return std::isxdigit(c); });
+    const bool hexDigest =
+        sha256.size() == SHA256_HEX_LENGTH &&
+        std::all_of(sha256.begin(), sha256.end(), [](unsigned char c) { return std::isxdigit(c); });
     if (!hexDigest) {
         logError("version file: no valid \"sha256\" for the archive: update ignored");
         return false;

@@ -105,7 +105,8 @@ protected:
 
     void startFeed(std::vector<std::string> extra) {
         feed.stop();
-        std::vector<std::string> args{"--port", "0", "--news-port", "0", "--data", root.folder() + "feed", "--quiet"};
+        std::vector<std::string> args{"--port", "0", "--news-port", "0", "--data", root.folder() + "feed",
+                                      "--quiet"};
         args.insert(args.end(), extra.begin(), extra.end());
         ASSERT_TRUE(feed.start(std::string(ZENTO_FEED_DIR) + "/server.js", args, "feed: listening http=", 30))
             << feed.error();
@@ -166,8 +167,9 @@ TEST_F(UpdateClientTest, VersionFileDecidesWhetherTheDialogShows) {
     // Not an offer: an old version (the waiting updater is swapped in and old archives go), a version
     // given as text, and a newer one without a digest.
     const std::string waiting = elfProgram() + "new";
-    for (const std::string& doc : {std::string(R"({"ver":245,"msg":["%s%n"]})"), std::string(R"({"ver":"246"})"),
-                                   std::string(R"({"ver":1e300,"sha256":null,"resurl":"http://x/"})")}) {
+    for (const std::string& doc :
+         {std::string(R"({"ver":245,"msg":["%s%n"]})"), std::string(R"({"ver":"246"})"),
+          std::string(R"({"ver":1e300,"sha256":null,"resurl":"http://x/"})")}) {
         writeText(updateDir + "ver.json", doc);
         writeText(program + "Brevanix.x", waiting);
         writeText(home + "update.zip.part", "old");
@@ -229,7 +231,8 @@ TEST_F(UpdateClientTest, DialogButtonsBeatTheConnectingScreen) {
     scene->addChild(cover, 1);
     serveArchive();
     for (bool force : {false, true}) {
-        writeText(updateDir + "ver.json", force ? R"({"ver":300,"force":true})" : R"({"ver":300,"msg":["a"]})");
+        writeText(updateDir + "ver.json",
+                  force ? R"({"ver":300,"force":true})" : R"({"ver":300,"msg":["a"]})");
         host = RecordingHost();
         host.parent = cover;
         startClient();
@@ -275,9 +278,8 @@ TEST_F(UpdateClientTest, DamagedOrOversizedArchiveIsFetchedAgainThenRefused) {
     const std::string archive = serveArchive();
     std::string changed = archive;
     changed[changed.size() / 2] ^= 1;
-    for (const std::string& doc :
-         {R"({"ver":246,"sha256":")" + sha256Hex(changed) + "\"}",
-          R"({"ver":246,"fileSize":)" + std::to_string(archive.size() - 10) + "}"}) {
+    for (const std::string& doc : {R"({"ver":246,"sha256":")" + sha256Hex(changed) + "\"}",
+                                   R"({"ver":246,"fileSize":)" + std::to_string(archive.size() - 10) + "}"}) {
         writeText(updateDir + "ver.json", doc);
         host = RecordingHost();
         host.parent = scene;
@@ -286,8 +288,9 @@ TEST_F(UpdateClientTest, DamagedOrOversizedArchiveIsFetchedAgainThenRefused) {
         ASSERT_TRUE(waitFor([&] { return client->getPanel() != nullptr; }));
         step(0.5f);
         click(client->getPanel()->getUpdateButton());
-        ASSERT_TRUE(waitFor([&] { return client->getDownload()->damagedCount() == ArchiveDownload::MAX_DAMAGED; }))
-            << doc;
+        ASSERT_TRUE(waitFor([&] {
+            return client->getDownload()->damagedCount() == ArchiveDownload::MAX_DAMAGED;
+        })) << doc;
         step(5);
         EXPECT_EQ(client->getDownload()->damagedCount(), ArchiveDownload::MAX_DAMAGED) << "no fourth try";
         EXPECT_EQ(client->getPanel()->getStatusText(), getLangText("updateDamaged"));
@@ -316,7 +319,8 @@ TEST_F(UpdateClientTest, WriteFailuresStopWithoutAPartFile) {
     });
     step(0.5f);
     click(client->getPanel()->getUpdateButton());
-    ASSERT_TRUE(waitFor([&] { return client->getPanel()->getStatusText() == getLangText("unableWriteFile"); }));
+    ASSERT_TRUE(
+        waitFor([&] { return client->getPanel()->getStatusText() == getLangText("unableWriteFile"); }));
     step(5);
     EXPECT_FALSE(exists(home + "update.zip.part"));
     EXPECT_FALSE(exists(home + "update.zip"));
