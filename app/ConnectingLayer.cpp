@@ -20,6 +20,8 @@
 #include "LanguageTable.h"
 #include "Resources.h"
 #include "SimpleAudioEngine.h"
+#include "Toast.h"
+#include "UpdateClient.h"
 #include "UsageReports.h"
 #include "UserData.h"
 #include "WorldScene.h"
@@ -42,7 +44,8 @@ constexpr int Z_LOGO = 10;
 constexpr int Z_DOTS = 10;
 constexpr int Z_STATUS = 20;
 constexpr int Z_VERSION = 40;
-constexpr float VERSION_CHECK_DELAY = 0.1f;
+constexpr float TOAST_SECONDS = 3;
+const ccColor3B TOAST_COLOUR = {255, 255, 255};
 }  // namespace
 
 ConnectingLayer* ConnectingLayer::getInstance() {
@@ -126,8 +129,11 @@ bool ConnectingLayer::init() {
     startDemoSeries();
     schedule(schedule_selector(ConnectingLayer::demoTick), 1.0f);
 
-    startVersionCheck();
-    downloadUpdater();
+    // The update client's node lives and dies with this screen, and its timers with it.
+    CCFileUtils* files = CCFileUtils::sharedFileUtils();
+    updateClient_ = UpdateClient::create(this, files->getProgramPath(), files->getWritablePath());
+    addChild(updateClient_);
+    updateClient_->start();
 
     setTouchEnabled(true);
     return true;
@@ -156,6 +162,7 @@ void ConnectingLayer::layoutForWindowSize() {
     if (logo_) logo_->setPosition(CCPoint(0.5f * w, 0.5f * h));
     dotHolder_->setPosition(CCPoint(0.5f * w, 0.25f * h));
     if (demoChart_) demoChart_->setViewSize(std::floor(w), std::floor(h));
+    if (updateClient_) updateClient_->placeDialog();
 }
 
 void ConnectingLayer::registerWithTouchDispatcher() {
@@ -241,19 +248,9 @@ void ConnectingLayer::demoTick(float) {
     demoChart_->setLastBarRising((last.close - last.open) / last.open >= 0);
 }
 
-void ConnectingLayer::startVersionCheck() {
-    // Until the update client joins, the check ends at once with nothing to install. A timer, not a
-    // delayed-call action: that would also fire when the screen is torn down early.
-    scheduleOnce([this](float) { versionCheckDone(); }, VERSION_CHECK_DELAY, "versionCheck");
-}
-
-void ConnectingLayer::versionCheckDone() {
-    finishConnecting(false);
-}
-
 void ConnectingLayer::finishConnecting(bool fromUpdateDialog) {
     if (finished_) return;
-    if (fromUpdateDialog && statusLabel_) statusLabel_->setVisible(true);
+    if (fromUpdateDialog) setLoadingVisible(true);
     finished_ = true;
     CCScene* scene = CCDirector::sharedDirector()->getRunningScene();
     WorldScene* world = WorldScene::getInstance();
@@ -261,6 +258,17 @@ void ConnectingLayer::finishConnecting(bool fromUpdateDialog) {
     logInfo("connecting layer finished!!!");
 }
 
-void ConnectingLayer::downloadUpdater() {
-    // The updater download joins with the update client.
+void ConnectingLayer::setLoadingVisible(bool visible) {
+    if (statusLabel_) statusLabel_->setVisible(visible);
+    if (dotHolder_) dotHolder_->setVisible(visible);
+}
+
+void ConnectingLayer::showToast(const std::string& text) {
+    Toast::show(this, CCDirector::sharedDirector()->getWinSize(), text, TOAST_COLOUR, TOAST_SECONDS);
+}
+
+CCPoint ConnectingLayer::dialogCentre() {
+    if (logo_) return logo_->getPosition();
+    const CCSize size = CCDirector::sharedDirector()->getWinSize();
+    return CCPoint(size.width / 2, size.height / 2);
 }

@@ -6,6 +6,8 @@
 
 #include "CCNode.h"
 #include "KLineBar.h"
+#include "UpdateClient.h"
+#include "UpdateHost.h"
 
 class DrawingKLine;
 class IndicatorBase;
@@ -19,9 +21,9 @@ class CCLabelTTF;
 // main scene's first data. It lies above the main scene (z-order 999) and swallows every click
 // until it is dismissed. A singleton while it exists: the destructor clears the pointer.
 // Main thread only.
-class ConnectingLayer : public cocos2d::CCLayer {
+class ConnectingLayer : public cocos2d::CCLayer, public UpdateHost {
 public:
-    static constexpr int LOCAL_VERSION = 245;
+    static constexpr int LOCAL_VERSION = UpdateClient::LOCAL_VERSION;
     static constexpr int TOUCH_PRIORITY = -490;
 
     // Creates the layer on first use; null when its init fails.
@@ -42,7 +44,12 @@ public:
     void setDismissing() { dismissing_ = true; }
     // The version check is over with no update to install: the main scene starts under this screen.
     // fromUpdateDialog: the user declined an optional update.
-    void finishConnecting(bool fromUpdateDialog);
+    void finishConnecting(bool fromUpdateDialog) override;
+    void setLoadingVisible(bool visible) override;
+    void showToast(const std::string& text) override;
+    cocos2d::CCNode* dialogParent() override { return this; }
+    cocos2d::CCPoint dialogCentre() override;
+    UpdateClient* updateClient() const { return updateClient_; }
 
     // The text of the version label: platform tag, version number, build date.
     static std::string versionText();
@@ -63,12 +70,8 @@ private:
     void demoTick(float dt);
     void createDemoChart();
     void startDemoSeries();
-    // Steps that join with the pieces that build them: usage reports, the version check and the
-    // updater download.
+    // Steps that join with the pieces that build them: usage reports.
     void sendUsageReports();
-    void startVersionCheck();
-    void versionCheckDone();
-    void downloadUpdater();
 
     bool finished_ = false;
     bool dismissing_ = false;
@@ -79,6 +82,7 @@ private:
     cocos2d::CCNode* dotHolder_ = nullptr;
     cocos2d::CCLabelTTF* statusLabel_ = nullptr;
     cocos2d::CCLabelTTF* versionLabel_ = nullptr;
+    UpdateClient* updateClient_ = nullptr;
     DrawingKLine* demoChart_ = nullptr;
     std::vector<std::unique_ptr<KLineBar>> demoBars_;
     std::vector<IndicatorBase*> demoPanes_;

@@ -14,6 +14,7 @@ constexpr const char* CONFIG_TABLE_PATH = "res/database/config.xc";
 
 // Keys the terminal asks for.
 constexpr const char* CONFIG_KEY_UPDATE_EXE_URL = "updateExeUrl";
+constexpr const char* CONFIG_KEY_VERSION_FILE_URL = "versionFileUrl";
 constexpr const char* CONFIG_KEY_SEND_INSTALL_INFO_URL = "sendInstallInfoUrl";
 constexpr const char* CONFIG_KEY_SEND_APP_RUN_URL = "sendAppRunUrl";
 constexpr const char* CONFIG_KEY_SEND_LOG_URL = "sendLogUrl";

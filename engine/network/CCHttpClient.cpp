@@ -78,12 +78,14 @@ struct CCHttpClient::Worker {
         std::vector<char> body;
         std::vector<std::string> headers;
         bool download = false;
+        size_t maxBody = 0;  // 0: no limit
         long connectTimeout = DEFAULT_CONNECT_TIMEOUT_SECONDS;
         long readTimeout = DEFAULT_READ_TIMEOUT_SECONDS;
     };
 
     struct Result {
         bool succeed = false;
+        bool tooLarge = false;
         long code = 0;
         std::vector<char> body;
         std::vector<char> header;
@@ -259,7 +261,9 @@ void CCHttpClient::Worker::finish(CURL* easy, CURLcode code) {
 
     Result& result = transfer->result;
     curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &result.code);
-    if (code != CURLE_OK) {
+    if (result.tooLarge) {
+        result.error = "response larger than " + std::to_string(transfer->job.maxBody) + " bytes";
+    } else if (code != CURLE_OK) {
         result.error = transfer->errorBuffer[0] ? transfer->errorBuffer : curl_easy_strerror(code);
     } else if (result.code < 200 || result.code > 299) {
         result.error = "HTTP status " + std::to_string(result.code);
@@ -293,6 +297,12 @@ size_t CCHttpClient::Worker::onBody(char* data, size_t size, size_t count, void*
     auto* transfer = static_cast<Transfer*>(user);
     const size_t bytes = size * count;
     std::vector<char>& body = transfer->result.body;
+    if (transfer->job.maxBody > 0 && bytes > transfer->job.maxBody - body.size()) {
+        // Keep what fits; a short return makes libcurl abort the transfer.
+        body.insert(body.end(), data, data + (transfer->job.maxBody - body.size()));
+        transfer->result.tooLarge = true;
+        return 0;
+    }
     body.insert(body.end(), data, data + bytes);
     if (transfer->job.download) {
         const double seconds =
@@ -320,6 +330,7 @@ void CCHttpClient::Deliveries::deliver(uint64_t id, Worker::Result& result) {
     CCHttpRequest* request = entry.request;
     auto* response = new CCHttpResponse(request);
     response->setSucceed(result.succeed);
+    response->setTooLarge(result.tooLarge);
     response->setResponseCode(static_cast<int>(result.code));
     response->setResponseData(std::move(result.body));
     response->setResponseHeader(std::move(result.header));
@@ -416,6 +427,7 @@ void CCHttpClient::send(CCHttpRequest* request) {
     job.body.assign(request->getRequestData(), request->getRequestData() + request->getRequestDataSize());
     job.headers = request->getHeaders();
     job.download = request->isDownload();
+    job.maxBody = request->getMaxResponseSize();
     job.connectTimeout = timeoutForConnect_;
     job.readTimeout = timeoutForRead_;
     deliveries_->inFlight.emplace(job.id, Deliveries::Entry{request, scheduler});

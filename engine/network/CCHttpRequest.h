@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -67,6 +68,11 @@ public:
     void setDownload(bool download) { download_ = download; }
     bool isDownload() const { return download_; }
 
+    // The transfer is aborted once the body would grow beyond this many bytes (0: no limit); the
+    // response then fails and says so (CCHttpResponse::isTooLarge), keeping the bytes up to the limit.
+    void setMaxResponseSize(size_t bytes) { maxResponseSize_ = bytes; }
+    size_t getMaxResponseSize() const { return maxResponseSize_; }
+
 private:
     HttpRequestType requestType_ = kHttpGet;
     std::string url_;
@@ -78,6 +84,7 @@ private:
     ResponseCallback callback_;
     std::vector<std::string> headers_;
     bool download_ = false;
+    size_t maxResponseSize_ = 0;
 };
 
 NS_CC_END

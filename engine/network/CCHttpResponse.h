@@ -26,6 +26,9 @@ public:
     std::vector<char>* getResponseData() { return &responseData_; }
     // The HTTP status of the last response, 0 when none arrived.
     int getResponseCode() const { return responseCode_; }
+    // The body reached the request's maximum response size and the transfer was aborted.
+    bool isTooLarge() const { return tooLarge_; }
+    void setTooLarge(bool tooLarge) { tooLarge_ = tooLarge; }
     // Empty on success.
     const char* getErrorBuffer() const { return errorBuffer_.c_str(); }
     // The raw header lines of every response received, redirects included.
@@ -40,6 +43,7 @@ public:
 private:
     CCHttpRequest* request_;
     bool succeed_ = false;
+    bool tooLarge_ = false;
     std::vector<char> responseData_;
     int responseCode_ = 0;
     std::string errorBuffer_;

@@ -20,6 +20,8 @@ const USAGE = `usage: node feed/server.js [options]
                       instead of now: with the same seed, every run serves the same bars
   --burst N           load test: N quotes and N/10 bar messages a second to each client, spread
                       over the second, instead of the market's own pace (0 = that pace)
+  --throttle-downloads B   send update files at B bytes a second (0 = at full speed)
+  --cut-downloads-after P  test option: break every update-file answer off after P % of the file
   --quiet             log only warnings and errors
   --help              show this text`;
 
@@ -86,6 +88,8 @@ function parseArgs(argv, defaults = loadDefaults()) {
         case '--open-weekends': overrides.weekendClosed = false; break;
         case '--start-time': overrides.startTimeMs = parseStartTime(flag, needValue()); break;
         case '--burst': overrides.burst = parseInteger(flag, needValue(), 0, BURST_MAX); break;
+        case '--throttle-downloads': overrides.throttleDownloads = parseInteger(flag, needValue(), 0, 1e9); break;
+        case '--cut-downloads-after': overrides.cutDownloadsAfter = parseInteger(flag, needValue(), 0, 99); break;
         case '--quiet': overrides.quiet = true; break;
         default: throw new Error(`unknown option "${flag}"`);
         }
@@ -95,7 +99,8 @@ function parseArgs(argv, defaults = loadDefaults()) {
 
 // Merges overrides (already typed) over the defaults and fills in what is derived.
 function buildOptions(defaults, overrides) {
-    const options = { ...defaults, quiet: false, startTimeMs: null, burst: 0, ...overrides };
+    const options = { ...defaults, quiet: false, startTimeMs: null, burst: 0, throttleDownloads: 0,
+        cutDownloadsAfter: 0, ...overrides };
     options.update = { ...defaults.update, ...(overrides.update || {}) };
     if (!options.dataDir) options.dataDir = path.join(os.tmpdir(), 'zento-feed');
     options.dataDir = path.resolve(options.dataDir);

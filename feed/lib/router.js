@@ -174,21 +174,60 @@ function createRouter(ctx) {
         sendJson(res, 200, ctx.updates.versionDocument());
     }
 
+    // Update files answer "Range: bytes=N-" with 206 from N (416 at or past the end), so a broken
+    // download resumes. Test options slow the bytes down or break each answer off part-way.
     function download({ req, res, param }) {
         const file = ctx.updates.downloadPath(param);
         if (!file) throw new HttpError(404, `no update file "${param}"`);
         const size = fs.statSync(file).size;
-        res.writeHead(200, { 'Content-Type': TYPES.binary, 'Content-Length': size });
+        const range = /^bytes=(\d+)-$/.exec(req.headers.range || '');
+        const start = range ? Number(range[1]) : 0;
+        if (range && start >= size) {
+            res.writeHead(416, { 'Content-Range': `bytes */${size}`, 'Content-Length': 0 });
+            res.end();
+            return;
+        }
+        const headers = { 'Content-Type': TYPES.binary, 'Content-Length': size - start, 'Accept-Ranges': 'bytes' };
+        if (range) headers['Content-Range'] = `bytes ${start}-${size - 1}/${size}`;
+        res.writeHead(range ? 206 : 200, headers);
         if (req.method === 'HEAD') {
             res.end();
             return;
         }
-        const stream = fs.createReadStream(file);
+        const { throttleDownloads = 0, cutDownloadsAfter = 0 } = ctx.options;
+        const cutAt = cutDownloadsAfter > 0 ? Math.floor((size * cutDownloadsAfter) / 100) : Infinity;
+        const stream = fs.createReadStream(file, { start, highWaterMark: 16384 });
         stream.on('error', (error) => {
             ctx.log.error(`update: reading ${file} failed: ${error.message}`);
             res.destroy();
         });
-        stream.pipe(res);
+        if (!throttleDownloads && cutAt === Infinity) {
+            stream.pipe(res);
+            return;
+        }
+        let sent = 0;
+        const begun = Date.now();
+        stream.on('data', (chunk) => {
+            const piece = chunk.subarray(0, Math.max(0, Math.min(chunk.length, cutAt - sent)));
+            sent += piece.length;
+            if (sent >= cutAt) {
+                ctx.log.info(`update: ${param} cut after ${sent} bytes`);
+                stream.destroy();
+                // Only once the bytes are on their way, or the client would never see them.
+                res.write(piece, () => res.destroy());
+                return;
+            }
+            res.write(piece);
+            if (throttleDownloads > 0) {
+                const due = (sent / throttleDownloads) * 1000 - (Date.now() - begun);
+                if (due > 0) {
+                    stream.pause();
+                    setTimeout(() => stream.resume(), due);
+                }
+            }
+        });
+        stream.on('end', () => res.end());
+        res.on('close', () => stream.destroy());
     }
 
     async function report({ req, res }, kind) {

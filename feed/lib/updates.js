@@ -7,6 +7,7 @@
 // Every file is written to a temporary name and then linked into place, so a reader never sees
 // half a file and two uploads of one name both survive.
 
+const crypto = require('crypto');
 const fs = require('fs');
 const path = require('path');
 
@@ -55,14 +56,17 @@ class UpdateService {
         return {};
     }
 
-    // The version file. fileSize and resurl follow the served archive unless configured.
+    // The version file. fileSize, sha256 and resurl follow the served archive unless configured.
     versionDocument() {
         const doc = { ...this.defaults_, ...this.overrides() };
         const archiveUrl = this.archiveUrl_();
         if (doc.resurl === null || doc.resurl === undefined) doc.resurl = archiveUrl;
+        const archive = this.downloadPath(path.basename(new URL(archiveUrl).pathname));
         if (doc.fileSize === null || doc.fileSize === undefined) {
-            const archive = this.downloadPath(path.basename(new URL(archiveUrl).pathname));
             doc.fileSize = archive ? fs.statSync(archive).size : 0;
+        }
+        if ((doc.sha256 === null || doc.sha256 === undefined) && archive) {
+            doc.sha256 = crypto.createHash('sha256').update(fs.readFileSync(archive)).digest('hex');
         }
         return doc;
     }

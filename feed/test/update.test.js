@@ -21,6 +21,7 @@ test('version file: defaults, the served archive, and overrides from the data fo
         assert.equal(doc.force, true);
         assert.deepEqual(doc.msg, ['a', 'b']);
         assert.equal(doc.fileSize, archive.length);
+        assert.equal(doc.sha256, require('crypto').createHash('sha256').update(archive).digest('hex'));
         const download = await request('GET', doc.resurl);
         assert.equal(download.status, 200);
         assert.deepEqual(download.body, archive);
@@ -37,6 +38,49 @@ test('version file: defaults, the served archive, and overrides from the data fo
         }
     } finally {
         await t.stop();
+    }
+});
+
+test('update files resume with Range, and the test options cut and slow them', async () => {
+    const archive = Buffer.from(Array.from({ length: 1000 }, (_, i) => i % 251));
+    const t = await startFeed({ cutDownloadsAfter: 40 });
+    try {
+        fs.writeFileSync(path.join(t.dataDir, 'update', 'update.zip'), archive);
+        fs.writeFileSync(path.join(t.dataDir, 'update', 'ver.json'), JSON.stringify({ sha256: 'ab'.repeat(32) }));
+        assert.equal(JSON.parse((await request('GET', `${t.http}/Brevanix/ver.file`)).body).sha256, 'ab'.repeat(32),
+            'a configured sha256 is served as it is');
+        const url = `${t.http}/Brevanix/update.zip`;
+        // Each answer breaks off after 40 % of the file; the Range requests put it together again.
+        await assert.rejects(request('GET', url));
+        const ranged = await new Promise((resolve, reject) => {
+            require('http').get(url, { headers: { Range: 'bytes=400-' } }, (res) => {
+                const chunks = [];
+                res.on('data', (c) => chunks.push(c));
+                res.on('error', () => resolve({ res, body: Buffer.concat(chunks) }));
+                res.on('aborted', () => resolve({ res, body: Buffer.concat(chunks) }));
+                res.on('end', () => resolve({ res, body: Buffer.concat(chunks) }));
+            }).on('error', reject);
+        });
+        assert.equal(ranged.res.statusCode, 206);
+        assert.equal(ranged.res.headers['content-range'], 'bytes 400-999/1000');
+        assert.deepEqual(ranged.body, archive.subarray(400, 800));
+        assert.ok(t.log.lines.some((l) => /update: update\.zip cut after 400 bytes/.test(l)));
+    } finally {
+        await t.stop();
+    }
+    const whole = await startFeed({ throttleDownloads: 1e6 });
+    try {
+        fs.writeFileSync(path.join(whole.dataDir, 'update', 'update.zip'), archive);
+        const url = `${whole.http}/Brevanix/update.zip`;
+        const tail = await request('GET', url, undefined, { Range: 'bytes=990-' });
+        assert.equal(tail.status, 206);
+        assert.deepEqual(tail.body, archive.subarray(990));
+        const past = await request('GET', url, undefined, { Range: 'bytes=1000-' });
+        assert.equal(past.status, 416);
+        assert.equal(past.headers.get('content-range'), 'bytes */1000');
+        assert.deepEqual((await request('GET', url)).body, archive);
+    } finally {
+        await whole.stop();
     }
 });
 
