@@ -27,6 +27,7 @@
 #include "KLineBar.h"
 #include "Resources.h"
 #include "RiseFallColours.h"
+#include "ToolLabelLayer.h"
 
 USING_NS_CC;
 using namespace drawing_kline;
@@ -116,6 +117,7 @@ bool DrawingKLine::init(ChartViewOwner* owner, const KLineBarList* bars,
 
     toolFactory_ = createDrawingTool;
     sync_ = std::make_unique<DrawingSync>(*this);
+    addChild(ToolLabelLayer::create(), Z_TOOL_TEXTS);
     toolbar_ = DrawingToolbar::create();
     if (!toolbar_) return false;
     addChild(toolbar_, Z_TOOLBAR);

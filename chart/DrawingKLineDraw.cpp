@@ -16,6 +16,7 @@
 #include "IndicatorBase.h"
 #include "KLineBar.h"
 #include "RiseFallColours.h"
+#include "ToolLabel.h"
 
 USING_NS_CC;
 using namespace drawing_kline;
@@ -45,8 +46,10 @@ void DrawingKLine::draw() {
             if (showMA_) drawMALines();
         }
     }
+    ToolLabel::deferTexts(true);
     for (auto& drawing : drawings_)
         if (drawing->isVisible()) drawing->draw();
+    ToolLabel::deferTexts(false);
 
     const CCSize& size = getContentSize();
     ccLineWidth(1);

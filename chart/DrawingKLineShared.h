@@ -86,6 +86,8 @@ enum ChildLayer {
     Z_LAST_PRICE_LINE = -11,
     Z_POINTER = 1,
     Z_LABELS = 5,
+    // The drawing tools' texts, deferred from draw() so that they make one batch.
+    Z_TOOL_TEXTS = 6,
     Z_LOADING = 12,
     Z_CROSSHAIR = 25,
     Z_BUTTONS = 30,

@@ -1,5 +1,7 @@
 #include "ToolLabel.h"
 
+#include <vector>
+
 #include "CCLabelTTF.h"
 #include "CCScale9Sprite.h"
 #include "Resources.h"
@@ -48,7 +50,28 @@ void ToolLabel::setFrameOpacity(unsigned char opacity) {
     if (frame_) frame_->setOpacity(opacity);
 }
 
+namespace {
+bool deferring = false;
+std::vector<CCLabelTTF*>& deferred() {
+    static std::vector<CCLabelTTF*> labels;
+    return labels;
+}
+}  // namespace
+
 void ToolLabel::draw() const {
     if (frame_) frame_->visit();
-    label_->visit();
+    if (deferring)
+        deferred().push_back(label_);
+    else
+        label_->visit();
+}
+
+void ToolLabel::deferTexts(bool defer) {
+    deferring = defer;
+    if (defer) deferred().clear();
+}
+
+void ToolLabel::drawDeferredTexts() {
+    for (CCLabelTTF* label : deferred()) label->visit();
+    deferred().clear();
 }

@@ -12,7 +12,8 @@ class CCScale9Sprite;
 // A text a drawing tool shows, optionally on a "frame_black_sel.png" frame that is PADDING px wider
 // and taller than the text. The label is laid out again only when its text changes; placing and
 // drawing cost no layout. The engine nodes are retained here and never added to the scene: draw()
-// visits them under the current transform. Not copyable. Main thread only.
+// visits them under the current transform (the text later, while texts are deferred). Not copyable.
+// Main thread only.
 class ToolLabel {
 public:
     static constexpr float FONT_SIZE = 16.0f;
@@ -32,7 +33,13 @@ public:
     // Size with the frame, when framed.
     cocos2d::CCSize getSize() const;
     void setFrameOpacity(unsigned char opacity);
+    // The frame now; the text now, or with every deferred text (see deferTexts).
     void draw() const;
+
+    // While on, texts wait for drawDeferredTexts, under the transform they are drawn with then: a
+    // chart draws all its tools' texts in one batch after their shapes and frames.
+    static void deferTexts(bool defer);
+    static void drawDeferredTexts();
 
     cocos2d::CCLabelTTF* getLabel() const { return label_; }
     cocos2d::CCScale9Sprite* getFrame() const { return frame_; }
