@@ -1,5 +1,7 @@
 #include "DrawingBase.h"
 
+#include <cstring>
+
 #include <algorithm>
 #include <cmath>
 
@@ -77,12 +79,37 @@ bool DrawingBase::moveActiveHandle(KLineBar* bar, float price, int barOffset) {
 void DrawingBase::updateX(float offsetX, float barSpacing) {
     for (DrawingControlPoint& p : points_)
         if (p.bar) p.x = static_cast<float>(p.bar->index + p.barOffset) * barSpacing + offsetX;
-    refreshGeometry(true);
+    geometryStale_ = true;
 }
 
 void DrawingBase::updateY(float priceScale, float baseY, float priceMin) {
     for (DrawingControlPoint& p : points_) p.y = (p.price - priceMin) * priceScale + baseY;
-    refreshGeometry(false);
+    geometryStale_ = true;
+}
+
+uint64_t DrawingBase::anchorSignature() const {
+    // FNV-1a over what anchors the points.
+    uint64_t hash = 14695981039346656037ull;
+    auto mix = [&hash](uint64_t value) {
+        for (int i = 0; i < 8; ++i) {
+            hash ^= (value >> (8 * i)) & 0xFF;
+            hash *= 1099511628211ull;
+        }
+    };
+    mix(points_.size());
+    for (const DrawingControlPoint& p : points_) {
+        uint32_t price = 0;
+        std::memcpy(&price, &p.price, sizeof price);
+        mix(reinterpret_cast<uintptr_t>(p.bar));
+        mix(static_cast<uint64_t>(static_cast<uint32_t>(p.barOffset)) << 32 | price);
+    }
+    return hash;
+}
+
+void DrawingBase::ensureGeometry() {
+    if (!geometryStale_) return;
+    geometryStale_ = false;
+    refreshGeometry(true);
 }
 
 bool DrawingBase::addPoint(KLineBar* bar, float price, int barOffset, bool isClick) {

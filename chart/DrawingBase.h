@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -58,8 +59,12 @@ public:
     virtual bool hitTest(const cocos2d::CCPoint& point);
     // Re-anchors the active handle unless the tool is locked. True when it moved.
     virtual bool moveActiveHandle(KLineBar* bar, float price, int barOffset);
+    // Project the points; the derived geometry (labels, outlines) follows in ensureGeometry, so that a
+    // scroll costs only the points and a tool that is not drawn costs nothing more.
     virtual void updateX(float offsetX, float barSpacing);
     virtual void updateY(float priceScale, float baseY, float priceMin);
+    // Brings the derived geometry up to the projected points (before drawing or reading it).
+    void ensureGeometry();
     // A move (isClick false) appends the rubber-band point once a click is placed and then moves it;
     // a click fixes the current point (appending one when there is no rubber-band point). True once
     // the tool is complete.
@@ -126,9 +131,13 @@ protected:
     void strokeColour() const;
     // The handles of a selected tool, the hover markers of a hovered one.
     void drawHandles() const;
+    // Changes whenever a point's anchor (bar, bar offset, price) changes, whatever changed it: texts
+    // that follow the anchors, not the projection, are made again only then.
+    uint64_t anchorSignature() const;
     // Drops the active handle when it points at a point that is gone.
     void forgetHandleBeyond(size_t count);
 
+    bool geometryStale_ = true;
     bool selected_ = false;
     bool hovered_ = false;
     bool visible_ = true;

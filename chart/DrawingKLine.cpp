@@ -324,6 +324,7 @@ void DrawingKLine::clearSeries() {
     textEditTool_ = nullptr;
     textClickTool_ = nullptr;
     drawings_.clear();
+    ++seriesRevision_;
     sync_->seriesCleared();
     for (auto& line : maLines_) line.clear();
     releaseTouches();
@@ -361,6 +362,7 @@ void DrawingKLine::showNewestBars() {
     if (barCount() == 0) return;
     updateContentWidth();
     scrollTo(NEWEST_BAR_SHARE * getContentSize().width - contentWidth_);
+    ++seriesRevision_;
     sync_->barsArrived();
 }
 
@@ -368,12 +370,14 @@ void DrawingKLine::keepVisibleBars(int newCount) {
     stopFling();
     updateContentWidth();
     scrollTo(offsetX_ - static_cast<float>(newCount) * barSpacing_);
+    ++seriesRevision_;
     sync_->olderBarsInFront(newCount);
     sync_->barsArrived();
 }
 
 void DrawingKLine::barChanged(KLineBar*, bool isNew) {
     needLayout_ = true;
+    ++seriesRevision_;
     sync_->barsArrived();
     if (!isNew) return;
     // The bar that was the newest before this one came (wherever the new one was inserted).

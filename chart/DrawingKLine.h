@@ -100,6 +100,8 @@ public:
     ChartViewOwner* getOwner() const { return owner_; }
     // The owner's series; drawing tools read bars and times from it.
     const KLineBarList* getBarList() const { return bars_; }
+    // Changes whenever bars of the series change, come or go (what tools derive from bars follows it).
+    unsigned int getSeriesRevision() const { return seriesRevision_; }
     bool getClickPending() const { return clickPending_; }
     void setClickPending(bool pending) { clickPending_ = pending; }
     bool getShowCrosshair() const { return showCrosshair_; }
@@ -372,6 +374,7 @@ private:
     DrawingBase* selectedDrawing_ = nullptr;
     ToolFactory toolFactory_;
     std::unique_ptr<DrawingSync> sync_;
+    unsigned int seriesRevision_ = 0;
     DrawingBase* textEditTool_ = nullptr;
     bool textEditIsNew_ = false;
     // Per touch: it placed a point (never half of a double click), it may open the text input (a

@@ -48,7 +48,10 @@ void DrawingKLine::draw() {
     }
     ToolLabel::deferTexts(true);
     for (auto& drawing : drawings_)
-        if (drawing->isVisible()) drawing->draw();
+        if (drawing->isVisible()) {
+            drawing->ensureGeometry();
+            drawing->draw();
+        }
     ToolLabel::deferTexts(false);
 
     const CCSize& size = getContentSize();

@@ -45,8 +45,11 @@ bool DrawingDataRange::measure(const DrawingControlPoint& p0, const DrawingContr
 
 void DrawingDataRange::refreshGeometry(bool) {
     if (!hasPoints(2)) return;
-    std::string text;
-    if (measure(points_[0], points_[1], chart_ ? chart_->getTimeType() : 1, text)) label_.setText(text);
+    if (const uint64_t anchors = anchorSignature(); anchors != textAnchors_) {
+        textAnchors_ = anchors;
+        std::string text;
+        if (measure(points_[0], points_[1], chart_ ? chart_->getTimeType() : 1, text)) label_.setText(text);
+    }
     label_.place(CCPoint((points_[0].x + points_[1].x) / 2, std::min(points_[0].y, points_[1].y) - TEXT_GAP),
                  CCPoint(0.5f, 1));
 }

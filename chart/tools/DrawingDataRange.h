@@ -28,4 +28,5 @@ protected:
 
 private:
     ToolLabel label_{true};
+    uint64_t textAnchors_ = 0;
 };

@@ -20,14 +20,19 @@ float DrawingFibRetracement::levelY(int level) const {
 
 void DrawingFibRetracement::refreshGeometry(bool) {
     if (!hasPoints(2)) return;
+    const uint64_t anchors = anchorSignature();
+    const bool texts = anchors != textAnchors_;
+    textAnchors_ = anchors;
     for (int k = 0; k < LEVEL_COUNT; ++k) {
-        const double r = LEVELS[k];
-        const double price =
-            r * (static_cast<double>(points_[0].price) - points_[1].price) + points_[1].price;
-        char text[64];
-        std::snprintf(text, sizeof text, "%g(%.2f)", r, price);
         ToolLabel& label = *labels_[static_cast<size_t>(k)];
-        label.setText(text);
+        if (texts) {
+            const double r = LEVELS[k];
+            const double price =
+                r * (static_cast<double>(points_[0].price) - points_[1].price) + points_[1].price;
+            char text[64];
+            std::snprintf(text, sizeof text, "%g(%.2f)", r, price);
+            label.setText(text);
+        }
         label.place(CCPoint(points_[0].x - LABEL_GAP, levelY(k)), CCPoint(1, 0.5f));
     }
 }

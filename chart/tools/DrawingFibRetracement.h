@@ -27,4 +27,5 @@ protected:
 
 private:
     std::array<std::unique_ptr<ToolLabel>, LEVEL_COUNT> labels_;
+    uint64_t textAnchors_ = 0;
 };

@@ -136,6 +136,16 @@ CCPoint DrawingLongPos::projectSlot(long long slot, float price) const {
 
 void DrawingLongPos::refreshGeometry(bool) {
     if (!hasPoints(POINT_COUNT)) return;
+    // The trade and its texts follow the anchors and the bars, not the projection.
+    const uint64_t anchors = anchorSignature();
+    const unsigned int series = chart_ ? chart_->getSeriesRevision() : 0;
+    if (simulated_ && anchors == simulatedAnchors_ && series == simulatedSeries_) {
+        placeTexts();
+        return;
+    }
+    simulated_ = true;
+    simulatedAnchors_ = anchors;
+    simulatedSeries_ = series;
     const KLineBarList* bars = chart_ ? chart_->getBarList() : nullptr;
     const float entry = points_[0].price;
     if (bars)
@@ -166,7 +176,10 @@ void DrawingLongPos::updateTexts() {
     targetPrice_.setText(priceText(target));
     entryPrice_.setText(priceText(entry));
     stopPrice_.setText(priceText(stop));
+    placeTexts();
+}
 
+void DrawingLongPos::placeTexts() {
     const float midX = (points_[0].x + points_[1].x) / 2;
     const float right = std::max(points_[0].x, points_[1].x) + LABEL_GAP;
     targetText_.place(CCPoint(midX, (points_[0].y + points_[2].y) / 2), CCPoint(0.5f, 0.5f));

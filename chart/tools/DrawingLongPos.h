@@ -67,10 +67,14 @@ private:
     long long slotOf(const DrawingControlPoint& point) const;
     cocos2d::CCPoint projectSlot(long long slot, float price) const;
     void updateTexts();
+    void placeTexts();
 
     int direction_;
     bool inverse_ = false;
     Outcome outcome_;
+    bool simulated_ = false;
+    uint64_t simulatedAnchors_ = 0;
+    unsigned int simulatedSeries_ = 0;
     float offsetX_ = 0;
     float barSpacing_ = 0;
     float priceScale_ = 0;

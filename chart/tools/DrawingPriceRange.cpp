@@ -26,7 +26,10 @@ std::string DrawingPriceRange::labelText() const {
 
 void DrawingPriceRange::refreshGeometry(bool) {
     if (!hasPoints(2)) return;
-    label_.setText(labelText());
+    if (const uint64_t anchors = anchorSignature(); anchors != textAnchors_) {
+        textAnchors_ = anchors;
+        label_.setText(labelText());
+    }
     label_.place(CCPoint((points_[0].x + points_[1].x) / 2, std::min(points_[0].y, points_[1].y) - TEXT_GAP),
                  CCPoint(0.5f, 1));
 }

@@ -28,4 +28,5 @@ protected:
     virtual std::string labelText() const;
 
     ToolLabel label_{true};
+    uint64_t textAnchors_ = 0;
 };

@@ -49,7 +49,10 @@ protected:
     }
     size_t drawnBy(DrawingBase* tool) {
         recorder_->beginFrame(CCSize(900, WINDOW_HEIGHT));
-        if (tool->isVisible()) tool->draw();
+        if (tool->isVisible()) {
+            tool->ensureGeometry();
+            tool->draw();
+        }
         recorder_->endFrame();
         return recorder_->lastFrame().size();
     }

@@ -51,7 +51,14 @@ public:
         points_.back().barOffset = barOffset;
         return DrawingBase::addPoint(bar, price, barOffset, isClick);
     }
-    void refreshGeometry(bool xChanged) override { ++(xChanged ? xUpdates : yUpdates); }
+    void updateX(float offsetX, float barSpacing) override {
+        ++xUpdates;
+        DrawingBase::updateX(offsetX, barSpacing);
+    }
+    void updateY(float priceScale, float baseY, float priceMin) override {
+        ++yUpdates;
+        DrawingBase::updateY(priceScale, baseY, priceMin);
+    }
     int xUpdates = 0;
     int yUpdates = 0;
 };

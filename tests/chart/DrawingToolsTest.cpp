@@ -88,6 +88,7 @@ protected:
     void project(DrawingBase* tool) {
         tool->updateX(chart_->getScrollOffset(), chart_->getBarSpacing());
         tool->updateY(chart_->getPriceScale(), chart_->getCurrentBaseY(), chart_->getPriceMin());
+        tool->ensureGeometry();
     }
     // A click at bar (beyond the data by offset) and price, then the chart's projection.
     bool click(DrawingBase* tool, int bar, float price, int offset = 0) {
@@ -106,6 +107,7 @@ protected:
     // What the tool alone draws.
     Frame drawOnly(DrawingBase* tool) {
         recorder_->beginFrame(CCSize(900, WINDOW_HEIGHT));
+        tool->ensureGeometry();
         tool->draw();
         recorder_->endFrame();
         return recorder_->lastFrame();
