@@ -175,7 +175,16 @@ bool ConnectingLayer::ccTouchBegan(CCTouch*, CCEvent*) {
     return isVisible();
 }
 
+namespace {
+bool sendsUsageReports = true;
+}  // namespace
+
+void ConnectingLayer::setSendsUsageReports(bool sends) {
+    sendsUsageReports = sends;
+}
+
 void ConnectingLayer::sendUsageReports() {
+    if (!sendsUsageReports) return;
     // The installation report only once settings were saved (or the window resized) in this run.
     ::sendUsageReports(UserData::getInstance()->getSavedMarker());
 }

@@ -51,6 +51,10 @@ public:
     cocos2d::CCPoint dialogCentre() override;
     UpdateClient* updateClient() const { return updateClient_; }
 
+    // Whether the screen sends the usage reports (on by default). Tests of the screen turn it off: the
+    // reports' worker outlives a purged director.
+    static void setSendsUsageReports(bool sends);
+
     // The text of the version label: platform tag, version number, build date.
     static std::string versionText();
 

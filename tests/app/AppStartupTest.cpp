@@ -75,6 +75,7 @@ protected:
         CCSpriteFrameCache::sharedSpriteFrameCache()->addSpriteFramesWithFile("res/plist/image.plist");
         // The version check ends after 0.1 s and starts the main scene: one whose network stays here.
         WorldScene::setFactory([] { return new TestWorldScene(); });
+        ConnectingLayer::setSendsUsageReports(false);
         scene = CCScene::create();
         layer = ConnectingLayer::getInstance();
         ASSERT_NE(layer, nullptr);
@@ -85,6 +86,7 @@ protected:
         WorldScene::destroyInstance();
         WorldScene::setFactory(nullptr);
         CCDirector::purgeDirector();
+        ConnectingLayer::setSendsUsageReports(true);
         EXPECT_EQ(ConnectingLayer::existingInstance(), nullptr) << "the singleton goes with its layer";
     }
     CCLabelTTF* labelWithText(const std::string& text) {

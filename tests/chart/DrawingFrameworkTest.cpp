@@ -290,6 +290,8 @@ TEST_F(SavedDrawingsTest, DrawingsFollowTheirChartThroughTimeTypesAndAreSharedBy
     other->removeSelected();
     EXPECT_EQ(chart_->getDrawings().size(), 1u);
     EXPECT_EQ(store_->get("EURUSD", 1).size(), 1u);
+    // It goes before the shared bars are refilled.
+    other->removeFromParentAndCleanup(true);
 
     // Another instrument has none of them.
     chart_->clearSeries();

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "CCAutoreleasePool.h"
 #include "CCLabelTTF.h"
 #include "ChartTestSupport.h"
 #include "DrawingCircle.h"
@@ -126,6 +127,8 @@ TEST(DrawingToolFactory, MakesEveryToolByItsIdAndNothingElse) {
         EXPECT_EQ(tool->hasText(), id >= 20 && id <= 24) << id;
         EXPECT_FALSE(tool->isComplete());
     }
+    // No frame runs here to drop the labels' autoreleased references.
+    CCPoolManager::sharedPoolManager()->pop();
 }
 
 TEST(DrawingToolColours, TablesRefuseIndicesOutOfRangeAndTheDefaultStaysUntilAPick) {
