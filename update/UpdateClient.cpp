@@ -193,7 +193,7 @@ void UpdateClient::progressTick(float) {
     if (!download_ || !panel_) return;
     const double received = keptAtRequest_ + CCHttpClient::getCurFileDownloadSize();
     const double total = static_cast<double>(download_->fileSize());
-    const double share = total > 0 ? received / total : 1.0;
+    const double share = download_->shareOf(static_cast<uint64_t>(std::max(0.0, received)));
     panel_->setProgress(share);
     logInfo("download size:%d, total size:%d, speed:%d, percent:%f", clampToInt(received), clampToInt(total),
             clampToInt(CCHttpClient::getDownloadSpeed()), share);

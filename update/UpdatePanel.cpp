@@ -152,7 +152,8 @@ void UpdatePanel::setProgress(double share) {
     if (!bar_) return;
     if (std::isnan(share)) share = 1;
     const float width = static_cast<float>(std::clamp(share, 0.0, 1.0)) * maxBarWidth_;
-    bar_->setTextureRect(CCRect(0, 0, std::max(width, 1.0f), BAR_HEIGHT));
+    bar_->setTextureRect(CCRect(0, 0, width, BAR_HEIGHT));
+    bar_->setVisible(width > 0);
 }
 
 float UpdatePanel::getProgressWidth() const {
