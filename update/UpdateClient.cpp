@@ -96,8 +96,8 @@ void UpdateClient::onVersionFile(CCHttpClient*, CCHttpResponse* response) {
     if (version.logInfoSwitch) log->setInfoEnabled(*version.logInfoSwitch);
     if (version.logWarnSwitch) log->setWarnEnabled(*version.logWarnSwitch);
     if (version.logErrorSwitch) log->setErrorEnabled(*version.logErrorSwitch);
-    logInfo("server ver:%d, local ver:%d", version.ver, LOCAL_VERSION);
-    if (version.ver <= LOCAL_VERSION || !version.isUsableOffer()) {
+    logInfo("server ver:%d, local ver:%d", version.ver, localVersion());
+    if (version.ver <= localVersion() || !version.isUsableOffer()) {
         noUpdate();
         return;
     }
