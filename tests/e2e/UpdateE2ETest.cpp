@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "PointerInput.h"
@@ -119,12 +120,32 @@ std::pair<int, int> differingColumns(const Screenshot& a, const Screenshot& b, c
 class UpdateEndToEnd : public TerminalFixture {
 protected:
     UpdateEndToEnd() : TerminalFixture("zento-e2e-update") {}
+
+    // Starts the run, waits for the offer of version 246 and finds the window. Fails the test else.
+    void startOffered(TerminalRun& run) {
+        ASSERT_TRUE(run.start(WAIT)) << run.error();
+        ASSERT_TRUE(run.waitForLog("server ver:246, local ver:245", 1, WAIT)) << lastLines(run.log(), 20);
+        pointer_ = std::make_unique<PointerInput>(xdotool_, run.display(), run.folder());
+        ASSERT_TRUE(pointer_->findWindow("Zento", WAIT.count()) && pointer_->geometry(window_))
+            << pointer_->error();
+    }
+    // The dialog pops up with a short scaling: clicks "update" until the download has begun.
+    void acceptOffer(TerminalRun& run) {
+        const PointerInput::Pixel update{window_.width / 2 + UPDATE_BUTTON_RIGHT_OF_CENTRE,
+                                         window_.height / 2 + UPDATE_BUTTON_BELOW_CENTRE};
+        ASSERT_TRUE(waitUntil(
+            [&] { return pointer_->click(update) && run.waitForLog(DOWNLOAD_STARTED, 1, Seconds(2)); }, WAIT))
+            << pointer_->error() << lastLines(run.log(), 20);
+    }
+
+    const std::string xdotool_ = PointerInput::findTool();
+    std::unique_ptr<PointerInput> pointer_;
+    PointerInput::Geometry window_{};
 };
 }  // namespace
 
 TEST_F(UpdateEndToEnd, TamperedArchiveIsRefusedAndTheProgramFolderStaysAsItWas) {
-    const std::string xdotool = PointerInput::findTool();
-    if (xdotool.empty()) GTEST_SKIP() << "xdotool is missing: the dialog cannot be clicked";
+    if (xdotool_.empty()) GTEST_SKIP() << "xdotool is missing: the dialog cannot be clicked";
     const std::string served = folder_.path() + "/feed-data/update/";
     fs::create_directories(served);
     std::string archive;
@@ -143,17 +164,8 @@ TEST_F(UpdateEndToEnd, TamperedArchiveIsRefusedAndTheProgramFolderStaysAsItWas) 
     const std::map<std::string, std::string> before = snapshot(programFolder);
 
     TerminalRun& run = addRun();
-    ASSERT_TRUE(run.start(WAIT)) << run.error();
-    ASSERT_TRUE(run.waitForLog("server ver:246", 1, WAIT)) << lastLines(run.log(), 20);
-    PointerInput pointer(xdotool, run.display(), run.folder());
-    PointerInput::Geometry window{};
-    ASSERT_TRUE(pointer.findWindow("Zento", WAIT.count()) && pointer.geometry(window)) << pointer.error();
-    const PointerInput::Pixel update{window.width / 2 + UPDATE_BUTTON_RIGHT_OF_CENTRE,
-                                     window.height / 2 + UPDATE_BUTTON_BELOW_CENTRE};
-    // The dialog pops up with a short scaling: click until the download has begun.
-    ASSERT_TRUE(waitUntil(
-        [&] { return pointer.click(update) && run.waitForLog(DOWNLOAD_STARTED, 1, Seconds(2)); }, WAIT))
-        << pointer.error() << lastLines(run.log(), 20);
+    ASSERT_NO_FATAL_FAILURE(startOffered(run));
+    ASSERT_NO_FATAL_FAILURE(acceptOffer(run));
     ASSERT_TRUE(run.waitForLog(GAVE_UP, 1, WAIT)) << lastLines(run.log(), 30);
     std::optional<Screenshot> shot = run.screenshot(WAIT);
     ASSERT_TRUE(shot) << run.error();
@@ -168,8 +180,7 @@ TEST_F(UpdateEndToEnd, TamperedArchiveIsRefusedAndTheProgramFolderStaysAsItWas) 
 }
 
 TEST_F(UpdateEndToEnd, AcceptedUpdateInstallsTheNewTerminalAndItsUpdater) {
-    const std::string xdotool = PointerInput::findTool();
-    if (xdotool.empty()) GTEST_SKIP() << "xdotool is missing: the dialog cannot be clicked";
+    if (xdotool_.empty()) GTEST_SKIP() << "xdotool is missing: the dialog cannot be clicked";
     const std::string programFolder = fs::path(program_->programPath()).parent_path().string() + "/";
     // The real updater, a file of its own: it finds its folder through /proc/self/exe.
     fs::copy_file(ZENTO_UPDATER, programFolder + "Brevanix");
@@ -195,11 +206,7 @@ TEST_F(UpdateEndToEnd, AcceptedUpdateInstallsTheNewTerminalAndItsUpdater) {
     ASSERT_TRUE(feed_->start(WAIT)) << feed_->error();
 
     TerminalRun& run = addRun();
-    ASSERT_TRUE(run.start(WAIT)) << run.error();
-    ASSERT_TRUE(run.waitForLog("server ver:246, local ver:245", 1, WAIT)) << lastLines(run.log(), 20);
-    PointerInput pointer(xdotool, run.display(), run.folder());
-    PointerInput::Geometry window{};
-    ASSERT_TRUE(pointer.findWindow("Zento", WAIT.count()) && pointer.geometry(window)) << pointer.error();
+    ASSERT_NO_FATAL_FAILURE(startOffered(run));
     // The dialog has popped up once its buttons answer; its picture first.
     ASSERT_TRUE(run.screenshotWhen([](const Screenshot& shot) { return barWidth(shot) == 0; }, WAIT));
     // The whole screen with the version under the logo, "(245)", to compare the new one's with.
@@ -208,13 +215,9 @@ TEST_F(UpdateEndToEnd, AcceptedUpdateInstallsTheNewTerminalAndItsUpdater) {
     ASSERT_TRUE(captureScreen(run.display(), oldScreen));
     const std::optional<Screenshot> before = Screenshot::load(oldScreen, error);
     ASSERT_TRUE(before) << error;
-    const PixelRect versionText{window.x + window.width - 220, window.y + window.height - 30,
-                                window.x + window.width, window.y + window.height};
-    const PointerInput::Pixel update{window.width / 2 + UPDATE_BUTTON_RIGHT_OF_CENTRE,
-                                     window.height / 2 + UPDATE_BUTTON_BELOW_CENTRE};
-    ASSERT_TRUE(waitUntil(
-        [&] { return pointer.click(update) && run.waitForLog(DOWNLOAD_STARTED, 1, Seconds(2)); }, WAIT))
-        << pointer.error() << lastLines(run.log(), 20);
+    const PixelRect versionText{window_.x + window_.width - 220, window_.y + window_.height - 30,
+                                window_.x + window_.width, window_.y + window_.height};
+    ASSERT_NO_FATAL_FAILURE(acceptOffer(run));
     const std::optional<Screenshot> partWay =
         run.screenshotWhen([](const Screenshot& shot) { return barWidth(shot) > 20; }, WAIT);
     ASSERT_TRUE(partWay) << run.error();

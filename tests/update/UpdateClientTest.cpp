@@ -161,6 +161,14 @@ protected:
 
     bool waitFor(const std::function<bool()>& condition) { return pumpUntil(condition, 60, 0.25f); }
 
+    // Waits for the dialog and chooses "update" once it has popped up; false when no dialog comes.
+    bool acceptOffer() {
+        if (!waitFor([&] { return client->getPanel() != nullptr; })) return false;
+        step(0.5f);
+        click(client->getPanel()->getUpdateButton());
+        return true;
+    }
+
     TempHome root{"zento-update", TempHome::Use::FOLDER};
     std::string program = root.folder() + "program/";
     std::string updateDir = root.folder() + "feed/update/";
@@ -271,9 +279,7 @@ TEST_F(UpdateClientTest, BrokenDownloadResumesAndTheVerifiedArchiveGoesToTheUpda
     const std::string archive = serveArchive();
     writeText(updateDir + "ver.json", R"({"ver":246})");
     startClient();
-    ASSERT_TRUE(waitFor([&] { return client->getPanel() != nullptr; }));
-    step(0.5f);
-    click(client->getPanel()->getUpdateButton());
+    ASSERT_TRUE(acceptOffer());
     ASSERT_TRUE(waitFor([&] { return !launches.empty(); }));
     EXPECT_EQ(readText(home + "update.zip"), archive);
     EXPECT_FALSE(exists(home + "update.zip.part"));
@@ -295,9 +301,7 @@ TEST_F(UpdateClientTest, DamagedOrOversizedArchiveIsFetchedAgainThenRefused) {
         host.parent = scene;
         launches.clear();
         startClient();
-        ASSERT_TRUE(waitFor([&] { return client->getPanel() != nullptr; }));
-        step(0.5f);
-        click(client->getPanel()->getUpdateButton());
+        ASSERT_TRUE(acceptOffer()) << doc;
         ASSERT_TRUE(waitFor([&] {
             return client->getDownload()->damagedCount() == ArchiveDownload::MAX_DAMAGED;
         })) << doc;
@@ -377,9 +381,7 @@ TEST_F(UpdateClientTest, DownloadAnswersTheFeedNeverGives) {
     const std::string peerUrl = "http://127.0.0.1:" + std::to_string(peer.port()) + "/update.zip";
     writeText(updateDir + "ver.json", R"({"ver":246,"resurl":")" + peerUrl + "\"}");
     startClient();
-    ASSERT_TRUE(waitFor([&] { return client->getPanel() != nullptr; }));
-    step(0.5f);
-    click(client->getPanel()->getUpdateButton());
+    ASSERT_TRUE(acceptOffer());
     ASSERT_TRUE(waitFor([&] { return !launches.empty(); }));
     EXPECT_EQ(readText(home + "update.zip"), archive);
     EXPECT_EQ(client->getDownload()->damagedCount(), 0);
@@ -402,9 +404,7 @@ TEST_F(UpdateClientTest, DownloadAnswersTheFeedNeverGives) {
     host = RecordingHost();
     host.parent = scene;
     startClient();
-    ASSERT_TRUE(waitFor([&] { return client->getPanel() != nullptr; }));
-    step(0.5f);
-    click(client->getPanel()->getUpdateButton());
+    ASSERT_TRUE(acceptOffer());
     ASSERT_TRUE(
         waitFor([&] { return client->getDownload()->damagedCount() == ArchiveDownload::MAX_DAMAGED; }));
     EXPECT_TRUE(launches.empty());
