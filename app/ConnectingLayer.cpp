@@ -72,7 +72,9 @@ ConnectingLayer::~ConnectingLayer() {
 }
 
 std::string ConnectingLayer::versionText() {
-    return CCString::createWithFormat("%s (%d) %s", getPlatformTag(), LOCAL_VERSION, BUILD_DATE)->m_sString;
+    return CCString::createWithFormat("%s (%d) %s", getPlatformTag(), UpdateClient::localVersion(),
+                                      BUILD_DATE)
+        ->m_sString;
 }
 
 bool ConnectingLayer::init() {

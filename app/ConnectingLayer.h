@@ -23,7 +23,6 @@ class CCLabelTTF;
 // Main thread only.
 class ConnectingLayer : public cocos2d::CCLayer, public UpdateHost {
 public:
-    static constexpr int LOCAL_VERSION = UpdateClient::LOCAL_VERSION;
     static constexpr int TOUCH_PRIORITY = -490;
 
     // Creates the layer on first use; null when its init fails.

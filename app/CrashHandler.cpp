@@ -281,7 +281,7 @@ void copyFile(Out& out, const char* path, long tailBytes) {
 void writeDump(int fd, int number, const siginfo_t* info, const ucontext_t* context) {
     Out out(fd);
     out.put("Zento crash dump\nversion: ");
-    out.putDecimal(ConnectingLayer::LOCAL_VERSION);
+    out.putDecimal(UpdateClient::localVersion());
     out.put("\nplatform: ");
     out.put(getPlatformTag());
     out.put("\ninstall id: ");

@@ -163,6 +163,9 @@ int main(int argc, char** argv) {
     // Frames redraw a few small rectangles: Mesa's software rasteriser spends more waking its helper
     // threads than drawing them, so it draws on the calling thread (unless the user says otherwise).
     setenv("LP_NUM_THREADS", "0", 0);
+#ifdef ZENTO_LOCAL_VERSION
+    UpdateClient::setLocalVersion(ZENTO_LOCAL_VERSION);
+#endif
     Options options = parseOptions(argc, argv);
     if (!options.valid) {
         std::fputs(USAGE, stderr);
@@ -174,7 +177,7 @@ int main(int argc, char** argv) {
     }
     if (options.version) {
         // The number the update check compares with the server's.
-        std::printf("Zento %d\n", ConnectingLayer::LOCAL_VERSION);
+        std::printf("Zento %d\n", UpdateClient::localVersion());
         return 0;
     }
 

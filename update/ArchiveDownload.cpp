@@ -9,6 +9,7 @@
 #include <openssl/evp.h>
 
 #include <strings.h>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -104,17 +105,26 @@ std::vector<std::string> ArchiveDownload::requestHeaders() const {
     return {"Range: bytes=" + std::to_string(kept) + "-"};
 }
 
+uint64_t ArchiveDownload::sizeLimit() const {
+    return fileSize_ > 0 ? fileSize_ : UNKNOWN_SIZE_LIMIT;
+}
+
 uint64_t ArchiveDownload::maxResponseSize() const {
-    const uint64_t limit = fileSize_ > 0 ? fileSize_ : UNKNOWN_SIZE_LIMIT;
-    const uint64_t kept = keptBytes();
-    // One byte more than fits: an overlong answer is then told apart from an exact one.
-    return (kept < limit ? limit - kept : 0) + 1;
+    // The whole file, not the rest: a server may answer a Range request with all of it (200). One byte
+    // more than fits, so that an overlong answer is told apart from an exact one; a 206 that overruns
+    // the file is caught when it arrives.
+    return sizeLimit() + 1;
+}
+
+double ArchiveDownload::shareOf(uint64_t bytes) const {
+    if (fileSize_ == 0) return 1;
+    return std::min(1.0, static_cast<double>(bytes) / static_cast<double>(fileSize_));
 }
 
 ArchiveDownload::Outcome ArchiveDownload::accept(const Answer& answer) {
     static const std::vector<char> NO_BODY;
     const std::vector<char>& body = answer.body ? *answer.body : NO_BODY;
-    if (answer.tooLarge) {
+    if (answer.tooLarge || (answer.status == 206 && keptBytes() + body.size() > sizeLimit())) {
         logError("update archive larger than announced: refused");
         return damaged();
     }

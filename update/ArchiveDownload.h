@@ -54,6 +54,9 @@ public:
     std::vector<std::string> requestHeaders() const;
     // The most the next answer may carry.
     uint64_t maxResponseSize() const;
+    // How much of the progress bar bytes of the archive fill: 0 to 1, and 1 (never NaN) while the size
+    // is unknown.
+    double shareOf(uint64_t bytes) const;
     Outcome accept(const Answer& answer);
 
     std::string partPath() const { return folder_ + PART_NAME; }
@@ -65,6 +68,7 @@ public:
     static int64_t contentRangeStart(const std::string& headers);
 
 private:
+    uint64_t sizeLimit() const;
     bool writeBody(const std::vector<char>& body, bool append);
     bool verify() const;
     Outcome damaged();

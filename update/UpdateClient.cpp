@@ -96,8 +96,8 @@ void UpdateClient::onVersionFile(CCHttpClient*, CCHttpResponse* response) {
     if (version.logInfoSwitch) log->setInfoEnabled(*version.logInfoSwitch);
     if (version.logWarnSwitch) log->setWarnEnabled(*version.logWarnSwitch);
     if (version.logErrorSwitch) log->setErrorEnabled(*version.logErrorSwitch);
-    logInfo("server ver:%d, local ver:%d", version.ver, LOCAL_VERSION);
-    if (version.ver <= LOCAL_VERSION || !version.isUsableOffer()) {
+    logInfo("server ver:%d, local ver:%d", version.ver, localVersion());
+    if (version.ver <= localVersion() || !version.isUsableOffer()) {
         noUpdate();
         return;
     }
@@ -193,7 +193,7 @@ void UpdateClient::progressTick(float) {
     if (!download_ || !panel_) return;
     const double received = keptAtRequest_ + CCHttpClient::getCurFileDownloadSize();
     const double total = static_cast<double>(download_->fileSize());
-    const double share = total > 0 ? received / total : 1.0;
+    const double share = download_->shareOf(static_cast<uint64_t>(std::max(0.0, received)));
     panel_->setProgress(share);
     logInfo("download size:%d, total size:%d, speed:%d, percent:%f", clampToInt(received), clampToInt(total),
             clampToInt(CCHttpClient::getDownloadSpeed()), share);

@@ -20,7 +20,11 @@ class UpdatePanel;
 // has a parent. Main thread only.
 class UpdateClient : public cocos2d::CCNode {
 public:
-    static constexpr int LOCAL_VERSION = 245;
+    static constexpr int DEFAULT_LOCAL_VERSION = 245;
+    // The version this program reports and compares with the server's. A test build sets another in
+    // main() before anything reads it; a plain int, so the crash handler may read it too.
+    static int localVersion() { return localVersion_; }
+    static void setLocalVersion(int version) { localVersion_ = version; }
     static constexpr const char* UPDATER_NAME = "Brevanix";
     static constexpr const char* WAITING_UPDATER_NAME = "Brevanix.x";
     static constexpr float CHECK_DELAY = 0.1f;
@@ -79,5 +83,6 @@ private:
     std::unique_ptr<ArchiveDownload> download_;
     std::string archiveUrl_;
     uint64_t keptAtRequest_ = 0;
+    static inline int localVersion_ = DEFAULT_LOCAL_VERSION;
     int checkFailures_ = 0;
 };

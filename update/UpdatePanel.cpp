@@ -141,9 +141,9 @@ void UpdatePanel::showDownloading() {
     bar_->setColor(BAR_COLOUR);
     bar_->setOpacity(BAR_OPACITY);
     bar_->setAnchorPoint(CCPoint(0, 0.5f));
-    bar_->setTextureRect(CCRect(0, 0, 1, BAR_HEIGHT));
     bar_->setPosition(CCPoint(BAR_X, size.height / 2 - BAR_HEIGHT / 2));
     addChild(bar_);
+    setProgress(0);
     title_->setPosition(CCPoint(size.width / 2, size.height / 2 + DOWNLOAD_HEIGHT / 2 - TITLE_FROM_TOP));
     setStatus("downloading");
 }
@@ -152,7 +152,8 @@ void UpdatePanel::setProgress(double share) {
     if (!bar_) return;
     if (std::isnan(share)) share = 1;
     const float width = static_cast<float>(std::clamp(share, 0.0, 1.0)) * maxBarWidth_;
-    bar_->setTextureRect(CCRect(0, 0, std::max(width, 1.0f), BAR_HEIGHT));
+    bar_->setTextureRect(CCRect(0, 0, width, BAR_HEIGHT));
+    bar_->setVisible(width > 0);
 }
 
 float UpdatePanel::getProgressWidth() const {

@@ -34,6 +34,7 @@ bool FeedProcess::start(Seconds timeout) {
                    "--news-port",  std::to_string(newsPort_),
                    "--data",       folder_ + "/feed-data",
                    "--start-time", std::to_string(MARKET_START_SECONDS + elapsed.count())};
+    launch.argv.insert(launch.argv.end(), extraArguments_.begin(), extraArguments_.end());
     launch.outputPath = base + ".out";
     launch.errorPath = base + ".err";
     process_ = std::make_unique<ChildProcess>(launch);

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ChildProcess.h"
 
@@ -16,6 +17,8 @@ public:
 
     // Waits for the "listening" line; false with error() when the feed fails or does not get there.
     bool start(Seconds timeout);
+    // Options added to the command line from the next start on (the feed's test options).
+    void setExtraArguments(std::vector<std::string> arguments) { extraArguments_ = std::move(arguments); }
     // SIGTERM and wait for the exit; true when it stopped by itself with code 0.
     bool stop(Seconds timeout);
     bool running() const { return process_ && process_->running(); }
@@ -32,6 +35,7 @@ private:
     int newsPort_;
     int starts_ = 0;
     std::chrono::steady_clock::time_point firstStart_;
+    std::vector<std::string> extraArguments_;
     std::unique_ptr<ChildProcess> process_;
     std::string error_;
 };

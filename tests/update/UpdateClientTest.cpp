@@ -1,8 +1,11 @@
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -18,6 +21,7 @@
 #include "CCmdPacket.h"
 #include "CDebugModule.h"
 #include "ConfigTable.h"
+#include "ExecutableFile.h"
 #include "FileHelpers.h"
 #include "NodePeer.h"
 #include "SceneTest.h"
@@ -36,6 +40,12 @@ std::string readText(const std::string& path) {
 
 void writeText(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
+}
+
+size_t countOf(const std::string& text, const std::string& needle) {
+    size_t count = 0;
+    for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) ++count;
+    return count;
 }
 
 bool exists(const std::string& path) {
@@ -151,6 +161,14 @@ protected:
 
     bool waitFor(const std::function<bool()>& condition) { return pumpUntil(condition, 60, 0.25f); }
 
+    // Waits for the dialog and chooses "update" once it has popped up; false when no dialog comes.
+    bool acceptOffer() {
+        if (!waitFor([&] { return client->getPanel() != nullptr; })) return false;
+        step(0.5f);
+        click(client->getPanel()->getUpdateButton());
+        return true;
+    }
+
     TempHome root{"zento-update", TempHome::Use::FOLDER};
     std::string program = root.folder() + "program/";
     std::string updateDir = root.folder() + "feed/update/";
@@ -261,9 +279,7 @@ TEST_F(UpdateClientTest, BrokenDownloadResumesAndTheVerifiedArchiveGoesToTheUpda
     const std::string archive = serveArchive();
     writeText(updateDir + "ver.json", R"({"ver":246})");
     startClient();
-    ASSERT_TRUE(waitFor([&] { return client->getPanel() != nullptr; }));
-    step(0.5f);
-    click(client->getPanel()->getUpdateButton());
+    ASSERT_TRUE(acceptOffer());
     ASSERT_TRUE(waitFor([&] { return !launches.empty(); }));
     EXPECT_EQ(readText(home + "update.zip"), archive);
     EXPECT_FALSE(exists(home + "update.zip.part"));
@@ -285,9 +301,7 @@ TEST_F(UpdateClientTest, DamagedOrOversizedArchiveIsFetchedAgainThenRefused) {
         host.parent = scene;
         launches.clear();
         startClient();
-        ASSERT_TRUE(waitFor([&] { return client->getPanel() != nullptr; }));
-        step(0.5f);
-        click(client->getPanel()->getUpdateButton());
+        ASSERT_TRUE(acceptOffer()) << doc;
         ASSERT_TRUE(waitFor([&] {
             return client->getDownload()->damagedCount() == ArchiveDownload::MAX_DAMAGED;
         })) << doc;
@@ -355,4 +369,134 @@ TEST_F(UpdateClientTest, ReadOnlyProgramFolderLeavesUpdatesToThePackageManager) 
     EXPECT_FALSE(exists(home + "update.zip.part"));
     EXPECT_NE(readText(home + "DebugInfo.txt").find("the package manager updates this installation"),
               std::string::npos);
+}
+
+TEST_F(UpdateClientTest, DownloadAnswersTheFeedNeverGives) {
+    const std::string archive = serveArchive();
+    // A 200 to a Range request starts the part file over: two requests, the second asking for the rest.
+    NodePeer peer;
+    ASSERT_TRUE(peer.start(std::string(ZENTO_UPDATE_PEERS_DIR) + "/archive_server.js",
+                           {updateDir + "update.zip", "ignore-range"}))
+        << peer.error();
+    const std::string peerUrl = "http://127.0.0.1:" + std::to_string(peer.port()) + "/update.zip";
+    writeText(updateDir + "ver.json", R"({"ver":246,"resurl":")" + peerUrl + "\"}");
+    startClient();
+    ASSERT_TRUE(acceptOffer());
+    ASSERT_TRUE(waitFor([&] { return !launches.empty(); }));
+    EXPECT_EQ(readText(home + "update.zip"), archive);
+    EXPECT_EQ(client->getDownload()->damagedCount(), 0);
+    peer.waitForLine("RANGE bytes=", 5);
+    EXPECT_EQ(peer.lines(),
+              (std::vector<std::string>{"PORT " + std::to_string(peer.port()), "RANGE -",
+                                        "RANGE bytes=" + std::to_string(archive.size() * 4 / 10) + "-"}));
+    client->getPanel()->removeFromParent();
+    client->removeFromParent();
+    peer.stop();
+
+    // A body that ends early without Content-Length looks complete to HTTP; only the digest tells.
+    ASSERT_TRUE(peer.start(std::string(ZENTO_UPDATE_PEERS_DIR) + "/archive_server.js",
+                           {updateDir + "update.zip", "short"}))
+        << peer.error();
+    writeText(updateDir + "ver.json", R"({"ver":246,"fileSize":0,"resurl":"http://127.0.0.1:)" +
+                                          std::to_string(peer.port()) + "/update.zip\"}");
+    std::remove((home + "update.zip").c_str());
+    launches.clear();
+    host = RecordingHost();
+    host.parent = scene;
+    startClient();
+    ASSERT_TRUE(acceptOffer());
+    ASSERT_TRUE(
+        waitFor([&] { return client->getDownload()->damagedCount() == ArchiveDownload::MAX_DAMAGED; }));
+    EXPECT_TRUE(launches.empty());
+    EXPECT_FALSE(exists(home + "update.zip"));
+    EXPECT_FALSE(exists(home + "update.zip.part"));
+}
+
+TEST_F(UpdateClientTest, ProgressBarFollowsTheBytesAgainstTheAnnouncedSize) {
+    UpdatePanel* panel = UpdatePanel::create(CCSize(500, 300), ccc3(0, 0, 0), false, {}, {});
+    ASSERT_NE(panel, nullptr);
+    scene->addChild(panel);
+    panel->showDownloading();
+    const float full = panel->getMaxProgressWidth();
+    ASSERT_GT(full, 0);
+    const ArchiveDownload known(home, 1000, "");
+    for (auto [bytes, width] :
+         {std::pair<uint64_t, float>{0, 0}, {250, full / 4}, {500, full / 2}, {1500, full}}) {
+        panel->setProgress(known.shareOf(bytes));
+        EXPECT_FLOAT_EQ(panel->getProgressWidth(), width) << bytes;
+    }
+    // An unknown size fills the bar at once; nothing ever makes it NaN.
+    const ArchiveDownload unknown(home, 0, "");
+    for (uint64_t bytes : {uint64_t(0), uint64_t(700)}) {
+        panel->setProgress(0);
+        panel->setProgress(unknown.shareOf(bytes));
+        EXPECT_FLOAT_EQ(panel->getProgressWidth(), full);
+    }
+    panel->setProgress(std::nan(""));
+    EXPECT_FLOAT_EQ(panel->getProgressWidth(), full);
+}
+
+TEST_F(UpdateClientTest, LaunchPassesExactlyTwoArgumentsAndNoShell) {
+    const std::string folder = root.folder() + "my programs $(touch x)/";
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    const std::string record = root.folder() + "argv.txt";
+    // The count, then each argument on a line; the record appears whole (written, then renamed).
+    const std::string script =
+        "#!/bin/sh\n"
+        "{ echo $(($# + 1)); echo \"$0\"; for a in \"$@\"; do echo \"$a\"; done; } > '" +
+        record + ".tmp' && mv '" + record + ".tmp' '" + record + "'\n";
+    writeText(folder + "Brevanix", script);
+    chmod((folder + "Brevanix").c_str(), 0755);
+    const std::string archive = folder + "update.zip";
+    client = UpdateClient::create(&host, folder, home);
+    client->setEnder([this] { ++ends; });
+    scene->addChild(client);
+    client->launchUpdater(archive);
+    EXPECT_EQ(ends, 1);
+    ASSERT_TRUE(waitFor([&] { return exists(record); }));
+    EXPECT_EQ(readText(record), "2\n" + folder + "Brevanix\n" + archive + "\n");
+    for (const std::string& place : {std::string("x"), folder + "x", root.folder() + "x", home + "x"}) {
+        EXPECT_FALSE(exists(place)) << place;
+    }
+}
+
+TEST_F(UpdateClientTest, MissingUpdaterIsFetchedOnlyAsAProgramForThisComputer) {
+    const std::string updater = program + "Brevanix";
+    const std::string log = home + "DebugInfo.txt";
+    writeText(updateDir + "Brevanix.x", "<html><body>Not here</body></html>");
+    client = UpdateClient::create(&host, program, home);
+    scene->addChild(client);
+    client->start();
+    ASSERT_TRUE(waitFor([&] { return countOf(readText(log), "2 download Brevanix.exe") == 1; }));
+    EXPECT_FALSE(exists(updater)) << "an HTML page is not saved";
+    std::remove((updateDir + "Brevanix.x").c_str());
+    ASSERT_TRUE(waitFor([&] { return countOf(readText(log), "1 download Brevanix.exe") == 1; }));
+    EXPECT_FALSE(exists(updater)) << "a 404 body is not saved";
+    writeText(updateDir + "Brevanix.x", readText("/bin/echo"));
+    ASSERT_TRUE(waitFor([&] { return exists(updater); }));
+    struct stat info {};
+    ASSERT_EQ(stat(updater.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0755u);
+    FILE* run = popen(("'" + updater + "' ran").c_str(), "r");
+    ASSERT_NE(run, nullptr);
+    char output[16] = {};
+    const size_t got = fread(output, 1, sizeof(output) - 1, run);
+    EXPECT_EQ(pclose(run), 0);
+    EXPECT_EQ(std::string(output, got), "ran\n");
+
+    // A write that fails part-way (the file size limit stands in for a full disk) keeps the old one whole.
+    const std::string newer = elfProgram();
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = newer.size() / 2;
+    auto* oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool installed = installExecutable(updater, newer.data(), newer.size());
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(installed);
+    EXPECT_EQ(readText(updater), readText("/bin/echo"));
+    EXPECT_EQ(std::system(("test $(ls -A '" + program + "' | wc -l) -eq 1").c_str()), 0)
+        << "no temporary left";
 }
