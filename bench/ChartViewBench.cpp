@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "BenchSupport.h"
+#include "BenchWindow.h"
 #include "CCDirector.h"
 #include "CCEGLView.h"
 #include "CCGLRenderer.h"
@@ -151,16 +152,9 @@ Best measureLiveUpdates(Window& w) {
 }  // namespace
 
 int main() {
-    CCEGLView* view = CCEGLView::sharedOpenGLView();
-    view->setViewName("bench_chart_view");
-    view->setFrameSize(WINDOW_W * COLUMNS, WINDOW_H * ROWS);
-    if (!view->isOpenGLReady()) {
-        std::fprintf(stderr, "no OpenGL context (try SDL_VIDEODRIVER=offscreen)\n");
-        return 1;
-    }
+    CCGLRenderer* renderer = openBenchWindow("bench_chart_view", WINDOW_W * COLUMNS, WINDOW_H * ROWS);
+    if (!renderer) return 1;
     CCDirector* director = CCDirector::sharedDirector();
-    auto* renderer = static_cast<CCGLRenderer*>(director->getRenderer());
-    director->setRenderHooks(nullptr, [renderer] { renderer->finish(); });
     CCSpriteFrameCache::sharedSpriteFrameCache()->addSpriteFramesWithFile("res/plist/image.plist");
 
     CCScene* scene = CCScene::create();

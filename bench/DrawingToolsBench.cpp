@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "BenchSupport.h"
+#include "BenchWindow.h"
 #include "CCDirector.h"
 #include "CCEGLView.h"
 #include "CCGLRenderer.h"
@@ -107,16 +108,9 @@ Frames measure(CCDirector* director, std::vector<View>& views) {
 }  // namespace
 
 int main() {
-    CCEGLView* view = CCEGLView::sharedOpenGLView();
-    view->setViewName("bench_drawing_tools");
-    view->setFrameSize(VIEW_W * COLUMNS, VIEW_H * ROWS);
-    if (!view->isOpenGLReady()) {
-        std::fprintf(stderr, "no OpenGL context (try SDL_VIDEODRIVER=offscreen)\n");
-        return 1;
-    }
+    CCGLRenderer* renderer = openBenchWindow("bench_drawing_tools", VIEW_W * COLUMNS, VIEW_H * ROWS);
+    if (!renderer) return 1;
     CCDirector* director = CCDirector::sharedDirector();
-    auto* renderer = static_cast<CCGLRenderer*>(director->getRenderer());
-    director->setRenderHooks(nullptr, [renderer] { renderer->finish(); });
     CCSpriteFrameCache::sharedSpriteFrameCache()->addSpriteFramesWithFile("res/plist/image.plist");
     CCScene* scene = CCScene::create();
     director->runWithScene(scene);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "BenchSupport.h"
+#include "BenchWindow.h"
 #include "CCDirector.h"
 #include "CCDrawingPrimitives.h"
 #include "CCEGLView.h"
@@ -158,17 +159,9 @@ FrameCost measureFrames(CCDirector* director) {
 }  // namespace
 
 int main() {
-    CCEGLView* view = CCEGLView::sharedOpenGLView();
-    view->setViewName("bench_render");
-    view->setFrameSize(PANE_W * PANES_X, PANE_H * PANES_Y);
-    if (!view->isOpenGLReady()) {
-        std::fprintf(stderr, "no OpenGL context (try SDL_VIDEODRIVER=offscreen)\n");
-        return 1;
-    }
+    CCGLRenderer* renderer = openBenchWindow("bench_render", PANE_W * PANES_X, PANE_H * PANES_Y);
+    if (!renderer) return 1;
     CCDirector* director = CCDirector::sharedDirector();
-    auto* renderer = static_cast<CCGLRenderer*>(director->getRenderer());
-    // Finish the GPU work inside the frame so that it is counted; no swap needed to measure.
-    director->setRenderHooks(nullptr, [renderer] { renderer->finish(); });
 
     CCScene* empty = CCScene::create();
     director->runWithScene(empty);
