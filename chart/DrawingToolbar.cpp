@@ -39,15 +39,21 @@ void setFrame(CCSprite* sprite, const char* name) {
 std::string colourIconName(int index) {
     char name[32];
     std::snprintf(name, sizeof(name), "color_%02d.png",
-                  std::clamp(index, 0, DrawingToolbar::COLOUR_ENTRIES - 1) + 1);
+                  std::clamp(index, 0, DrawingBase::COLOUR_COUNT - 1) + 1);
     return name;
 }
 
 std::string widthIconName(int index) {
     char name[32];
     std::snprintf(name, sizeof(name), "lineWidth_%d.png",
-                  std::clamp(index, 0, DrawingToolbar::WIDTH_ENTRIES - 1) + 1);
+                  std::clamp(index, 0, DrawingBase::WIDTH_COUNT - 1) + 1);
     return name;
+}
+
+// Height of one entry row of a pop-up: its entries share its height but for an inset at each end.
+float entryRow(const CCNode* popup) {
+    const int entries = static_cast<int>(popup->getChildrenCount());
+    return (popup->getContentSize().height - 2 * ENTRY_INSET) / static_cast<float>(std::max(entries, 1));
 }
 
 float buttonWidth(int tag) {
@@ -97,7 +103,7 @@ void DrawingToolbar::buildPopup(int tag) {
     CCLayerColor* popup = CCLayerColor::create(
         ccc4(POPUP_COLOUR.r, POPUP_COLOUR.g, POPUP_COLOUR.b, POPUP_OPACITY),
         colour ? COLOUR_POPUP_WIDTH : WIDTH_POPUP_WIDTH, colour ? COLOUR_POPUP_HEIGHT : WIDTH_POPUP_HEIGHT);
-    const int entries = colour ? COLOUR_ENTRIES : WIDTH_ENTRIES;
+    const int entries = colour ? DrawingBase::COLOUR_COUNT : DrawingBase::WIDTH_COUNT;
     for (int i = 0; i < entries; ++i) {
         const std::string name = colour ? colourIconName(i) : widthIconName(i);
         CCSprite* entry = CCSprite::createWithSpriteFrameName(name.c_str());
@@ -159,8 +165,8 @@ void DrawingToolbar::placePopup(int tag) {
     const float height = std::max(1.0f, std::min(fullHeight, viewSize_.height - 2 * GAP));
     const float width = popup->getContentSize().width;
     popup->setContentSize(CCSize(width, height));
-    const int entries = popup->getChildrenCount();
-    const float row = (height - 2 * ENTRY_INSET) / static_cast<float>(std::max(entries, 1));
+    const int entries = static_cast<int>(popup->getChildrenCount());
+    const float row = entryRow(popup);
     for (int i = 0; i < entries; ++i)
         if (CCNode* entry = popup->getChildByTag(i))
             entry->setPosition(width / 2, height - ENTRY_INSET - row * (static_cast<float>(i) + 0.5f));
@@ -196,10 +202,9 @@ DrawingToolbar::Hit DrawingToolbar::hitAt(const CCPoint& world) {
         if (!popup->isVisible() || !popup->IsPointOnMe(world.x, world.y)) continue;
         hit.tag = tag;
         const CCPoint local = popup->convertToNodeSpace(world);
-        const int entries = popup->getChildrenCount();
+        const int entries = static_cast<int>(popup->getChildrenCount());
         const float height = popup->getContentSize().height;
-        const float row = (height - 2 * ENTRY_INSET) / static_cast<float>(std::max(entries, 1));
-        const int index = static_cast<int>((height - ENTRY_INSET - local.y) / row);
+        const int index = static_cast<int>((height - ENTRY_INSET - local.y) / entryRow(popup));
         // Between the entries and the edge is still the pop-up: it takes the touch and does nothing.
         hit.entry = index >= 0 && index < entries && local.y <= height - ENTRY_INSET ? index : -2;
         return hit;

@@ -28,9 +28,6 @@ public:
     static constexpr float COLOUR_POPUP_HEIGHT = 164;
     static constexpr float WIDTH_POPUP_WIDTH = 70;
     static constexpr float WIDTH_POPUP_HEIGHT = 138;
-    // Entries of the two pop-ups: the tools' colour and width tables.
-    static constexpr int COLOUR_ENTRIES = 8;
-    static constexpr int WIDTH_ENTRIES = 3;
 
     // A toolbar button (tag, entry -1) or a pop-up entry (tag COLOUR or WIDTH, entry its table index).
     struct Hit {
