@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <iterator>
 #include <optional>
 
 #include <rapidjson/document.h>
+#include <rapidjson/memorystream.h>
+#include <rapidjson/reader.h>
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
@@ -16,14 +19,43 @@
 #include "KLineSeries.h"
 
 namespace {
-// Iterative: a deeply nested file must not exhaust the stack. Full precision: a price read back must
-// be the price written.
-constexpr unsigned PARSE_FLAGS = rapidjson::kParseIterativeFlag | rapidjson::kParseFullPrecisionFlag;
+// Iterative: a deeply nested file must not exhaust the stack. Numbers as text: see ExactNumbers.
+constexpr unsigned PARSE_FLAGS = rapidjson::kParseIterativeFlag | rapidjson::kParseNumbersAsStringsFlag;
 constexpr size_t MIN_POLYGON_POINTS = 3;
 constexpr size_t MAX_POLYGON_POINTS = 24;
 constexpr size_t READ_CHUNK = 64 * 1024;
 
 using rapidjson::Value;
+
+// A price read back must be the price written, but the full-precision reader of rapidjson 1.1 reads
+// past its table of powers on long fractions with large exponents. Numbers reach this document as
+// text and from_chars rounds them exactly.
+class ExactNumbers : public rapidjson::Document {
+public:
+    bool RawNumber(const char* text, rapidjson::SizeType length, bool) {
+        const char* end = text + length;
+        if (std::find_if(text, end, [](char c) { return c == '.' || c == 'e' || c == 'E'; }) == end) {
+            int64_t whole = 0;
+            const auto [stop, error] = std::from_chars(text, end, whole);
+            if (error == std::errc() && stop == end) return Int64(whole);
+        }
+        double real = 0.0;
+        const auto [stop, error] = std::from_chars(text, end, real);
+        return error == std::errc() && stop == end && Double(real);
+    }
+
+    bool parse(const char* bytes, size_t size) {
+        bool parsed = false;
+        auto generate = [&](rapidjson::Document& self) {
+            rapidjson::MemoryStream stream(bytes, size);
+            rapidjson::Reader reader;
+            parsed = !reader.Parse<PARSE_FLAGS>(stream, static_cast<ExactNumbers&>(self)).IsError();
+            return parsed;
+        };
+        Populate(generate);
+        return parsed;
+    }
+};
 
 bool isTimeType(int ttype) {
     return std::find(std::begin(TIME_TYPES), std::end(TIME_TYPES), ttype) != std::end(TIME_TYPES);
@@ -247,9 +279,8 @@ bool DrawingStore::loadFromBytes(const char* bytes, size_t size) {
         logWarn("drawings: %s %s; no drawings loaded", path_.c_str(), why);
         return false;
     };
-    rapidjson::Document document;
-    document.Parse<PARSE_FLAGS>(bytes, size);
-    if (document.HasParseError()) return refuse("is not valid JSON");
+    ExactNumbers document;
+    if (!document.parse(bytes, size)) return refuse("is not valid JSON");
     if (!document.IsObject()) return refuse("has no top object");
     const Value* format = member(document, "format");
     if (!format || !format->IsString() ||

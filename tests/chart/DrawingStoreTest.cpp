@@ -117,6 +117,8 @@ TEST_F(DrawingStoreTest, UnusableFilesAreLoggedAndLeftAloneUntilAPut) {
          R"({"format":"zento-drawings","version":1,"charts":[{"symbol":5,"ttype":5,"drawings":[]}]})"},
         {"top is a list", "[1,2,3]"},
         {"NaN price", fileWith(R"({"type":2,"points":[[1700000000,NaN]]})")},
+        {"price below the smallest double",
+         fileWith(R"({"type":2,"points":[[1700000000,0.000000000000000000000000006E-322]]})")},
         {"too large", valid + std::string(DrawingStore::MAX_FILE_BYTES, ' ')},
     };
     for (const auto& [name, bytes] : files) {
