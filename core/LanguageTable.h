@@ -1,11 +1,13 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "LangData.h"
 
 namespace cocos2d {
 class CCLabelProtocol;
+class CCNode;
 }
 
 // The interface texts of "res/database/language.xc" by key, one text per language, and the
@@ -42,3 +44,15 @@ std::string getLangTextOrDefault(const std::string& key, const std::string& prev
                                  const std::string& logName = "");
 // The same applied to a label: its text changes only when the key or "default" is found.
 void setLangText(cocos2d::CCLabelProtocol* label, const std::string& key, const std::string& logName = "");
+
+// The live language switch. Bound texts re-read when the language changes and die with their node.
+// Sets label (a node that is a CCLabelProtocol) to the key's text as setLangText does, now and after
+// every switch while it lives.
+void bindLangText(cocos2d::CCNode* label, const std::string& key, const std::string& logName = "");
+// Runs refresh now and after every switch while node lives: texts composed of several keys, tips,
+// and owners that lay out again when a text changes size.
+void bindLangRefresh(cocos2d::CCNode* node, std::function<void()> refresh);
+void unbindLang(cocos2d::CCNode* node);
+// Makes language current and re-reads every binding. Outside 0-1 changes nothing and gives false.
+bool switchLanguage(int language);
+size_t langBindingCount();

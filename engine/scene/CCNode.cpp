@@ -23,6 +23,12 @@ unsigned long nextVisitOrder = 1;
 CCNode::CCNode() = default;
 
 CCNode::~CCNode() {
+    if (destroyHooks_) {
+        // A hook may remove hooks; run from a copy.
+        const auto hooks = std::move(*destroyHooks_);
+        destroyHooks_.reset();
+        for (const auto& hook : hooks) hook.second(this);
+    }
     CC_SAFE_RELEASE(grid_);
     for (CCNode* child : children_) {
         child->parent_ = nullptr;
@@ -34,6 +40,24 @@ CCNode* CCNode::create() {
     auto* node = new CCNode();
     node->autorelease();
     return node;
+}
+
+void CCNode::setDestroyHook(const void* key, std::function<void(CCNode*)> hook) {
+    if (!destroyHooks_) destroyHooks_ = std::make_unique<std::vector<std::pair<const void*, std::function<void(CCNode*)>>>>();
+    for (auto& entry : *destroyHooks_) {
+        if (entry.first == key) {
+            entry.second = std::move(hook);
+            return;
+        }
+    }
+    destroyHooks_->emplace_back(key, std::move(hook));
+}
+
+void CCNode::removeDestroyHook(const void* key) {
+    if (!destroyHooks_) return;
+    auto& hooks = *destroyHooks_;
+    hooks.erase(std::remove_if(hooks.begin(), hooks.end(), [key](const auto& entry) { return entry.first == key; }),
+                hooks.end());
 }
 
 CCScheduler* CCNode::getScheduler() const {

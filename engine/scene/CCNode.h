@@ -1,7 +1,9 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "CCGeometry.h"
@@ -185,6 +187,11 @@ public:
     CCScheduler* getScheduler() const;
     CCActionManager* getActionManager() const;
 
+    // Called from the destructor: registries that keep plain node pointers forget them here. One
+    // hook per key; adding with a key again replaces it.
+    void setDestroyHook(const void* key, std::function<void(CCNode*)> hook);
+    void removeDestroyHook(const void* key);
+
 protected:
     // Children behind, draw(), children in front: the part of visit() inside the node's transform.
     void visitChildrenAndSelf();
@@ -225,6 +232,7 @@ protected:
     bool mouseEnabled_ = false;
     bool mouseOver_ = false;
     int mousePriority_ = 0;
+    std::unique_ptr<std::vector<std::pair<const void*, std::function<void(CCNode*)>>>> destroyHooks_;
 };
 
 enum ccTouchesMode { kCCTouchesAllAtOnce, kCCTouchesOneByOne };
