@@ -17,6 +17,7 @@
 #include "CStockPanel.h"
 #include "ConnectingLayer.h"
 #include "CrashHandler.h"
+#include "DisplayTimeZone.h"
 #include "DrawingKLine.h"
 #include "DrawingStore.h"
 #include "DrawingSync.h"
@@ -413,6 +414,8 @@ void WorldScene::showToast(const std::string& text, const ccColor3B& colour, flo
 // ---- keyboard
 
 void WorldScene::update(float) {
+    // Shown clocks move on each whole second of the wall clock.
+    DisplayTimeZone::shared().tick();
     if (!foreground_ || !AppGlobals::windowActive || !keyboardEnabled_ || !pool_->selected()) return;
     keys_->handleKeys();
 }
