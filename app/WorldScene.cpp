@@ -1,6 +1,7 @@
 #include "WorldScene.h"
 
 #include <algorithm>
+#include <ctime>
 
 #include "AddStockPanel.h"
 #include "AppGlobals.h"
@@ -8,13 +9,16 @@
 #include "CCActionInterval.h"
 #include "CCCommon.h"
 #include "CCDirector.h"
+#include "CCEGLView.h"
 #include "CCFadeOutTRTiles.h"
 #include "CCFileUtils.h"
+#include "CCKeyboard.h"
 #include "CCLayerColor.h"
 #include "CCTouch.h"
 #include "CCTouchDispatcher.h"
 #include "CDebugModule.h"
 #include "CStockPanel.h"
+#include "ChartImage.h"
 #include "ConnectingLayer.h"
 #include "CrashHandler.h"
 #include "DisplayTimeZone.h"
@@ -123,6 +127,7 @@ bool WorldScene::init() {
     onWindowResized(windowSize_.width, windowSize_.height);
     scheduleUpdate();
     setTouchEnabled(true);
+    setKeypadEnabled(true);
     if (handlesCrashes()) uploadPendingDumps();
     return true;
 }
@@ -422,6 +427,35 @@ void WorldScene::update(float) {
     typing_->listen(keysForUs && PopuPanelBase::getOpenPopups().empty());
     if (!keysForUs) return;
     keys_->handleKeys();
+}
+
+void WorldScene::keyDown(CCKeyCode key) {
+    // An event, not the per-frame key state: a quick Control+S falls between two frames.
+    if (key != kCCKeyS || !CCKeyboard::isKeyDown(kCCKeyControl)) return;
+    if (foreground_ && keyboardEnabled_ && pool_->selected()) saveChartImage(nullptr);
+}
+
+void WorldScene::saveChartImage(StockWindow* window) {
+    if (!window) window = pool_->selected();
+    if (!window || !window->isVisible()) return;
+    const std::string path =
+        chart_image::picturesFolder() + "/" +
+        chart_image::fileName(window->getCode(), window->getChart()->getTimeType(), std::time(nullptr));
+    const CCPoint corner = window->convertToWorldSpace(CCPointZero);
+    const CCSize size = window->getContentSize();
+    redrawShownWindows();
+    CCEGLView::sharedOpenGLView()->captureRegionAfterFrame(
+        path, CCRect(corner.x, corner.y, size.width, size.height), [path](bool saved) {
+            WorldScene* world = WorldScene::existingInstance();
+            if (saved) {
+                logInfo("chart image saved to %s", path.c_str());
+            } else {
+                logWarn("chart image could not be saved to %s", path.c_str());
+            }
+            if (!world) return;
+            const std::string text = getLangText(saved ? "chartImageSaved" : "chartImageFailed") + path;
+            world->showToast(text, WHITE, saved ? 4.0f : 6.0f);
+        });
 }
 
 void WorldScene::openChooserOnTypedLetters(const std::string& letters) {

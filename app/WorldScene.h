@@ -168,6 +168,11 @@ public:
                                 StockWindow* target) override;
     void refreshQuoteSubscriptions() override { setAdvSubscription(); }
     void setKeyboardEnabled(bool enabled) override { keyboardEnabled_ = enabled; }
+    // Saves the window's picture (the selected one for null) in the pictures folder after the next
+    // frame; a toast gives the path or the failure.
+    void saveChartImage(StockWindow* window) override;
+    // Control+S saves the selected window's picture.
+    void keyDown(cocos2d::CCKeyCode key) override;
     // Letters typed over the selected window open its instrument chooser searching for them.
     void openChooserOnTypedLetters(const std::string& letters);
 

@@ -347,8 +347,14 @@ void StockWindow::updateTitle() {
 
 void StockWindow::onToolbarButton(PanelButton* button) {
     const int tag = button->getTag();
-    if (tag < TOOLBAR_CHART_TYPE || tag > TOOLBAR_TIME_TYPE) return;
+    if (tag < TOOLBAR_CHART_TYPE || tag > TOOLBAR_CHART_IMAGE) return;
     playHoverSound();
+    if (tag == TOOLBAR_CHART_IMAGE) {
+        logInfo("toolbar callback:%d", tag);
+        if (!active_) activateWindow();
+        if (delegate_) delegate_->saveChartImage(this);
+        return;
+    }
     toolbar_.getButton(tag)->setState(true);
     logInfo("toolbar callback:%d", tag);
     const CCSize size = button->getContentSize();
