@@ -33,6 +33,7 @@
 #include "PanelButton.h"
 #include "PopuPanelBase.h"
 #include "PopupChoosers.h"
+#include "Preferences.h"
 #include "ReconnectPanel.h"
 #include "StockButton.h"
 #include "StockButtonPanel.h"
@@ -427,6 +428,18 @@ void WorldScene::update(float) {
     typing_->listen(keysForUs && PopuPanelBase::getOpenPopups().empty());
     if (!keysForUs) return;
     keys_->handleKeys();
+}
+
+void WorldScene::crosshairMoved(StockWindow* source, long long time) {
+    const Preferences::LinkedCrosshair mode = Preferences::shared().linkedCrosshair();
+    for (StockWindow* window : pool_->shownWindows()) {
+        DrawingKLine* chart = window->getChart();
+        if (!chart) continue;
+        const bool linked =
+            window != source && time > 0 && mode != Preferences::LinkedCrosshair::OFF &&
+            (mode == Preferences::LinkedCrosshair::ALL_WINDOWS || window->getCode() == source->getCode());
+        chart->setLinkedTime(linked ? time : 0);
+    }
 }
 
 void WorldScene::keyDown(CCKeyCode key) {

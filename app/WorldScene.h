@@ -171,6 +171,8 @@ public:
     // Saves the window's picture (the selected one for null) in the pictures folder after the next
     // frame; a toast gives the path or the failure.
     void saveChartImage(StockWindow* window) override;
+    // The other shown windows (of the same instrument or all, as the preference says) mark that time.
+    void crosshairMoved(StockWindow* window, long long time) override;
     // Control+S saves the selected window's picture.
     void keyDown(cocos2d::CCKeyCode key) override;
     // Letters typed over the selected window open its instrument chooser searching for them.

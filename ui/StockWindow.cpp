@@ -500,3 +500,7 @@ void StockWindow::setSingleWindow(bool single) {
     if (shown_) closeButton_->setVisible(!single);
     layout();
 }
+
+void StockWindow::crosshairTimeChanged(long long time) {
+    if (delegate_) delegate_->crosshairMoved(this, time);
+}

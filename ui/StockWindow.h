@@ -137,6 +137,7 @@ public:
     void openDrawingTextInput(DrawingBase* tool) override;
     void removeIndicator(int type) override;
     void layoutPanes() override;
+    void crosshairTimeChanged(long long time) override;
 
     // --- KLineChartHost
     void updatePriceLabel(const KLineBar& newest) override;

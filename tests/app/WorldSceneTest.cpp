@@ -28,6 +28,7 @@
 #include "LogLines.h"
 #include "MarketTestData.h"
 #include "NumberAtlasLabel.h"
+#include "Preferences.h"
 #include "ReconnectPanel.h"
 #include "SceneTest.h"
 #include "StockButton.h"
@@ -619,4 +620,40 @@ TEST_F(WorldSceneTest, TypedLettersSearchForTheSelectedWindowAndEnterPicksTheFir
     view->handleTextInput("a");
     step(0.1f);
     EXPECT_TRUE(chooser->isShown());
+}
+
+TEST_F(WorldSceneTest, OtherWindowsMarkTheHoveredTimeAsTheLinkedCrosshairPreferenceSays) {
+    start();
+    const std::vector<StockWindow*> shown = world->getShownWindows();
+    ASSERT_GE(shown.size(), 3u);
+    shown[1]->setStock(shown[0]->getCode(), "twin");
+    ASSERT_NE(shown[2]->getCode(), shown[0]->getCode());
+    const auto linked = [&] {
+        std::vector<long long> times;
+        for (StockWindow* window : shown) times.push_back(window->getChart()->getLinkedTime());
+        return times;
+    };
+    const long long at = 1700000000;
+    Preferences& preferences = Preferences::shared();
+    const std::vector<long long> none(shown.size(), 0);
+
+    preferences.setLinkedCrosshair(Preferences::LinkedCrosshair::SAME_INSTRUMENT);
+    world->crosshairMoved(shown[0], at);
+    std::vector<long long> expected = none;
+    expected[1] = at;
+    EXPECT_EQ(linked(), expected);
+
+    preferences.setLinkedCrosshair(Preferences::LinkedCrosshair::ALL_WINDOWS);
+    world->crosshairMoved(shown[0], at);
+    expected = std::vector<long long>(shown.size(), at);
+    expected[0] = 0;
+    EXPECT_EQ(linked(), expected);
+    // The pointer leaves the chart: every mark goes.
+    world->crosshairMoved(shown[0], 0);
+    EXPECT_EQ(linked(), none);
+
+    preferences.setLinkedCrosshair(Preferences::LinkedCrosshair::OFF);
+    world->crosshairMoved(shown[0], at);
+    EXPECT_EQ(linked(), none);
+    preferences.setLinkedCrosshair(Preferences::LinkedCrosshair::SAME_INSTRUMENT);
 }
