@@ -18,7 +18,6 @@
 #include "ConnectingLayer.h"
 #include "CrashHandler.h"
 #include "DisplaySwitches.h"
-#include "DisplayTimeZone.h"
 #include "DrawingKLine.h"
 #include "DrawingStore.h"
 #include "DrawingSync.h"
@@ -432,7 +431,6 @@ void WorldScene::showToast(const std::string& text, const ccColor3B& colour, flo
 // ---- keyboard
 
 void WorldScene::update(float) {
-    DisplayTimeZone::shared().tick();
     if (!foreground_ || !AppGlobals::windowActive || !keyboardEnabled_ || !pool_->selected()) return;
     keys_->handleKeys();
 }
