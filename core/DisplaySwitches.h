@@ -20,7 +20,9 @@ public:
     bool toggle(Switch which, bool store = true) { return set(which, !get(which), store); }
 
     // Runs refresh now and after every set while node lives.
-    void bind(cocos2d::CCNode* node, NodeBindings::Refresh refresh) { bindings_.bind(node, std::move(refresh)); }
+    void bind(cocos2d::CCNode* node, NodeBindings::Refresh refresh) {
+        bindings_.bind(node, std::move(refresh));
+    }
     void unbind(cocos2d::CCNode* node) { bindings_.unbind(node); }
     size_t bindingCount() const { return bindings_.size(); }
 

@@ -27,7 +27,8 @@ float rowHeight() {
 }  // namespace
 
 SelectLanguagePanel* SelectLanguagePanel::create(float width, Chosen chosen) {
-    return createAutoreleased<SelectLanguagePanel>(&SelectLanguagePanel::initChooser, width, std::move(chosen));
+    return createAutoreleased<SelectLanguagePanel>(&SelectLanguagePanel::initChooser, width,
+                                                   std::move(chosen));
 }
 
 bool SelectLanguagePanel::initChooser(float width, Chosen chosen) {

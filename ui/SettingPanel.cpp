@@ -84,7 +84,8 @@ SettingPanel* SettingPanel::create(int version) {
 bool SettingPanel::initSettings(int version) {
     if (!initPanel(PANEL_BACKGROUND, CCSize(WIDTH, HEIGHT))) return false;
     setModal(true);
-    if (!buildHeader() || !buildZoneRow(HEIGHT - ZONE_ROW_Y) || !buildLanguageRow(HEIGHT - ZONE_ROW_Y - ROW_STEP))
+    if (!buildHeader() || !buildZoneRow(HEIGHT - ZONE_ROW_Y) ||
+        !buildLanguageRow(HEIGHT - ZONE_ROW_Y - ROW_STEP))
         return false;
     float y = HEIGHT - ZONE_ROW_Y - 2 * ROW_STEP - 5;
     for (const SwitchRow& row : SWITCH_ROWS) {
@@ -139,7 +140,8 @@ PanelButton* SettingPanel::addFieldButton(int tag, float y) {
 }
 
 bool SettingPanel::buildZoneRow(float y) {
-    if (!addCaption("timeZoneSetting", CCPoint(MARGIN, y), CAPTION_FONT_SIZE) || !addFieldButton(TAG_TIME_ZONE, y))
+    if (!addCaption("timeZoneSetting", CCPoint(MARGIN, y), CAPTION_FONT_SIZE) ||
+        !addFieldButton(TAG_TIME_ZONE, y))
         return false;
     zoneFlag_ = CCSprite::createWithSpriteFrameName(DisplayTimeZone::flagImage(0));
     zoneName_ = CCLabelTTF::create("", FONT_FILE, FIELD_FONT_SIZE);
@@ -158,7 +160,8 @@ bool SettingPanel::buildZoneRow(float y) {
 }
 
 bool SettingPanel::buildLanguageRow(float y) {
-    if (!addCaption("languageSetting", CCPoint(MARGIN, y), CAPTION_FONT_SIZE) || !addFieldButton(TAG_LANGUAGE, y))
+    if (!addCaption("languageSetting", CCPoint(MARGIN, y), CAPTION_FONT_SIZE) ||
+        !addFieldButton(TAG_LANGUAGE, y))
         return false;
     languageFlag_ = CCSprite::createWithSpriteFrameName("Beijing.png");
     languageName_ = CCLabelTTF::create("", FONT_FILE, FIELD_FONT_SIZE);
@@ -250,8 +253,8 @@ void SettingPanel::openZoneChooser() {
         if (!zoneChooser_) return;
         zoneChooser_->setAnchorPoint(CCPoint(0, 1));
         // Right-aligned under the field: the chooser is wider than the field's room to the right.
-        zoneChooser_->setPosition(
-            CCPoint(CONTROL_X + FIELD_WIDTH - TIME_ZONE_CHOOSER_WIDTH, HEIGHT - ZONE_ROW_Y - FIELD_HEIGHT / 2));
+        zoneChooser_->setPosition(CCPoint(CONTROL_X + FIELD_WIDTH - TIME_ZONE_CHOOSER_WIDTH,
+                                          HEIGHT - ZONE_ROW_Y - FIELD_HEIGHT / 2));
         addChild(zoneChooser_, CHOOSER_Z);
     }
     if (zoneChooser_->isShown())

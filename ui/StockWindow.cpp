@@ -5,9 +5,9 @@
 
 #include "CCActionInterval.h"
 #include "CDebugModule.h"
+#include "DisplaySwitches.h"
 #include "DrawingBase.h"
 #include "DrawingKLine.h"
-#include "DisplaySwitches.h"
 #include "DrawingView.h"
 #include "IndicatorBase.h"
 #include "KLineBar.h"

@@ -34,8 +34,8 @@
 #include "StockInfo.h"
 #include "StockListCache.h"
 #include "TestWorldScene.h"
-#include "WorldSceneFixture.h"
 #include "UserData.h"
+#include "WorldSceneFixture.h"
 
 USING_NS_CC;
 

@@ -60,9 +60,9 @@ TEST_F(LanguageSwitchTest, AHoveredTipKeepsItsKeyAndShowsTheNewTextAtOnce) {
 }
 
 TEST_F(LanguageSwitchTest, ChoosersWindowsAndPanelsShowOnlyTheLanguageInForce) {
-    std::vector<PopuPanelBase*> panels = {LayoutPanel::create(), SelectTimePanel::create(),
-                                          SelectChartTypePanel::create(), IndicatorPanel::create(),
-                                          SelectDrawingToolPanel::create(), SettingPanel::create(245)};
+    std::vector<PopuPanelBase*> panels = {
+        LayoutPanel::create(),    SelectTimePanel::create(),        SelectChartTypePanel::create(),
+        IndicatorPanel::create(), SelectDrawingToolPanel::create(), SettingPanel::create(245)};
     for (PopuPanelBase* panel : panels) {
         ASSERT_NE(panel, nullptr);
         scene->addChild(panel);

@@ -25,7 +25,8 @@ public:
         text << in.rdbuf();
         const std::string source = text.str();
         const std::regex key(R"re(\n\s*"([^"]+)"\s*:\s*\[)re");
-        for (auto it = std::sregex_iterator(source.begin(), source.end(), key); it != std::sregex_iterator(); ++it)
+        for (auto it = std::sregex_iterator(source.begin(), source.end(), key); it != std::sregex_iterator();
+             ++it)
             keys_.push_back((*it)[1]);
     }
 

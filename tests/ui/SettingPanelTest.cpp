@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "CCCommon.h"
-#include "CDebugModule.h"
 #include "CCFileUtils.h"
+#include "CDebugModule.h"
 #include "DisplaySwitches.h"
 #include "DisplayTimeZone.h"
 #include "DrawingKLine.h"
@@ -108,7 +108,8 @@ protected:
 };
 
 constexpr DisplaySwitches::Switch SWITCH_OF[] = {DisplaySwitches::SHOW_BG, DisplaySwitches::SHOW_CROSS_POINT,
-                                                 DisplaySwitches::SHOW_GRID, DisplaySwitches::INVERSE_RED_GREEN};
+                                                 DisplaySwitches::SHOW_GRID,
+                                                 DisplaySwitches::INVERSE_RED_GREEN};
 
 TEST_F(SettingPanelTest, EachCheckBoxTogglesItsSwitchInEveryWindowAndSavesIt) {
     for (int round = 0; round < 2; ++round) {
