@@ -161,6 +161,12 @@ TEST_F(SettingPanelTest, ZoneChooserStoresTheZoneShowsItsClockAndTheSameZoneAgai
     EXPECT_TRUE(panel->setTimeZone(1, true));
     EXPECT_TRUE(std::ifstream(file).good());
 
+    // A zone chosen anywhere else (the bottom bar's chooser) shows here too.
+    DisplayTimeZone::shared().choose(3, false);
+    EXPECT_EQ(panel->zoneNameText(), "Tokyo");
+    EXPECT_EQ(panel->clockText(), "2025-3-09 16:00:00");
+    EXPECT_TRUE(panel->setTimeZone(1, false));
+
     // Indices outside the table change nothing.
     EXPECT_FALSE(panel->setTimeZone(7, true));
     EXPECT_FALSE(panel->setTimeZone(-1, true));
