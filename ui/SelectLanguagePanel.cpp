@@ -2,7 +2,6 @@
 
 #include "CCLabelTTF.h"
 #include "CCSprite.h"
-#include "CDebugModule.h"
 #include "LanguageTable.h"
 #include "PanelButton.h"
 #include "Resources.h"
@@ -35,13 +34,14 @@ bool SelectLanguagePanel::initChooser(float width, Chosen chosen) {
     if (!initPanel(PANEL_BACKGROUND, CCSize(width, HEIGHT))) return false;
     chosen_ = std::move(chosen);
     const LangData* names = findLangEntry(NAME_KEY);
-    if (!names) logInfo("get lang data failed: [language]");
+    // Without the entry both rows show the "default" text, logged once.
+    const std::string fallback = names ? "" : getLangTextOrDefault(NAME_KEY, "", " [language]");
     for (int language = 0; language < LANGUAGE_COUNT; ++language) {
         PanelToggleButton* row =
             PanelToggleButton::create(ROW_FRAME, CHOSEN_FRAME, CHOSEN_FRAME, CHOSEN_FRAME, language,
                                       [this](PanelButton* clicked) { onRow(clicked->getTag()); });
         // Each row names its language in that language: no binding, it reads the same after a switch.
-        const std::string name = names ? getLangTextFor(names, language) : getLangTextOrDefault(NAME_KEY, "");
+        const std::string name = names ? getLangTextFor(names, language) : fallback;
         CCLabelTTF* label = CCLabelTTF::create(name.c_str(), FONT_FILE, FONT_SIZE);
         if (!row || !label) return false;
         const float y = HEIGHT - ROW_MARGIN - rowHeight() * (static_cast<float>(language) + 0.5f);
