@@ -18,6 +18,7 @@
 #include "ConnectingLayer.h"
 #include "CrashHandler.h"
 #include "DisplaySwitches.h"
+#include "DisplayTimeZone.h"
 #include "DrawingKLine.h"
 #include "DrawingStore.h"
 #include "DrawingSync.h"
@@ -159,6 +160,8 @@ void WorldScene::createWindows() {
         StockData::getInstance()->refreshColors(DisplaySwitches::get(DisplaySwitches::INVERSE_RED_GREEN));
     });
     keys_ = std::make_unique<KeyShortcuts>(*pool_, frame_.strip());
+    typing_ = std::make_unique<TypeToSwitch>(
+        [this](const std::string& letters) { openChooserOnTypedLetters(letters); });
 }
 
 StockWindow* WorldScene::createWindow(int) {
@@ -431,8 +434,21 @@ void WorldScene::showToast(const std::string& text, const ccColor3B& colour, flo
 // ---- keyboard
 
 void WorldScene::update(float) {
-    if (!foreground_ || !AppGlobals::windowActive || !keyboardEnabled_ || !pool_->selected()) return;
+    // Shown clocks move on each whole second of the wall clock.
+    DisplayTimeZone::shared().tick();
+    const bool keysForUs = foreground_ && AppGlobals::windowActive && keyboardEnabled_ && pool_->selected();
+    typing_->listen(keysForUs && PopuPanelBase::getOpenPopups().empty());
+    if (!keysForUs) return;
     keys_->handleKeys();
+}
+
+void WorldScene::openChooserOnTypedLetters(const std::string& letters) {
+    StockWindow* window = pool_->selected();
+    if (!window || !keyboardEnabled_) return;
+    // Over the window's top left, where its title's own chooser opens.
+    const CCSize size = window->getContentSize();
+    choosers_->openStockChooser(window, window->convertToWorldSpace(CCPoint(0, size.height)));
+    if (AddStockPanel* panel = choosers_->addStockPanel()) panel->startTypedSearch(letters);
 }
 
 // ---- the stock stream

@@ -20,6 +20,7 @@
 #include "StockButtonPanelDelegate.h"
 #include "StockWindowDelegate.h"
 #include "Toast.h"
+#include "TypeToSwitch.h"
 #include "WindowPool.h"
 
 namespace cocos2d {
@@ -170,6 +171,8 @@ public:
                                 StockWindow* target) override;
     void refreshQuoteSubscriptions() override { setAdvSubscription(); }
     void setKeyboardEnabled(bool enabled) override { keyboardEnabled_ = enabled; }
+    // Letters typed over the selected window open its instrument chooser searching for them.
+    void openChooserOnTypedLetters(const std::string& letters);
 
     // --- state, for the application and tests
     bool isKeyboardEnabled() const { return keyboardEnabled_; }
@@ -234,6 +237,7 @@ private:
     std::unique_ptr<WindowPool> pool_;
     ReconnectPanel* reconnectPanel_ = nullptr;
     std::unique_ptr<KeyShortcuts> keys_;
+    std::unique_ptr<TypeToSwitch> typing_;
     int startupReadyRuns_ = 0;
     FrameBars frame_;
     cocos2d::CCLayerColor* dim_ = nullptr;
