@@ -31,6 +31,8 @@ protected:
         switchLanguage(1);
     }
     void TearDown() override {
+        // A test's tip display captures its locals: gone before the switch back reaches a hovered button.
+        PanelButton::setTipDisplay(nullptr);
         switchLanguage(1);
         SceneTest::TearDown();
     }
