@@ -21,6 +21,7 @@
 #include "ChartImage.h"
 #include "ConnectingLayer.h"
 #include "CrashHandler.h"
+#include "DisplaySwitches.h"
 #include "DisplayTimeZone.h"
 #include "DrawingKLine.h"
 #include "DrawingStore.h"
@@ -35,11 +36,14 @@
 #include "PopupChoosers.h"
 #include "Preferences.h"
 #include "ReconnectPanel.h"
+#include "SettingPanel.h"
 #include "StockButton.h"
 #include "StockButtonPanel.h"
+#include "StockData.h"
 #include "StockWindow.h"
 #include "Theme.h"
 #include "TipFrameLabel.h"
+#include "UpdateClient.h"
 #include "UsageReports.h"
 #include "UserData.h"
 
@@ -151,14 +155,16 @@ void WorldScene::startNetworkSteps() {
 
 void WorldScene::createWindows() {
     pool_ = std::make_unique<WindowPool>(this, frame_.strip(), [this] { return getChartArea(); });
+    // Each window follows the display switches itself; the catalogue's boxes follow the colours here.
     for (int number = 0; number < WINDOW_COUNT; ++number) {
         StockWindow* window = createWindow(number);
         if (!window) continue;
         window->setDelegate(this);
-        if (window->getChart())
-            window->getChart()->setShowCrosshair(UserData::getInstance()->getShowCrossPoint());
         pool_->adopt(window, number);
     }
+    DisplaySwitches::shared().bind(this, [] {
+        StockData::getInstance()->refreshColors(DisplaySwitches::get(DisplaySwitches::INVERSE_RED_GREEN));
+    });
     keys_ = std::make_unique<KeyShortcuts>(*pool_, frame_.strip());
     typing_ = std::make_unique<TypeToSwitch>(
         [this](const std::string& letters) { openChooserOnTypedLetters(letters); });
@@ -299,6 +305,7 @@ void WorldScene::onWindowResized(float width, float height) {
     }
     if (dim_) dim_->setContentSize(windowSize_);
     if (reconnectPanel_) reconnectPanel_->setWindowSize(width, height);
+    if (settingPanel_) settingPanel_->setPosition(CCPoint(width / 2, height / 2));
     pool_->fitMaximisedToArea();
     applyLayout(false);
 }
@@ -381,10 +388,8 @@ bool WorldScene::canDragButtons() {
 }
 
 void WorldScene::setCrosshairInAllWindows(bool show) {
-    pool_->setCrosshair(show);
-    UserData* settings = UserData::getInstance();
-    settings->setShowCrossPoint(show);
-    settings->saveSettings();
+    // Through the one source, so the settings panel's check box shows a double click's choice too.
+    DisplaySwitches::shared().set(DisplaySwitches::SHOW_CROSS_POINT, show);
 }
 
 // ---- pop-ups
@@ -413,6 +418,19 @@ void WorldScene::openChooser(int tag, float x, float y) {
     } else if (tag == StockButtonPanel::ADD_BUTTON_TAG) {
         choosers_->openStockChooser(nullptr, CCPoint(x, y));
     }
+}
+
+void WorldScene::showSettingPanel() {
+    if (!settingPanel_) {
+        settingPanel_ = SettingPanel::create(UpdateClient::localVersion());
+        if (!settingPanel_) {
+            logWarn("settings panel could not be made");
+            return;
+        }
+        addChild(settingPanel_, Z_POPUPS);
+    }
+    settingPanel_->setPosition(CCPoint(windowSize_.width / 2, windowSize_.height / 2));
+    if (!settingPanel_->isShown()) settingPanel_->show();
 }
 
 void WorldScene::showToast(const std::string& text, const ccColor3B& colour, float seconds) {

@@ -33,6 +33,7 @@ class LayoutPanel;
 class LeftPaneMaster;
 class ReconnectPanel;
 class SelectChartTypePanel;
+class SettingPanel;
 class SelectTimePanel;
 class SIOClient;
 class StockButtonPanel;
@@ -149,6 +150,8 @@ public:
     void applyLayout(bool rebuild);
     void restoreLayout();
     void showToast(const std::string& text, const cocos2d::ccColor3B& colour, float seconds);
+    // The settings pop-up over the dim layer, made on first use.
+    void showSettingPanel();
 
     // --- what the panels ask
     void openStockChooser(StockWindow* window, const cocos2d::CCPoint& at) override;
@@ -204,6 +207,8 @@ public:
     LayoutPanel* getLayoutPanel() const { return choosers_->layoutPanel(); }
     SelectChartTypePanel* getChartTypePanel() const { return choosers_->chartTypePanel(); }
     SelectTimePanel* getTimePanel() const { return choosers_->timePanel(); }
+    // Null until first shown.
+    SettingPanel* getSettingPanel() const { return settingPanel_; }
     int getStartupReadyRuns() const { return startupReadyRuns_; }
     bool isReconnectScheduled() const { return stream_->isReconnectScheduled(); }
     // The chart area for the current window size and left pane.
@@ -245,5 +250,6 @@ private:
     cocos2d::CCLayerColor* dim_ = nullptr;
     TipFrameLabel* tip_ = nullptr;
     std::unique_ptr<PopupChoosers> choosers_;
+    SettingPanel* settingPanel_ = nullptr;
     cocos2d::CCSize windowSize_;
 };

@@ -208,6 +208,8 @@ void AddStockPanel::rebuildCategories() {
         categories_.push_back(Category{button, mark, label, all, listName, category});
     };
     addCategory(getLangTextOrDefault("allStock", ""), true, "", "");
+    // The first category's caption is the table's; the others are the service's names, kept as sent.
+    if (!categories_.empty()) bindLangText(categories_.front().caption, "allStock");
     for (const auto& [listName, categories] : StockData::getInstance()->getLists()) {
         for (const auto& [category, records] : categories) {
             addCategory(category, false, listName, category);

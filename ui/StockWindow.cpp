@@ -5,6 +5,7 @@
 
 #include "CCActionInterval.h"
 #include "CDebugModule.h"
+#include "DisplaySwitches.h"
 #include "DrawingBase.h"
 #include "DrawingKLine.h"
 #include "DrawingView.h"
@@ -79,9 +80,17 @@ bool StockWindow::initWindow(const std::string& displayName, const CCSize& size)
 
     decorations_.addClosedBackground(this);
 
-    applyUserChartSettings();
+    // The display switches live in the settings; a change anywhere reaches every window at once.
+    DisplaySwitches::shared().bind(this, [this] { applyUserChartSettings(); });
     setWindowSize(size.width, size.height);
     setTimeType(0, false);
+    // The title's time type and the read-out's captions follow the language; their widths move the
+    // labels beside them.
+    bindLangRefresh(this, [this] {
+        updateTitle();
+        title_->composeReadout();
+        placeHoverLabels();
+    });
     // A window starts hidden; the main scene shows the ones it lays out.
     setVisible(false);
     chart_->setShown(false);
@@ -206,12 +215,16 @@ void StockWindow::applyUserChartSettings() {
     UserData* settings = UserData::getInstance();
     decorations_.setWorldMapVisible(settings->getShowBg());
     chart_->setShowGrid(settings->getShowGrid());
+    chart_->setShowCrosshair(settings->getShowCrossPoint());
     setRiseGreen(settings->getInverseRedGreen());
+    chart_->markForRedraw();
 }
 
 void StockWindow::setRiseGreen(bool riseGreen) {
     loader_->series().setRiseGreen(riseGreen);
     chart_->setRiseGreen(riseGreen);
+    // The quote card's frame changes colour now, not with the next quote.
+    if (quotePanel_) quotePanel_->setRiseGreen(riseGreen);
 }
 
 bool StockWindow::getRiseGreen() const {
