@@ -11,6 +11,7 @@
 #include "DisplayTimeZone.h"
 #include "LanguageTable.h"
 #include "PanelButton.h"
+#include "Preferences.h"
 #include "Resources.h"
 #include "SelectLanguagePanel.h"
 #include "Theme.h"
@@ -92,7 +93,8 @@ bool SettingPanel::initSettings(int version) {
         if (!buildSwitchRow(row.tag, row.key, y)) return false;
         y -= SWITCH_STEP;
     }
-    if (!buildAbout(version)) return false;
+    y -= ROW_STEP - SWITCH_STEP;
+    if (!buildLinkedRow(y) || !buildAbout(version, y - ROW_STEP / 2 - 8)) return false;
     // One source for what the panel shows: the services tell it of every change, from here or elsewhere.
     DisplayTimeZone::shared().bind(zoneName_, [this] { refreshZone(); });
     bindLangRefresh(zoneName_, [this] { refreshZone(); });
@@ -186,8 +188,29 @@ bool SettingPanel::buildSwitchRow(int tag, const char* captionKey, float y) {
     return true;
 }
 
-bool SettingPanel::buildAbout(int version) {
-    const float top = HEIGHT - ZONE_ROW_Y - 2 * ROW_STEP - 5 - SWITCH_STEP * 4 + SWITCH_STEP / 2;
+bool SettingPanel::buildLinkedRow(float y) {
+    if (!addCaption("linkedCrosshair", CCPoint(MARGIN, y), CAPTION_FONT_SIZE) ||
+        !addFieldButton(TAG_LINKED_CROSSHAIR, y))
+        return false;
+    linked_ = CCLabelTTF::create("", FONT_FILE, FIELD_FONT_SIZE);
+    if (!linked_) return false;
+    linked_->setAnchorPoint(CCPoint(0, 0.5f));
+    linked_->setPosition(CCPoint(CONTROL_X + FLAG_INSET, y));
+    addChild(linked_, 1);
+    const auto refresh = [this] {
+        static constexpr const char* KEYS[] = {"linkedOff", "linkedSame", "linkedAll"};
+        setText(linked_, getLangText(KEYS[static_cast<int>(Preferences::shared().linkedCrosshair())]));
+    };
+    Preferences::shared().bind(linked_, refresh);
+    bindLangRefresh(linked_, refresh);
+    return true;
+}
+
+std::string SettingPanel::linkedCrosshairText() const {
+    return linked_ ? linked_->getString() : "";
+}
+
+bool SettingPanel::buildAbout(int version, float top) {
     CCLayerColor* line = CCLayerColor::create(LINE_COLOUR, WIDTH - 2 * MARGIN, 1);
     CCSprite* logo = CCSprite::createWithSpriteFrameName("logo.png");
     char text[96];
@@ -220,6 +243,11 @@ void SettingPanel::onButton(int tag) {
         case TAG_LANGUAGE:
             openLanguageChooser();
             break;
+        case TAG_LINKED_CROSSHAIR: {
+            const int next = (static_cast<int>(Preferences::shared().linkedCrosshair()) + 1) % 3;
+            Preferences::shared().setLinkedCrosshair(static_cast<Preferences::LinkedCrosshair>(next));
+            break;
+        }
         case TAG_CLOSE:
             hide();
             break;

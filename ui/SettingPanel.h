@@ -25,7 +25,7 @@ class TimeZoomPanel;
 class SettingPanel : public PopuPanelBase {
 public:
     static constexpr float WIDTH = 440;
-    static constexpr float HEIGHT = 420;
+    static constexpr float HEIGHT = 475;
     static constexpr float TIME_ZONE_CHOOSER_WIDTH = 290;
     static constexpr float TIME_ZONE_CHOOSER_HEIGHT = 225;
     enum Tag {
@@ -35,6 +35,8 @@ public:
         TAG_SHOW_CROSS_POINT = 4,
         TAG_SHOW_GRID = 5,
         TAG_INVERSE_RED_GREEN = 6,
+        // Which other windows mark the time under the pointer: off, same instrument, all (cycles).
+        TAG_LINKED_CROSSHAIR = 7,
         TAG_CLOSE = 10,
     };
 
@@ -58,6 +60,7 @@ public:
     std::string clockText() const;
     std::string languageNameText() const;
     std::string aboutText() const;
+    std::string linkedCrosshairText() const;
     // Null before first use.
     TimeZoomPanel* getTimeZoneChooser() const { return zoneChooser_; }
     SelectLanguagePanel* getLanguageChooser() const { return languageChooser_; }
@@ -73,7 +76,8 @@ private:
     bool buildZoneRow(float y);
     bool buildLanguageRow(float y);
     bool buildSwitchRow(int tag, const char* captionKey, float y);
-    bool buildAbout(int version);
+    bool buildLinkedRow(float y);
+    bool buildAbout(int version, float top);
     cocos2d::CCLabelTTF* addCaption(const char* key, const cocos2d::CCPoint& at, float fontSize);
     PanelButton* addFieldButton(int tag, float y);
     void refreshZone();
@@ -92,6 +96,7 @@ private:
     cocos2d::CCSprite* languageFlag_ = nullptr;
     cocos2d::CCLabelTTF* languageName_ = nullptr;
     cocos2d::CCLabelTTF* about_ = nullptr;
+    cocos2d::CCLabelTTF* linked_ = nullptr;
     TimeZoomPanel* zoneChooser_ = nullptr;
     SelectLanguagePanel* languageChooser_ = nullptr;
 };

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -16,6 +18,7 @@
 #include "DrawingKLine.h"
 #include "LanguageTable.h"
 #include "LocalStockWindow.h"
+#include "Preferences.h"
 #include "SceneTest.h"
 #include "SelectLanguagePanel.h"
 #include "SettingPanel.h"
@@ -129,6 +132,18 @@ TEST_F(SettingPanelTest, EachCheckBoxTogglesItsSwitchInEveryWindowAndSavesIt) {
     DisplaySwitches::shared().set(DisplaySwitches::SHOW_CROSS_POINT, !crosshair);
     EXPECT_EQ(panel->isChecked(SettingPanel::TAG_SHOW_CROSS_POINT), !crosshair);
     EXPECT_EQ(windowShows(windows[1], SettingPanel::TAG_SHOW_CROSS_POINT), !crosshair);
+
+    // The linked crosshair cycles off, same instrument, all windows; kept in its own file.
+    Preferences& preferences = Preferences::shared();
+    preferences.setLinkedCrosshair(Preferences::LinkedCrosshair::ALL_WINDOWS);
+    EXPECT_EQ(panel->linkedCrosshairText(), getLangText("linkedAll"));
+    for (const char* key : {"linkedOff", "linkedSame", "linkedAll"}) {
+        click(panel->getButton(SettingPanel::TAG_LINKED_CROSSHAIR));
+        EXPECT_EQ(panel->linkedCrosshairText(), getLangText(key));
+        Preferences reread(std::filesystem::path(preferences.path()).parent_path().string() + "/");
+        reread.load();
+        EXPECT_EQ(reread.linkedCrosshair(), preferences.linkedCrosshair()) << key;
+    }
 
     click(panel->getButton(SettingPanel::TAG_CLOSE));
     EXPECT_FALSE(panel->isShown());
