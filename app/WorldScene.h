@@ -10,7 +10,9 @@
 #include "CCHttpRequest.h"
 #include "CCNode.h"
 #include "ChartChooserDelegate.h"
-#include "FrameBars.h"
+#include "BottomPanel.h"
+#include "FramePanelDelegate.h"
+#include "LeftPanel.h"
 #include "KeyShortcuts.h"
 #include "LayoutGrid.h"
 #include "LayoutPanelDelegate.h"
@@ -19,6 +21,7 @@
 #include "PopupChoosers.h"
 #include "StockButtonPanelDelegate.h"
 #include "StockWindowDelegate.h"
+#include "TopPanel.h"
 #include "Toast.h"
 #include "WindowPool.h"
 
@@ -53,19 +56,20 @@ class WorldScene : public cocos2d::CCLayer,
                    public StockButtonPanelDelegate,
                    public LayoutPanelDelegate,
                    public ChartChooserDelegate,
-                   public AddStockPanelDelegate {
+                   public AddStockPanelDelegate,
+                   public FramePanelDelegate {
 public:
     static constexpr int WINDOW_COUNT = WindowPool::WINDOW_COUNT;
     static constexpr float RETRY_SECONDS = 3.0f;
     static constexpr float SAVE_INTERVAL_SECONDS = 300.0f;
-    static constexpr float TOP_BAR_HEIGHT = FrameBars::TOP_BAR_HEIGHT;
-    static constexpr float BOTTOM_BAR_HEIGHT = FrameBars::BOTTOM_BAR_HEIGHT;
-    static constexpr float LEFT_BAR_WIDTH = FrameBars::LEFT_BAR_WIDTH;
+    static constexpr float TOP_BAR_HEIGHT = TopPanel::HEIGHT;
+    static constexpr float BOTTOM_BAR_HEIGHT = BottomPanel::HEIGHT;
+    static constexpr float LEFT_BAR_WIDTH = LeftPanel::WIDTH;
     static constexpr int Z_WINDOWS = WindowPool::Z_WINDOWS;
     static constexpr int Z_MAXIMISED_WINDOW = WindowPool::Z_MAXIMISED_WINDOW;
     static constexpr int Z_LEFT_PANE = 49;
-    static constexpr int Z_FRAME_BARS = FrameBars::Z_FRAME_BARS;
-    static constexpr int Z_TOP_BAR = FrameBars::Z_TOP_BAR;
+    static constexpr int Z_FRAME_BARS = LeftPanel::Z_ORDER;
+    static constexpr int Z_TOP_BAR = TopPanel::Z_ORDER;
     static constexpr int Z_DIM = 120;
     static constexpr int Z_POPUPS = 128;
     static constexpr int Z_RECONNECT = 299;
@@ -167,6 +171,12 @@ public:
                                 StockWindow* target) override;
     void refreshQuoteSubscriptions() override { setAdvSubscription(); }
     void setKeyboardEnabled(bool enabled) override { keyboardEnabled_ = enabled; }
+    // The frame bars: feedback uploads a copy of the log; the settings pop-up comes with the
+    // settings panel.
+    void sendFeedback() override;
+    void showSettingPanel() override;
+    void toggleLeftPage(int page) override;
+    void openLayoutChooserAt(const cocos2d::CCPoint& at) override;
 
     // --- state, for the application and tests
     bool isKeyboardEnabled() const { return keyboardEnabled_; }
@@ -188,7 +198,10 @@ public:
     int64_t getLastStockDisconnect() const { return stream_->getLastStockDisconnect(); }
     ReconnectPanel* getReconnectPanel() const { return reconnectPanel_; }
     LeftPaneMaster* getLeftPane() const { return leftPane_; }
-    StockButtonPanel* getStrip() const { return frame_.strip(); }
+    StockButtonPanel* getStrip() const;
+    TopPanel* getTopPanel() const { return topPanel_; }
+    LeftPanel* getLeftPanel() const { return leftPanel_; }
+    BottomPanel* getBottomPanel() const { return bottomPanel_; }
     AddStockPanel* getAddStockPanel() const { return choosers_->addStockPanel(); }
     IndicatorPanel* getIndicatorPanel() const { return choosers_->indicatorPanel(); }
     LayoutPanel* getLayoutPanel() const { return choosers_->layoutPanel(); }
@@ -211,7 +224,9 @@ protected:
     virtual bool handlesCrashes() const { return true; }
 
 private:
+    void createFrameBars();
     void createPanels();
+    void leftPageChanged();
     void createWindows();
     void reconnectStep();
     void rebuildInstrumentPanels();
@@ -230,7 +245,9 @@ private:
     ReconnectPanel* reconnectPanel_ = nullptr;
     std::unique_ptr<KeyShortcuts> keys_;
     int startupReadyRuns_ = 0;
-    FrameBars frame_;
+    TopPanel* topPanel_ = nullptr;
+    LeftPanel* leftPanel_ = nullptr;
+    BottomPanel* bottomPanel_ = nullptr;
     cocos2d::CCLayerColor* dim_ = nullptr;
     TipFrameLabel* tip_ = nullptr;
     std::unique_ptr<PopupChoosers> choosers_;
