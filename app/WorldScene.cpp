@@ -503,6 +503,7 @@ void WorldScene::showToast(const std::string& text, const ccColor3B& colour, flo
 // ---- keyboard
 
 void WorldScene::update(float) {
+    // Shown clocks move on each whole second of the wall clock.
     DisplayTimeZone::shared().tick();
     if (!foreground_ || !AppGlobals::windowActive || !keyboardEnabled_ || !pool_->selected()) return;
     keys_->handleKeys();

@@ -253,7 +253,7 @@ void DrawingKLine::updateCrosshairAt(float x) {
     const long long time = timeOfSlot(slot);
     if (barCount() != 0 && time > 0 && time != crossLabelTime_) {
         crossLabelTime_ = time;
-        crossTimeLabel_->setString(ChartAxis::crosshairTimeText(time).c_str());
+        crossTimeLabel_->setString(ChartAxis::crosshairTimeText(time, timeType_).c_str());
         KLineBar* bar = slot >= 0 ? barAt(static_cast<size_t>(slot)) : nullptr;
         if (owner_) owner_->showBarInfo(bar);
         if (indicators_)
