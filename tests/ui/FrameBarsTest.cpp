@@ -154,6 +154,7 @@ TEST_F(FrameBarsTest, FullScreenImagesFollowTheViewBothWaysAlsoWhenLeftFromOutsi
 
 TEST_F(FrameBarsTest, TheBarStartsFromTheStoredZoneAndTheRealSoundState) {
     DisplayTimeZone::shared().resetForTest(3);
+    DisplayTimeZone::shared().setClock([this] { return now; });
     UserData::setSoundSwitch(false);
     fullscreen = true;
     BottomPanel* bar = makeBottom();
@@ -187,7 +188,7 @@ TEST_F(FrameBarsTest, AZoneChosenInTheBarIsShownAndSavedAtOnce) {
     EXPECT_NEAR(bottomCentre.y, BottomPanel::HEIGHT, 0.5f);
     step(0.5f);
 
-    clickAt(chooser->rowCentre(1));
+    clickAt(chooser->convertToWorldSpace(chooser->rowCentre(1)));
     EXPECT_FALSE(chooser->isShown());
     EXPECT_EQ(DisplayTimeZone::shared().index(), 1);
     EXPECT_EQ(bar->getZoneFlagImage(), DisplayTimeZone::flagImage(1));
