@@ -3,8 +3,16 @@
 #include <string>
 #include <vector>
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <filesystem>
+
 #include "BottomPanel.h"
 #include "CStockPanel.h"
+#include "ConfigTable.h"
+#include "FrameSteps.h"
 #include "LeftPaneMaster.h"
 #include "LeftPanel.h"
 #include "TopPanel.h"
@@ -19,6 +27,27 @@ protected:
     void clickColumn(int tag) {
         click(world->getLeftPanel()->getButtonByTag(tag));
         step(LeftPaneMaster::SLIDE_SECONDS + 0.1f);
+    }
+    // Names of the feedback copies in the data folder.
+    static std::vector<std::string> feedbackCopies() {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(home)) {
+            const std::string name = entry.path().filename().string();
+            if (name.rfind("feedback_", 0) == 0) names.push_back(name);
+        }
+        return names;
+    }
+    // A loopback port nothing listens on: bound by the system, then let go.
+    static int closedPort() {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+        ::close(fd);
+        return ntohs(address.sin_port);
     }
     bool subscribed(const std::string& code) const {
         return lastEmit("setAdvSubscription").find('"' + code + '"') != std::string::npos;
@@ -97,4 +126,19 @@ TEST_F(FrameBarsSceneTest, BarsFollowTheWindowSize) {
                     700 - TopPanel::HEIGHT - BottomPanel::HEIGHT - LeftPanel::BUTTON_SIZE / 2);
     EXPECT_FLOAT_EQ(world->getBottomPanel()->getButtonByTag(BottomPanel::TIME_ZONE_TAG)->getPositionX(),
                     1200 - BottomPanel::ZONE_BUTTON_RIGHT_INSET);
+}
+
+TEST_F(FrameBarsSceneTest, FeedbackUploadsACopyOfTheLogAndNeverTouchesTheLogItself) {
+    start();
+    const std::string log = CDebugModule::getInstance()->getLogFilePath();
+    std::ofstream(log, std::ios::app) << "a line of the log\n";
+    setConfigOverrides({{CONFIG_KEY_SEND_LOG_URL, "http://127.0.0.1:" + std::to_string(closedPort())}});
+    click(world->getBottomPanel()->getButtonByTag(BottomPanel::FEEDBACK_TAG));
+    const std::vector<std::string> copies = feedbackCopies();
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_GT(std::filesystem::file_size(home + "/" + copies[0]), 0u);
+    // Nobody answers: the copy goes, the log stays.
+    EXPECT_TRUE(pumpUntil([] { return feedbackCopies().empty(); }));
+    EXPECT_TRUE(std::filesystem::exists(log));
+    setConfigOverrides({});
 }
