@@ -319,7 +319,8 @@ void WorldScene::openLayoutChooserAt(const CCPoint& at) {
 
 void WorldScene::sendFeedback() {
     const std::string folder = CCFileUtils::sharedFileUtils()->getWritablePath();
-    const std::string name = "feedback_" + std::to_string(static_cast<long long>(std::time(nullptr))) + ".txt";
+    const std::string name =
+        "feedback_" + std::to_string(static_cast<long long>(std::time(nullptr))) + ".txt";
     const std::string copy = folder + name;
     // The log goes on growing while it uploads: a copy is sent and only the copy is deleted.
     std::error_code error;

@@ -7,22 +7,22 @@
 #include <vector>
 
 #include "AddStockPanelDelegate.h"
+#include "BottomPanel.h"
 #include "CCHttpRequest.h"
 #include "CCNode.h"
 #include "ChartChooserDelegate.h"
-#include "BottomPanel.h"
 #include "FramePanelDelegate.h"
-#include "LeftPanel.h"
 #include "KeyShortcuts.h"
 #include "LayoutGrid.h"
 #include "LayoutPanelDelegate.h"
+#include "LeftPanel.h"
 #include "MarketStream.h"
 #include "MarketStreamListener.h"
 #include "PopupChoosers.h"
 #include "StockButtonPanelDelegate.h"
 #include "StockWindowDelegate.h"
-#include "TopPanel.h"
 #include "Toast.h"
+#include "TopPanel.h"
 #include "WindowPool.h"
 
 namespace cocos2d {

@@ -65,13 +65,14 @@ bool BottomPanel::initBottom(float width, ScreenMode screen) {
     addButton(PanelToggleButton::create("mute.png", "mute_sel.png", "sound.png", "sound_sel.png", SOUND_TAG,
                                         buttonCallback()),
               "turnOnOffAudio");
-    addButton(PanelButton::create("setting_small.png", "setting_small_sel.png", SETTING_TAG, buttonCallback()),
-              "setting");
+    addButton(
+        PanelButton::create("setting_small.png", "setting_small_sel.png", SETTING_TAG, buttonCallback()),
+        "setting");
 
     // The zone button is a bare hit area holding the flag and the clock.
-    if (PanelButton* zone = addButton(
-            PanelButton::create("frame_red.png", "frame_red.png", TIME_ZONE_TAG, buttonCallback()),
-            "selectTimeZone")) {
+    if (PanelButton* zone =
+            addButton(PanelButton::create("frame_red.png", "frame_red.png", TIME_ZONE_TAG, buttonCallback()),
+                      "selectTimeZone")) {
         zone->setOpacity(0);
         zone->setContentSize(CCSize(ZONE_BUTTON_WIDTH, HEIGHT));
         zoneFlag_ = CCSprite::createWithSpriteFrameName(DisplayTimeZone::flagImage(0));
@@ -144,23 +145,23 @@ void BottomPanel::onButton(int tag) {
     logInfo("bottom panel callback:%d", tag);
     FramePanelDelegate* delegate = getDelegate();
     switch (tag) {
-    case FEEDBACK_TAG:
-        if (delegate) delegate->sendFeedback();
-        break;
-    case FULL_SCREEN_TAG:
-        toggleFullscreen();
-        break;
-    case SOUND_TAG:
-        toggleSound();
-        break;
-    case SETTING_TAG:
-        if (delegate) delegate->showSettingPanel();
-        break;
-    case TIME_ZONE_TAG:
-        openZoneChooser();
-        break;
-    default:
-        break;
+        case FEEDBACK_TAG:
+            if (delegate) delegate->sendFeedback();
+            break;
+        case FULL_SCREEN_TAG:
+            toggleFullscreen();
+            break;
+        case SOUND_TAG:
+            toggleSound();
+            break;
+        case SETTING_TAG:
+            if (delegate) delegate->showSettingPanel();
+            break;
+        case TIME_ZONE_TAG:
+            openZoneChooser();
+            break;
+        default:
+            break;
     }
 }
 

@@ -25,9 +25,9 @@ bool LeftPanel::initLeft(float height) {
     if (!initPanel(CCSize(WIDTH, height))) return false;
     for (int tag = NEWS_TAG; tag <= QUOTE_TAG; ++tag) {
         const ButtonLook& look = LOOKS[tag];
-        addButton(PanelToggleButton::create(look.normal, look.hover, look.hover, look.hover, tag,
-                                            buttonCallback()),
-                  look.tipKey);
+        addButton(
+            PanelToggleButton::create(look.normal, look.hover, look.hover, look.hover, tag, buttonCallback()),
+            look.tipKey);
     }
     const ButtonLook& layout = LOOKS[LAYOUT_TAG];
     addButton(PanelButton::create(layout.normal, layout.hover, LAYOUT_TAG, buttonCallback()), layout.tipKey);

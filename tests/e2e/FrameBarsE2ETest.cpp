@@ -46,7 +46,8 @@ protected:
     // Pixels of the quote page's price column that differ between two screenshots.
     static int changedPricePixels(const Screenshot& a, const Screenshot& b) {
         int changed = 0;
-        const int top = static_cast<int>(STRIP_HEIGHT) + 30, bottom = static_cast<int>(SCENE_HEIGHT - BAR_HEIGHT);
+        const int top = static_cast<int>(STRIP_HEIGHT) + 30,
+                  bottom = static_cast<int>(SCENE_HEIGHT - BAR_HEIGHT);
         for (int y = top; y < bottom; ++y)
             for (int x = static_cast<int>(PANE_X + 150); x < static_cast<int>(PANE_X + PANE_WIDTH - 30); ++x)
                 if (!near(a.at(x, y), b.at(x, y), 8)) ++changed;
@@ -67,7 +68,9 @@ TEST_F(FrameBarsEndToEnd, SoundQuotePageAndZoneActAndARestartKeepsThem) {
     // The quote page: its prices change between two screenshots.
     ASSERT_TRUE(click({COLUMN_MIDDLE, SCENE_HEIGHT - STRIP_HEIGHT - 1.5f * COLUMN_BUTTON}));
     ASSERT_TRUE(waitUntil(
-        [&] { return lastLineWith(run->log(), "setAdvSubscription:").find("\"EURUSD\"") != std::string::npos; },
+        [&] {
+            return lastLineWith(run->log(), "setAdvSubscription:").find("\"EURUSD\"") != std::string::npos;
+        },
         WAIT, Seconds(0.2)))
         << lastLines(run->log(), 20);
     EXPECT_TRUE(savedSettings()->getPanelSwitchB());
@@ -83,7 +86,8 @@ TEST_F(FrameBarsEndToEnd, SoundQuotePageAndZoneActAndARestartKeepsThem) {
     const float rowHeight = (ZONE_PANEL_HEIGHT - 2 * ZONE_ROW_MARGIN) / 7;
     ASSERT_TRUE(click({zoneCentreX(SCENE_WIDTH),
                        BAR_HEIGHT + ZONE_PANEL_HEIGHT - ZONE_ROW_MARGIN - rowHeight * (NEW_YORK + 0.5f)}));
-    ASSERT_TRUE(waitUntil([&] { return savedSettings()->getTimeZone() == NEW_YORK; }, Seconds(20), Seconds(0.2)));
+    ASSERT_TRUE(
+        waitUntil([&] { return savedSettings()->getTimeZone() == NEW_YORK; }, Seconds(20), Seconds(0.2)));
 
     // A restart keeps the zone and the page and starts muted.
     closeTerminal(*run);

@@ -18,10 +18,11 @@ public:
 
     // Lines that end with message.
     size_t count(const std::string& message) const {
-        return static_cast<size_t>(std::count_if(lines_.begin(), lines_.end(), [&message](const std::string& line) {
-            return line.size() >= message.size() &&
-                   line.compare(line.size() - message.size(), message.size(), message) == 0;
-        }));
+        return static_cast<size_t>(
+            std::count_if(lines_.begin(), lines_.end(), [&message](const std::string& line) {
+                return line.size() >= message.size() &&
+                       line.compare(line.size() - message.size(), message.size(), message) == 0;
+            }));
     }
     void clear() { lines_.clear(); }
 
