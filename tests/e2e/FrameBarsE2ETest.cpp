@@ -1,5 +1,5 @@
-// The frame bars driven as a user drives them: xdotool clicks the bottom bar's sound and time-zone
-// buttons and the left column's quote-list button of the real terminal against the local
+// The frame bars driven as a user drives them: xdotool clicks the bottom bar's sound, full-screen and
+// time-zone buttons and the left column's quote-list button of the real terminal against the local
 // feed. Each step is checked by the log, the saved settings and screenshots; a restart keeps the zone
 // and the page and starts muted.
 #include <gtest/gtest.h>
@@ -13,8 +13,8 @@
 namespace {
 using namespace chart_e2e;
 
-// The bottom bar (30 high): the zone button centred 150 from the right edge, 230 wide; the settings
-// and sound buttons 30 apart left of it.
+// The bottom bar (30 high): the zone button centred 150 from the right edge, 230 wide; the settings,
+// sound and full-screen buttons 30 apart left of it.
 constexpr float BOTTOM_MIDDLE = 15, ZONE_RIGHT_INSET = 150, ZONE_WIDTH = 230, SMALL_STEP = 30;
 constexpr float BAR_HEIGHT = 30;
 // The zone chooser: 290 x 225 above the zone button, seven rows between 6-unit margins.
@@ -28,7 +28,7 @@ constexpr float PANE_X = 50, PANE_WIDTH = 280;
 float zoneCentreX(float width) {
     return width - ZONE_RIGHT_INSET;
 }
-// Tag 4 is nearest the zone button, then sound (3).
+// Tag 4 is nearest the zone button, then sound (3) and full screen (2).
 float smallButtonX(float width, int fromZone) {
     return zoneCentreX(width) - ZONE_WIDTH / 2 - SMALL_STEP * static_cast<float>(fromZone);
 }
@@ -55,7 +55,7 @@ protected:
     }
 };
 
-TEST_F(FrameBarsEndToEnd, SoundQuotePageAndZoneActAndARestartKeepsThem) {
+TEST_F(FrameBarsEndToEnd, SoundFullScreenQuotePageAndZoneActAndARestartKeepsThem) {
     writeStartSettings({"XAUUSD"}, 0);
     TerminalRun* run = startTerminal({chartArea()});
     ASSERT_TRUE(run);
@@ -88,6 +88,16 @@ TEST_F(FrameBarsEndToEnd, SoundQuotePageAndZoneActAndARestartKeepsThem) {
                        BAR_HEIGHT + ZONE_PANEL_HEIGHT - ZONE_ROW_MARGIN - rowHeight * (NEW_YORK + 0.5f)}));
     ASSERT_TRUE(
         waitUntil([&] { return savedSettings()->getTimeZone() == NEW_YORK; }, Seconds(20), Seconds(0.2)));
+
+    // Full screen. Without a window manager (Xvfb) the X window keeps its size while the program is told
+    // the screen's: frames go on whole, no rectangle is copied past the window's buffer.
+    ASSERT_TRUE(click({smallButtonX(SCENE_WIDTH, 3), BOTTOM_MIDDLE}));
+    ASSERT_TRUE(waitForLog(*run, "bottom panel callback:2", 1));
+    std::optional<Screenshot> full =
+        run->screenshotWhen([](const Screenshot& s) { return s.width() > SCENE_WIDTH; }, WAIT);
+    ASSERT_TRUE(full) << run->error();
+    for (int i = 0; i < 12; ++i) ASSERT_TRUE(frame());
+    EXPECT_TRUE(run->running());
 
     // A restart keeps the zone and the page and starts muted.
     closeTerminal(*run);
