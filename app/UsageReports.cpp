@@ -41,8 +41,10 @@ public:
         const char* path = response->getHttpRequest()->getTag();
         const bool sent = responseToString(response, body) && body == UPLOAD_ACCEPTED;
         if (!sent) {
-            logError("send log: %s kept for the next start (status %d)", path,
-                     static_cast<int>(response->getResponseCode()));
+            // A caller that waits for the outcome decides what becomes of the file.
+            logError(done_.count(path) ? "send log: %s refused (status %d)"
+                                       : "send log: %s kept for the next start (status %d)",
+                     path, static_cast<int>(response->getResponseCode()));
         } else if (std::remove(path) != 0) {
             logError("send log: cannot delete %s", path);
         }

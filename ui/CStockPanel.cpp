@@ -12,6 +12,7 @@
 #include "CCTouch.h"
 #include "CCTouchDispatcher.h"
 #include "CDebugModule.h"
+#include "PanelButton.h"
 #include "Resources.h"
 #include "StockData.h"
 #include "StockInfo.h"
@@ -72,6 +73,9 @@ bool CStockPanel::initStockPanel(const CCSize& size) {
 
 void CStockPanel::setPanelSize(const CCSize& size) {
     LeftPanePage::setPanelSize(size);
+    // This page's close button sits at half the header's height.
+    if (PanelButton* close = getCloseButton())
+        close->setPosition(CCPoint(getContentSize().width - CLOSE_RIGHT_INSET, HEADER_HEIGHT / 2));
     if (!list_) return;
     list_->setViewSize(getBodySize());
     layoutRows();
