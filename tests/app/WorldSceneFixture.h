@@ -1,6 +1,6 @@
 #pragma once
 
-#include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -17,21 +17,11 @@
 #include "LanguageTable.h"
 #include "MarketTestData.h"
 #include "SceneTest.h"
-#include "StockWindow.h"
 #include "TestWorldScene.h"
 #include "UserData.h"
 
-// The main scene of a test: a data folder of its own for the suite, default settings with both left
-// pages closed, and helpers to start the market, read the saved settings and restart the scene.
-inline const std::string RES = ZENTO_RES_DIR;
-
-inline WindowSetting saved(const std::string& code, int timeTypeIndex = 0) {
-    WindowSetting setting;
-    setting.code = code;
-    setting.timeTypeIndex = timeTypeIndex;
-    return setting;
-}
-
+// The main scene of the tests in a fresh data folder per suite, running in a stepped scene: its
+// network stays in the test (TestWorldScene), and start() brings it to the running state.
 class WorldSceneTest : public SceneTest {
 protected:
     static void SetUpTestSuite() {
@@ -41,7 +31,7 @@ protected:
         std::filesystem::create_directories(home);
         ::setenv("ZENTO_HOME", home.c_str(), 1);
         cocos2d::CCFileUtils::purgeFileUtils();
-        loadLanguageTable(RES + "/database/language.xc");
+        loadLanguageTable(std::string(ZENTO_RES_DIR) + "/database/language.xc");
     }
     static void TearDownTestSuite() {
         std::error_code ignored;
@@ -50,7 +40,7 @@ protected:
 
     void SetUp() override {
         ASSERT_NO_FATAL_FAILURE(SceneTest::SetUp());
-        cocos2d::CCFileUtils::sharedFileUtils()->setSearchPaths({RES + "/..", home});
+        cocos2d::CCFileUtils::sharedFileUtils()->setSearchPaths({std::string(ZENTO_RES_DIR) + "/..", home});
         CDebugModule::getInstance()->setLogFilePath(home + "/DebugInfo.txt");
         UserData::getInstance()->setDefaultSettings();
         // The left pane narrows the chart area; the tests that want it open it themselves.
@@ -93,7 +83,10 @@ protected:
     static std::unique_ptr<UserData> savedSettings() {
         auto saved = std::make_unique<UserData>();
         const std::string bytes = readFile(home + "/" + UserData::SETTINGS_FILE_NAME);
+        // Loading makes the stored language the process's: a look at the file must not switch it.
+        const int language = getCurrentLanguage();
         saved->loadSettingsFromBytes(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+        setCurrentLanguage(language);
         return saved;
     }
     static std::string readFile(const std::string& path) {
@@ -112,7 +105,6 @@ protected:
         return emits.empty() ? "" : emits.back().text;
     }
 
-    static std::string home;
+    static inline std::string home;
     TestWorldScene* world = nullptr;
 };
-inline std::string WorldSceneTest::home;

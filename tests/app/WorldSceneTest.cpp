@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "AddStockPanel.h"
 #include "AppGlobals.h"
 #include "CCDirector.h"
 #include "CCEGLView.h"
@@ -14,6 +15,7 @@
 #include "CCHttpRequest.h"
 #include "CCHttpResponse.h"
 #include "CCKeyboard.h"
+#include "CCTextFieldTTF.h"
 #include "CDebugModule.h"
 #include "ConfigTable.h"
 #include "ConnectingLayer.h"
@@ -26,6 +28,7 @@
 #include "LogLines.h"
 #include "MarketTestData.h"
 #include "NumberAtlasLabel.h"
+#include "Preferences.h"
 #include "ReconnectPanel.h"
 #include "SceneTest.h"
 #include "StockButton.h"
@@ -38,6 +41,19 @@
 #include "WorldSceneFixture.h"
 
 USING_NS_CC;
+
+namespace {
+
+const std::string RES = ZENTO_RES_DIR;
+
+WindowSetting saved(const std::string& code, int timeTypeIndex = 0) {
+    WindowSetting setting;
+    setting.code = code;
+    setting.timeTypeIndex = timeTypeIndex;
+    return setting;
+}
+
+}  // namespace
 
 TEST_F(WorldSceneTest, FirstStartShowsTheFourDefaultWindowsInTheTwoByTwoLayout) {
     start();
@@ -471,4 +487,89 @@ TEST_F(WorldSceneTest, AClickOutsideTheOpenChooserClosesIt) {
     clickAt({700, 100});
     step(0.5f);
     EXPECT_EQ(world->getSelectedWindow(), other);
+}
+
+TEST_F(WorldSceneTest, TypedLettersSearchForTheSelectedWindowAndEnterPicksTheFirstMatch) {
+    start();
+    StockWindow* selected = world->getSelectedWindow();
+    ASSERT_NE(selected, nullptr);
+    const std::string before = selected->getCode();
+    AddStockPanel* chooser = world->getAddStockPanel();
+    CCEGLView* view = CCEGLView::sharedOpenGLView();
+    const auto press = [&](CCKeyCode key) {
+        view->handleKey(key, true);
+        step(0.05f);
+        view->handleKey(key, false);
+        step(0.05f);
+    };
+
+    // Digits keep their meaning as keys; nothing opens while the keys are switched off.
+    view->handleTextInput("2");
+    world->setKeyboardEnabled(false);
+    view->handleTextInput("g");
+    world->setKeyboardEnabled(true);
+    step(0.1f);
+    EXPECT_FALSE(chooser->isShown());
+
+    // Letters open the chooser on the selected window; the rest of the typing goes to its field.
+    view->handleTextInput("U");
+    step(0.1f);
+    ASSERT_TRUE(chooser->isShown());
+    EXPECT_EQ(chooser->getTargetWindow(), selected);
+    view->handleTextInput("s");
+    EXPECT_STREQ(chooser->getSearchField()->getString(), "Us");
+    const std::vector<StockInfo*> matches = StockData::getInstance()->searchStocks("Us");
+    ASSERT_GE(matches.size(), 2u);
+    ASSERT_NE(matches[0]->getCode(), before);
+    press(kCCKeyEnter);
+    EXPECT_FALSE(chooser->isShown());
+    EXPECT_EQ(selected->getCode(), matches[0]->getCode());
+
+    // Escape closes without a pick; typing works again afterwards.
+    step(0.1f);
+    view->handleTextInput("x");
+    step(0.1f);
+    ASSERT_TRUE(chooser->isShown());
+    press(kCCKeyEscape);
+    EXPECT_FALSE(chooser->isShown());
+    EXPECT_EQ(selected->getCode(), matches[0]->getCode());
+    view->handleTextInput("a");
+    step(0.1f);
+    EXPECT_TRUE(chooser->isShown());
+}
+
+TEST_F(WorldSceneTest, OtherWindowsMarkTheHoveredTimeAsTheLinkedCrosshairPreferenceSays) {
+    start();
+    const std::vector<StockWindow*> shown = world->getShownWindows();
+    ASSERT_GE(shown.size(), 3u);
+    shown[1]->setStock(shown[0]->getCode(), "twin");
+    ASSERT_NE(shown[2]->getCode(), shown[0]->getCode());
+    const auto linked = [&] {
+        std::vector<long long> times;
+        for (StockWindow* window : shown) times.push_back(window->getChart()->getLinkedTime());
+        return times;
+    };
+    const long long at = 1700000000;
+    Preferences& preferences = Preferences::shared();
+    const std::vector<long long> none(shown.size(), 0);
+
+    preferences.setLinkedCrosshair(Preferences::LinkedCrosshair::SAME_INSTRUMENT);
+    world->crosshairMoved(shown[0], at);
+    std::vector<long long> expected = none;
+    expected[1] = at;
+    EXPECT_EQ(linked(), expected);
+
+    preferences.setLinkedCrosshair(Preferences::LinkedCrosshair::ALL_WINDOWS);
+    world->crosshairMoved(shown[0], at);
+    expected = std::vector<long long>(shown.size(), at);
+    expected[0] = 0;
+    EXPECT_EQ(linked(), expected);
+    // The pointer leaves the chart: every mark goes.
+    world->crosshairMoved(shown[0], 0);
+    EXPECT_EQ(linked(), none);
+
+    preferences.setLinkedCrosshair(Preferences::LinkedCrosshair::OFF);
+    world->crosshairMoved(shown[0], at);
+    EXPECT_EQ(linked(), none);
+    preferences.setLinkedCrosshair(Preferences::LinkedCrosshair::SAME_INSTRUMENT);
 }
