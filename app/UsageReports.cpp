@@ -4,6 +4,7 @@
 #include <rapidjson/writer.h>
 
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <system_error>
 #include <thread>
@@ -38,13 +39,31 @@ public:
         if (!response || !response->getHttpRequest()) return;
         std::string body;
         const char* path = response->getHttpRequest()->getTag();
-        if (!responseToString(response, body) || body != UPLOAD_ACCEPTED) {
-            logError("send log: %s kept for the next start (status %d)", path,
-                     static_cast<int>(response->getResponseCode()));
-            return;
+        const bool sent = responseToString(response, body) && body == UPLOAD_ACCEPTED;
+        if (!sent) {
+            // A caller that waits for the outcome decides what becomes of the file.
+            logError(done_.count(path) ? "send log: %s refused (status %d)"
+                                       : "send log: %s kept for the next start (status %d)",
+                     path, static_cast<int>(response->getResponseCode()));
+        } else if (std::remove(path) != 0) {
+            logError("send log: cannot delete %s", path);
         }
-        if (std::remove(path) != 0) logError("send log: cannot delete %s", path);
+        finish(path, sent);
     }
+
+    void whenDone(const std::string& path, std::function<void(bool)> done) {
+        if (done) done_.emplace(path, std::move(done));
+    }
+    void finish(const std::string& path, bool sent) {
+        auto found = done_.find(path);
+        if (found == done_.end()) return;
+        std::function<void(bool)> done = std::move(found->second);
+        done_.erase(found);
+        done(sent);
+    }
+
+private:
+    std::multimap<std::string, std::function<void(bool)>> done_;
 };
 
 std::string glRendererName() {
@@ -145,12 +164,24 @@ std::string percentEncode(const std::string& text) {
 }
 
 void sendLog(const std::string& path, const std::string& fileName) {
+    sendLog(path, fileName, nullptr);
+}
+
+void sendLog(const std::string& path, const std::string& fileName, std::function<void(bool sent)> done) {
     std::optional<std::vector<unsigned char>> bytes = readFile(path);
-    if (!bytes || bytes->empty()) return;
+    if (!bytes || bytes->empty()) {
+        if (done) done(false);
+        return;
+    }
     const std::string url = getConfigValue(CONFIG_KEY_SEND_LOG_URL, DEFAULT_SEND_LOG_URL) +
                             "/?fileName=" + percentEncode(fileName);
-    httpPost(bytes->data(), bytes->size(), url, path, LogUploadTarget::get(),
-             httpresponse_selector(LogUploadTarget::onAnswer));
+    LogUploadTarget* target = LogUploadTarget::get();
+    target->whenDone(path, std::move(done));
+    if (!httpPost(bytes->data(), bytes->size(), url, path, target,
+                  httpresponse_selector(LogUploadTarget::onAnswer))) {
+        target->finish(path, false);
+        return;
+    }
     logInfo("send log:%ld=>%s", static_cast<long>(bytes->size()), path.c_str());
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "GetSysInfo.h"
@@ -29,6 +30,8 @@ void uploadPendingDumps();
 // Uploads one file to "sendLogUrl" + "/?fileName=" + the encoded name; the file is deleted when the
 // answer is exactly "success". An empty or unreadable file is not sent.
 void sendLog(const std::string& path, const std::string& fileName);
+// The same, then done with whether the upload was accepted (false at once when nothing was sent).
+void sendLog(const std::string& path, const std::string& fileName, std::function<void(bool sent)> done);
 
 // Every byte but the unreserved ones (letters, digits, "-._~") as %XX.
 std::string percentEncode(const std::string& text);

@@ -1,7 +1,9 @@
 #include "WorldScene.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <ctime>
+#include <filesystem>
 
 #include "AddStockPanel.h"
 #include "AppGlobals.h"
@@ -37,6 +39,7 @@
 #include "Preferences.h"
 #include "ReconnectPanel.h"
 #include "SettingPanel.h"
+#include "StatsOverlay.h"
 #include "StockButton.h"
 #include "StockButtonPanel.h"
 #include "StockData.h"
@@ -120,7 +123,7 @@ bool WorldScene::init() {
     stream_ = createMarketStream();
     if (!stream_) return false;
     addChild(stream_);
-    frame_.build(this, this, windowSize_.width);
+    createFrameBars();
     // Before the windows: their charts restore their drawings from it.
     drawingStore_ = std::make_unique<DrawingStore>(CCFileUtils::sharedFileUtils()->getWritablePath());
     drawingStore_->load();
@@ -154,7 +157,7 @@ void WorldScene::startNetworkSteps() {
 }
 
 void WorldScene::createWindows() {
-    pool_ = std::make_unique<WindowPool>(this, frame_.strip(), [this] { return getChartArea(); });
+    pool_ = std::make_unique<WindowPool>(this, getStrip(), [this] { return getChartArea(); });
     // Each window follows the display switches itself; the catalogue's boxes follow the colours here.
     for (int number = 0; number < WINDOW_COUNT; ++number) {
         StockWindow* window = createWindow(number);
@@ -165,7 +168,7 @@ void WorldScene::createWindows() {
     DisplaySwitches::shared().bind(this, [] {
         StockData::getInstance()->refreshColors(DisplaySwitches::get(DisplaySwitches::INVERSE_RED_GREEN));
     });
-    keys_ = std::make_unique<KeyShortcuts>(*pool_, frame_.strip());
+    keys_ = std::make_unique<KeyShortcuts>(*pool_, getStrip());
     typing_ = std::make_unique<TypeToSwitch>(
         [this](const std::string& letters) { openChooserOnTypedLetters(letters); });
 }
@@ -174,14 +177,40 @@ StockWindow* WorldScene::createWindow(int) {
     return StockWindow::create("", CCSize(100, 100));
 }
 
+void WorldScene::createFrameBars() {
+    topPanel_ = TopPanel::create(windowSize_.width, this);
+    leftPanel_ = LeftPanel::create(std::max(0.0f, windowSize_.height - TOP_BAR_HEIGHT - BOTTOM_BAR_HEIGHT));
+    bottomPanel_ = BottomPanel::create(windowSize_.width);
+    for (CPanelBase* bar : std::initializer_list<CPanelBase*>{topPanel_, leftPanel_, bottomPanel_})
+        if (bar) bar->setDelegate(this);
+    if (topPanel_) addChild(topPanel_, TopPanel::Z_ORDER);
+    if (leftPanel_) addChild(leftPanel_, LeftPanel::Z_ORDER);
+    if (bottomPanel_) {
+        addChild(bottomPanel_, BottomPanel::Z_ORDER);
+        if (AppGlobals::showStats) {
+            StatsOverlay* stats = StatsOverlay::create();
+            stats->setPosition(CCPoint(LEFT_BAR_WIDTH + 8, BOTTOM_BAR_HEIGHT / 2));
+            bottomPanel_->addChild(stats);
+        }
+    }
+}
+
+StockButtonPanel* WorldScene::getStrip() const {
+    return topPanel_ ? topPanel_->getStrip() : nullptr;
+}
+
 void WorldScene::createPanels() {
     leftPane_ =
         LeftPaneMaster::create(std::max(0.0f, windowSize_.height - TOP_BAR_HEIGHT - BOTTOM_BAR_HEIGHT));
     if (leftPane_) {
         leftPane_->setWidthChangedCallback(
             [this] { onWindowResized(windowSize_.width, windowSize_.height); });
-        leftPane_->setPageChangedCallback([this] { savePanelSwitches(); });
+        leftPane_->setPageChangedCallback([this] { leftPageChanged(); });
         stockPanel_ = leftPane_->getStockPanel();
+        stockPanel_->setRowCallback([this](const std::string& code) {
+            // The selected window switches to the row's instrument; with none, a new window opens.
+            addStockWindow(code, CCPointZero, pool_->selected());
+        });
         addChild(leftPane_, Z_LEFT_PANE);
     }
 
@@ -282,6 +311,50 @@ void WorldScene::savePanelSwitches() {
     settings->saveSettings();
 }
 
+void WorldScene::leftPageChanged() {
+    if (!leftPane_) return;
+    for (int page : {LeftPaneMaster::NEWS_PAGE, LeftPaneMaster::STOCK_PAGE})
+        if (leftPanel_) leftPanel_->showPageState(page, leftPane_->isPageShown(page));
+    if (restoringPages_) return;
+    savePanelSwitches();
+    // The quote page's instruments join or leave the quote subscription with it.
+    setAdvSubscription();
+}
+
+void WorldScene::toggleLeftPage(int page) {
+    if (leftPane_) leftPane_->setPageShown(page, !leftPane_->isPageShown(page), true);
+}
+
+void WorldScene::openLayoutChooserAt(const CCPoint& at) {
+    choosers_->openLayoutChooser(
+        at, [this](int k) { return layoutFits(k); }, pool_->layoutType());
+}
+
+void WorldScene::sendFeedback() {
+    const std::string folder = CCFileUtils::sharedFileUtils()->getWritablePath();
+    const std::string name =
+        "feedback_" + std::to_string(static_cast<long long>(std::time(nullptr))) + ".txt";
+    const std::string copy = folder + name;
+    // The log goes on growing while it uploads: a copy is sent and only the copy is deleted.
+    std::error_code error;
+    std::filesystem::copy_file(CDebugModule::getInstance()->getLogFilePath(), copy,
+                               std::filesystem::copy_options::overwrite_existing, error);
+    auto report = [](bool sent) {
+        if (WorldScene* scene = WorldScene::existingInstance())
+            scene->showToast(getLangText(sent ? "feedbackSent" : "feedbackFailed"), WHITE, 3.0f);
+    };
+    if (error) {
+        logError("feedback: cannot copy the log to %s: %s", copy.c_str(), error.message().c_str());
+        report(false);
+        return;
+    }
+    sendLog(copy, name, [copy, report](bool sent) {
+        // A copy that was not accepted is not kept: the next feedback sends a fresh one.
+        if (!sent) std::remove(copy.c_str());
+        report(sent);
+    });
+}
+
 void WorldScene::saveWindowLayout() {
     captureLayout();
     UserData::getInstance()->saveSettings();
@@ -298,7 +371,19 @@ void WorldScene::onWindowResized(float width, float height) {
     if (width <= 0 || height <= 0) return;
     windowSize_ = CCSize(width, height);
     setContentSize(windowSize_);
-    frame_.layout(width, height);
+    if (topPanel_) {
+        topPanel_->setPanelSize(CCSize(width, TOP_BAR_HEIGHT));
+        topPanel_->setPosition(CCPoint(0, height - TOP_BAR_HEIGHT));
+    }
+    if (leftPanel_) {
+        leftPanel_->setPanelSize(
+            CCSize(LEFT_BAR_WIDTH, std::max(0.0f, height - TOP_BAR_HEIGHT - BOTTOM_BAR_HEIGHT)));
+        leftPanel_->setPosition(CCPoint(0, BOTTOM_BAR_HEIGHT));
+    }
+    if (bottomPanel_) {
+        bottomPanel_->setPanelSize(CCSize(width, BOTTOM_BAR_HEIGHT));
+        bottomPanel_->setPosition(CCPointZero);
+    }
     if (leftPane_) {
         leftPane_->setPaneHeight(std::max(0.0f, height - TOP_BAR_HEIGHT - BOTTOM_BAR_HEIGHT));
         leftPane_->setPosition(CCPoint(LEFT_BAR_WIDTH, BOTTOM_BAR_HEIGHT));

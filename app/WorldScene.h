@@ -7,19 +7,22 @@
 #include <vector>
 
 #include "AddStockPanelDelegate.h"
+#include "BottomPanel.h"
 #include "CCHttpRequest.h"
 #include "CCNode.h"
 #include "ChartChooserDelegate.h"
-#include "FrameBars.h"
+#include "FramePanelDelegate.h"
 #include "KeyShortcuts.h"
 #include "LayoutGrid.h"
 #include "LayoutPanelDelegate.h"
+#include "LeftPanel.h"
 #include "MarketStream.h"
 #include "MarketStreamListener.h"
 #include "PopupChoosers.h"
 #include "StockButtonPanelDelegate.h"
 #include "StockWindowDelegate.h"
 #include "Toast.h"
+#include "TopPanel.h"
 #include "TypeToSwitch.h"
 #include "WindowPool.h"
 
@@ -55,19 +58,20 @@ class WorldScene : public cocos2d::CCLayer,
                    public StockButtonPanelDelegate,
                    public LayoutPanelDelegate,
                    public ChartChooserDelegate,
-                   public AddStockPanelDelegate {
+                   public AddStockPanelDelegate,
+                   public FramePanelDelegate {
 public:
     static constexpr int WINDOW_COUNT = WindowPool::WINDOW_COUNT;
     static constexpr float RETRY_SECONDS = 3.0f;
     static constexpr float SAVE_INTERVAL_SECONDS = 300.0f;
-    static constexpr float TOP_BAR_HEIGHT = FrameBars::TOP_BAR_HEIGHT;
-    static constexpr float BOTTOM_BAR_HEIGHT = FrameBars::BOTTOM_BAR_HEIGHT;
-    static constexpr float LEFT_BAR_WIDTH = FrameBars::LEFT_BAR_WIDTH;
+    static constexpr float TOP_BAR_HEIGHT = TopPanel::HEIGHT;
+    static constexpr float BOTTOM_BAR_HEIGHT = BottomPanel::HEIGHT;
+    static constexpr float LEFT_BAR_WIDTH = LeftPanel::WIDTH;
     static constexpr int Z_WINDOWS = WindowPool::Z_WINDOWS;
     static constexpr int Z_MAXIMISED_WINDOW = WindowPool::Z_MAXIMISED_WINDOW;
     static constexpr int Z_LEFT_PANE = 49;
-    static constexpr int Z_FRAME_BARS = FrameBars::Z_FRAME_BARS;
-    static constexpr int Z_TOP_BAR = FrameBars::Z_TOP_BAR;
+    static constexpr int Z_FRAME_BARS = LeftPanel::Z_ORDER;
+    static constexpr int Z_TOP_BAR = TopPanel::Z_ORDER;
     static constexpr int Z_DIM = 120;
     static constexpr int Z_POPUPS = 128;
     static constexpr int Z_RECONNECT = 299;
@@ -151,7 +155,7 @@ public:
     void restoreLayout();
     void showToast(const std::string& text, const cocos2d::ccColor3B& colour, float seconds);
     // The settings pop-up over the dim layer, made on first use.
-    void showSettingPanel();
+    void showSettingPanel() override;
 
     // --- what the panels ask
     void openStockChooser(StockWindow* window, const cocos2d::CCPoint& at) override;
@@ -171,6 +175,10 @@ public:
                                 StockWindow* target) override;
     void refreshQuoteSubscriptions() override { setAdvSubscription(); }
     void setKeyboardEnabled(bool enabled) override { keyboardEnabled_ = enabled; }
+    // The frame bars' feedback button: uploads a copy of the log.
+    void sendFeedback() override;
+    void toggleLeftPage(int page) override;
+    void openLayoutChooserAt(const cocos2d::CCPoint& at) override;
     // Saves the window's picture (the selected one for null) in the pictures folder after the next
     // frame; a toast gives the path or the failure.
     void saveChartImage(StockWindow* window) override;
@@ -201,7 +209,10 @@ public:
     int64_t getLastStockDisconnect() const { return stream_->getLastStockDisconnect(); }
     ReconnectPanel* getReconnectPanel() const { return reconnectPanel_; }
     LeftPaneMaster* getLeftPane() const { return leftPane_; }
-    StockButtonPanel* getStrip() const { return frame_.strip(); }
+    StockButtonPanel* getStrip() const;
+    TopPanel* getTopPanel() const { return topPanel_; }
+    LeftPanel* getLeftPanel() const { return leftPanel_; }
+    BottomPanel* getBottomPanel() const { return bottomPanel_; }
     AddStockPanel* getAddStockPanel() const { return choosers_->addStockPanel(); }
     IndicatorPanel* getIndicatorPanel() const { return choosers_->indicatorPanel(); }
     LayoutPanel* getLayoutPanel() const { return choosers_->layoutPanel(); }
@@ -226,7 +237,9 @@ protected:
     virtual bool handlesCrashes() const { return true; }
 
 private:
+    void createFrameBars();
     void createPanels();
+    void leftPageChanged();
     void createWindows();
     void reconnectStep();
     void rebuildInstrumentPanels();
@@ -246,7 +259,9 @@ private:
     std::unique_ptr<KeyShortcuts> keys_;
     std::unique_ptr<TypeToSwitch> typing_;
     int startupReadyRuns_ = 0;
-    FrameBars frame_;
+    TopPanel* topPanel_ = nullptr;
+    LeftPanel* leftPanel_ = nullptr;
+    BottomPanel* bottomPanel_ = nullptr;
     cocos2d::CCLayerColor* dim_ = nullptr;
     TipFrameLabel* tip_ = nullptr;
     std::unique_ptr<PopupChoosers> choosers_;

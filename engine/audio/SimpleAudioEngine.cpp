@@ -101,6 +101,10 @@ void SimpleAudioEngine::stopEffect(unsigned int soundId) {
     if (haveDevice_ && soundId > 0) Mix_HaltChannel(static_cast<int>(soundId) - 1);
 }
 
+int SimpleAudioEngine::getPlayingCount() const {
+    return haveDevice_ ? Mix_Playing(-1) : 0;
+}
+
 void SimpleAudioEngine::stopAllEffects() {
     if (haveDevice_) Mix_HaltChannel(-1);
 }

@@ -32,6 +32,8 @@ public:
     void setEffectsVolume(float volume);
     float getEffectsVolume() const { return volume_; }
     bool hasDevice();
+    // How many effects play right now (0 without a device).
+    int getPlayingCount() const;
     // How often an effect was asked for, played or not (without a device nothing plays).
     unsigned int getRequestCount(const std::string& path) const;
 

@@ -323,8 +323,13 @@ void CCEGLView::setWinRect(const CCRect& rect) {
     resize(w, h);
 }
 
+bool CCEGLView::isFullscreen() const {
+    if (!window_) return fullscreen_;
+    return (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) != 0;
+}
+
 void CCEGLView::enterFullscreen() {
-    if (!window_ || fullscreen_) return;
+    if (!window_ || isFullscreen()) return;
     if (SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0)
         fullscreen_ = true;
     else
@@ -332,7 +337,7 @@ void CCEGLView::enterFullscreen() {
 }
 
 void CCEGLView::exitFullscreen() {
-    if (!window_ || !fullscreen_) return;
+    if (!window_ || !isFullscreen()) return;
     SDL_SetWindowFullscreen(window_, 0);
     fullscreen_ = false;
 }

@@ -56,7 +56,9 @@ public:
     void setWinRect(const CCRect& rect);
     void enterFullscreen();
     void exitFullscreen();
-    bool isFullscreen() const { return fullscreen_; }
+    // The window's real state: the desktop can leave full screen on its own (a key of the window
+    // manager). Without a window, what was last asked for.
+    bool isFullscreen() const;
     void LoadArrowCursor();
     void LoadSizeCursor();
     // Device pixels per window point.

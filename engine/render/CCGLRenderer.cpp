@@ -95,7 +95,10 @@ struct SubBufferCopy {
     void* (*currentDisplay)() = nullptr;
     unsigned long (*currentDrawable)() = nullptr;
     void (*copy)(void*, unsigned long, int, int, int, int) = nullptr;
+    void (*queryDrawable)(void*, unsigned long, int, unsigned int*) = nullptr;
 };
+constexpr int GLX_WIDTH_ATTRIBUTE = 0x801D;
+constexpr int GLX_HEIGHT_ATTRIBUTE = 0x801E;
 SubBufferCopy subBuffer;
 
 bool subBufferCopyAvailable() {
@@ -111,7 +114,19 @@ bool subBufferCopyAvailable() {
     const char* list = display ? queryExtensions(display, 0) : nullptr;
     if (list && std::strstr(list, "GLX_MESA_copy_sub_buffer") && subBuffer.currentDrawable)
         lookUp(subBuffer.copy, "glXCopySubBufferMESA");
+    lookUp(subBuffer.queryDrawable, "glXQueryDrawable");
     return subBuffer.copy != nullptr;
+}
+
+// Whether the X window really has the size of the kept picture. SDL reports a size it asked for
+// (full screen without a window manager) even when the window kept its old one; a rectangle copied
+// past the window's real buffer ends the program with an X error.
+bool windowMatches(void* display, unsigned long drawable, int width, int height) {
+    if (!subBuffer.queryDrawable) return true;
+    unsigned int realWidth = 0, realHeight = 0;
+    subBuffer.queryDrawable(display, drawable, GLX_WIDTH_ATTRIBUTE, &realWidth);
+    subBuffer.queryDrawable(display, drawable, GLX_HEIGHT_ATTRIBUTE, &realHeight);
+    return static_cast<int>(realWidth) == width && static_cast<int>(realHeight) == height;
 }
 
 bool onWindow() {
@@ -291,8 +306,12 @@ void CCGLRenderer::present() {
         drawableHeight_ = drawableHeight;
         wholePresentsLeft_ = WHOLE_PRESENTS_AFTER_RESIZE;
     }
+    void* display = subBufferCopyAvailable() ? subBuffer.currentDisplay() : nullptr;
+    const unsigned long drawable = display ? subBuffer.currentDrawable() : 0;
+    const bool windowSized =
+        !display || windowMatches(display, drawable, framebufferWidth_, framebufferHeight_);
     // Now and then the whole frame anyway: the window's picture never stays wrong for long.
-    const bool whole = presentKind_ == PresentKind::WHOLE || debugDamage_ || lostPresent_ ||
+    const bool whole = presentKind_ == PresentKind::WHOLE || debugDamage_ || lostPresent_ || !windowSized ||
                        wholePresentsLeft_ > 0 || ++presentsSinceWhole_ >= WHOLE_PRESENT_EVERY;
     if (wholePresentsLeft_ > 0) --wholePresentsLeft_;
     fbo.bindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
@@ -313,9 +332,7 @@ void CCGLRenderer::present() {
         // The offscreen driver's surface keeps the size it was made with: only a real window is compared.
         if (verifyDamage_ && onWindow()) verifyWindow();
         // Only the rectangles go to the window, not a whole swap.
-        if (subBufferCopyAvailable()) {
-            void* display = subBuffer.currentDisplay();
-            const unsigned long drawable = subBuffer.currentDrawable();
+        if (display) {
             for (const CCRect& region : getRedrawnRegions()) {
                 const Clip c = toClip(region);
                 subBuffer.copy(display, drawable, static_cast<int>(c.x0), static_cast<int>(c.y0),

@@ -221,3 +221,26 @@ TEST_F(UsageReportsFeedTest, OnlyAnExactSuccessDeletesAnUploadedDump) {
         EXPECT_EQ(readWholeFile(home_.file("kept.dmp")), bytes);
     }
 }
+
+TEST_F(UsageReportsFeedTest, AnUploadTellsItsCallerWhetherItWasAccepted) {
+    const std::string name = "feedback_1.txt";
+    std::vector<bool> outcomes;
+    const auto record = [&outcomes](bool sent) { outcomes.push_back(sent); };
+
+    ASSERT_TRUE(writeWholeFile(home_.file(name), "log lines"));
+    useUploadUrl(feedBase_ + "/down");
+    sendLog(home_.file(name), name, record);
+    ASSERT_TRUE(pumpUntil([&] { return !outcomes.empty(); }));
+    EXPECT_EQ(outcomes, std::vector<bool>{true});
+    EXPECT_NE(access(home_.file(name).c_str(), F_OK), 0);
+
+    // Refused, and nothing to send: false, the file stays.
+    ASSERT_TRUE(writeWholeFile(home_.file(name), "log lines"));
+    useUploadUrl("http://127.0.0.1:" + std::to_string(peer_.port()) + "/status/500?to=");
+    sendLog(home_.file(name), name, record);
+    ASSERT_TRUE(pumpUntil([&] { return outcomes.size() == 2; }));
+    EXPECT_EQ(outcomes.back(), false);
+    EXPECT_EQ(readWholeFile(home_.file(name)), "log lines");
+    sendLog(home_.file("missing.txt"), "missing.txt", record);
+    EXPECT_EQ(outcomes, (std::vector<bool>{true, false, false}));
+}

@@ -76,16 +76,15 @@ std::vector<PixelRect> windowRects(const Layout& layout, int width, int height) 
     return rects;
 }
 
-// The left pane, when shown, and the gaps between the rows and columns of a grid of single cells, less
-// a pixel on each side: no window covers them, so they show no bars when the windows sit where the
-// layout puts them.
+// The gaps between the rows and columns of a grid of single cells, less a pixel on each side: no window
+// covers them, so they show no bars when the windows sit where the layout puts them. (The left pane's
+// quote page has red and green price boxes of its own.)
 std::vector<PixelRect> barFreeRects(const Layout& layout, int width, int height) {
     const Area area = chartArea(layout, width, height);
     const int top = height - static_cast<int>(area.y + area.height),
               bottom = height - static_cast<int>(area.y);
     const int left = static_cast<int>(area.x), right = std::min(width, static_cast<int>(area.x + area.width));
     std::vector<PixelRect> rects;
-    if (layout.leftPaneShown) rects.push_back({static_cast<int>(AREA_X) + 1, top, left - 1, bottom});
     for (int column = 1; column < layout.columns; ++column) {
         const int next = static_cast<int>(area.x + column * (area.cellWidth + GAP));
         rects.push_back({next - static_cast<int>(GAP) + 1, top, next - 1, bottom});
