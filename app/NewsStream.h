@@ -57,8 +57,8 @@ public:
 
     SIOClient* getNewsClient() const { return newsClient_; }
     int getNewsConnectCount() const { return newsConnectCount_; }
-    const std::vector<std::string>& getNewsServerList() const { return newsServerList_; }
-    const std::vector<std::string>& getNewsHistoryServerList() const { return newsHistoryServerList_; }
+    const std::vector<std::string>& newsServers() const { return newsServerList_; }
+    const std::vector<std::string>& newsHistoryServers() const { return newsHistoryServerList_; }
     bool isReconnectScheduled() const { return reconnectScheduled_; }
     // The news address: the configuration's "newsSocketUrl", else the built-in one.
     static std::string newsSocketUrl();
