@@ -25,10 +25,7 @@ NewsPanel* NewsPanel::create(const CCSize& size) {
 }
 
 NewsPanel::~NewsPanel() {
-    if (detail_) {
-        detail_->removeFromParentAndCleanup(true);
-        detail_->release();
-    }
+    if (detail_) detail_->removeDestroyHook(this);
 }
 
 bool NewsPanel::initNews(const CCSize& size) {
@@ -93,12 +90,13 @@ NewsDetailPanel* NewsPanel::openDetail(NewsRow* row) {
     if (!row) return nullptr;
     CCScene* scene = CCDirector::sharedDirector()->getRunningScene();
     if (!scene) return nullptr;
+    // The pop-up belongs to the scene it shows in; the panel only keeps a pointer while it lives.
     if (!detail_) {
         detail_ = NewsDetailPanel::create();
         if (!detail_) return nullptr;
-        detail_->retain();
+        detail_->setDestroyHook(this, [this](CCNode*) { detail_ = nullptr; });
+        scene->addChild(detail_, Z_DETAIL);
     }
-    if (!detail_->getParent()) scene->addChild(detail_, Z_DETAIL);
     detail_->showRow(row, CCDirector::sharedDirector()->getWinSize());
     return detail_;
 }
