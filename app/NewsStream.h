@@ -26,7 +26,6 @@ class NewsStream : public cocos2d::CCNode, public SocketIO::SIODelegate {
 public:
     static constexpr float RETRY_SECONDS = 3.0f;
     static constexpr float RECONNECT_LIST_DELAY = 1.0f;
-    static constexpr const char* CONFIG_KEY_NEWS_SOCKET_URL = "newsSocketUrl";
     static constexpr const char* USER_MESSAGE_EVENT = "user message";
 
     // toast shows a short message to the user (may be empty).

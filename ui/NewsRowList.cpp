@@ -11,6 +11,8 @@ USING_NS_CC;
 namespace {
 // Dropped rows leave the stack this far below the container before every row is placed afresh.
 constexpr float REBASE_DISTANCE = 100000;
+// Room above the newest row: a row's time label and marker reach a few units over its top edge.
+constexpr float TOP_PADDING = 6;
 constexpr size_t DATA_KEY_FIELD = 1;
 constexpr size_t FIRST_VALUE_FIELD = 2;
 constexpr size_t MIN_UPDATE_FIELDS = 4;
@@ -134,7 +136,7 @@ void NewsRowList::relayout() {
 
 void NewsRowList::fitContainer() {
     stack_->setPosition(CCPoint(0, -bottom_));
-    setContentSize(CCSize(getViewSize().width, top_ - bottom_));
+    setContentSize(CCSize(getViewSize().width, top_ - bottom_ + TOP_PADDING));
 }
 
 void NewsRowList::scrollToStart() {

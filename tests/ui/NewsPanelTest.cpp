@@ -123,8 +123,10 @@ TEST_F(NewsPanelTest, FlashAndDataRowsAreBuiltAndPlacedAsTheColumnShowsThem) {
     ten.resize(10);
     panel->addDataItem(ten);
     EXPECT_EQ(list->getRows().size(), 2u);
-    // The newest row is on top and the list shows its top.
+    // The newest row is on top, its time label inside the list, and the list shows its top.
     EXPECT_GT(topOf(data), topOf(flash));
+    EXPECT_LE(topOf(data) - dataHeight + data->getTimeLabel()->getPositionY() + dataTime / 2,
+              list->getContainerSize().height);
     EXPECT_EQ(list->getContentOffset(), list->minContainerOffset());
 }
 
@@ -212,7 +214,7 @@ TEST_F(NewsPanelTest, OnlyTheNewestMarkerIsFullAndTheListKeepsThreeHundredRows) 
     EXPECT_NE(list->findRow("2024-01-15 00:01:00"), nullptr);
     EXPECT_EQ(text(list->getRows().front()->getTextLabel()), "row 1");
     // The rows still stack without gaps from the container's bottom, newest on top.
-    EXPECT_NEAR(topOf(list->getRows().back()), list->getContainerSize().height, 0.01);
+    EXPECT_NEAR(topOf(list->getRows().back()) + 6, list->getContainerSize().height, 0.01);
     const NewsRow* oldest = list->getRows().front();
     EXPECT_NEAR(oldest->getParent()->getPositionY() + oldest->getPositionY(), 0, 0.01);
 
