@@ -69,8 +69,8 @@ void NewsStream::GetNewsServerCallback(CCHttpClient*, CCHttpResponse* response) 
     serverListPending_ = false;
     std::vector<std::string> servers;
     if (!responseToUrlList(response, servers)) {
-        CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "1 get news socketIo server error! will try after %d min",
-                                         RETRY_WHOLE_SECONDS);
+        CDebugModule::getInstance()->log(
+            LOG_LEVEL_INFO, "1 get news socketIo server error! will try after %d min", RETRY_WHOLE_SECONDS);
         serverListPending_ = true;
         scheduleOnce([this](float) { getNewsServer(); }, RETRY_SECONDS, KEY_SERVER_RETRY);
         if (toast_) toast_(getLangText("retryConnection"));
@@ -88,7 +88,8 @@ void NewsStream::connectNewsSocket(float retryDelay) {
         // Never sooner than a failed request: an empty list would otherwise be asked for at once, again
         // and again.
         const float wait = std::max(retryDelay, RETRY_SECONDS);
-        CDebugModule::getInstance()->log(LOG_LEVEL_INFO, "2 get news socketIo server error! will try after %f min",
+        CDebugModule::getInstance()->log(LOG_LEVEL_INFO,
+                                         "2 get news socketIo server error! will try after %f min",
                                          static_cast<double>(wait));
         if (serverListPending_) return;
         serverListPending_ = true;
@@ -149,29 +150,29 @@ void NewsStream::recvNewsEvent(SIOClient*, const std::string& data) {
     if (!record) return;
     const std::vector<std::string> fields = splitFields(*record);
     switch (recordType(fields[0])) {
-    case FLASH_ADDED:
-        if (fields.size() > KEY_FIELD) {
-            const std::string key = stripTags(fields[KEY_FIELD]);
-            if (!key.empty()) sink_->addFlash(key, cleanNewsText(fields[TEXT_FIELD]));
-        }
-        break;
-    case DATA_ADDED:
-        sink_->addDataItem(fields);
-        break;
-    case FLASH_CHANGED:
-        if (fields.size() > KEY_FIELD) {
-            const std::string key = stripTags(fields[KEY_FIELD]);
-            if (!key.empty()) sink_->replaceFlashText(key, cleanNewsText(fields[TEXT_FIELD]));
-        }
-        break;
-    case DATA_UPDATED:
-        sink_->updateDataValues(fields);
-        break;
-    case REMOVED:
-        if (fields.size() > REMOVED_KEY_FIELD) sink_->removeItem(fields[REMOVED_KEY_FIELD]);
-        break;
-    default:
-        break;
+        case FLASH_ADDED:
+            if (fields.size() > KEY_FIELD) {
+                const std::string key = stripTags(fields[KEY_FIELD]);
+                if (!key.empty()) sink_->addFlash(key, cleanNewsText(fields[TEXT_FIELD]));
+            }
+            break;
+        case DATA_ADDED:
+            sink_->addDataItem(fields);
+            break;
+        case FLASH_CHANGED:
+            if (fields.size() > KEY_FIELD) {
+                const std::string key = stripTags(fields[KEY_FIELD]);
+                if (!key.empty()) sink_->replaceFlashText(key, cleanNewsText(fields[TEXT_FIELD]));
+            }
+            break;
+        case DATA_UPDATED:
+            sink_->updateDataValues(fields);
+            break;
+        case REMOVED:
+            if (fields.size() > REMOVED_KEY_FIELD) sink_->removeItem(fields[REMOVED_KEY_FIELD]);
+            break;
+        default:
+            break;
     }
 }
 

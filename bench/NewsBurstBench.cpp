@@ -66,8 +66,10 @@ std::vector<Record> feedMix(unsigned seed) {
     const float wrap = PANEL_WIDTH - 40;
     for (int i = 0; i < RECORDS; ++i) {
         const double r = roll(random);
-        const std::string flashKey = "2024-05-15 " + two(i / 3600) + ":" + two(i / 60 % 60) + ":" + two(i % 60);
-        const std::string itemKey = "2024-05-" + two(16 + i / 1440) + " " + two(i / 60 % 24) + ":" + two(i % 60);
+        const std::string flashKey =
+            "2024-05-15 " + two(i / 3600) + ":" + two(i / 60 % 60) + ":" + two(i % 60);
+        const std::string itemKey =
+            "2024-05-" + two(16 + i / 1440) + " " + two(i / 60 % 24) + ":" + two(i % 60);
         const std::string body = "<b>【行情】</b>现货黄金短线走高，现报2345.6" + std::to_string(i) +
                                  "美元/盎司，日内涨0.52%。市场关注美联储官员讲话。";
         Record record;
@@ -170,8 +172,8 @@ int main() {
     std::printf("  main thread per record      %8.1f us\n", bestTotal / RECORDS * 1e6);
     std::printf("  labels alone per record     %8.1f us\n", bestLabels / RECORDS * 1e6);
     std::printf("  ratio to labels alone       %8.2f  (target <= %.1f)\n", labelRatio, TARGET_LABEL_RATIO);
-    std::printf("  records %d-%d over %d-%d %8.2f  (target <= %.1f)\n", LATE_FIRST + 1, LATE_LAST, EARLY_FIRST + 1,
-                EARLY_LAST, growth, TARGET_GROWTH);
+    std::printf("  records %d-%d over %d-%d %8.2f  (target <= %.1f)\n", LATE_FIRST + 1, LATE_LAST,
+                EARLY_FIRST + 1, EARLY_LAST, growth, TARGET_GROWTH);
     std::printf("  rows held                   %8zu  (target <= 300)\n", rowsHeld);
     CCDirector::purgeDirector();
     CCFontAtlas::purgeAll();

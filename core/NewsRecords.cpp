@@ -177,7 +177,7 @@ HistoryReply readHistoryReply(const rapidjson::Document& document, std::vector<H
         HistoryItem item;
         if (auto type = element.FindMember("type"); type != element.MemberEnd() && type->value.IsNumber()) {
             const double value = type->value.GetDouble();
-            item.type = std::isnan(value) ? 0
+            item.type = std::isnan(value)  ? 0
                         : value >= INT_MAX ? INT_MAX
                         : value <= INT_MIN ? INT_MIN
                                            : static_cast<int>(value);

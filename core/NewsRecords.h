@@ -11,8 +11,14 @@
 // thread). A live record is one text of "#"-separated fields whose field 0 is its type.
 namespace news_records {
 
-enum RecordType { FLASH_ADDED = 0, DATA_ADDED = 1, FLASH_CHANGED = 2, DATA_UPDATED = 3, IGNORED = 4,
-                  REMOVED = 5 };
+enum RecordType {
+    FLASH_ADDED = 0,
+    DATA_ADDED = 1,
+    FLASH_CHANGED = 2,
+    DATA_UPDATED = 3,
+    IGNORED = 4,
+    REMOVED = 5
+};
 
 // The history service's request (its password is the feed's), compact, byte for byte.
 std::string historyRequestBody();

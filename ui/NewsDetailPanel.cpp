@@ -34,8 +34,8 @@ bool NewsDetailPanel::initDetail() {
     if (!initPanel(BACKGROUND, CCSize(WIDTH, 100))) return false;
     time_ = CCLabelTTF::create("", FONT_FILE, FONT_SIZE);
     body_ = CCLabelTTF::create("", FONT_FILE, FONT_SIZE, CCSize(WIDTH - 2 * MARGIN, 0), kCCTextAlignmentLeft);
-    closeButton_ = PanelButton::create("close_small.png", "close_small_sel.png", 0,
-                                       [this](PanelButton*) { close(); });
+    closeButton_ =
+        PanelButton::create("close_small.png", "close_small_sel.png", 0, [this](PanelButton*) { close(); });
     if (!time_ || !body_ || !closeButton_) return false;
     time_->setAnchorPoint(CCPoint(0, 0.5f));
     body_->setAnchorPoint(CCPoint(0, 1));
@@ -78,7 +78,8 @@ void NewsDetailPanel::layout(const CCSize& winSize) {
     body_->setPosition(CCPoint(MARGIN, height - TIME_ROW_HEIGHT));
     closeButton_->setPosition(CCPoint(WIDTH - CLOSE_INSET, height - TIME_ROW_HEIGHT / 2));
     setAnchorPoint(CCPointZero);
-    setPosition(CCPoint(std::max(0.0f, (winSize.width - WIDTH) / 2), std::max(0.0f, (winSize.height - height) / 2)));
+    setPosition(
+        CCPoint(std::max(0.0f, (winSize.width - WIDTH) / 2), std::max(0.0f, (winSize.height - height) / 2)));
 }
 
 void NewsDetailPanel::close() {

@@ -162,7 +162,8 @@ void NewsRow::refreshValues() {
 
 void NewsRow::showStars(int importance) {
     CCSpriteFrameCache* frames = CCSpriteFrameCache::sharedSpriteFrameCache();
-    CCSpriteFrame* lit = frames->spriteFrameByName(importance >= HIGH_IMPORTANCE ? STAR_LIT_HIGH : STAR_LIT_LOW);
+    CCSpriteFrame* lit =
+        frames->spriteFrameByName(importance >= HIGH_IMPORTANCE ? STAR_LIT_HIGH : STAR_LIT_LOW);
     CCSpriteFrame* unlit = frames->spriteFrameByName(STAR_UNLIT);
     for (int i = 0; i < static_cast<int>(stars_.size()); ++i) {
         CCSpriteFrame* frame = i < importance ? lit : unlit;

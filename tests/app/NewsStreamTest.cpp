@@ -62,7 +62,7 @@ TEST_F(NewsStreamTest, RecordsAreDispatchedByTypeWithTheirGuards) {
     receive(FLASH);
     EXPECT_TRUE(logged(console, std::string("RECV_NEWS : ") + FLASH));
     receive("0#09:31#text#<a href=\"/n/2\"></a>");  // the key is only a tag
-    receive("0#09:31#text");                         // no key
+    receive("0#09:31#text");                        // no key
     receive(DATA);
     receive("1#09:30#CPI#1#2#3#4#US#2024-05-15 12:31#USD");  // ten fields: the sink decides
     receive("2#09:30#<a href=\"/n/1\">changed</a>#2024-05-15 09:30:00");
@@ -98,7 +98,8 @@ TEST_F(NewsStreamTest, QuotedPayloadsAreDecodedBeforeTheyAreSplit) {
 TEST_F(NewsStreamTest, HistoryIsPostedAndItsItemsReachTheSinkOldestFirst) {
     ConsoleCapture console;
     // A single history server starts nothing; two start the request.
-    stream->GetNewsHistoryServerListCallback(nullptr, makeResponse(200, "var b = ['http://127.0.0.1:8080'];"));
+    stream->GetNewsHistoryServerListCallback(nullptr,
+                                             makeResponse(200, "var b = ['http://127.0.0.1:8080'];"));
     EXPECT_TRUE(stream->posts.empty());
     stream->GetNewsHistoryServerListCallback(nullptr, makeResponse(200, TWO_HISTORY_SERVERS));
     ASSERT_EQ(stream->posts.size(), 1u);
@@ -116,9 +117,9 @@ TEST_F(NewsStreamTest, HistoryIsPostedAndItsItemsReachTheSinkOldestFirst) {
                               R"({"type":0,"content":"short time","timestr":"2024-05-15"},)"
                               R"({"type":0,"content":"a < b","timestr":"2024-05-15 09:30:00Z"}]})",
                               true);
-    EXPECT_EQ(sink.calls, (std::vector<std::string>{"clear", "flash 2024-05-15 09:30:00 | a < b",
-                                                    "data 12 2024-05-15 12:30",
-                                                    "flash 2024-05-15 09:32:00 | newest"}));
+    EXPECT_EQ(sink.calls,
+              (std::vector<std::string>{"clear", "flash 2024-05-15 09:30:00 | a < b",
+                                        "data 12 2024-05-15 12:30", "flash 2024-05-15 09:32:00 | newest"}));
     EXPECT_TRUE(logged(console, "GetHistoryNewsCallback finished!!!"));
 
     sink.calls.clear();
@@ -130,8 +131,8 @@ TEST_F(NewsStreamTest, HistoryIsPostedAndItsItemsReachTheSinkOldestFirst) {
 
 TEST_F(NewsStreamTest, BadHistoryRepliesAreAskedAgainAfterThreeSeconds) {
     stream->GetNewsHistoryServerListCallback(nullptr, makeResponse(200, TWO_HISTORY_SERVERS));
-    for (const char* reply : {R"({"status_code":500,"data":[]})", R"({"status_code":"200","data":[]})",
-                              R"([1,2])", "<html>"}) {
+    for (const char* reply :
+         {R"({"status_code":500,"data":[]})", R"({"status_code":"200","data":[]})", R"([1,2])", "<html>"}) {
         ConsoleCapture console;
         const size_t before = stream->posts.size();
         stream->applyHistoryReply(reply, true);

@@ -58,9 +58,11 @@ public:
 protected:
     explicit TestNewsStream(std::vector<std::string>& toasts)
         : NewsStream([&toasts](const std::string& text) { toasts.push_back(text); }) {}
-    void sendGet(const std::string&, const std::string& tag, cocos2d::SEL_HttpResponse) override { gets.push_back(tag); }
-    void sendPost(const std::string& url, const std::string& tag, cocos2d::SEL_HttpResponse, const std::string& body,
-                  const std::string& header) override {
+    void sendGet(const std::string&, const std::string& tag, cocos2d::SEL_HttpResponse) override {
+        gets.push_back(tag);
+    }
+    void sendPost(const std::string& url, const std::string& tag, cocos2d::SEL_HttpResponse,
+                  const std::string& body, const std::string& header) override {
         posts.push_back({url, tag, body, header});
     }
     SIOClient* openNewsSocket(const std::string& uri) override {

@@ -69,7 +69,8 @@ TEST(NewsRecords, PayloadsAreDecodedWhenQuotedAndSplitAtEveryHash) {
     EXPECT_EQ(splitFields("#a##b"), (std::vector<std::string>{"", "a", "", "b"}));
 
     for (int type = 0; type <= 5; ++type) EXPECT_EQ(recordType(std::to_string(type)), type);
-    for (const char* other : {"6", "x", "", "-1", "01", "1.0", " 1"}) EXPECT_EQ(recordType(other), -1) << other;
+    for (const char* other : {"6", "x", "", "-1", "01", "1.0", " 1"})
+        EXPECT_EQ(recordType(other), -1) << other;
 }
 
 TEST(NewsRecords, HistoryTimesReadPositionallyZIsUtcOtherwiseLocal) {
@@ -88,10 +89,10 @@ TEST(NewsRecords, HistoryTimesReadPositionallyZIsUtcOtherwiseLocal) {
         EXPECT_EQ(historyFlashKey("2024-05-15 13:30:05"), "2024-05-15 17:30:05");
         EXPECT_EQ(historyFlashKey("2024-01-15T23:30:00"), "2024-01-16 04:30:00");
     }
-    for (const char* bad : {"", "2024-05-15 13:30", "2024-05-15 13:30:0", "garbage garbage garb",
-                            "2024-13-15 10:00:00Z", "2024-02-30 10:00:00Z", "2024-05-15 24:00:00Z",
-                            "2024-05-15 10:60:00Z", "2024-05-15 10:00:61Z", "20x4-05-15 10:00:00",
-                            "2024/05/15 10:00:00"})
+    for (const char* bad :
+         {"", "2024-05-15 13:30", "2024-05-15 13:30:0", "garbage garbage garb", "2024-13-15 10:00:00Z",
+          "2024-02-30 10:00:00Z", "2024-05-15 24:00:00Z", "2024-05-15 10:60:00Z", "2024-05-15 10:00:61Z",
+          "20x4-05-15 10:00:00", "2024/05/15 10:00:00"})
         EXPECT_EQ(historyFlashKey(bad), "") << bad;
 }
 

@@ -63,15 +63,17 @@ protected:
             writeTextAtomically(home() + "/" + SETTINGS_FILE, std::string(bytes.begin(), bytes.end())));
     }
 
-    static PixelRect listPixels() { return pixels({PANE_LEFT, LIST_BOTTOM, PANE_WIDTH, LIST_TOP - LIST_BOTTOM}, 2); }
+    static PixelRect listPixels() {
+        return pixels({PANE_LEFT, LIST_BOTTOM, PANE_WIDTH, LIST_TOP - LIST_BOTTOM}, 2);
+    }
     // The column shows rows: their background and grey flash texts.
     static bool showsRows(const Screenshot& shot) {
         return shot.count(listPixels(), rowBackground) > 20000 && shot.count(listPixels(), flashText) > 300;
     }
     static int detailPixels(const Screenshot& shot) {
-        return shot.count(pixels({(SCENE_WIDTH - DETAIL_WIDTH) / 2 + 10, SCENE_HEIGHT / 2 - 30, DETAIL_WIDTH - 20, 60},
-                                 0),
-                          detailBackground);
+        return shot.count(
+            pixels({(SCENE_WIDTH - DETAIL_WIDTH) / 2 + 10, SCENE_HEIGHT / 2 - 30, DETAIL_WIDTH - 20, 60}, 0),
+            detailBackground);
     }
 
     // Starts a run with the column filled from the history; nothing on failure (reported).
@@ -80,7 +82,8 @@ protected:
         if (!run || !waitForLog(*run, HISTORY_DONE, 1)) return nullptr;
         std::optional<Screenshot> filled = shotWhen(*run, showsRows);
         if (!filled || run->error().find("no screenshot met") != std::string::npos) {
-            ADD_FAILURE() << "the news column shows no rows: " << run->error() << "\n" << lastLines(run->log(), 30);
+            ADD_FAILURE() << "the news column shows no rows: " << run->error() << "\n"
+                          << lastLines(run->log(), 30);
             return nullptr;
         }
         return run;

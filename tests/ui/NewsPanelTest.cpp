@@ -79,7 +79,8 @@ private:
 }  // namespace
 
 TEST_F(NewsPanelTest, FlashAndDataRowsAreBuiltAndPlacedAsTheColumnShowsThem) {
-    panel->addFlash("2024-01-15 09:30:00", "A flash long enough to wrap onto a second line of the column text");
+    panel->addFlash("2024-01-15 09:30:00",
+                    "A flash long enough to wrap onto a second line of the column text");
     NewsRow* flash = list->findRow("2024-01-15 09:30:00");
     ASSERT_NE(flash, nullptr);
     EXPECT_EQ(flash->getKind(), NewsRow::Kind::Flash);
@@ -135,8 +136,8 @@ TEST_F(NewsPanelTest, StarsFollowTheImportance) {
         const char* importance;
         int lit;
         const char* litImage;
-    } cases[] = {{"0", 0, "star1.png"}, {"2", 2, "star1.png"}, {"3", 3, "star2.png"}, {"7", 5, "star2.png"},
-                 {"-2", 0, "star1.png"}, {"x", 0, "star1.png"}};
+    } cases[] = {{"0", 0, "star1.png"}, {"2", 2, "star1.png"},  {"3", 3, "star2.png"},
+                 {"7", 5, "star2.png"}, {"-2", 0, "star1.png"}, {"x", 0, "star1.png"}};
     int minute = 10;
     for (const auto& c : cases) {
         const std::string key = "2024-01-15 12:" + std::to_string(minute++);
