@@ -103,7 +103,8 @@ bool ConnectingLayer::init() {
 
     createDemoChart();
 
-    statusLabel_ = CCLabelTTF::create(getLangText("connecting").c_str(), FONT_FILE, STATUS_FONT_SIZE);
+    statusLabel_ = CCLabelTTF::create("", FONT_FILE, STATUS_FONT_SIZE);
+    bindLangText(statusLabel_, "connecting");
     addChild(statusLabel_, Z_STATUS);
 
     logo_ = CCSprite::createWithSpriteFrameName("logo.png");

@@ -1,6 +1,7 @@
 #include "WorldScene.h"
 
 #include <algorithm>
+#include <ctime>
 
 #include "AddStockPanel.h"
 #include "AppGlobals.h"
@@ -8,15 +9,20 @@
 #include "CCActionInterval.h"
 #include "CCCommon.h"
 #include "CCDirector.h"
+#include "CCEGLView.h"
 #include "CCFadeOutTRTiles.h"
 #include "CCFileUtils.h"
+#include "CCKeyboard.h"
 #include "CCLayerColor.h"
 #include "CCTouch.h"
 #include "CCTouchDispatcher.h"
 #include "CDebugModule.h"
 #include "CStockPanel.h"
+#include "ChartImage.h"
 #include "ConnectingLayer.h"
 #include "CrashHandler.h"
+#include "DisplaySwitches.h"
+#include "DisplayTimeZone.h"
 #include "DrawingKLine.h"
 #include "DrawingStore.h"
 #include "DrawingSync.h"
@@ -30,12 +36,16 @@
 #include "PanelButton.h"
 #include "PopuPanelBase.h"
 #include "PopupChoosers.h"
+#include "Preferences.h"
 #include "ReconnectPanel.h"
+#include "SettingPanel.h"
 #include "StockButton.h"
 #include "StockButtonPanel.h"
+#include "StockData.h"
 #include "StockWindow.h"
 #include "Theme.h"
 #include "TipFrameLabel.h"
+#include "UpdateClient.h"
 #include "UsageReports.h"
 #include "UserData.h"
 
@@ -128,6 +138,7 @@ bool WorldScene::init() {
     onWindowResized(windowSize_.width, windowSize_.height);
     scheduleUpdate();
     setTouchEnabled(true);
+    setKeypadEnabled(true);
     if (handlesCrashes()) uploadPendingDumps();
     return true;
 }
@@ -151,15 +162,19 @@ void WorldScene::startNetworkSteps() {
 
 void WorldScene::createWindows() {
     pool_ = std::make_unique<WindowPool>(this, frame_.strip(), [this] { return getChartArea(); });
+    // Each window follows the display switches itself; the catalogue's boxes follow the colours here.
     for (int number = 0; number < WINDOW_COUNT; ++number) {
         StockWindow* window = createWindow(number);
         if (!window) continue;
         window->setDelegate(this);
-        if (window->getChart())
-            window->getChart()->setShowCrosshair(UserData::getInstance()->getShowCrossPoint());
         pool_->adopt(window, number);
     }
+    DisplaySwitches::shared().bind(this, [] {
+        StockData::getInstance()->refreshColors(DisplaySwitches::get(DisplaySwitches::INVERSE_RED_GREEN));
+    });
     keys_ = std::make_unique<KeyShortcuts>(*pool_, frame_.strip());
+    typing_ = std::make_unique<TypeToSwitch>(
+        [this](const std::string& letters) { openChooserOnTypedLetters(letters); });
 }
 
 StockWindow* WorldScene::createWindow(int) {
@@ -297,6 +312,7 @@ void WorldScene::onWindowResized(float width, float height) {
     }
     if (dim_) dim_->setContentSize(windowSize_);
     if (reconnectPanel_) reconnectPanel_->setWindowSize(width, height);
+    if (settingPanel_) settingPanel_->setPosition(CCPoint(width / 2, height / 2));
     pool_->fitMaximisedToArea();
     applyLayout(false);
 }
@@ -379,10 +395,8 @@ bool WorldScene::canDragButtons() {
 }
 
 void WorldScene::setCrosshairInAllWindows(bool show) {
-    pool_->setCrosshair(show);
-    UserData* settings = UserData::getInstance();
-    settings->setShowCrossPoint(show);
-    settings->saveSettings();
+    // Through the one source, so the settings panel's check box shows a double click's choice too.
+    DisplaySwitches::shared().set(DisplaySwitches::SHOW_CROSS_POINT, show);
 }
 
 // ---- pop-ups
@@ -413,6 +427,19 @@ void WorldScene::openChooser(int tag, float x, float y) {
     }
 }
 
+void WorldScene::showSettingPanel() {
+    if (!settingPanel_) {
+        settingPanel_ = SettingPanel::create(UpdateClient::localVersion());
+        if (!settingPanel_) {
+            logWarn("settings panel could not be made");
+            return;
+        }
+        addChild(settingPanel_, Z_POPUPS);
+    }
+    settingPanel_->setPosition(CCPoint(windowSize_.width / 2, windowSize_.height / 2));
+    if (!settingPanel_->isShown()) settingPanel_->show();
+}
+
 void WorldScene::showToast(const std::string& text, const ccColor3B& colour, float seconds) {
     Toast::show(this, windowSize_, text, colour, seconds);
 }
@@ -420,8 +447,62 @@ void WorldScene::showToast(const std::string& text, const ccColor3B& colour, flo
 // ---- keyboard
 
 void WorldScene::update(float) {
-    if (!foreground_ || !AppGlobals::windowActive || !keyboardEnabled_ || !pool_->selected()) return;
+    // Shown clocks move on each whole second of the wall clock.
+    DisplayTimeZone::shared().tick();
+    const bool keysForUs = foreground_ && AppGlobals::windowActive && keyboardEnabled_ && pool_->selected();
+    typing_->listen(keysForUs && PopuPanelBase::getOpenPopups().empty());
+    if (!keysForUs) return;
     keys_->handleKeys();
+}
+
+void WorldScene::crosshairMoved(StockWindow* source, long long time) {
+    const Preferences::LinkedCrosshair mode = Preferences::shared().linkedCrosshair();
+    for (StockWindow* window : pool_->shownWindows()) {
+        DrawingKLine* chart = window->getChart();
+        if (!chart) continue;
+        const bool linked =
+            window != source && time > 0 && mode != Preferences::LinkedCrosshair::OFF &&
+            (mode == Preferences::LinkedCrosshair::ALL_WINDOWS || window->getCode() == source->getCode());
+        chart->setLinkedTime(linked ? time : 0);
+    }
+}
+
+void WorldScene::keyDown(CCKeyCode key) {
+    // An event, not the per-frame key state: a quick Control+S falls between two frames.
+    if (key != kCCKeyS || !CCKeyboard::isKeyDown(kCCKeyControl)) return;
+    if (foreground_ && keyboardEnabled_ && pool_->selected()) saveChartImage(nullptr);
+}
+
+void WorldScene::saveChartImage(StockWindow* window) {
+    if (!window) window = pool_->selected();
+    if (!window || !window->isVisible()) return;
+    const std::string path =
+        chart_image::picturesFolder() + "/" +
+        chart_image::fileName(window->getCode(), window->getChart()->getTimeType(), std::time(nullptr));
+    const CCPoint corner = window->convertToWorldSpace(CCPointZero);
+    const CCSize size = window->getContentSize();
+    redrawShownWindows();
+    CCEGLView::sharedOpenGLView()->captureRegionAfterFrame(
+        path, CCRect(corner.x, corner.y, size.width, size.height), [path](bool saved) {
+            WorldScene* world = WorldScene::existingInstance();
+            if (saved) {
+                logInfo("chart image saved to %s", path.c_str());
+            } else {
+                logWarn("chart image could not be saved to %s", path.c_str());
+            }
+            if (!world) return;
+            const std::string text = getLangText(saved ? "chartImageSaved" : "chartImageFailed") + path;
+            world->showToast(text, WHITE, saved ? 4.0f : 6.0f);
+        });
+}
+
+void WorldScene::openChooserOnTypedLetters(const std::string& letters) {
+    StockWindow* window = pool_->selected();
+    if (!window || !keyboardEnabled_) return;
+    // Over the window's top left, where its title's own chooser opens.
+    const CCSize size = window->getContentSize();
+    choosers_->openStockChooser(window, window->convertToWorldSpace(CCPoint(0, size.height)));
+    if (AddStockPanel* panel = choosers_->addStockPanel()) panel->startTypedSearch(letters);
 }
 
 // ---- the stock stream

@@ -21,6 +21,7 @@
 #include "StockButtonPanelDelegate.h"
 #include "StockWindowDelegate.h"
 #include "Toast.h"
+#include "TypeToSwitch.h"
 #include "WindowPool.h"
 
 namespace cocos2d {
@@ -33,6 +34,7 @@ class LayoutPanel;
 class LeftPaneMaster;
 class ReconnectPanel;
 class SelectChartTypePanel;
+class SettingPanel;
 class SelectTimePanel;
 class SIOClient;
 class StockButtonPanel;
@@ -162,6 +164,8 @@ public:
     void applyLayout(bool rebuild);
     void restoreLayout();
     void showToast(const std::string& text, const cocos2d::ccColor3B& colour, float seconds);
+    // The settings pop-up over the dim layer, made on first use.
+    void showSettingPanel();
 
     // --- what the panels ask
     void openStockChooser(StockWindow* window, const cocos2d::CCPoint& at) override;
@@ -181,6 +185,15 @@ public:
                                 StockWindow* target) override;
     void refreshQuoteSubscriptions() override { setAdvSubscription(); }
     void setKeyboardEnabled(bool enabled) override { keyboardEnabled_ = enabled; }
+    // Saves the window's picture (the selected one for null) in the pictures folder after the next
+    // frame; a toast gives the path or the failure.
+    void saveChartImage(StockWindow* window) override;
+    // The other shown windows (of the same instrument or all, as the preference says) mark that time.
+    void crosshairMoved(StockWindow* window, long long time) override;
+    // Control+S saves the selected window's picture.
+    void keyDown(cocos2d::CCKeyCode key) override;
+    // Letters typed over the selected window open its instrument chooser searching for them.
+    void openChooserOnTypedLetters(const std::string& letters);
 
     // --- state, for the application and tests
     bool isKeyboardEnabled() const { return keyboardEnabled_; }
@@ -208,6 +221,8 @@ public:
     LayoutPanel* getLayoutPanel() const { return choosers_->layoutPanel(); }
     SelectChartTypePanel* getChartTypePanel() const { return choosers_->chartTypePanel(); }
     SelectTimePanel* getTimePanel() const { return choosers_->timePanel(); }
+    // Null until first shown.
+    SettingPanel* getSettingPanel() const { return settingPanel_; }
     int getStartupReadyRuns() const { return startupReadyRuns_; }
     bool isReconnectScheduled() const { return stream_->isReconnectScheduled(); }
     // The chart area for the current window size and left pane.
@@ -246,10 +261,12 @@ private:
     std::unique_ptr<WindowPool> pool_;
     ReconnectPanel* reconnectPanel_ = nullptr;
     std::unique_ptr<KeyShortcuts> keys_;
+    std::unique_ptr<TypeToSwitch> typing_;
     int startupReadyRuns_ = 0;
     FrameBars frame_;
     cocos2d::CCLayerColor* dim_ = nullptr;
     TipFrameLabel* tip_ = nullptr;
     std::unique_ptr<PopupChoosers> choosers_;
+    SettingPanel* settingPanel_ = nullptr;
     cocos2d::CCSize windowSize_;
 };

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "DisplayTimeZone.h"
+
 namespace ChartAxis {
 
 namespace {
@@ -16,7 +18,6 @@ constexpr int DAILY = 1440;
 constexpr int HOURLY = 60;
 // Long periods align on multiples of 4 s instead of 60 s.
 constexpr int LONG_PERIOD = 360;
-constexpr int64_t CROSSHAIR_OFFSET = 8 * 3600;
 }  // namespace
 
 int stepRow(float barWidth) {
@@ -35,27 +36,32 @@ int64_t alignmentPeriod(int timeType, int alignMultiplier) {
 }
 
 std::string timeLabelText(int64_t time, int timeType) {
-    time_t t = static_cast<time_t>(time);
-    struct tm local {};
-    if (!localtime_r(&t, &local)) return std::string();
     char text[32];
-    if (timeType == DAILY)
-        std::snprintf(text, sizeof(text), "%02d-%02d-%02d", local.tm_year - 100, local.tm_mon + 1,
-                      local.tm_mday);
-    else if (timeType >= HOURLY && timeType < DAILY)
-        std::snprintf(text, sizeof(text), "%02d-%02d:00", local.tm_mday, local.tm_hour);
+    if (timeType == DAILY) {
+        const time_t t = static_cast<time_t>(time);
+        struct tm utc {};
+        if (!gmtime_r(&t, &utc)) return std::string();
+        std::snprintf(text, sizeof(text), "%02d-%02d-%02d", utc.tm_year % 100, utc.tm_mon + 1, utc.tm_mday);
+        return text;
+    }
+    const ZonedTime shown = DisplayTimeZone::shared().at(time);
+    if (timeType >= HOURLY && timeType < DAILY)
+        std::snprintf(text, sizeof(text), "%02d-%02d:00", shown.day, shown.hour);
     else
-        std::snprintf(text, sizeof(text), "%02d:%02d:%02d", local.tm_hour, local.tm_min, local.tm_sec);
+        std::snprintf(text, sizeof(text), "%02d:%02d:%02d", shown.hour, shown.minute, shown.second);
     return text;
 }
 
-std::string crosshairTimeText(int64_t time) {
-    time_t t = static_cast<time_t>(time + CROSSHAIR_OFFSET);
-    struct tm utc {};
-    if (!gmtime_r(&t, &utc)) return std::string();
-    char text[32];
-    if (std::strftime(text, sizeof(text), "%Y-%m-%d %H:%M:%S", &utc) == 0) return std::string();
-    return text;
+std::string crosshairTimeText(int64_t time, int timeType) {
+    if (timeType == DAILY) {
+        const time_t t = static_cast<time_t>(time);
+        struct tm utc {};
+        char text[32];
+        if (!gmtime_r(&t, &utc) || std::strftime(text, sizeof(text), "%Y-%m-%d", &utc) == 0)
+            return std::string();
+        return text;
+    }
+    return DisplayTimeZone::shared().format(time, "%Y-%m-%d %H:%M:%S");
 }
 
 }  // namespace ChartAxis

@@ -41,10 +41,10 @@ int stepRow(float barWidth);
 const GridStep& step(int row);
 // Seconds between aligned grid lines.
 int64_t alignmentPeriod(int timeType, int alignMultiplier);
-// The axis text of a time (local time): "yy-mm-dd" for daily bars, "dd-hh:00" for 60 to 720
-// minutes, "hh:mm:ss" otherwise.
+// The axis text of a bar time in the display zone: "dd-hh:00" for 60 to 720 minutes, "hh:mm:ss"
+// below. Daily bars start at 00:00 UTC and are labelled "yy-mm-dd" with that date in every zone.
 std::string timeLabelText(int64_t time, int timeType);
-// The crosshair text: time + 8 h as UTC, "%Y-%m-%d %H:%M:%S".
-std::string crosshairTimeText(int64_t time);
+// The crosshair text in the display zone, "%Y-%m-%d %H:%M:%S"; for daily bars their UTC date.
+std::string crosshairTimeText(int64_t time, int timeType = 0);
 
 }  // namespace ChartAxis

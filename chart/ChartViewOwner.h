@@ -26,6 +26,8 @@ public:
     virtual void openDrawingTextInput(DrawingBase* /*tool*/) {}
     // A drawing was placed, moved, edited or deleted (not on every pointer move): save the list.
     virtual void drawingsChanged() {}
+    // The time under the pointer changed (0: the pointer left the chart); only on a change.
+    virtual void crosshairTimeChanged(long long /*time*/) {}
     // A pane's close button: remove the indicator with this type id.
     virtual void removeIndicator(int type) = 0;
     // A pane border was dragged: lay the panes out again from their new heights.

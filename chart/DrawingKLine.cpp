@@ -1,5 +1,7 @@
 #include "DrawingKLine.h"
 
+#include "DisplayTimeZone.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -125,6 +127,11 @@ bool DrawingKLine::init(ChartViewOwner* owner, const KLineBarList* bars,
     grid_ = std::make_unique<ChartGrid>(this, Z_LABELS);
     resetView();
     setMouseEnabled(true);
+    // Axis and crosshair texts are in the display zone: a new zone redraws them.
+    DisplayTimeZone::shared().bind(this, [this] {
+        clearLabelDictionary();
+        markForRedraw();
+    });
     return true;
 }
 

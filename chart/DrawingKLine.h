@@ -120,6 +120,17 @@ public:
     // The colour convention (see RiseFallColours.h); false until the window sets it.
     void setRiseGreen(bool riseGreen);
     bool getRiseGreen() const { return riseGreen_; }
+    // Another window's crosshair time: a thin line marks the bar containing it; 0 (or a time outside
+    // the loaded bars) draws nothing.
+    void setLinkedTime(long long time) { linkedTime_ = time; }
+    long long getLinkedTime() const { return linkedTime_; }
+    // The slot of the bar containing time (from its start to the next bar's, at most one period), or
+    // -1 when no loaded bar does.
+    long long slotContaining(long long time) const;
+    // The x of the linked line, or a negative value when none is drawn.
+    float linkedLineX() const;
+    // The time under the pointer while it is over the chart, else 0.
+    long long getHoverTime() const { return hoverTime_; }
     // The visible range must be rebuilt before the next frame.
     void relayout();
     // Both geometry passes run again on the next frame.
@@ -350,6 +361,9 @@ private:
     bool showCrosshair_ = false;
     cocos2d::CCPoint crossPoint_;
     long long crossLabelTime_ = -1;
+    long long linkedTime_ = 0;
+    long long hoverTime_ = 0;
+    void setHoverTime(long long time);
     bool dragging_ = false;
     float flingVelocity_ = 0;
     bool flinging_ = false;

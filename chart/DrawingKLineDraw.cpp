@@ -61,6 +61,14 @@ void DrawingKLine::draw() {
         ccDrawLine(CCPoint(crossPoint_.x, 0), CCPoint(crossPoint_.x, size.height));
         if (isMouseOver()) ccDrawLine(CCPoint(0, crossPoint_.y), CCPoint(size.width, crossPoint_.y));
     }
+    if (linkedTime_ > 0) {
+        const float x = linkedLineX();
+        if (x >= 0) {
+            ccDrawColor4F(LINKED_LINE_COLOUR.r, LINKED_LINE_COLOUR.g, LINKED_LINE_COLOUR.b,
+                          LINKED_LINE_COLOUR.a);
+            ccDrawLine(CCPoint(std::trunc(x) + 0.5f, 0), CCPoint(std::trunc(x) + 0.5f, size.height));
+        }
+    }
     if (showLastPriceLine_) {
         const float y = lastPricePointer_->getPositionY();
         ccDrawColor4F(LAST_PRICE_LINE_COLOUR.r, LAST_PRICE_LINE_COLOUR.g, LAST_PRICE_LINE_COLOUR.b,

@@ -250,6 +250,26 @@ long long DrawingKLine::slotAt(float x) const {
     return static_cast<long long>(std::clamp(slot, -1e12, 1e12));
 }
 
+long long DrawingKLine::slotContaining(long long time) const {
+    const size_t count = barCount();
+    if (count == 0 || time <= 0) return -1;
+    const KLineBarList& bars = *bars_;
+    auto after = std::upper_bound(bars.begin(), bars.end(), time, [](long long t, const auto& bar) {
+        return t < static_cast<long long>(bar->time);
+    });
+    if (after == bars.begin()) return -1;
+    const KLineBar* bar = std::prev(after)->get();
+    // A gap in the data (a closed market) belongs to no bar.
+    if (time >= static_cast<long long>(bar->time) + static_cast<long long>(timeType_) * 60) return -1;
+    return bar->index;
+}
+
+float DrawingKLine::linkedLineX() const {
+    const long long slot = slotContaining(linkedTime_);
+    if (slot < 0 || !isSlotOnScreen(slot)) return -1;
+    return offsetX_ + static_cast<float>(slot) * barSpacing_;
+}
+
 long long DrawingKLine::timeOfSlot(long long slot) const {
     const size_t count = barCount();
     if (count == 0) return 0;

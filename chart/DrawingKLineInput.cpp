@@ -253,7 +253,7 @@ void DrawingKLine::updateCrosshairAt(float x) {
     const long long time = timeOfSlot(slot);
     if (barCount() != 0 && time > 0 && time != crossLabelTime_) {
         crossLabelTime_ = time;
-        crossTimeLabel_->setString(ChartAxis::crosshairTimeText(time).c_str());
+        crossTimeLabel_->setString(ChartAxis::crosshairTimeText(time, timeType_).c_str());
         KLineBar* bar = slot >= 0 ? barAt(static_cast<size_t>(slot)) : nullptr;
         if (owner_) owner_->showBarInfo(bar);
         if (indicators_)
@@ -274,8 +274,15 @@ void DrawingKLine::refreshCrosshairLabels() {
     if (crossPriceLine_->isVisible()) showCrossPrice();
 }
 
+void DrawingKLine::setHoverTime(long long time) {
+    if (time == hoverTime_) return;
+    hoverTime_ = time;
+    if (owner_) owner_->crosshairTimeChanged(time);
+}
+
 bool DrawingKLine::ccMouseMove(float x, float y) {
     if (!isMouseInMe(x, y)) {
+        setHoverTime(0);
         crossPriceLine_->setVisible(false);
         // Over one of the panes the time label stays: the pane moves it.
         bool overPane = false;
@@ -287,6 +294,7 @@ bool DrawingKLine::ccMouseMove(float x, float y) {
     const CCPoint point = convertToNodeSpace(CCPoint(x, y));
     crossPoint_ = point;
     updateCrosshairAt(snapToBar(point.x));
+    setHoverTime(barCount() == 0 ? 0 : std::max(0LL, timeOfSlot(slotAt(snapToBar(point.x)))));
     crossPriceLine_->setPosition(getContentSize().width, crossPoint_.y);
     crossPriceLine_->setVisible(true);
     showCrossPrice();

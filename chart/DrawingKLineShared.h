@@ -60,6 +60,8 @@ inline constexpr int INDICATOR_PERIODS[3] = {5, 10, 20};
 inline constexpr int MA_LINE_START[DrawingKLine::MA_COUNT] = {5, 10, 20};
 static_assert(DrawingKLine::MA_COUNT == MA_LINE_COUNT);
 inline constexpr cocos2d::ccColor4F CROSSHAIR_COLOUR{0.27f, 0.32f, 0.38f, 1.0f};
+// Another window's crosshair time: brighter than the crosshair, so it reads as a guide.
+inline constexpr cocos2d::ccColor4F LINKED_LINE_COLOUR{0.86f, 0.66f, 0.26f, 0.75f};
 inline constexpr cocos2d::ccColor4F LAST_PRICE_LINE_COLOUR{0.85f, 0.88f, 0.98f, 0.55f};
 inline constexpr cocos2d::ccColor3B CROSS_TIME_TEXT{220, 220, 220};
 inline constexpr cocos2d::ccColor3B CROSS_TIME_BACKGROUND{120, 120, 125};

@@ -40,7 +40,7 @@ public:
     // A Unix time's fields in zone index (0-6; others are read as 0).
     static ZonedTime zoneTime(int64_t unixSeconds, int index);
     // Formats with strftime's conversions over those fields (%Y %m %d %H %M %S %a %b %j and so on;
-    // %Z and %z give the zone's fixed table offset, not its abbreviation).
+    // not %Z, %z or %s, which would describe the computer's zone).
     static std::string formatZoneTime(int64_t unixSeconds, int index, const char* format);
 
     // The process's service, starting at UserData's stored zone.
@@ -59,11 +59,15 @@ public:
     bool choose(int index, bool store = true);
 
     // Runs refresh now and after every choose while node lives: labels that show times.
-    void bind(cocos2d::CCNode* node, NodeBindings::Refresh refresh) { bindings_.bind(node, std::move(refresh)); }
+    void bind(cocos2d::CCNode* node, NodeBindings::Refresh refresh) {
+        bindings_.bind(node, std::move(refresh));
+    }
     void unbind(cocos2d::CCNode* node) { bindings_.unbind(node); }
     // Runs refresh on each whole second of the wall clock while node lives: shown clocks. The main
     // scene drives tick() once a frame.
-    void bindClock(cocos2d::CCNode* node, NodeBindings::Refresh refresh) { clocks_.bind(node, std::move(refresh)); }
+    void bindClock(cocos2d::CCNode* node, NodeBindings::Refresh refresh) {
+        clocks_.bind(node, std::move(refresh));
+    }
     void tick();
     // The wall clock; tests set a stepped one.
     void setClock(std::function<int64_t()> clock);

@@ -3,8 +3,10 @@
 #include <map>
 
 #include "CCLabelProtocol.h"
+#include "CCNode.h"
 #include "CDebugModule.h"
 #include "FileHelpers.h"
+#include "NodeBindings.h"
 
 namespace {
 std::map<std::string, LangData>& languageMap() {
@@ -13,6 +15,11 @@ std::map<std::string, LangData>& languageMap() {
 }
 
 int currentLanguage = DEFAULT_LANGUAGE;
+
+NodeBindings& languageBindings() {
+    static NodeBindings bindings;
+    return bindings;
+}
 }  // namespace
 
 bool loadLanguageTable(const std::string& path) {
@@ -78,4 +85,29 @@ void setLangText(cocos2d::CCLabelProtocol* label, const std::string& key, const 
     const std::string previousText = previous ? previous : "";
     const std::string text = getLangTextOrDefault(key, previousText, logName);
     if (text != previousText) label->setString(text.c_str());
+}
+
+void bindLangText(cocos2d::CCNode* label, const std::string& key, const std::string& logName) {
+    auto* protocol = dynamic_cast<cocos2d::CCLabelProtocol*>(label);
+    if (!protocol) return;
+    languageBindings().bind(label, [protocol, key, logName] { setLangText(protocol, key, logName); });
+}
+
+void bindLangRefresh(cocos2d::CCNode* node, std::function<void()> refresh) {
+    languageBindings().bind(node, std::move(refresh));
+}
+
+void unbindLang(cocos2d::CCNode* node) {
+    languageBindings().unbind(node);
+}
+
+bool switchLanguage(int language) {
+    if (language < 0 || language > 1) return false;
+    currentLanguage = language;
+    languageBindings().notify();
+    return true;
+}
+
+size_t langBindingCount() {
+    return languageBindings().size();
 }

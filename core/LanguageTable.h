@@ -8,7 +8,7 @@
 namespace cocos2d {
 class CCLabelProtocol;
 class CCNode;
-}
+}  // namespace cocos2d
 
 // The interface texts of "res/database/language.xc" by key, one text per language, and the
 // process-wide current language (1 at process start, then the stored setting) that lookups use.

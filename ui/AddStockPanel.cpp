@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "AddStockPanelDelegate.h"
+#include "CCKeyboard.h"
 #include "CCLabelTTF.h"
 #include "CCLayerColor.h"
 #include "CCScale9Sprite.h"
@@ -29,6 +30,7 @@ constexpr const char* SEARCH_FRAME = "rectFrame.png";
 constexpr const char* SEARCH_ICON = "zoomIn.png";
 constexpr const char* SEARCH_ICON_HOVER = "zoomIn_sel.png";
 constexpr const char* LIST_CHECK_KEY = "AddStockPanel.listCheck";
+constexpr const char* ESCAPE_CHECK_KEY = "AddStockPanel.escape";
 constexpr const char* UNKNOWN_PRICE = "--";
 constexpr float SEARCH_STRIP_HEIGHT = 50.0f;
 constexpr float SEARCH_FONT_SIZE = 16.0f;
@@ -86,7 +88,10 @@ bool AddStockPanel::initChooser(const CCSize& size) {
     searchField_->setMaxLength(MAX_SEARCH_CHARACTERS);
     searchField_->setAnchorPoint(CCPoint(0, 0.5f));
     searchField_->setPosition(CCPoint(10, SEARCH_FRAME_HEIGHT / 2));
-    searchField_->setOnEnter([this](CCTextFieldTTF*) { onSearch(); });
+    searchField_->setOnEnter([this](CCTextFieldTTF*) {
+        onSearch();
+        if (typedSearch_ && !rows_.empty()) onInstrumentRow(0);
+    });
     frame->addChild(searchField_);
 
     searchButton_ =
@@ -137,6 +142,16 @@ void AddStockPanel::show() {
     listMoved_ = true;
     lastOffset_ = list_->getContentOffset();
     schedule([this](float) { checkListMoved(); }, LIST_CHECK_SECONDS, LIST_CHECK_KEY);
+    // Escape closes the chooser; a press already held when it opened does not.
+    escapeWasDown_ = CCKeyboard::isKeyDown(kCCKeyEscape);
+    schedule(
+        [this](float) {
+            const bool down = CCKeyboard::isKeyDown(kCCKeyEscape);
+            const bool pressed = down && !escapeWasDown_;
+            escapeWasDown_ = down;
+            if (pressed && isShown()) hide();
+        },
+        0, ESCAPE_CHECK_KEY);
     if (delegate_) delegate_->setKeyboardEnabled(false);
 }
 
@@ -147,6 +162,8 @@ void AddStockPanel::hide() {
     clearRows();
     setCategoriesEnabled(false);
     unschedule(LIST_CHECK_KEY);
+    unschedule(ESCAPE_CHECK_KEY);
+    typedSearch_ = false;
     if (delegate_) {
         delegate_->refreshQuoteSubscriptions();
         delegate_->setKeyboardEnabled(true);
@@ -191,6 +208,8 @@ void AddStockPanel::rebuildCategories() {
         categories_.push_back(Category{button, mark, label, all, listName, category});
     };
     addCategory(getLangTextOrDefault("allStock", ""), true, "", "");
+    // The first category's caption is the table's; the others are the service's names, kept as sent.
+    if (!categories_.empty()) bindLangText(categories_.front().caption, "allStock");
     for (const auto& [listName, categories] : StockData::getInstance()->getLists()) {
         for (const auto& [category, records] : categories) {
             addCategory(category, false, listName, category);
@@ -268,6 +287,13 @@ void AddStockPanel::selectCategory(size_t index) {
         }
     }
     showRecords(records);
+}
+
+void AddStockPanel::startTypedSearch(const std::string& letters) {
+    if (!isShown()) return;
+    searchField_->setString(letters.c_str());
+    typedSearch_ = true;
+    onSearch();
 }
 
 void AddStockPanel::onSearch() {

@@ -63,6 +63,11 @@ public:
     // Codes of the rows that show in the list's window now.
     std::vector<std::string> getVisibleCodes() const;
 
+    // Opens on typed letters (the chooser must be shown): they fill the search field and are
+    // searched; Enter then picks the first match instead of searching again.
+    void startTypedSearch(const std::string& letters);
+    bool isTypedSearch() const { return typedSearch_; }
+
     // Handlers (the buttons, the enter key and a click on a row call them).
     void onSearch();
     // Null writes "place call by panelButton!!" and changes nothing.
@@ -127,6 +132,8 @@ private:
     std::vector<Category> categories_;
     std::vector<Row> rows_;
     bool listMoved_ = false;
+    bool typedSearch_ = false;
+    bool escapeWasDown_ = false;
     cocos2d::CCPoint lastOffset_;
     int pressedRow_ = -1;
     int replaceListener_ = 0;

@@ -48,7 +48,7 @@ bool IndicatorPanel::initPicker(const ccColor3B& colour) {
     if (!initPanel(colour, CCSize(WIDTH, HEIGHT))) return false;
     CCLabelTTF* title = CCLabelTTF::create("", FONT_FILE, TITLE_FONT_SIZE);
     if (!title) return false;
-    setLangText(title, "indicators");
+    bindLangText(title, "indicators");
     title->setPosition(CCPoint(WIDTH / 2, HEIGHT - TITLE_HEIGHT / 2));
     addChild(title);
     const float rowWidth = WIDTH - 2 * MARGIN;
@@ -71,7 +71,7 @@ bool IndicatorPanel::initPicker(const ccColor3B& colour) {
         button->addChild(mark, -1);
         iconSprite->setPosition(CCPoint(ICON_X, ROW_HEIGHT / 2));
         button->addChild(iconSprite);
-        setLangText(info, INFO_KEYS[type - 1]);
+        bindLangText(info, INFO_KEYS[type - 1]);
         info->setAnchorPoint(CCPoint(0, 0.5f));
         info->setPosition(CCPoint(INFO_X, ROW_HEIGHT / 2));
         button->addChild(info);

@@ -30,7 +30,7 @@ bool InputDrawingTextPanel::initInput(const ccColor3B& colour) {
     if (!initPanel(colour, CCSize(WIDTH, HEIGHT))) return false;
     CCLabelTTF* caption = CCLabelTTF::create("", FONT_FILE, CAPTION_FONT_SIZE);
     if (!caption) return false;
-    setLangText(caption, "inputDrawingText");
+    bindLangText(caption, "inputDrawingText");
     caption->setAnchorPoint(CCPoint(0, 0.5f));
     caption->setPosition(CCPoint(INSET, HEIGHT - 18));
     addChild(caption);

@@ -40,7 +40,7 @@ bool LayoutPanel::initLayoutPanel(const ccColor3B& colour) {
         const float y = HEIGHT - (static_cast<float>(row) * BUTTON_SIZE + 55);
         CCLabelTTF* caption = CCLabelTTF::create("", FONT_FILE, CAPTION_FONT_SIZE);
         if (!caption) return false;
-        setLangText(caption, ROW_KEYS[row]);
+        bindLangText(caption, ROW_KEYS[row]);
         caption->setPosition(CCPoint(CAPTION_X, y));
         addChild(caption);
         if (row + 1 < ROW_COUNT) {

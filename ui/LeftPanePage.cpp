@@ -23,7 +23,7 @@ bool LeftPanePage::initPage(const std::string& captionKey, const CCSize& size) {
     header_->setColor(HEADER_COLOUR);
     caption_->setAnchorPoint(CCPoint(0, 0.5f));
     caption_->setPosition(CCPoint(CAPTION_X, HEADER_HEIGHT / 2));
-    setLangText(caption_, captionKey);
+    bindLangText(caption_, captionKey);
     header_->addChild(caption_);
     closeButton_ = PanelButton::create("close_small.png", "close_small_sel.png", 0, [this](PanelButton*) {
         if (closeCallback_) closeCallback_();

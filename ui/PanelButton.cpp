@@ -65,12 +65,23 @@ void PanelButton::setTipDisplay(TipDisplay display) {
 
 void PanelButton::setTipsInfo(const char* key) {
     if (!key) return;
-    if (findLangEntry(key)) {
-        tipText_ = getLangText(key);
-        return;
+    tipKey_ = key;
+    if (!findLangEntry(tipKey_)) logInfo("PanelButton::setTipsInfo not found:%s", key);
+    if (tipBound_) return readTip();
+    tipBound_ = true;
+    bindLangRefresh(this, [this] { readTip(); });
+}
+
+void PanelButton::readTip() {
+    const std::string before = tipText_;
+    if (findLangEntry(tipKey_)) {
+        tipText_ = getLangText(tipKey_);
+    } else if (findLangEntry(DEFAULT_LANG_KEY)) {
+        tipText_ = getLangText(DEFAULT_LANG_KEY);
     }
-    logInfo("PanelButton::setTipsInfo not found:%s", key);
-    if (findLangEntry("default")) tipText_ = getLangText("default");
+    // A tip on screen while the language changes shows the new text at once.
+    if (hovered_ && tipText_ != before && !tipText_.empty() && tipDisplay())
+        tipDisplay()(true, tipText_, convertToWorldSpaceAR(CCPointZero));
 }
 
 void PanelButton::showFrames(bool hover) {

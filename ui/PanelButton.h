@@ -29,9 +29,10 @@ public:
     static void setTipDisplay(TipDisplay display);
 
     // The tip shown on hover: the language table's text for key, or its "default" text when the
-    // key is missing (logged).
+    // key is missing (logged). The key is kept: the tip follows every language switch.
     void setTipsInfo(const char* key);
     const std::string& getTipText() const { return tipText_; }
+    const std::string& getTipKey() const { return tipKey_; }
     void setEnabled(bool enabled) { enabled_ = enabled; }
     bool isEnabled() const { return enabled_; }
     void setTouchPriority(int priority) { touchPriority_ = priority; }
@@ -59,11 +60,14 @@ protected:
 
 private:
     void fire();
+    void readTip();
 
     Callback callback_;
     cocos2d::CCObject* target_ = nullptr;
     cocos2d::SEL_MenuHandler selector_ = nullptr;
+    std::string tipKey_;
     std::string tipText_;
+    bool tipBound_ = false;
     bool enabled_ = true;
     bool hovered_ = false;
     bool tracking_ = false;

@@ -126,8 +126,10 @@ bool PopuPanelBase::containsPoint(const CCPoint& world) const {
 }
 
 PopuPanelBase* PopuPanelBase::openPopupAt(const CCPoint& world) {
-    for (PopuPanelBase* panel : openPopups())
-        if (panel->shown_ && panel->isVisible() && panel->containsPoint(world)) return panel;
+    // The most recent pop-up is on top: a chooser opened from a panel owns the clicks over that panel.
+    const std::vector<PopuPanelBase*>& popups = openPopups();
+    for (auto it = popups.rbegin(); it != popups.rend(); ++it)
+        if ((*it)->shown_ && (*it)->isVisible() && (*it)->containsPoint(world)) return *it;
     return nullptr;
 }
 

@@ -36,7 +36,7 @@ public:
 
     // Whether a world point lies on the panel's rectangle.
     bool containsPoint(const cocos2d::CCPoint& world) const;
-    // The shown pop-up under a world point, or null.
+    // The most recently shown pop-up under a world point, or null.
     static PopuPanelBase* openPopupAt(const cocos2d::CCPoint& world);
 
     virtual void show();

@@ -73,7 +73,7 @@ bool QuotePanel::buildRows() {
         if (!row) return false;
         row->setContentSize(CCSize(FRAME_WIDTH, ROW_HEIGHT));
         auto* caption = CCLabelTTF::create("", FONT_FILE, CAPTION_FONT_SIZE);
-        setLangText(caption, ROW_KEYS[i]);
+        bindLangText(caption, ROW_KEYS[i]);
         caption->setAnchorPoint(CCPoint(0, 0.5f));
         caption->setPosition(5, ROW_HEIGHT * 0.5f);
         row->addChild(caption);
@@ -111,7 +111,12 @@ void QuotePanel::showQuote(float reference, float high, float low, float last, b
     const float values[ROW_COUNT] = {high, reference, low, last};
     for (int i = 0; i < ROW_COUNT; ++i) glideNumber(i, valueLabels_[i], values[i], "%g");
     glideNumber(ROW_COUNT, changeLabel_, change, "%.3f/");
-    greenFrame_->setVisible(showsGreen(change >= 0, riseGreen));
+    rising_ = change >= 0;
+    setRiseGreen(riseGreen);
+}
+
+void QuotePanel::setRiseGreen(bool riseGreen) {
+    greenFrame_->setVisible(showsGreen(rising_, riseGreen));
 }
 
 void QuotePanel::glideNumber(int slot, NumberAtlasLabel* label, float to, const char* format) {

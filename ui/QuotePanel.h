@@ -35,6 +35,8 @@ public:
     // The rows glide to high, reference, low and last, the change label to the change %; the green
     // frame shows instead of the red one when the convention says so.
     void showQuote(float reference, float high, float low, float last, bool riseGreen);
+    // Colours the frame for the last quote's direction under the given convention.
+    void setRiseGreen(bool riseGreen);
     // The newest bar's close, as "%g".
     void showLastPrice(float close);
     // "--/--" until the next bar.
@@ -63,6 +65,7 @@ private:
     cocos2d::CCSprite* background_ = nullptr;
     cocos2d::CCScale9Sprite* redFrame_ = nullptr;
     cocos2d::CCScale9Sprite* greenFrame_ = nullptr;
+    bool rising_ = true;
     cocos2d::CCLabelTTF* title_ = nullptr;
     NumberAtlasLabel* lastPriceLabel_ = nullptr;
     NumberAtlasLabel* changeLabel_ = nullptr;

@@ -78,6 +78,12 @@ bool ReconnectPanel::initPanel() {
     card_->addChild(elapsed_);
     const CCSize& window = CCDirector::sharedDirector()->getWinSize();
     setWindowSize(window.width, window.height);
+    // Both texts follow the language, also while the panel is up.
+    bindLangText(title_, TITLE_KEY);
+    bindLangRefresh(this, [this] {
+        elapsedText_ = getLangTextOrDefault(ELAPSED_KEY, elapsedText_);
+        if (shown_) refreshElapsedText();
+    });
     setVisible(false);
     return true;
 }
@@ -92,9 +98,6 @@ void ReconnectPanel::showPanel(int64_t disconnectedAtSeconds) {
     const bool wasShown = shown_;
     shown_ = true;
     disconnectedAt_ = disconnectedAtSeconds > 0 ? disconnectedAtSeconds : now();
-    // Read once per showing: the language may have changed since, and a missing key logs once.
-    title_->setString(getLangTextOrDefault(TITLE_KEY, title_->getString()).c_str());
-    elapsedText_ = getLangTextOrDefault(ELAPSED_KEY, elapsedText_);
     refreshElapsedText();
     unschedule(REFRESH_KEY);
     schedule([this](float) { refreshElapsedText(); }, REFRESH_SECONDS, REFRESH_KEY);

@@ -33,7 +33,7 @@ bool SelectChartTypePanel::initChooser(const ccColor3B& colour) {
     if (!initPanel(colour, CCSize(WIDTH, HEIGHT))) return false;
     CCLabelTTF* title = CCLabelTTF::create("", FONT_FILE, TITLE_FONT_SIZE);
     if (!title) return false;
-    setLangText(title, "chartType");
+    bindLangText(title, "chartType");
     title->setPosition(CCPoint(WIDTH / 2, HEIGHT - 20));
     addChild(title);
     for (int type = 0; type < CHART_TYPE_COUNT; ++type) {
@@ -49,11 +49,14 @@ bool SelectChartTypePanel::initChooser(const ccColor3B& colour) {
         typeButtons_.push_back(button);
         CCLabelTTF* caption = CCLabelTTF::create("", FONT_FILE, CAPTION_FONT_SIZE);
         if (!caption) return false;
-        setLangText(caption, CAPTION_KEYS[type]);
+        bindLangText(caption, CAPTION_KEYS[type]);
         caption->setPosition(CCPoint(x, HEIGHT - 120));
         addChild(caption);
-        infoTexts_.push_back(getLangTextOrDefault(INFO_KEYS[type], ""));
     }
+    bindLangRefresh(this, [this] {
+        infoTexts_.clear();
+        for (const char* key : INFO_KEYS) infoTexts_.push_back(getLangTextOrDefault(key, ""));
+    });
     infoLabel_ = CCLabelTTF::create("", FONT_FILE, INFO_FONT_SIZE, CCSize(INFO_WIDTH, HEIGHT - 145),
                                     kCCTextAlignmentLeft, kCCVerticalTextAlignmentTop);
     if (!infoLabel_) return false;

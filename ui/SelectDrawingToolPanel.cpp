@@ -46,7 +46,7 @@ bool SelectDrawingToolPanel::initChooser(const ccColor3B& colour) {
     if (!initPanel(colour, CCSize(WIDTH, HEIGHT))) return false;
     CCLabelTTF* title = CCLabelTTF::create("", FONT_FILE, TITLE_FONT_SIZE);
     if (!title) return false;
-    setLangText(title, "graphicalTools");
+    bindLangText(title, "graphicalTools");
     title->setPosition(CCPoint(WIDTH / 2, HEIGHT - TITLE_HEIGHT / 2));
     addChild(title);
     toolButtons_.assign(LAST_TOOL + 1, nullptr);
@@ -54,7 +54,7 @@ bool SelectDrawingToolPanel::initChooser(const ccColor3B& colour) {
     for (const ToolGroup& group : GROUPS) {
         CCLabelTTF* caption = CCLabelTTF::create("", FONT_FILE, GROUP_FONT_SIZE);
         if (!caption) return false;
-        setLangText(caption, group.key);
+        bindLangText(caption, group.key);
         caption->setColor(GROUP_CAPTION_COLOUR);
         caption->setAnchorPoint(CCPoint(0, 0.5f));
         caption->setPosition(CCPoint(LEFT, top - GROUP_CAPTION_HEIGHT / 2));

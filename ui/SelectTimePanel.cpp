@@ -33,7 +33,7 @@ bool SelectTimePanel::initChooser(const ccColor3B& colour, const CCSize& size) {
     if (!initPanel(colour, size)) return false;
     CCLabelTTF* title = CCLabelTTF::create("", FONT_FILE, TITLE_FONT_SIZE);
     if (!title) return false;
-    setLangText(title, "timeType");
+    bindLangText(title, "timeType");
     title->setPosition(CCPoint(size.width / 2, size.height - TITLE_SPACE / 2));
     addChild(title);
     // One row per time type under the title.
@@ -56,7 +56,7 @@ bool SelectTimePanel::initChooser(const ccColor3B& colour, const CCSize& size) {
         timeButtons_.push_back(button);
         CCLabelTTF* caption = CCLabelTTF::create("", FONT_FILE, CAPTION_FONT_SIZE);
         if (!caption) return false;
-        setLangText(caption, "timeType" + std::to_string(index));
+        bindLangText(caption, "timeType" + std::to_string(index));
         caption->setPosition(centre);
         addChild(caption, 1);
     }

@@ -5,6 +5,7 @@
 
 #include "CCActionInterval.h"
 #include "CDebugModule.h"
+#include "DisplaySwitches.h"
 #include "DrawingBase.h"
 #include "DrawingKLine.h"
 #include "DrawingView.h"
@@ -79,9 +80,17 @@ bool StockWindow::initWindow(const std::string& displayName, const CCSize& size)
 
     decorations_.addClosedBackground(this);
 
-    applyUserChartSettings();
+    // The display switches live in the settings; a change anywhere reaches every window at once.
+    DisplaySwitches::shared().bind(this, [this] { applyUserChartSettings(); });
     setWindowSize(size.width, size.height);
     setTimeType(0, false);
+    // The title's time type and the read-out's captions follow the language; their widths move the
+    // labels beside them.
+    bindLangRefresh(this, [this] {
+        updateTitle();
+        title_->composeReadout();
+        placeHoverLabels();
+    });
     // A window starts hidden; the main scene shows the ones it lays out.
     setVisible(false);
     chart_->setShown(false);
@@ -206,12 +215,16 @@ void StockWindow::applyUserChartSettings() {
     UserData* settings = UserData::getInstance();
     decorations_.setWorldMapVisible(settings->getShowBg());
     chart_->setShowGrid(settings->getShowGrid());
+    chart_->setShowCrosshair(settings->getShowCrossPoint());
     setRiseGreen(settings->getInverseRedGreen());
+    chart_->markForRedraw();
 }
 
 void StockWindow::setRiseGreen(bool riseGreen) {
     loader_->series().setRiseGreen(riseGreen);
     chart_->setRiseGreen(riseGreen);
+    // The quote card's frame changes colour now, not with the next quote.
+    if (quotePanel_) quotePanel_->setRiseGreen(riseGreen);
 }
 
 bool StockWindow::getRiseGreen() const {
@@ -347,8 +360,14 @@ void StockWindow::updateTitle() {
 
 void StockWindow::onToolbarButton(PanelButton* button) {
     const int tag = button->getTag();
-    if (tag < TOOLBAR_CHART_TYPE || tag > TOOLBAR_TIME_TYPE) return;
+    if (tag < TOOLBAR_CHART_TYPE || tag > TOOLBAR_CHART_IMAGE) return;
     playHoverSound();
+    if (tag == TOOLBAR_CHART_IMAGE) {
+        logInfo("toolbar callback:%d", tag);
+        if (!active_) activateWindow();
+        if (delegate_) delegate_->saveChartImage(this);
+        return;
+    }
     toolbar_.getButton(tag)->setState(true);
     logInfo("toolbar callback:%d", tag);
     const CCSize size = button->getContentSize();
@@ -493,4 +512,8 @@ void StockWindow::setSingleWindow(bool single) {
     singleWindow_ = single;
     if (shown_) closeButton_->setVisible(!single);
     layout();
+}
+
+void StockWindow::crosshairTimeChanged(long long time) {
+    if (delegate_) delegate_->crosshairMoved(this, time);
 }

@@ -45,6 +45,7 @@ public:
     static constexpr int TOOLBAR_DRAWING_TOOLS = WindowToolbar::DRAWING_TOOLS;
     static constexpr int TOOLBAR_INDICATORS = WindowToolbar::INDICATORS;
     static constexpr int TOOLBAR_TIME_TYPE = WindowToolbar::TIME_TYPE;
+    static constexpr int TOOLBAR_CHART_IMAGE = WindowToolbar::CHART_IMAGE;
     static constexpr int TOOLBAR_BUTTON_COUNT = WindowToolbar::BUTTON_COUNT;
     static constexpr int MAX_TIME_TYPE_INDEX = 8;
     // Panes together never take more than this share of the window, so the chart keeps some room.
@@ -136,6 +137,7 @@ public:
     void openDrawingTextInput(DrawingBase* tool) override;
     void removeIndicator(int type) override;
     void layoutPanes() override;
+    void crosshairTimeChanged(long long time) override;
 
     // --- KLineChartHost
     void updatePriceLabel(const KLineBar& newest) override;

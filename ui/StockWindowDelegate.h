@@ -30,4 +30,8 @@ public:
     // is the tool's point. The chart's finishTextEdit ends it. Without an input the edit is cancelled.
     virtual void openDrawingTextInput(StockWindow* window, const cocos2d::CCPoint& at,
                                       const std::string& text) = 0;
+    // The time under the pointer in the window's chart changed; 0: the pointer left it.
+    virtual void crosshairMoved(StockWindow* /*window*/, long long /*time*/) {}
+    // Saves the window's picture (chart, panes, title and quote panel) as a PNG.
+    virtual void saveChartImage(StockWindow* window) = 0;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "PopuPanelBase.h"
@@ -11,23 +12,24 @@ class CCLabelTTF;
 
 // The time-zone chooser: a 290 x 225 pop-up on (23, 27, 41) with one row per zone of the display
 // time zone service, each with its flag, its name (language key "country<i>", following the
-// language) and that city's current time, ticking while shown. A click on a row hides the panel
-// and reports the row's index; the caller chooses the zone (DisplayTimeZone::choose), so every
-// chooser and clock follows one source. Main thread only.
+// language) and that city's current time, ticking. A click on a row hides the panel and reports the
+// row's index; the caller chooses the zone (DisplayTimeZone::choose), so every chooser and clock
+// follows one source. The chosen zone's row is marked. Main thread only.
 class TimeZoomPanel : public PopuPanelBase {
 public:
     static constexpr float WIDTH = 290;
     static constexpr float HEIGHT = 225;
     using Chosen = std::function<void(int index)>;
 
+    // Null when a row cannot be made.
     static TimeZoomPanel* create(Chosen chosen);
 
-    // The row's world rectangle centre, for tests and pointer scripts; index 0-6.
+    // A row's centre in the panel's own coordinates; index 0-6.
     cocos2d::CCPoint rowCentre(int index) const;
-    // The texts a row shows now (name, time), for tests.
+    // The texts a row shows now, for tests.
     std::string rowName(int index) const;
     std::string rowTime(int index) const;
-
+    // Marks the chosen zone's row and refreshes the times.
     void show() override;
 
 protected:
@@ -35,15 +37,14 @@ protected:
     friend T* cocos2d::createAutoreleased(Init, Args&&...);
     TimeZoomPanel() = default;
     bool initChooser(Chosen chosen);
-    bool ccTouchBegan(cocos2d::CCTouch* touch, cocos2d::CCEvent* event) override;
-    void ccTouchEnded(cocos2d::CCTouch* touch, cocos2d::CCEvent* event) override;
 
 private:
-    int rowAt(const cocos2d::CCPoint& world) const;
+    void onRow(int index);
     void refreshTimes();
+    void markChosen();
 
     Chosen chosen_;
+    std::vector<class PanelToggleButton*> rows_;
     std::vector<cocos2d::CCLabelTTF*> names_;
     std::vector<cocos2d::CCLabelTTF*> times_;
-    int pressedRow_ = -1;
 };

@@ -146,17 +146,24 @@ float WindowTitle::getRight() const {
 void WindowTitle::showBar(const KLineBar& bar, bool showMA) {
     const float values[READOUT_COUNT] = {bar.high, bar.open, bar.low, bar.close};
     for (int i = 0; i < READOUT_COUNT; ++i) {
-        char text[128];
-        const std::string caption = getLangTextOrDefault(QuotePanel::ROW_KEYS[i], "");
-        std::snprintf(text, sizeof(text), "%s %g", caption.c_str(), static_cast<double>(values[i]));
-        hoverLabels_[i]->setString(text);
+        readoutValues_[i] = values[i];
         hoverLabels_[i]->setVisible(true);
     }
+    composeReadout();
     for (int i = 0; i < MA_COUNT; ++i) {
         char text[64];
         std::snprintf(text, sizeof(text), "MA:%.4f", static_cast<double>(bar.ma[i]));
         maLabels_[i]->setString(text);
         maLabels_[i]->setVisible(showMA);
+    }
+}
+
+void WindowTitle::composeReadout() {
+    for (int i = 0; i < READOUT_COUNT; ++i) {
+        char text[128];
+        const std::string caption = getLangTextOrDefault(QuotePanel::ROW_KEYS[i], "");
+        std::snprintf(text, sizeof(text), "%s %g", caption.c_str(), static_cast<double>(readoutValues_[i]));
+        hoverLabels_[i]->setString(text);
     }
 }
 

@@ -40,6 +40,8 @@ public:
     // The read-out shows the bar's prices ("%s %g" with the row captions) and, with showMA, its
     // three moving averages; the caller places it afterwards.
     void showBar(const KLineBar& bar, bool showMA);
+    // Writes the read-out's captions in the current language around the numbers last shown.
+    void composeReadout();
     void hideReadout();
     void hideMALabels();
     // Two columns right of the buttons with the MA row below; a read-out that would run into the
@@ -68,5 +70,6 @@ private:
     PanelButton* timeTypeButton_ = nullptr;
     cocos2d::CCLabelTTF* timeTypeLabel_ = nullptr;
     cocos2d::CCLabelTTF* hoverLabels_[READOUT_COUNT] = {};
+    float readoutValues_[READOUT_COUNT] = {};
     cocos2d::CCLabelTTF* maLabels_[MA_COUNT] = {};
 };

@@ -11,8 +11,8 @@ USING_NS_CC;
 
 namespace {
 
-constexpr const char* CAPTION_KEYS[WindowToolbar::BUTTON_COUNT] = {"chartType", "graphicalTools",
-                                                                   "indicators", "timeTyle"};
+constexpr const char* CAPTION_KEYS[WindowToolbar::BUTTON_COUNT] = {
+    "chartType", "graphicalTools", "indicators", "timeTyle", "saveChartImage"};
 constexpr float BUTTON_GAP = 4;
 constexpr float EDGE_GAP = 5;
 
@@ -61,7 +61,7 @@ void WindowToolbar::place(float chartRight, float windowHeight, float titleRight
 }
 
 PanelToggleButton* WindowToolbar::getButton(int tag) const {
-    return tag >= CHART_TYPE && tag <= TIME_TYPE ? buttons_[tag - CHART_TYPE] : nullptr;
+    return tag >= CHART_TYPE && tag <= CHART_IMAGE ? buttons_[tag - CHART_TYPE] : nullptr;
 }
 
 void WindowToolbar::reset() {

@@ -21,6 +21,9 @@ public:
     virtual void enterPressed() {}
     // The dispatcher gave the focus to another delegate (or none).
     virtual void didDetachWithIME() {}
+    // False for a delegate that only listens for typed text: the editing keys then go on to the
+    // keypad as if no one had the focus.
+    virtual bool takesEditingKeys() const { return true; }
 };
 
 NS_CC_END

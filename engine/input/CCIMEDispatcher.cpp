@@ -27,7 +27,7 @@ void CCIMEDispatcher::dispatchInsertText(const std::string& utf8) {
 }
 
 bool CCIMEDispatcher::dispatchKey(CCKeyCode key) {
-    if (!focus_) return false;
+    if (!focus_ || !focus_->takesEditingKeys()) return false;
     switch (key) {
         case kCCKeyBackspace:
             focus_->deleteBackward();

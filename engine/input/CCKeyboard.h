@@ -30,6 +30,8 @@ enum CCKeyCode {
     kCCKeyTab,
     kCCKeyShift,
     kCCKeyControl,
+    // With Control: save the chart's picture.
+    kCCKeyS,
     kCCKeyCount
 };
 

@@ -88,6 +88,8 @@ CCKeyCode keyFromSDL(int key) {
             return kCCKeyControl;
         case SDLK_KP_0:
             return kCCKey0;
+        case SDLK_s:
+            return kCCKeyS;
         default:
             break;
     }
@@ -615,7 +617,15 @@ void CCEGLView::scheduleScreenshot(const std::string& path, double afterSeconds)
     screenshotAfter_ = afterSeconds > 0 ? afterSeconds : 0;
 }
 
-bool CCEGLView::saveScreenshot(const std::string& path) {
+void CCEGLView::captureRegionAfterFrame(const std::string& path, const CCRect& region,
+                                        std::function<void(bool)> done) {
+    for (RegionCapture& old : regionCaptures_)
+        if (old.done) old.done(false);
+    regionCaptures_.clear();
+    regionCaptures_.push_back({path, region, std::move(done)});
+}
+
+bool CCEGLView::saveScreenshot(const std::string& path, const CCRect& region) {
     if (!renderer_ || CCDirector::sharedDirector()->getRenderer() != renderer_) {
         CCLog("CCEGLView: no frame to save as %s (no window)", path.c_str());
         return false;
@@ -625,6 +635,33 @@ bool CCEGLView::saveScreenshot(const std::string& path) {
     if (pixels.empty()) {
         CCLog("CCEGLView: the frame is empty; %s not written", path.c_str());
         return false;
+    }
+    if (region.size.width > 0 && region.size.height > 0) {
+        // Design units to frame pixels; rows are top-down here, the region's origin bottom left.
+        const CCSize design = CCDirector::sharedDirector()->getWinSize();
+        const float sx = design.width > 0 ? static_cast<float>(w) / design.width : 1.0f;
+        const float sy = design.height > 0 ? static_cast<float>(h) / design.height : 1.0f;
+        const int left = std::clamp(static_cast<int>(std::lround(region.origin.x * sx)), 0, w);
+        const int right =
+            std::clamp(static_cast<int>(std::lround((region.origin.x + region.size.width) * sx)), 0, w);
+        const int bottom = std::clamp(static_cast<int>(std::lround(region.origin.y * sy)), 0, h);
+        const int top =
+            std::clamp(static_cast<int>(std::lround((region.origin.y + region.size.height) * sy)), 0, h);
+        if (right <= left || top <= bottom) {
+            CCLog("CCEGLView: the region for %s lies outside the frame", path.c_str());
+            return false;
+        }
+        const int cw = right - left;
+        const int ch = top - bottom;
+        std::vector<uint8_t> cropped(static_cast<size_t>(cw) * ch * 4);
+        for (int row = 0; row < ch; ++row) {
+            const size_t from = (static_cast<size_t>(h - top + row) * w + left) * 4;
+            std::copy_n(pixels.begin() + static_cast<long>(from), static_cast<size_t>(cw) * 4,
+                        cropped.begin() + static_cast<long>(static_cast<size_t>(row) * cw * 4));
+        }
+        pixels = std::move(cropped);
+        w = cw;
+        h = ch;
     }
     // Screenshots are opaque, as the window is.
     for (size_t i = 3; i < pixels.size(); i += 4) pixels[i] = 255;
@@ -659,6 +696,14 @@ void CCEGLView::afterFrame() {
     if (screenshotHook_) {
         std::string path = screenshotHook_();
         if (!path.empty()) saveScreenshot(path);
+    }
+    if (!regionCaptures_.empty()) {
+        std::vector<RegionCapture> captures = std::move(regionCaptures_);
+        regionCaptures_.clear();
+        for (RegionCapture& capture : captures) {
+            const bool saved = saveScreenshot(capture.path, capture.region);
+            if (capture.done) capture.done(saved);
+        }
     }
     // An unchanged frame stays on screen as it is; a partial one may have reached it already.
     if (director->drewLastFrame() && !(renderer && renderer->presentedItself())) swapBuffers();

@@ -93,8 +93,13 @@ public:
     // Saves the first frame drawn once the director's clock reaches afterSeconds as a PNG (read
     // from the back buffer before the swap), then ends the director. getExitCode tells whether it worked.
     void scheduleScreenshot(const std::string& path, double afterSeconds);
-    // Saves the back buffer now (call after the frame is drawn, before the swap). False, logged, on failure.
-    bool saveScreenshot(const std::string& path);
+    // Saves the back buffer now (call after the frame is drawn, before the swap), or only region of
+    // it (design units, origin bottom left) when region is not empty. False, logged, on failure.
+    bool saveScreenshot(const std::string& path, const CCRect& region = CCRect());
+    // Saves region of the next drawn frame as saveScreenshot does and tells done whether it worked.
+    // A later request replaces one not yet taken (whose done is told false).
+    void captureRegionAfterFrame(const std::string& path, const CCRect& region,
+                                 std::function<void(bool)> done);
     // Asked after every drawn frame, before the swap: a non-empty path saves that frame there. This is
     // how a trigger from outside the main thread (a signal handler can only set a flag) gets a frame.
     // pending tells, without taking it, whether the hook has a path to hand out: a sleeping loop
@@ -144,6 +149,12 @@ private:
     std::string screenshotPath_;
     double screenshotAfter_ = 0;
     std::function<std::string()> screenshotHook_;
+    struct RegionCapture {
+        std::string path;
+        CCRect region;
+        std::function<void(bool)> done;
+    };
+    std::vector<RegionCapture> regionCaptures_;
     std::function<bool()> screenshotPending_;
     int exitCode_ = 0;
     std::vector<int> children_;

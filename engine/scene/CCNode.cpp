@@ -43,7 +43,8 @@ CCNode* CCNode::create() {
 }
 
 void CCNode::setDestroyHook(const void* key, std::function<void(CCNode*)> hook) {
-    if (!destroyHooks_) destroyHooks_ = std::make_unique<std::vector<std::pair<const void*, std::function<void(CCNode*)>>>>();
+    if (!destroyHooks_)
+        destroyHooks_ = std::make_unique<std::vector<std::pair<const void*, std::function<void(CCNode*)>>>>();
     for (auto& entry : *destroyHooks_) {
         if (entry.first == key) {
             entry.second = std::move(hook);
@@ -56,8 +57,9 @@ void CCNode::setDestroyHook(const void* key, std::function<void(CCNode*)> hook) 
 void CCNode::removeDestroyHook(const void* key) {
     if (!destroyHooks_) return;
     auto& hooks = *destroyHooks_;
-    hooks.erase(std::remove_if(hooks.begin(), hooks.end(), [key](const auto& entry) { return entry.first == key; }),
-                hooks.end());
+    hooks.erase(
+        std::remove_if(hooks.begin(), hooks.end(), [key](const auto& entry) { return entry.first == key; }),
+        hooks.end());
 }
 
 CCScheduler* CCNode::getScheduler() const {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "AddStockPanel.h"
 #include "AppGlobals.h"
 #include "CCDirector.h"
 #include "CCEGLView.h"
@@ -14,6 +15,7 @@
 #include "CCHttpRequest.h"
 #include "CCHttpResponse.h"
 #include "CCKeyboard.h"
+#include "CCTextFieldTTF.h"
 #include "CDebugModule.h"
 #include "ConfigTable.h"
 #include "ConnectingLayer.h"
@@ -26,6 +28,7 @@
 #include "LogLines.h"
 #include "MarketTestData.h"
 #include "NumberAtlasLabel.h"
+#include "Preferences.h"
 #include "ReconnectPanel.h"
 #include "SceneTest.h"
 #include "StockButton.h"
@@ -35,6 +38,7 @@
 #include "StockListCache.h"
 #include "TestWorldScene.h"
 #include "UserData.h"
+#include "WorldSceneFixture.h"
 
 USING_NS_CC;
 
@@ -48,91 +52,6 @@ WindowSetting saved(const std::string& code, int timeTypeIndex = 0) {
     setting.timeTypeIndex = timeTypeIndex;
     return setting;
 }
-
-class WorldSceneTest : public SceneTest {
-protected:
-    static void SetUpTestSuite() {
-        home =
-            (std::filesystem::temp_directory_path() / ("zento-world-" + std::to_string(::getpid()))).string();
-        std::filesystem::remove_all(home);
-        std::filesystem::create_directories(home);
-        ::setenv("ZENTO_HOME", home.c_str(), 1);
-        CCFileUtils::purgeFileUtils();
-        loadLanguageTable(RES + "/database/language.xc");
-    }
-    static void TearDownTestSuite() {
-        std::error_code ignored;
-        std::filesystem::remove_all(home, ignored);
-    }
-
-    void SetUp() override {
-        ASSERT_NO_FATAL_FAILURE(SceneTest::SetUp());
-        CCFileUtils::sharedFileUtils()->setSearchPaths({RES + "/..", home});
-        CDebugModule::getInstance()->setLogFilePath(home + "/DebugInfo.txt");
-        UserData::getInstance()->setDefaultSettings();
-        // The left pane narrows the chart area; the tests that want it open it themselves.
-        UserData::getInstance()->setPanelSwitchA(false);
-        UserData::getInstance()->setPanelSwitchB(false);
-        UserData::getInstance()->setShowCrossPoint(true);
-        std::filesystem::remove(home + "/stock.bin");
-        AppGlobals::windowActive = true;
-        CCKeyboard::releaseAll();
-        world = TestWorldScene::install();
-        ASSERT_NE(world, nullptr);
-        scene->addChild(world);
-        step(0);
-    }
-    void TearDown() override {
-        WorldScene::destroyInstance();
-        WorldScene::setFactory(nullptr);
-        SceneTest::TearDown();
-        CCKeyboard::releaseAll();
-    }
-    void step(float seconds) {
-        CCDirector::sharedDirector()->stepFrame(0);
-        SceneTest::step(seconds);
-    }
-    // The instrument list arrives and the stock socket connects: the scene is running.
-    void start() {
-        ASSERT_TRUE(world->applyStockList(MARKET, false));
-        world->GetKlineSocketServerListCallback(nullptr,
-                                                makeResponse(200, "var s = 'http://127.0.0.1:8090';"));
-        ASSERT_NE(world->lastClient(), nullptr);
-        world->connectLast();
-        step(0.1f);
-    }
-    std::vector<std::string> shownCodes() const {
-        std::vector<std::string> codes;
-        for (StockWindow* window : world->getShownWindows()) codes.push_back(window->getCode());
-        return codes;
-    }
-    // The settings as the file on disk has them.
-    static std::unique_ptr<UserData> savedSettings() {
-        auto saved = std::make_unique<UserData>();
-        const std::string bytes = readFile(home + "/" + UserData::SETTINGS_FILE_NAME);
-        saved->loadSettingsFromBytes(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-        return saved;
-    }
-    static std::string readFile(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    // The scene of the next start, in the same process.
-    void restartScene() {
-        WorldScene::destroyInstance();
-        world = TestWorldScene::install();
-        scene->addChild(world);
-        step(0);
-    }
-    std::string lastEmit(const std::string& event) const {
-        auto emits = world->emitsOf(event);
-        return emits.empty() ? "" : emits.back().text;
-    }
-
-    static std::string home;
-    TestWorldScene* world = nullptr;
-};
-std::string WorldSceneTest::home;
 
 }  // namespace
 
@@ -568,4 +487,89 @@ TEST_F(WorldSceneTest, AClickOutsideTheOpenChooserClosesIt) {
     clickAt({700, 100});
     step(0.5f);
     EXPECT_EQ(world->getSelectedWindow(), other);
+}
+
+TEST_F(WorldSceneTest, TypedLettersSearchForTheSelectedWindowAndEnterPicksTheFirstMatch) {
+    start();
+    StockWindow* selected = world->getSelectedWindow();
+    ASSERT_NE(selected, nullptr);
+    const std::string before = selected->getCode();
+    AddStockPanel* chooser = world->getAddStockPanel();
+    CCEGLView* view = CCEGLView::sharedOpenGLView();
+    const auto press = [&](CCKeyCode key) {
+        view->handleKey(key, true);
+        step(0.05f);
+        view->handleKey(key, false);
+        step(0.05f);
+    };
+
+    // Digits keep their meaning as keys; nothing opens while the keys are switched off.
+    view->handleTextInput("2");
+    world->setKeyboardEnabled(false);
+    view->handleTextInput("g");
+    world->setKeyboardEnabled(true);
+    step(0.1f);
+    EXPECT_FALSE(chooser->isShown());
+
+    // Letters open the chooser on the selected window; the rest of the typing goes to its field.
+    view->handleTextInput("U");
+    step(0.1f);
+    ASSERT_TRUE(chooser->isShown());
+    EXPECT_EQ(chooser->getTargetWindow(), selected);
+    view->handleTextInput("s");
+    EXPECT_STREQ(chooser->getSearchField()->getString(), "Us");
+    const std::vector<StockInfo*> matches = StockData::getInstance()->searchStocks("Us");
+    ASSERT_GE(matches.size(), 2u);
+    ASSERT_NE(matches[0]->getCode(), before);
+    press(kCCKeyEnter);
+    EXPECT_FALSE(chooser->isShown());
+    EXPECT_EQ(selected->getCode(), matches[0]->getCode());
+
+    // Escape closes without a pick; typing works again afterwards.
+    step(0.1f);
+    view->handleTextInput("x");
+    step(0.1f);
+    ASSERT_TRUE(chooser->isShown());
+    press(kCCKeyEscape);
+    EXPECT_FALSE(chooser->isShown());
+    EXPECT_EQ(selected->getCode(), matches[0]->getCode());
+    view->handleTextInput("a");
+    step(0.1f);
+    EXPECT_TRUE(chooser->isShown());
+}
+
+TEST_F(WorldSceneTest, OtherWindowsMarkTheHoveredTimeAsTheLinkedCrosshairPreferenceSays) {
+    start();
+    const std::vector<StockWindow*> shown = world->getShownWindows();
+    ASSERT_GE(shown.size(), 3u);
+    shown[1]->setStock(shown[0]->getCode(), "twin");
+    ASSERT_NE(shown[2]->getCode(), shown[0]->getCode());
+    const auto linked = [&] {
+        std::vector<long long> times;
+        for (StockWindow* window : shown) times.push_back(window->getChart()->getLinkedTime());
+        return times;
+    };
+    const long long at = 1700000000;
+    Preferences& preferences = Preferences::shared();
+    const std::vector<long long> none(shown.size(), 0);
+
+    preferences.setLinkedCrosshair(Preferences::LinkedCrosshair::SAME_INSTRUMENT);
+    world->crosshairMoved(shown[0], at);
+    std::vector<long long> expected = none;
+    expected[1] = at;
+    EXPECT_EQ(linked(), expected);
+
+    preferences.setLinkedCrosshair(Preferences::LinkedCrosshair::ALL_WINDOWS);
+    world->crosshairMoved(shown[0], at);
+    expected = std::vector<long long>(shown.size(), at);
+    expected[0] = 0;
+    EXPECT_EQ(linked(), expected);
+    // The pointer leaves the chart: every mark goes.
+    world->crosshairMoved(shown[0], 0);
+    EXPECT_EQ(linked(), none);
+
+    preferences.setLinkedCrosshair(Preferences::LinkedCrosshair::OFF);
+    world->crosshairMoved(shown[0], at);
+    EXPECT_EQ(linked(), none);
+    preferences.setLinkedCrosshair(Preferences::LinkedCrosshair::SAME_INSTRUMENT);
 }

@@ -311,3 +311,33 @@ TEST_F(ChartInteractionTest, TheMoveButtonsGlideToEitherEndInAboutEighteenTicks)
     EXPECT_FLOAT_EQ(chart_->getMoveSpeed(), 0);
     EXPECT_FLOAT_EQ(chart_->getScrollOffset(), 720 - chart_->getContentWidth());
 }
+
+TEST_F(ChartTest, AnotherWindowsTimeMarksTheBarContainingItAndHoverReportsOnlyChanges) {
+    const int64_t start = 1480000500 - 1480000500 % 900;
+    fillBars(1000, start, 15, zigzag);
+    makeChart(900, 400);
+    chart_->setTimeType(15);
+    step(0.5f);
+    // An hour chart's time lands in the quarter-hour bar that contains it.
+    EXPECT_EQ(chart_->slotContaining(start + 40 * 900), 40);
+    EXPECT_EQ(chart_->slotContaining(start + 40 * 900 + 899), 40);
+    for (long long outside :
+         {static_cast<long long>(start) - 1, static_cast<long long>(start) + 1000 * 900, 0LL})
+        EXPECT_EQ(chart_->slotContaining(outside), -1);
+
+    const KLineBar* shown = chart_->getVisibleBars()[5];
+    chart_->setLinkedTime(static_cast<long long>(shown->time) + 60);
+    EXPECT_NEAR(chart_->linkedLineX(), shown->drawingCache[DrawingKLine::CACHE_CLOSE].x, 1.0f);
+    chart_->setLinkedTime(start + 999 * 900);  // loaded but off screen
+    EXPECT_LT(chart_->linkedLineX(), 0);
+    chart_->setLinkedTime(0);
+    EXPECT_LT(chart_->linkedLineX(), 0);
+
+    // The pointer's time goes to the owner once per bar, and 0 when it leaves the chart.
+    const float x = shown->drawingCache[DrawingKLine::CACHE_CLOSE].x;
+    moveTo(x, 200);
+    moveTo(x + 0.5f, 210);
+    moveTo(x, 500);
+    EXPECT_EQ(owner_.hoverTimes, (std::vector<long long>{static_cast<long long>(shown->time), 0}));
+    EXPECT_EQ(chart_->getHoverTime(), 0);
+}

@@ -38,6 +38,7 @@ public:
     void layoutPanes() override { ++layoutRequests; }
     void openDrawingTextInput(DrawingBase* tool) override { textInputs.push_back(tool); }
     void drawingsChanged() override { ++drawingChanges; }
+    void crosshairTimeChanged(long long time) override { hoverTimes.push_back(time); }
 
     int barInfoCalls = 0;
     const KLineBar* lastBarInfo = nullptr;
@@ -49,6 +50,7 @@ public:
     int layoutRequests = 0;
     std::vector<DrawingBase*> textInputs;
     int drawingChanges = 0;
+    std::vector<long long> hoverTimes;
 };
 
 // Prices of bar i: open, high, low, close.

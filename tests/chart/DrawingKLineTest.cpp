@@ -7,6 +7,7 @@
 #include "CCTouch.h"
 #include "ChartAxis.h"
 #include "ChartTestSupport.h"
+#include "DisplayTimeZone.h"
 #include "DrawingBase.h"
 #include "IndicatorMACD.h"
 
@@ -177,15 +178,27 @@ TEST_F(ChartTest, VisibleRangeStartsAtTheFirstBarOnScreenAndReachesTwoPastTheEdg
     EXPECT_FALSE(empty.empty());
 }
 
-TEST(ChartAxis, TimeLabelTextsFollowTheTimeType) {
-    setenv("TZ", "UTC", 1);
+TEST(ChartAxis, TimeLabelTextsFollowTheTimeTypeAndTheDisplayZone) {
+    // The computer's own zone plays no part.
+    setenv("TZ", "America/Los_Angeles", 1);
     tzset();
-    EXPECT_EQ(ChartAxis::timeLabelText(1481760000, 1440), "16-12-15");  // 2016-12-15
-    EXPECT_EQ(ChartAxis::timeLabelText(1481760000 + 17 * 3600, 60), "15-17:00");
-    EXPECT_EQ(ChartAxis::timeLabelText(1481760000 + 17 * 3600 + 180, 1), "17:03:00");
-    EXPECT_EQ(ChartAxis::timeLabelText(1481760000 + 17 * 3600 + 180, 2880), "17:03:00");
-    // The crosshair reads UTC + 8 whatever the local zone.
-    EXPECT_EQ(ChartAxis::crosshairTimeText(1481760000), "2016-12-15 08:00:00");
+    DisplayTimeZone& zone = DisplayTimeZone::shared();
+    zone.resetForTest(0);            // Beijing, UTC+8
+    const int64_t day = 1481760000;  // 2016-12-15 00:00 UTC
+    EXPECT_EQ(ChartAxis::timeLabelText(day, 1440), "16-12-15");
+    EXPECT_EQ(ChartAxis::timeLabelText(day + 17 * 3600, 60), "16-01:00");
+    EXPECT_EQ(ChartAxis::timeLabelText(day + 17 * 3600 + 180, 1), "01:03:00");
+    EXPECT_EQ(ChartAxis::timeLabelText(day + 17 * 3600 + 180, 2880), "01:03:00");
+    EXPECT_EQ(ChartAxis::crosshairTimeText(day), "2016-12-15 08:00:00");
+    // New York (UTC-5 in December): a daily bar keeps its UTC date, never the day before.
+    ASSERT_TRUE(zone.choose(1, false));
+    EXPECT_EQ(ChartAxis::timeLabelText(day + 17 * 3600 + 180, 1), "12:03:00");
+    EXPECT_EQ(ChartAxis::timeLabelText(day, 1440), "16-12-15");
+    EXPECT_EQ(ChartAxis::crosshairTimeText(day, 1440), "2016-12-15");
+    EXPECT_EQ(ChartAxis::crosshairTimeText(day), "2016-12-14 19:00:00");
+    zone.resetForTest(0);
+    unsetenv("TZ");
+    tzset();
     EXPECT_EQ(ChartAxis::stepRow(30), 0);
     EXPECT_EQ(ChartAxis::stepRow(25), 0);
     EXPECT_EQ(ChartAxis::stepRow(24.5f), 1);
@@ -197,6 +210,8 @@ TEST(ChartAxis, TimeLabelTextsFollowTheTimeType) {
 }
 
 TEST_F(ChartTest, TimeAxisLinesAndLabelsForDailyHourlyAndMinuteSeries) {
+    // London in December shows UTC.
+    DisplayTimeZone::shared().resetForTest(2);
     struct Case {
         int timeType;
         float barWidth;
@@ -240,6 +255,7 @@ TEST_F(ChartTest, TimeAxisLinesAndLabelsForDailyHourlyAndMinuteSeries) {
         EXPECT_FLOAT_EQ(labels.front().x, textWidth(labels.front().text) / 2);
         EXPECT_EQ(labels[1].x, static_cast<float>(grid[c.majorModulus].position));
     }
+    DisplayTimeZone::shared().resetForTest(0);
 }
 
 TEST_F(ChartTest, PriceLinesFollowTheZoomAndTheirLabelsUseG) {

@@ -131,3 +131,69 @@ TEST_F(LanguageTableTest, CallersFallBackToDefaultThenKeepTheirText) {
     setLangText(&label, "feedback");
     EXPECT_STREQ(label.getString(), "kept");
 }
+
+TEST_F(LanguageTableTest, BoundTextsFollowEverySwitchUntilTheirNodeDies) {
+    ConsoleCapture console;
+    ASSERT_TRUE(loadLanguageTable(writeTable(
+        3, {{"begin", "Previous:", "前值:"}, {"actual", "Actual:", "公布:"}, {"month", "month", "月"}})));
+    const size_t before = langBindingCount();
+
+    auto* month = new TestLabel();
+    bindLangText(month, "month");
+    EXPECT_STREQ(month->getString(), "月") << "a binding sets the text at once";
+    // A composed text and an owner that relays out on every switch.
+    auto* values = new TestLabel();
+    int relayouts = 0;
+    bindLangRefresh(values, [&] {
+        values->setString((getLangText("begin") + "1.2" + getLangText("actual") + "1.5").c_str());
+        ++relayouts;
+    });
+    EXPECT_EQ(langBindingCount(), before + 2);
+
+    EXPECT_TRUE(switchLanguage(0));
+    EXPECT_EQ(getCurrentLanguage(), 0);
+    EXPECT_STREQ(month->getString(), "month");
+    EXPECT_STREQ(values->getString(), "Previous:1.2Actual:1.5");
+    EXPECT_EQ(relayouts, 2);
+
+    // Out of range changes nothing and re-reads nothing.
+    EXPECT_FALSE(switchLanguage(2));
+    EXPECT_FALSE(switchLanguage(-1));
+    EXPECT_EQ(getCurrentLanguage(), 0);
+    EXPECT_EQ(relayouts, 2);
+
+    // A dead node's binding goes with it; one unbound stays as it was.
+    month->release();
+    EXPECT_EQ(langBindingCount(), before + 1);
+    unbindLang(values);
+    EXPECT_TRUE(switchLanguage(1));
+    EXPECT_STREQ(values->getString(), "Previous:1.2Actual:1.5");
+    EXPECT_EQ(langBindingCount(), before);
+    values->release();
+}
+
+TEST_F(LanguageTableTest, BindingsMayComeAndGoDuringASwitch) {
+    ASSERT_TRUE(loadLanguageTable(writeTable(1, {{"news", "News", "快讯"}})));
+    const size_t before = langBindingCount();
+    auto* owner = new TestLabel();
+    auto* doomed = new TestLabel();
+    TestLabel* added = nullptr;
+    bindLangText(doomed, "news");
+    // A relayout that drops one row and adds another, as a list rebuilt on a switch does.
+    bindLangRefresh(owner, [&] {
+        if (getCurrentLanguage() != 0 || added) return;
+        doomed->release();
+        doomed = nullptr;
+        added = new TestLabel();
+        bindLangText(added, "news");
+    });
+    EXPECT_TRUE(switchLanguage(0));
+    ASSERT_NE(added, nullptr);
+    EXPECT_STREQ(added->getString(), "News");
+    EXPECT_EQ(langBindingCount(), before + 2);
+    EXPECT_TRUE(switchLanguage(1));
+    EXPECT_STREQ(added->getString(), "快讯");
+    added->release();
+    owner->release();
+    EXPECT_EQ(langBindingCount(), before);
+}

@@ -16,6 +16,7 @@
 #include "CCLayerColor.h"
 #include "CCSpriteFrameCache.h"
 #include "ChartChooserDelegate.h"
+#include "DisplayTimeZone.h"
 #include "KLineHistoryLoader.h"
 #include "LanguageTable.h"
 #include "LayoutPanel.h"
@@ -26,6 +27,7 @@
 #include "SelectChartTypePanel.h"
 #include "SelectTimePanel.h"
 #include "StockWindow.h"
+#include "TimeZoomPanel.h"
 #include "UserData.h"
 
 #include "UiTestSupport.h"
@@ -309,6 +311,38 @@ TEST_F(PopupPanelsTest, TimeChooserRefetchesAndRenewsOnlyForANewTimeType) {
     EXPECT_FALSE(panel->isShown());
     EXPECT_EQ(panel->getWindow(), nullptr);
     EXPECT_FALSE(window->getToolbarButton(StockWindow::TOOLBAR_TIME_TYPE)->getState());
+}
+
+TEST_F(PopupPanelsTest, ZoneChooserRowsTickInTheirCitiesAndFollowTheLanguage) {
+    DisplayTimeZone& zone = DisplayTimeZone::shared();
+    zone.resetForTest(0);
+    int64_t now = 1741503599;  // 2025-03-09 06:59:59 UTC, a second before New York's spring forward
+    zone.setClock([&] { return now; });
+    std::vector<int> chosen;
+    TimeZoomPanel* panel = TimeZoomPanel::create([&](int index) { chosen.push_back(index); });
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->getContentSize(), CCSize(290, 225));
+    scene->addChild(panel, 10);
+    panel->show();
+    step(0.3f);
+    EXPECT_EQ(panel->rowTime(0), "03-09 14:59:59");
+    EXPECT_EQ(panel->rowTime(1), "03-09 01:59:59");
+    now += 1;
+    zone.tick();
+    EXPECT_EQ(panel->rowTime(1), "03-09 03:00:00");
+    EXPECT_EQ(panel->rowTime(2), "03-09 07:00:00");
+
+    ASSERT_TRUE(switchLanguage(0));
+    EXPECT_EQ(panel->rowName(1), "New York");
+    ASSERT_TRUE(switchLanguage(1));
+    EXPECT_EQ(panel->rowName(1), "纽约");
+
+    const CCPoint row = panel->convertToWorldSpace(panel->rowCentre(3));
+    CCEGLView::sharedOpenGLView()->handleMouseDown(row.x, 600 - row.y);
+    CCEGLView::sharedOpenGLView()->handleMouseUp(row.x, 600 - row.y);
+    EXPECT_EQ(chosen, std::vector<int>{3});
+    EXPECT_FALSE(panel->isShown());
+    zone.resetForTest(0);
 }
 
 }  // namespace

@@ -186,16 +186,18 @@ TEST_F(ReconnectPanelTest, CountsSecondsSinceTheDropOnTheReplacedClock) {
     EXPECT_EQ(elapsedText(), "Disconnected for 1 s");
 }
 
-TEST_F(ReconnectPanelTest, TextsFollowTheLanguageWhenShown) {
-    setCurrentLanguage(1);
+TEST_F(ReconnectPanelTest, TextsFollowTheLanguageAlsoWhileShown) {
+    switchLanguage(1);
     panel->showPanel(clock - 7);
     EXPECT_EQ(std::string(panel->getTitleLabel()->getString()), getLangText("reconnecting"));
     EXPECT_EQ(elapsedText(), "已断开 7 秒");
-    panel->hidePanel();
-    setCurrentLanguage(0);
-    panel->showPanel(clock - 7);
+    switchLanguage(0);
     EXPECT_EQ(std::string(panel->getTitleLabel()->getString()), "Connection lost, reconnecting...");
     EXPECT_EQ(elapsedText(), "Disconnected for 7 s");
+    panel->hidePanel();
+    switchLanguage(1);
+    panel->showPanel(clock - 7);
+    EXPECT_EQ(elapsedText(), "已断开 7 秒");
 }
 
 TEST_F(ReconnectPanelTest, ChartsUnderThePanelKeepTakingClicksAndHover) {

@@ -51,6 +51,8 @@ struct RecordingDelegate : StockWindowDelegate {
     void weekHistoryMerged(StockWindow*) override {}
     std::string getKlineHistoryServer() override { return "http://127.0.0.1:1/history.php"; }
     void openDrawingTextInput(StockWindow*, const CCPoint&, const std::string&) override {}
+    std::vector<StockWindow*> pictures;
+    void saveChartImage(StockWindow* window) override { pictures.push_back(window); }
 };
 
 class StockWindowTest : public SceneTest {
@@ -304,11 +306,19 @@ TEST_F(StockWindowTest, ToolbarAndWindowButtonsAskTheMainScene) {
     PanelToggleButton* indicators = window->getToolbarButton(StockWindow::TOOLBAR_INDICATORS);
     ASSERT_NE(indicators, nullptr);
     EXPECT_EQ(window->getToolbarButton(0), nullptr);
-    EXPECT_EQ(window->getToolbarButton(5), nullptr);
+    EXPECT_EQ(window->getToolbarButton(6), nullptr);
+    // The picture button saves at once and does not stay pressed.
+    PanelToggleButton* picture = window->getToolbarButton(StockWindow::TOOLBAR_CHART_IMAGE);
+    ASSERT_NE(picture, nullptr);
+    click(picture);
+    EXPECT_EQ(delegate.pictures, std::vector<StockWindow*>{window});
+    EXPECT_FALSE(picture->getState());
+    EXPECT_TRUE(delegate.popups.empty());
+    window->setActive(false);
     click(indicators);
     EXPECT_EQ(delegate.popups, std::vector<int>{StockWindow::TOOLBAR_INDICATORS});
     EXPECT_TRUE(indicators->getState());
-    EXPECT_EQ(delegate.activations, 1);
+    EXPECT_EQ(delegate.activations, 2);
     EXPECT_TRUE(window->isActive());
     EXPECT_EQ(window->getStockNameLabel()->getColor(), (ccColor3B{255, 255, 255}));
 

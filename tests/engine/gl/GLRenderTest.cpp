@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <SDL.h>
 #include <SDL_image.h>
@@ -311,6 +312,31 @@ TEST_F(GLRenderTest, ScreenshotIsThePngOfTheFrame) {
     SDL_FreeSurface(rgba);
     SDL_FreeSurface(loaded);
     std::remove(path.c_str());
+
+    // A region of the frame: exactly its size, its own pixels, corner to corner.
+    CCLayerColor* box = CCLayerColor::create(ccc4(200, 40, 30, 255), 200, 120);
+    box->setPosition(ccp(100, 50));
+    scene_->addChild(box);
+    drawAndRead();
+    ASSERT_TRUE(view_->saveScreenshot(path, CCRect(100, 50, 200, 120)));
+    loaded = IMG_Load(path.c_str());
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(loaded->w, 200);
+    EXPECT_EQ(loaded->h, 120);
+    rgba = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ABGR8888, 0);
+    p = static_cast<const uint8_t*>(rgba->pixels);
+    const size_t last = (static_cast<size_t>(rgba->h - 1) * rgba->pitch) + (rgba->w - 1) * 4;
+    for (size_t i : {size_t{0}, last}) {
+        EXPECT_EQ(p[i], 200) << i;
+        EXPECT_EQ(p[i + 1], 40) << i;
+        EXPECT_EQ(p[i + 2], 30) << i;
+    }
+    SDL_FreeSurface(rgba);
+    SDL_FreeSurface(loaded);
+    std::remove(path.c_str());
+    // Off the frame: nothing written.
+    EXPECT_FALSE(view_->saveScreenshot(path, CCRect(950, 700, 10, 10)));
+    EXPECT_NE(access(path.c_str(), F_OK), 0);
 }
 
 }  // namespace
