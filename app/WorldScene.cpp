@@ -33,6 +33,8 @@
 #include "KeyShortcuts.h"
 #include "LanguageTable.h"
 #include "LeftPaneMaster.h"
+#include "NewsPanel.h"
+#include "NewsRecords.h"
 #include "PanelButton.h"
 #include "PopuPanelBase.h"
 #include "PopupChoosers.h"
@@ -123,6 +125,9 @@ bool WorldScene::init() {
     stream_ = createMarketStream();
     if (!stream_) return false;
     addChild(stream_);
+    news_ = createNewsStream();
+    if (!news_) return false;
+    addChild(news_);
     createFrameBars();
     // Before the windows: their charts restore their drawings from it.
     drawingStore_ = std::make_unique<DrawingStore>(CCFileUtils::sharedFileUtils()->getWritablePath());
@@ -130,6 +135,7 @@ bool WorldScene::init() {
     DrawingSync::setSharedStore(drawingStore_.get());
     createWindows();
     createPanels();
+    if (leftPane_) news_->setSink(leftPane_->getNewsPanel());
     schedule(schedule_selector(WorldScene::saveSettingsTick), SAVE_INTERVAL_SECONDS);
     startNetworkSteps();
     onWindowResized(windowSize_.width, windowSize_.height);
@@ -153,7 +159,8 @@ void WorldScene::startNetworkSteps() {
     scheduleOnce([this](float) { stream_->getKlineHistoryServerList(); }, 0.1f, "startHistoryServers");
     scheduleOnce([this](float) { stream_->getStockList(); }, 0.1f, "startStockList");
     scheduleOnce([this](float) { stream_->getKlineSocketServerList(); }, 0.2f, "startStockServers");
-    // The news history list (0.2 s) and the news socket (0.3 s) join with the news stream.
+    scheduleOnce([this](float) { news_->getNewsHistoryServerList(); }, 0.2f, "startNewsHistoryServers");
+    scheduleOnce([this](float) { news_->getNewsServer(); }, 0.3f, "startNewsServers");
 }
 
 void WorldScene::createWindows() {
@@ -659,4 +666,28 @@ void WorldScene::rebuildInstrumentPanels() {
 
 void WorldScene::historyServersUnreachable() {
     showToast(getLangText("retryConnection"), WHITE, 3.0f);
+}
+
+// ---- the news stream
+
+NewsStream* WorldScene::createNewsStream() {
+    return NewsStream::create([this](const std::string& text) { showToast(text, WHITE, 3.0f); });
+}
+
+std::string WorldScene::stripTags(const std::string& text) {
+    return news_records::stripTags(text);
+}
+
+void WorldScene::onClose(SIOClient* client) {
+    if (client && client == news_->getNewsClient())
+        news_->onClose(client);
+    else
+        stream_->onClose(client);
+}
+
+void WorldScene::onError(SIOClient* client, const std::string& data) {
+    if (client && client == news_->getNewsClient())
+        news_->onError(client, data);
+    else
+        stream_->onError(client, data);
 }

@@ -18,6 +18,7 @@
 #include "LeftPanel.h"
 #include "MarketStream.h"
 #include "MarketStreamListener.h"
+#include "NewsStream.h"
 #include "PopupChoosers.h"
 #include "StockButtonPanelDelegate.h"
 #include "StockWindowDelegate.h"
@@ -124,8 +125,9 @@ public:
         stream_->recvAdvancedEvent(client, data);
     }
     void recvKLineEvent(SIOClient* client, const std::string& data) { stream_->recvKLineEvent(client, data); }
-    void onClose(SIOClient* client) { stream_->onClose(client); }
-    void onError(SIOClient* client, const std::string& data) { stream_->onError(client, data); }
+    // Routed by client: the news client's callbacks never reach the stock stream, nor the reverse.
+    void onClose(SIOClient* client);
+    void onError(SIOClient* client, const std::string& data);
     std::string getKlineHistoryServer() override { return stream_->getKlineHistoryServer(); }
     void GetKlineSocketServerListCallback(cocos2d::CCHttpClient* client, cocos2d::CCHttpResponse* response) {
         stream_->GetKlineSocketServerListCallback(client, response);
@@ -133,6 +135,18 @@ public:
     bool applyStockList(const std::string& body, bool fromCache) {
         return stream_->applyStockList(body, fromCache);
     }
+
+    // --- the news stream (forwards to the NewsStream)
+    NewsStream* getNewsStream() const { return news_; }
+    void getNewsServer() { news_->getNewsServer(); }
+    void connectNewsSocket(float retryDelay) { news_->connectNewsSocket(retryDelay); }
+    void recvNewsEvent(SIOClient* client, const std::string& data) { news_->recvNewsEvent(client, data); }
+    void getNewsHistoryServerList() { news_->getNewsHistoryServerList(); }
+    void getHistoryNews() { news_->getHistoryNews(); }
+    void getHistoryNewsCallback(cocos2d::CCHttpClient* client, cocos2d::CCHttpResponse* response) {
+        news_->getHistoryNewsCallback(client, response);
+    }
+    static std::string stripTags(const std::string& text);
 
     // --- what the stream reports
     void marketConnected(bool first) override;
@@ -231,6 +245,7 @@ protected:
     // Seams for tests: how windows and the market stream are made.
     virtual StockWindow* createWindow(int number);
     virtual MarketStream* createMarketStream();
+    virtual NewsStream* createNewsStream();
     // The network steps of start-up, each after its delay.
     virtual void startNetworkSteps();
     // The crash handler at the start of init and the upload of earlier dumps at its end.
@@ -253,6 +268,8 @@ private:
     CStockPanel* stockPanel_ = nullptr;
     // A child of the layer, made in init.
     MarketStream* stream_ = nullptr;
+    // A child of the layer, made in init; its items go to the left pane's news page.
+    NewsStream* news_ = nullptr;
     std::unique_ptr<DrawingStore> drawingStore_;
     std::unique_ptr<WindowPool> pool_;
     ReconnectPanel* reconnectPanel_ = nullptr;

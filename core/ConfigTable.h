@@ -22,6 +22,9 @@ constexpr const char* CONFIG_KEY_KWEEK_DATA_URL = "KWeekDataUrl";
 constexpr const char* CONFIG_KEY_KLINE_SOCKET_SERVER_LIST_URL = "KLineSocketServerListUrl";
 constexpr const char* CONFIG_KEY_NEWS_HISTORY_SERVER_LIST_URL = "newsHistoryServerListUrl";
 constexpr const char* CONFIG_KEY_NEWS_SERVER = "newsServer";  // default empty
+// The news socket's address, "http://host:port" (with or without a final "/"); defaults to
+// DEFAULT_NEWS_SOCKET_URL.
+constexpr const char* CONFIG_KEY_NEWS_SOCKET_URL = "newsSocketUrl";
 constexpr const char* CONFIG_KEY_STOCK_LIST = "stockList";    // default empty
 // The K-line history server list is looked up under its own built-in URL, which is also its default.
 constexpr const char* CONFIG_KEY_KLINE_HISTORY_SERVER_LIST = FEED_KLINE_HISTORY_SERVER_LIST_URL;

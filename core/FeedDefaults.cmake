@@ -11,6 +11,7 @@ file(READ ${FEED_DEFAULTS_JSON} feed_json)
 string(JSON FEED_HOST GET "${feed_json}" host)
 string(JSON FEED_HTTP_PORT GET "${feed_json}" httpPort)
 string(JSON FEED_NEWS_PORT GET "${feed_json}" newsPort)
+string(JSON FEED_NEWS_PASSWORD GET "${feed_json}" newsPassword)
 # The server-list scan keeps only URLs with a dotted host ("localhost" never matches).
 if(NOT FEED_HOST MATCHES "\\.")
     message(FATAL_ERROR "feed host \"${FEED_HOST}\" must be a dotted address such as 127.0.0.1")

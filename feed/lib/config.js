@@ -18,6 +18,7 @@ const USAGE = `usage: node feed/server.js [options]
   --open-weekends     keep the market open on Saturdays and Sundays
   --start-time T      run the clock from T (UTC, 2024-05-15T13:30:00Z, or seconds since 1970)
                       instead of now: with the same seed, every run serves the same bars
+  --news-interval MS  mean time between live news records (default from defaults.json: 8000)
   --burst N           load test: N quotes and N/10 bar messages a second to each client, spread
                       over the second, instead of the market's own pace (0 = that pace)
   --throttle-downloads B   send update files at B bytes a second (0 = at full speed)
@@ -41,6 +42,9 @@ const START_TIME_MIN_MS = Date.UTC(2001, 0, 1);
 const START_TIME_MAX_MS = Date.UTC(2100, 0, 1);
 // Far above what a terminal can take; keeps a typo from saturating the service.
 const BURST_MAX = 100000;
+// Tests want records within moments; a day between records is as slow as it sensibly gets.
+const NEWS_INTERVAL_MIN_MS = 10;
+const NEWS_INTERVAL_MAX_MS = 86400000;
 
 // Milliseconds since 1970 of a UTC date-time ("2024-05-15T13:30:00Z", seconds and zone optional,
 // fraction allowed) or of whole seconds since 1970.
@@ -87,6 +91,9 @@ function parseArgs(argv, defaults = loadDefaults()) {
         case '--history-days': overrides.historyDays = parseInteger(flag, needValue(), 1, 3650); break;
         case '--open-weekends': overrides.weekendClosed = false; break;
         case '--start-time': overrides.startTimeMs = parseStartTime(flag, needValue()); break;
+        case '--news-interval':
+            overrides.newsIntervalMs = parseInteger(flag, needValue(), NEWS_INTERVAL_MIN_MS, NEWS_INTERVAL_MAX_MS);
+            break;
         case '--burst': overrides.burst = parseInteger(flag, needValue(), 0, BURST_MAX); break;
         case '--throttle-downloads': overrides.throttleDownloads = parseInteger(flag, needValue(), 0, 1e9); break;
         case '--cut-downloads-after': overrides.cutDownloadsAfter = parseInteger(flag, needValue(), 0, 99); break;

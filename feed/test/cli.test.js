@@ -6,7 +6,8 @@ const os = require('os');
 const path = require('path');
 const { spawn } = require('child_process');
 const { request, csvRows } = require('./helpers/harness');
-const { parseArgs } = require('../lib/config');
+const io = require('socket.io-client');
+const { parseArgs, loadDefaults } = require('../lib/config');
 const { startClock } = require('../lib/feed');
 
 const SERVER = path.join(__dirname, '..', 'server.js');
@@ -66,7 +67,7 @@ test('server.js refuses bad options with usage and exit code 2', async () => {
     for (const args of [['--port', 'abc'], ['--port', '70000'], ['--frobnicate'], ['--seed'], ['--start-time'],
         ['--start-time', 'yesterday'], ['--start-time', '2024-02-30T10:00:00Z'], ['--start-time', '2024-05-15T24:00Z'],
         ['--start-time', '2000-12-31T23:59:59Z'], ['--start-time', '-5'], ['--burst', '-1'], ['--burst', '100001'],
-        ['--burst', '2k']]) {
+        ['--burst', '2k'], ['--news-interval', '5'], ['--news-interval', 'fast'], ['--news-interval']]) {
         const { out, exited } = run(args);
         const { code } = await within(exited, 10000, 'exit');
         assert.equal(code, 2, args.join(' '));
@@ -109,6 +110,32 @@ test('two runs with the same --start-time and seed serve the same bars', async (
         assert.equal(lastStart, start, 'the bar in progress opened at the start time');
     } finally {
         for (const { child } of runs) if (child.exitCode === null) child.kill('SIGKILL');
+        fs.rmSync(dataDir, { recursive: true, force: true });
+    }
+});
+
+test('--news-interval sets the pace of the live news records', async () => {
+    assert.equal(parseArgs(['--news-interval', '40']).options.newsIntervalMs, 40);
+    assert.equal(parseArgs([]).options.newsIntervalMs, loadDefaults().newsIntervalMs);
+
+    const dataDir = fs.mkdtempSync(path.join(os.tmpdir(), 'zento-feed-cli-'));
+    const feed = run(['--port', '0', '--news-port', '0', '--data', dataDir, '--quiet', '--news-interval', '20']);
+    let socket;
+    let poll;
+    try {
+        const [host, , newsPort] = await listening(feed);
+        socket = io(`http://${host}:${newsPort}`, { transports: ['websocket'], forceNew: true, reconnection: false });
+        const received = [];
+        socket.on('user message', (record) => received.push(record));
+        // The default pace would bring one record in this time at most.
+        await within(new Promise((resolve) => {
+            poll = setInterval(() => { if (received.length >= 5) resolve(); }, 10);
+        }), 30000, 'five news records');
+        for (const record of received) assert.match(record, /^[0-5]#/);
+    } finally {
+        clearInterval(poll);
+        if (socket) socket.disconnect();
+        if (feed.child.exitCode === null) feed.child.kill('SIGKILL');
         fs.rmSync(dataDir, { recursive: true, force: true });
     }
 });
