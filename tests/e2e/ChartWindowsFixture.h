@@ -136,7 +136,7 @@ inline float titleBottom(const Rect& window) {
 }
 // Toolbar button tag of a window wide enough to keep its toolbar on the title row.
 inline Rect toolbarButton(const Rect& window, int tag) {
-    const float toolbarWidth = 4 * TOOL_SIZE + 3 * TOOL_SPACING;
+    const float toolbarWidth = 5 * TOOL_SIZE + 4 * TOOL_SPACING;
     const float left = window.right() - RIGHT_PANEL_WIDTH - TOOLBAR_GAP - toolbarWidth +
                        (tag - 1) * (TOOL_SIZE + TOOL_SPACING);
     return {left, window.top() - TOOLBAR_GAP - TOOL_SIZE, TOOL_SIZE, TOOL_SIZE};

@@ -52,9 +52,10 @@ protected:
     void SetUp() override {
         ASSERT_NO_FATAL_FAILURE(SceneTest::SetUp());
         CCFileUtils::sharedFileUtils()->setSearchPaths({std::string(ZENTO_RES_DIR) + "/.."});
-        UserData::setSoundSwitch(true);
+        // The zone service loads the settings on first use, and every load mutes: sound after it.
         DisplayTimeZone::shared().resetForTest(0);
         DisplayTimeZone::shared().setClock([this] { return now; });
+        UserData::setSoundSwitch(true);
     }
     void TearDown() override {
         DisplayTimeZone::shared().setClock(nullptr);
