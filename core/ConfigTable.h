@@ -25,7 +25,7 @@ constexpr const char* CONFIG_KEY_NEWS_SERVER = "newsServer";  // default empty
 // The news socket's address, "http://host:port" (with or without a final "/"); defaults to
 // DEFAULT_NEWS_SOCKET_URL.
 constexpr const char* CONFIG_KEY_NEWS_SOCKET_URL = "newsSocketUrl";
-constexpr const char* CONFIG_KEY_STOCK_LIST = "stockList";    // default empty
+constexpr const char* CONFIG_KEY_STOCK_LIST = "stockList";  // default empty
 // The K-line history server list is looked up under its own built-in URL, which is also its default.
 constexpr const char* CONFIG_KEY_KLINE_HISTORY_SERVER_LIST = FEED_KLINE_HISTORY_SERVER_LIST_URL;
 

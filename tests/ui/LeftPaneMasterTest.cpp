@@ -8,9 +8,9 @@
 #include "CStockPanel.h"
 #include "LanguageTable.h"
 #include "LeftPaneMaster.h"
-#include "StockData.h"
 #include "NewsPanel.h"
 #include "PanelButton.h"
+#include "StockData.h"
 
 #include "SceneTest.h"
 #include "UiTestSupport.h"
