@@ -58,6 +58,8 @@ bool writeConfigTable(const std::string& path, int httpPort, int newsPort) {
         rows.emplace_back(key == "@url" ? CONFIG_KEY_KLINE_HISTORY_SERVER_LIST : key,
                           "http://127.0.0.1:" + std::to_string(port) + value["path"].GetString());
     }
+    // The news socket's address has no endpoint key of its own: the feed's news server root.
+    rows.emplace_back(CONFIG_KEY_NEWS_SOCKET_URL, "http://127.0.0.1:" + std::to_string(newsPort));
     CCmdPacket packet(1 << 16);
     packet.writeUInt16(static_cast<uint16_t>(rows.size()));
     for (const auto& [key, url] : rows) {
