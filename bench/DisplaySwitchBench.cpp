@@ -1,8 +1,9 @@
 // A language switch and a display-zone switch over the real main scene at its fullest: nine chart
 // windows, the news page with 300 rows and the quote page, on the recording renderer against the
 // local feed. Figure: the main thread's CPU time of each switch (every bound text re-read and the
-// owners laid out again) plus the frame after it, over one ordinary frame of the same scene (median
-// of several). Target <= 1: a switch fits in a frame. It prints, it does not assert.
+// owners laid out again) plus the frame that shows it, over the 60 Hz frame interval (median of
+// several). Target <= 1: a switch fits in a frame, no frame is dropped. For scale it also prints the
+// ratio to the CPU time of an ordinary frame of the same scene. It prints, it does not assert.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -27,6 +28,7 @@ constexpr int NEWS_ROWS = 300;
 constexpr int SWITCHES = 20;
 constexpr double BASELINE_SECONDS = 3;
 constexpr double TARGET = 1.0;
+constexpr double FRAME_INTERVAL_MS = 1000.0 / 60;
 
 // One switch and the frame that shows it, on this thread's CPU clock.
 template <typename Switch>
@@ -76,15 +78,16 @@ int main() {
                     langBindingCount());
         std::printf("  one frame (median)            %8.3f ms\n", frame);
         const auto line = [&](const char* what, double ms) {
-            const double ratio = frame > 0 ? ms / frame : 0;
-            std::printf("  %-29s %8.3f ms   ratio %.2f frames   target <= %.0f   %s\n", what, ms, ratio,
-                        TARGET, ratio <= TARGET ? "within target" : "ABOVE TARGET");
+            const double ratio = ms / FRAME_INTERVAL_MS;
+            std::printf(
+                "  %-29s %8.3f ms   over the frame interval %.2f   target <= %.0f   %s"
+                "   (%.1f ordinary frames)\n",
+                what, ms, ratio, TARGET, ratio <= TARGET ? "within target" : "ABOVE TARGET",
+                frame > 0 ? ms / frame : 0);
         };
         line("language switch + its frame", language);
         line("zone switch + its frame", zone);
-        std::printf("  of which the re-read texts     %8.3f ms (mean)\n", languageOnly / SWITCHES);
-        std::printf("  (a frame budget at 60 Hz is 16.7 ms: language %.1f%%, zone %.1f%% of it)\n",
-                    language / 16.667 * 100, zone / 16.667 * 100);
+        std::printf("  of which the language's re-read texts %8.3f ms (mean)\n", languageOnly / SWITCHES);
     }
     CCFontAtlas::purgeAll();
     return 0;
