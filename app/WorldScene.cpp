@@ -39,7 +39,9 @@
 #include "PopuPanelBase.h"
 #include "PopupChoosers.h"
 #include "Preferences.h"
+#include "PriceAlerts.h"
 #include "ReconnectPanel.h"
+#include "Resources.h"
 #include "SettingPanel.h"
 #include "StatsOverlay.h"
 #include "StockButton.h"
@@ -133,6 +135,8 @@ bool WorldScene::init() {
     drawingStore_ = std::make_unique<DrawingStore>(CCFileUtils::sharedFileUtils()->getWritablePath());
     drawingStore_->load();
     DrawingSync::setSharedStore(drawingStore_.get());
+    alerts_ = std::make_unique<PriceAlerts>(CCFileUtils::sharedFileUtils()->getWritablePath());
+    alerts_->load();
     createWindows();
     createPanels();
     if (leftPane_) news_->setSink(leftPane_->getNewsPanel());
@@ -603,6 +607,10 @@ void WorldScene::setAdvSubscription() {
     if (AddStockPanel* chooser = choosers_->addStockPanel(); chooser && chooser->isShown())
         for (const std::string& code : chooser->getVisibleCodes()) codes.push_back(code);
     for (StockWindow* window : pool_->shownWindows()) codes.push_back(window->getCode());
+    // An armed alert needs its instrument's quotes even while no window shows it.
+    if (alerts_)
+        for (const std::string& code : alerts_->armedSymbols())
+            if (std::find(codes.begin(), codes.end(), code) == codes.end()) codes.push_back(code);
     stream_->setAdvSubscription(codes);
 }
 
@@ -645,6 +653,20 @@ void WorldScene::quoteArrived(const market_messages::Quote& quote) {
     for (StockWindow* window : pool_->windows())
         if (window->isShown() && window->getCode() == quote.code)
             window->showQuote(quote.reference, quote.high, quote.low, quote.last);
+    if (!alerts_) return;
+    const std::vector<PriceAlert> fired = alerts_->quote(quote.code, quote.last, quote.time);
+    for (const PriceAlert& alert : fired) {
+        const int64_t at = quote.time > 0 ? quote.time : DisplayTimeZone::shared().nowSeconds();
+        const std::string when = DisplayTimeZone::shared().format(at, "%Y-%m-%d %H:%M:%S");
+        char text[160];
+        std::snprintf(text, sizeof(text), "%s %s %g  (%g)  %s", getLangText("priceAlertFired").c_str(),
+                      alert.symbol.c_str(), alert.price, static_cast<double>(quote.last), when.c_str());
+        logInfo("price alert fired: %s at %g by %g, %s", alert.symbol.c_str(), alert.price,
+                static_cast<double>(quote.last), when.c_str());
+        playHoverSound();
+        showToast(text, WHITE, 6.0f);
+    }
+    if (!fired.empty()) setAdvSubscription();
 }
 
 void WorldScene::barArrived(const market_messages::LiveBar& bar) {

@@ -42,6 +42,8 @@ class SelectTimePanel;
 class SIOClient;
 class StockButtonPanel;
 class DrawingStore;
+class PriceAlerts;
+struct PriceAlert;
 class StockWindow;
 class TipFrameLabel;
 
@@ -198,6 +200,8 @@ public:
     void saveChartImage(StockWindow* window) override;
     // The other shown windows (of the same instrument or all, as the preference says) mark that time.
     void crosshairMoved(StockWindow* window, long long time) override;
+    // The user's price alerts (they fire on the quotes of their instruments, shown or not).
+    PriceAlerts* getPriceAlerts() const { return alerts_.get(); }
     // Control+S saves the selected window's picture.
     void keyDown(cocos2d::CCKeyCode key) override;
     // Letters typed over the selected window open its instrument chooser searching for them.
@@ -271,6 +275,7 @@ private:
     // A child of the layer, made in init; its items go to the left pane's news page.
     NewsStream* news_ = nullptr;
     std::unique_ptr<DrawingStore> drawingStore_;
+    std::unique_ptr<PriceAlerts> alerts_;
     std::unique_ptr<WindowPool> pool_;
     ReconnectPanel* reconnectPanel_ = nullptr;
     std::unique_ptr<KeyShortcuts> keys_;

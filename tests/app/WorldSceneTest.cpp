@@ -29,6 +29,7 @@
 #include "MarketTestData.h"
 #include "NumberAtlasLabel.h"
 #include "Preferences.h"
+#include "PriceAlerts.h"
 #include "ReconnectPanel.h"
 #include "SceneTest.h"
 #include "StockButton.h"
@@ -572,4 +573,36 @@ TEST_F(WorldSceneTest, OtherWindowsMarkTheHoveredTimeAsTheLinkedCrosshairPrefere
     world->crosshairMoved(shown[0], at);
     EXPECT_EQ(linked(), none);
     preferences.setLinkedCrosshair(Preferences::LinkedCrosshair::SAME_INSTRUMENT);
+}
+
+TEST_F(WorldSceneTest, AnArmedAlertKeepsItsInstrumentSubscribedAndFiresOnceOnItsQuote) {
+    start();
+    PriceAlerts* alerts = world->getPriceAlerts();
+    ASSERT_NE(alerts, nullptr);
+    // A code no window shows.
+    const std::string code = "EURUSD";
+    for (StockWindow* window : world->getShownWindows()) ASSERT_NE(window->getCode(), code);
+    const int id = alerts->add(code, 1.1, 1.08);
+    ASSERT_NE(id, 0);
+    world->setAdvSubscription();
+    EXPECT_NE(lastEmit("setAdvSubscription").find("\"EURUSD\""), std::string::npos);
+
+    ConsoleCapture console;
+    market_messages::Quote quote;
+    quote.code = code;
+    quote.reference = 1.08f;
+    quote.last = 1.09f;
+    quote.time = 1715780000;
+    world->quoteArrived(quote);
+    EXPECT_FALSE(alerts->alerts()[0].fired);
+    quote.last = 1.12f;
+    world->quoteArrived(quote);
+    world->quoteArrived(quote);
+    EXPECT_TRUE(alerts->alerts()[0].fired);
+    size_t firedLines = 0;
+    for (const std::string& line : console.lines())
+        if (line.find("price alert fired: EURUSD") != std::string::npos) ++firedLines;
+    EXPECT_EQ(firedLines, 1u) << "once";
+    // Fired, it no longer holds the subscription.
+    EXPECT_EQ(lastEmit("setAdvSubscription").find("\"EURUSD\""), std::string::npos);
 }
