@@ -77,8 +77,11 @@ void CStockPanel::setPanelSize(const CCSize& size) {
     if (PanelButton* close = getCloseButton())
         close->setPosition(CCPoint(getContentSize().width - CLOSE_RIGHT_INSET, HEADER_HEIGHT / 2));
     if (!list_) return;
+    // The rows at the top stay there when the page grows or shrinks (the news page comes and goes).
+    const float scrolled = list_->getContentOffset().y - list_->minContainerOffset().y;
     list_->setViewSize(getBodySize());
     layoutRows();
+    list_->setContentOffset(CCPoint(0, list_->minContainerOffset().y + scrolled));
 }
 
 void CStockPanel::setShown(bool shown) {

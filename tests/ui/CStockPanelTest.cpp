@@ -92,6 +92,14 @@ TEST_F(CStockPanelTest, RowsListTheCatalogueInCodeOrderWithDashesOnTheUpColour) 
     EXPECT_TRUE(colourIs(gold->getColorItemB1(), StockInfo::UP_COLOR));
     EXPECT_TRUE(colourIs(gold->getColorItemB2(), StockInfo::UP_COLOR));
 
+    // Half the height (the news page opened above): the first row stays at the top.
+    const CCSize full = panel->getContentSize();
+    panel->setPanelSize(CCSize(full.width, full.height / 2));
+    EXPECT_EQ(panel->getList()->getContentOffset(), panel->getList()->minContainerOffset());
+    EXPECT_TRUE(panel->getList()->isNodeVisible(panel->getRow(0)));
+    panel->setPanelSize(full);
+    EXPECT_TRUE(panel->getList()->isNodeVisible(panel->getRow(0)));
+
     // Each rebuild logs the missing flag again, once.
     panel->rebuild();
     EXPECT_EQ(log.count("addStockList : get stock flag error:NOFLAG"), 2u);
