@@ -91,8 +91,9 @@ bool TerminalRun::start(Seconds timeout) {
     ProcessLaunch launch;
     launch.argv = {programPath_, "--screenshot-on-signal", folder_ + "/shots"};
     // Every drawn frame's partial redraw is also compared with a whole redraw; closeTerminal reads the count.
-    launch.environment = {"DISPLAY=" + display_, "ZENTO_HOME=" + home_, "SDL_VIDEODRIVER=x11",
-                          "SDL_AUDIODRIVER=dummy", "ZENTO_VERIFY_DAMAGE=1"};
+    // HOME too: pictures and anything else a desktop program keeps under it stay in the run's folder.
+    launch.environment = {"DISPLAY=" + display_, "ZENTO_HOME=" + home_,   "HOME=" + home_,
+                          "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy", "ZENTO_VERIFY_DAMAGE=1"};
     launch.outputPath = folder_ + "/terminal.out";
     launch.errorPath = folder_ + "/terminal.err";
     program_ = std::make_unique<ChildProcess>(launch);
