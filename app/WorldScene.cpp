@@ -540,8 +540,26 @@ void WorldScene::update(float) {
     DisplayTimeZone::shared().tick();
     const bool keysForUs = foreground_ && AppGlobals::windowActive && keyboardEnabled_ && pool_->selected();
     typing_->listen(keysForUs && PopuPanelBase::getOpenPopups().empty());
+    showAlertLevels();
     if (!keysForUs) return;
     keys_->handleKeys();
+}
+
+void WorldScene::showAlertLevels() {
+    if (!alerts_) return;
+    const unsigned revision = alerts_->revision();
+    for (StockWindow* window : pool_->windows()) {
+        DrawingKLine* chart = window->getChart();
+        if (!chart || !window->isShown()) continue;
+        auto& seen = alertViews_[window];
+        const std::string code = window->getCode();
+        if (seen.first == code && seen.second == revision) continue;
+        seen = {code, revision};
+        std::vector<DrawingKLine::AlertLevel> levels;
+        for (const PriceAlert& alert : alerts_->alerts())
+            if (alert.symbol == code) levels.push_back({alert.price, alert.fired});
+        chart->setAlertLevels(std::move(levels));
+    }
 }
 
 void WorldScene::crosshairMoved(StockWindow* source, long long time) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -276,6 +277,9 @@ private:
     NewsStream* news_ = nullptr;
     std::unique_ptr<DrawingStore> drawingStore_;
     std::unique_ptr<PriceAlerts> alerts_;
+    // What each window's chart was last given of the alerts: its instrument and the list's revision.
+    std::map<StockWindow*, std::pair<std::string, unsigned>> alertViews_;
+    void showAlertLevels();
     std::unique_ptr<WindowPool> pool_;
     ReconnectPanel* reconnectPanel_ = nullptr;
     std::unique_ptr<KeyShortcuts> keys_;

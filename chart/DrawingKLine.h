@@ -129,6 +129,16 @@ public:
     long long slotContaining(long long time) const;
     // The x of the linked line, or a negative value when none is drawn.
     float linkedLineX() const;
+    // Price alerts of this chart's instrument: a dashed line at each level, armed or fired colour.
+    struct AlertLevel {
+        double price;
+        bool fired;
+        bool operator==(const AlertLevel&) const = default;
+    };
+    void setAlertLevels(std::vector<AlertLevel> levels) { alertLevels_ = std::move(levels); }
+    const std::vector<AlertLevel>& getAlertLevels() const { return alertLevels_; }
+    // The height of a price in the view (outside the view for prices off the scale).
+    float yOfPrice(double price) const;
     // The time under the pointer while it is over the chart, else 0.
     long long getHoverTime() const { return hoverTime_; }
     // The visible range must be rebuilt before the next frame.
@@ -362,6 +372,7 @@ private:
     cocos2d::CCPoint crossPoint_;
     long long crossLabelTime_ = -1;
     long long linkedTime_ = 0;
+    std::vector<AlertLevel> alertLevels_;
     long long hoverTime_ = 0;
     void setHoverTime(long long time);
     bool dragging_ = false;

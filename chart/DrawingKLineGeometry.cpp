@@ -205,6 +205,12 @@ void DrawingKLine::glidePointerToNewest() {
 
 // --- grid
 
+float DrawingKLine::yOfPrice(double price) const {
+    if (priceMax_ <= priceMin_) return -1;
+    return priceBaseY_ +
+           static_cast<float>((price - priceMin_) / (priceMax_ - priceMin_)) * priceAreaSize_.height;
+}
+
 float DrawingKLine::priceAtY(float y) const {
     if (priceAreaSize_.height <= 0) return priceMin_;
     return ((y - priceBaseY_) / priceAreaSize_.height) * (priceMax_ - priceMin_) + priceMin_;

@@ -150,6 +150,7 @@ std::vector<PriceAlert> PriceAlerts::quote(const std::string& symbol, double pri
 }
 
 bool PriceAlerts::changed() {
+    ++revision_;
     const bool saved = save();
     bindings_.notify();
     return saved;

@@ -54,6 +54,8 @@ public:
         bindings_.bind(node, std::move(refresh));
     }
     const std::string& path() const { return path_; }
+    // Goes up with every change of the list, so views can tell when to look again.
+    unsigned revision() const { return revision_; }
 
 private:
     bool changed();
@@ -62,5 +64,6 @@ private:
     std::string path_;
     std::vector<PriceAlert> alerts_;
     int nextId_ = 1;
+    unsigned revision_ = 0;
     NodeBindings bindings_;
 };

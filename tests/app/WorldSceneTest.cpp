@@ -605,4 +605,18 @@ TEST_F(WorldSceneTest, AnArmedAlertKeepsItsInstrumentSubscribedAndFiresOnceOnIts
     EXPECT_EQ(firedLines, 1u) << "once";
     // Fired, it no longer holds the subscription.
     EXPECT_EQ(lastEmit("setAdvSubscription").find("\"EURUSD\""), std::string::npos);
+
+    // The windows of an alert's instrument draw its level, in the fired colour once fired.
+    StockWindow* window = world->getShownWindows()[0];
+    const int level = alerts->add(window->getCode(), 5000, 2000);
+    ASSERT_NE(level, 0);
+    step(0.05f);
+    using Level = DrawingKLine::AlertLevel;
+    EXPECT_EQ(window->getChart()->getAlertLevels(), (std::vector<Level>{Level{5000, false}}));
+    EXPECT_TRUE(world->getShownWindows()[1]->getChart()->getAlertLevels().empty());
+    quote.code = window->getCode();
+    quote.last = 5001;
+    world->quoteArrived(quote);
+    step(0.05f);
+    EXPECT_EQ(window->getChart()->getAlertLevels(), (std::vector<Level>{Level{5000, true}}));
 }
