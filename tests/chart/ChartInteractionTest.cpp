@@ -339,7 +339,7 @@ TEST_F(ChartTest, AnotherWindowsTimeMarksTheBarContainingItAndHoverReportsOnlyCh
     moveTo(x + 0.5f, 210);
     moveTo(x, 500);
     EXPECT_EQ(owner_.hoverTimes, (std::vector<long long>{static_cast<long long>(shown->time), 0}));
-    // Alert levels sit where their price is on the scale.
-    EXPECT_NEAR(chart_->yOfPrice(chart_->priceAtY(123.0f)), 123.0f, 0.01f);
     EXPECT_EQ(chart_->getHoverTime(), 0);
+    // An alert level sits where its price is on the scale: a bar's close is drawn at that height.
+    EXPECT_NEAR(chart_->yOfPrice(shown->close), shown->drawingCache[DrawingKLine::CACHE_CLOSE].y, 1.0f);
 }
