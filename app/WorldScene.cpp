@@ -137,6 +137,9 @@ bool WorldScene::init() {
     DrawingSync::setSharedStore(drawingStore_.get());
     alerts_ = std::make_unique<PriceAlerts>(CCFileUtils::sharedFileUtils()->getWritablePath());
     alerts_->load();
+    // A window shows its instrument's levels: pushed when the list changes, and when a window's
+    // instrument does (every such change renews the K-line subscription).
+    alerts_->bind(this, [this] { showAlertLevels(); });
     createWindows();
     createPanels();
     if (leftPane_) news_->setSink(leftPane_->getNewsPanel());
@@ -540,13 +543,12 @@ void WorldScene::update(float) {
     DisplayTimeZone::shared().tick();
     const bool keysForUs = foreground_ && AppGlobals::windowActive && keyboardEnabled_ && pool_->selected();
     typing_->listen(keysForUs && PopuPanelBase::getOpenPopups().empty());
-    showAlertLevels();
     if (!keysForUs) return;
     keys_->handleKeys();
 }
 
 void WorldScene::showAlertLevels() {
-    if (!alerts_) return;
+    if (!alerts_ || !pool_) return;
     const unsigned revision = alerts_->revision();
     for (StockWindow* window : pool_->windows()) {
         DrawingKLine* chart = window->getChart();
@@ -637,6 +639,7 @@ void WorldScene::setKlineSubscription() {
     for (StockWindow* window : pool_->shownWindows())
         list.emplace_back(window->getCode(), window->getLoader()->getTtype());
     stream_->setKlineSubscription(list);
+    showAlertLevels();
 }
 
 // ---- what the stream reports
