@@ -74,7 +74,8 @@ void showFrame(CCSprite* sprite, const char* frameName) {
 }
 
 void setText(CCLabelTTF* label, const std::string& text) {
-    if (label && text != label->getString()) label->setString(text.c_str());
+    // The label itself skips an unchanged text.
+    if (label) label->setString(text.c_str());
 }
 }  // namespace
 

@@ -99,8 +99,8 @@ void TimeZoomPanel::refreshTimes() {
     if (!isShown()) return;
     const int64_t now = DisplayTimeZone::shared().nowSeconds();
     for (size_t index = 0; index < times_.size(); ++index) {
-        const std::string text = DisplayTimeZone::formatZoneTime(now, static_cast<int>(index), TIME_FORMAT);
-        if (text != times_[index]->getString()) times_[index]->setString(text.c_str());
+        times_[index]->setString(
+            DisplayTimeZone::formatZoneTime(now, static_cast<int>(index), TIME_FORMAT).c_str());
     }
 }
 
