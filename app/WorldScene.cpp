@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "AddStockPanel.h"
+#include "AlertListPage.h"
 #include "AppGlobals.h"
 #include "CCActionInstant.h"
 #include "CCActionInterval.h"
@@ -23,12 +24,14 @@
 #include "ChartImage.h"
 #include "ConnectingLayer.h"
 #include "CrashHandler.h"
+#include "DesktopNotifier.h"
 #include "DisplaySwitches.h"
 #include "DisplayTimeZone.h"
 #include "DrawingKLine.h"
 #include "DrawingStore.h"
 #include "DrawingSync.h"
 #include "DrawingToolbar.h"
+#include "KLineBar.h"
 #include "KLineHistoryLoader.h"
 #include "KeyShortcuts.h"
 #include "LanguageTable.h"
@@ -225,6 +228,8 @@ void WorldScene::createPanels() {
             // The selected window switches to the row's instrument; with none, a new window opens.
             addStockWindow(code, CCPointZero, pool_->selected());
         });
+        leftPane_->getAlertPage()->setAlerts(alerts_.get());
+        leftPane_->getAlertPage()->setRemoveCallback([this](int id) { removePriceAlert(id); });
         addChild(leftPane_, Z_LEFT_PANE);
     }
 
@@ -327,7 +332,7 @@ void WorldScene::savePanelSwitches() {
 
 void WorldScene::leftPageChanged() {
     if (!leftPane_) return;
-    for (int page : {LeftPaneMaster::NEWS_PAGE, LeftPaneMaster::STOCK_PAGE})
+    for (int page = 0; page < LeftPaneMaster::PAGE_COUNT; ++page)
         if (leftPanel_) leftPanel_->showPageState(page, leftPane_->isPageShown(page));
     if (restoringPages_) return;
     savePanelSwitches();
@@ -559,9 +564,40 @@ void WorldScene::showAlertLevels() {
         seen = {code, revision};
         std::vector<DrawingKLine::AlertLevel> levels;
         for (const PriceAlert& alert : alerts_->alerts())
-            if (alert.symbol == code) levels.push_back({alert.price, alert.fired});
+            if (alert.symbol == code) levels.push_back({alert.id, alert.price, alert.fired});
         chart->setAlertLevels(std::move(levels));
     }
+}
+
+double WorldScene::lastPriceOf(StockWindow* window) const {
+    const double quoted = alerts_->lastPrice(window->getCode());
+    if (quoted > 0) return quoted;
+    // No quote yet: the newest bar's close is the price the chart shows.
+    const KLineBar* newest = window->getLoader()->series().newestBar();
+    return newest ? newest->close : 0;
+}
+
+void WorldScene::placePriceAlert(StockWindow* window, double price) {
+    if (!alerts_) return;
+    const int id = alerts_->add(window->getCode(), price, lastPriceOf(window));
+    if (id == 0) {
+        logWarn("price alert refused: %s at %g", window->getCode().c_str(), price);
+        return;
+    }
+    logInfo("price alert placed: %s at %g", window->getCode().c_str(), price);
+    setAdvSubscription();
+}
+
+void WorldScene::movePriceAlert(StockWindow* window, int id, double price) {
+    if (!alerts_ || !alerts_->move(id, price, lastPriceOf(window))) return;
+    logInfo("price alert moved: %s to %g", window->getCode().c_str(), price);
+    setAdvSubscription();
+}
+
+void WorldScene::removePriceAlert(int id) {
+    if (!alerts_ || !alerts_->remove(id)) return;
+    logInfo("price alert removed: %d", id);
+    setAdvSubscription();
 }
 
 void WorldScene::crosshairMoved(StockWindow* source, long long time) {
@@ -686,6 +722,7 @@ void WorldScene::quoteArrived(const market_messages::Quote& quote) {
                 static_cast<double>(quote.last), when.c_str());
         playHoverSound();
         showToast(text, WHITE, 6.0f);
+        DesktopNotifier::shared().post(getLangText("priceAlertFired") + " " + alert.symbol, text);
     }
     if (!fired.empty()) setAdvSubscription();
 }

@@ -199,6 +199,9 @@ public:
     // Saves the window's picture (the selected one for null) in the pictures folder after the next
     // frame; a toast gives the path or the failure.
     void saveChartImage(StockWindow* window) override;
+    void placePriceAlert(StockWindow* window, double price) override;
+    void movePriceAlert(StockWindow* window, int id, double price) override;
+    void removePriceAlert(int id) override;
     // The other shown windows (of the same instrument or all, as the preference says) mark that time.
     void crosshairMoved(StockWindow* window, long long time) override;
     // The user's price alerts (they fire on the quotes of their instruments, shown or not).
@@ -280,6 +283,9 @@ private:
     // What each window's chart was last given of the alerts: its instrument and the list's revision.
     std::map<StockWindow*, std::pair<std::string, unsigned>> alertViews_;
     void showAlertLevels();
+    // Where a new or moved alert of the window's instrument starts from: the last quote, else the
+    // newest bar's close.
+    double lastPriceOf(StockWindow* window) const;
     std::unique_ptr<WindowPool> pool_;
     ReconnectPanel* reconnectPanel_ = nullptr;
     std::unique_ptr<KeyShortcuts> keys_;

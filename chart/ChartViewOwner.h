@@ -28,6 +28,10 @@ public:
     virtual void drawingsChanged() {}
     // The time under the pointer changed (0: the pointer left the chart); only on a change.
     virtual void crosshairTimeChanged(long long /*time*/) {}
+    // Price alerts: one placed at a price, one dragged to a new price, one's close box clicked.
+    virtual void alertPlaced(double /*price*/) {}
+    virtual void alertMoved(int /*id*/, double /*price*/) {}
+    virtual void alertRemoved(int /*id*/) {}
     // A pane's close button: remove the indicator with this type id.
     virtual void removeIndicator(int type) = 0;
     // A pane border was dragged: lay the panes out again from their new heights.

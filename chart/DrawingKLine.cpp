@@ -19,6 +19,7 @@
 #include "ChartButton.h"
 #include "ChartColours.h"
 #include "ChartGrid.h"
+#include "ChartViewOwner.h"
 #include "ClippingRipple.h"
 #include "DrawingBase.h"
 #include "DrawingKLineShared.h"
@@ -120,6 +121,19 @@ bool DrawingKLine::init(ChartViewOwner* owner, const KLineBarList* bars,
     toolFactory_ = createDrawingTool;
     sync_ = std::make_unique<DrawingSync>(*this);
     addChild(ToolLabelLayer::create(), Z_TOOL_TEXTS);
+    alertLines_ = ChartAlertLines::create([this](double price) { return yOfPrice(price); },
+                                          [this](float y) { return static_cast<double>(priceAtY(y)); });
+    if (!alertLines_) return false;
+    alertLines_->setCallbacks({[this](double price) {
+                                   if (owner_) owner_->alertPlaced(price);
+                               },
+                               [this](int id, double price) {
+                                   if (owner_) owner_->alertMoved(id, price);
+                               },
+                               [this](int id) {
+                                   if (owner_) owner_->alertRemoved(id);
+                               }});
+    addChild(alertLines_, Z_ALERTS);
     toolbar_ = DrawingToolbar::create();
     if (!toolbar_) return false;
     addChild(toolbar_, Z_TOOLBAR);
@@ -397,4 +411,24 @@ void DrawingKLine::barChanged(KLineBar*, bool isNew) {
 bool DrawingKLine::isSlotOnScreen(long long slot) const {
     const float x = static_cast<float>(slot) * barSpacing_ + offsetX_;
     return x >= 0 && x <= getContentSize().width;
+}
+
+// --- price alerts
+
+void DrawingKLine::setAlertLevels(std::vector<AlertLevel> levels) {
+    alertLines_->setLevels(std::move(levels));
+}
+
+const std::vector<DrawingKLine::AlertLevel>& DrawingKLine::getAlertLevels() const {
+    return alertLines_->getLevels();
+}
+
+void DrawingKLine::startAlertPlacement(bool start) {
+    // Placing an alert and placing a tool would both want the next click.
+    if (start) startTool(0);
+    alertLines_->setPlacing(start);
+}
+
+bool DrawingKLine::isPlacingAlert() const {
+    return alertLines_->isPlacing();
 }

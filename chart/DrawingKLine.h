@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "ChartAlertLines.h"
 #include "ChartAxis.h"
 #include "ChartGrid.h"
 #include "DrawingView.h"
@@ -129,14 +130,15 @@ public:
     long long slotContaining(long long time) const;
     // The x of the linked line, or a negative value when none is drawn.
     float linkedLineX() const;
-    // Price alerts of this chart's instrument: a dashed line at each level, armed or fired colour.
-    struct AlertLevel {
-        double price;
-        bool fired;
-        bool operator==(const AlertLevel&) const = default;
-    };
-    void setAlertLevels(std::vector<AlertLevel> levels) { alertLevels_ = std::move(levels); }
-    const std::vector<AlertLevel>& getAlertLevels() const { return alertLevels_; }
+    // Price alerts of this chart's instrument (see ChartAlertLines): placed, dragged and removed here,
+    // kept by the owner, which answers each change with the new levels.
+    using AlertLevel = ChartAlertLines::Level;
+    void setAlertLevels(std::vector<AlertLevel> levels);
+    const std::vector<AlertLevel>& getAlertLevels() const;
+    // The next press on the chart places an alert there; false cancels.
+    void startAlertPlacement(bool start);
+    bool isPlacingAlert() const;
+    ChartAlertLines* getAlertLines() const { return alertLines_; }
     // The height of a price in the view (outside the view for prices off the scale).
     float yOfPrice(double price) const;
     // The time under the pointer while it is over the chart, else 0.
@@ -372,7 +374,6 @@ private:
     cocos2d::CCPoint crossPoint_;
     long long crossLabelTime_ = -1;
     long long linkedTime_ = 0;
-    std::vector<AlertLevel> alertLevels_;
     long long hoverTime_ = 0;
     void setHoverTime(long long time);
     bool dragging_ = false;
@@ -409,10 +410,12 @@ private:
     bool handleMoved_ = false;
     int pressedToolbarTag_ = 0;
     bool toolbarTouch_ = false;
+    bool alertTouch_ = false;
 
     // Child nodes (owned by the scene graph).
     ChartButton* buttons_[BUTTON_COUNT] = {};
     DrawingToolbar* toolbar_ = nullptr;
+    ChartAlertLines* alertLines_ = nullptr;
     cocos2d::CCLabelTTF* crossTimeLabel_ = nullptr;
     cocos2d::CCLabelTTF* crossPriceLabel_ = nullptr;
     cocos2d::CCSprite* loadingSprite_ = nullptr;

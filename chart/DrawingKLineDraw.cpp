@@ -27,6 +27,7 @@ void DrawingKLine::visit() {
     if (!isVisible()) return;
     // Labels and markers are placed before the children are ordered and drawn.
     updateGeometry();
+    alertLines_->layoutTags(getContentSize().height);
     DrawingView::visit();
 }
 
@@ -61,15 +62,7 @@ void DrawingKLine::draw() {
         ccDrawLine(CCPoint(crossPoint_.x, 0), CCPoint(crossPoint_.x, size.height));
         if (isMouseOver()) ccDrawLine(CCPoint(0, crossPoint_.y), CCPoint(size.width, crossPoint_.y));
     }
-    for (const AlertLevel& level : alertLevels_) {
-        const float y = yOfPrice(level.price);
-        if (!(y >= 0 && y <= size.height)) continue;
-        const ccColor4F& colour = level.fired ? ALERT_FIRED_COLOUR : ALERT_ARMED_COLOUR;
-        ccDrawColor4F(colour.r, colour.g, colour.b, colour.a);
-        const float row = std::trunc(y) + 0.5f;
-        for (float x = 0; x < size.width; x += ALERT_DASH + ALERT_GAP)
-            ccDrawLine(CCPoint(x, row), CCPoint(std::min(x + ALERT_DASH, size.width), row));
-    }
+    alertLines_->drawLines(size);
     if (linkedTime_ > 0) {
         const float x = linkedLineX();
         if (x >= 0) {

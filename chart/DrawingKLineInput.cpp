@@ -48,6 +48,12 @@ bool DrawingKLine::ccTouchBegan(CCTouch* touch, CCEvent*) {
         return true;
     }
     const CCPoint point = convertToNodeSpace(location);
+    if (!creatingTool_ && !displayOnly_ && alertLines_->touchBegan(point)) {
+        touchActive_ = false;
+        alertTouch_ = true;
+        if (owner_) owner_->activateWindow();
+        return true;
+    }
     if (creatingTool_) {
         touchPlaced_ = true;
         placePoint(point, true);
@@ -66,6 +72,7 @@ bool DrawingKLine::ccTouchBegan(CCTouch* touch, CCEvent*) {
 }
 
 void DrawingKLine::ccTouchMoved(CCTouch* touch, CCEvent*) {
+    if (alertTouch_) alertLines_->touchMoved(convertToNodeSpace(touch->getLocation()));
     if (!touchActive_) return;
     const CCPoint location = touch->getLocation();
     const CCPoint delta = location - touch->getPreviousLocation();
@@ -81,6 +88,11 @@ void DrawingKLine::ccTouchMoved(CCTouch* touch, CCEvent*) {
 
 void DrawingKLine::ccTouchEnded(CCTouch* touch, CCEvent*) {
     const CCPoint location = touch->getLocation();
+    if (alertTouch_) {
+        alertTouch_ = false;
+        alertLines_->touchEnded(convertToNodeSpace(location));
+        return;
+    }
     if (pressedButton_) {
         ChartButton* button = pressedButton_;
         pressedButton_ = nullptr;
@@ -146,6 +158,8 @@ void DrawingKLine::ccTouchEnded(CCTouch* touch, CCEvent*) {
 
 void DrawingKLine::ccTouchCancelled(CCTouch*, CCEvent*) {
     touchActive_ = false;
+    if (alertTouch_) alertLines_->touchCancelled();
+    alertTouch_ = false;
     dragging_ = false;
     if (pressedButton_) pressedButton_->setPressed(false);
     pressedButton_ = nullptr;
@@ -282,6 +296,7 @@ void DrawingKLine::setHoverTime(long long time) {
 
 bool DrawingKLine::ccMouseMove(float x, float y) {
     if (!isMouseInMe(x, y)) {
+        alertLines_->hoverAt(0, false);
         setHoverTime(0);
         crossPriceLine_->setVisible(false);
         // Over one of the panes the time label stays: the pane moves it.
@@ -293,6 +308,7 @@ bool DrawingKLine::ccMouseMove(float x, float y) {
     }
     const CCPoint point = convertToNodeSpace(CCPoint(x, y));
     crossPoint_ = point;
+    alertLines_->hoverAt(point.y, true);
     updateCrosshairAt(snapToBar(point.x));
     setHoverTime(barCount() == 0 ? 0 : std::max(0LL, timeOfSlot(slotAt(snapToBar(point.x)))));
     crossPriceLine_->setPosition(getContentSize().width, crossPoint_.y);

@@ -62,11 +62,6 @@ static_assert(DrawingKLine::MA_COUNT == MA_LINE_COUNT);
 inline constexpr cocos2d::ccColor4F CROSSHAIR_COLOUR{0.27f, 0.32f, 0.38f, 1.0f};
 // Another window's crosshair time: brighter than the crosshair, so it reads as a guide.
 inline constexpr cocos2d::ccColor4F LINKED_LINE_COLOUR{0.86f, 0.66f, 0.26f, 0.75f};
-// Price alerts: armed in sky blue, fired in a muted violet.
-inline constexpr cocos2d::ccColor4F ALERT_ARMED_COLOUR{0.35f, 0.7f, 0.98f, 0.9f};
-inline constexpr cocos2d::ccColor4F ALERT_FIRED_COLOUR{0.6f, 0.45f, 0.75f, 0.7f};
-inline constexpr float ALERT_DASH = 6;
-inline constexpr float ALERT_GAP = 4;
 inline constexpr cocos2d::ccColor4F LAST_PRICE_LINE_COLOUR{0.85f, 0.88f, 0.98f, 0.55f};
 inline constexpr cocos2d::ccColor3B CROSS_TIME_TEXT{220, 220, 220};
 inline constexpr cocos2d::ccColor3B CROSS_TIME_BACKGROUND{120, 120, 125};
@@ -95,6 +90,8 @@ enum ChildLayer {
     Z_LABELS = 5,
     // The drawing tools' texts, deferred from draw() so that they make one batch.
     Z_TOOL_TEXTS = 6,
+    // Alert tags: over the tools' texts, under the crosshair's labels.
+    Z_ALERTS = 8,
     Z_LOADING = 12,
     Z_CROSSHAIR = 25,
     Z_BUTTONS = 30,

@@ -9,7 +9,7 @@ packages=(
     build-essential cmake pkg-config clang libclang-rt-14-dev clang-format
     libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libsdl2-mixer-dev
     libgl-dev libgl1-mesa-dri libegl1-mesa libegl-dev
-    libpng-dev libjpeg-dev libcurl4-openssl-dev libwebsockets-dev rapidjson-dev zlib1g-dev libminizip-dev libpugixml-dev libssl-dev libicu-dev
+    libpng-dev libjpeg-dev libcurl4-openssl-dev libwebsockets-dev rapidjson-dev zlib1g-dev libminizip-dev libpugixml-dev libssl-dev libicu-dev libnotify-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-wqy-microhei librsvg2-bin
     xvfb xauth xdotool zip unzip gzip

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "AlertListPage.h"
 #include "CCActionInstant.h"
 #include "CCActionInterval.h"
 #include "CDebugModule.h"
@@ -24,14 +25,16 @@ bool LeftPaneMaster::initPane(float height) {
     slider_ = CCNode::create();
     news_ = NewsPanel::create(CCSize(PANE_WIDTH, height));
     stock_ = CStockPanel::create(CCSize(PANE_WIDTH, height));
-    if (!slider_ || !news_ || !stock_) return false;
+    alerts_ = AlertListPage::create(CCSize(PANE_WIDTH, height));
+    if (!slider_ || !news_ || !stock_ || !alerts_) return false;
     setAnchorPoint(CCPointZero);
     slider_->setPosition(CCPoint(-PANE_WIDTH, 0));
     slider_->addChild(news_);
     slider_->addChild(stock_);
+    slider_->addChild(alerts_);
     addChild(slider_);
-    news_->setCloseCallback([this] { setPageShown(NEWS_PAGE, false, true); });
-    stock_->setCloseCallback([this] { setPageShown(STOCK_PAGE, false, true); });
+    for (int index = 0; index < PAGE_COUNT; ++index)
+        page(index)->setCloseCallback([this, index] { setPageShown(index, false, true); });
     setPaneHeight(height);
     return true;
 }
@@ -39,6 +42,7 @@ bool LeftPaneMaster::initPane(float height) {
 LeftPanePage* LeftPaneMaster::page(int index) const {
     if (index == NEWS_PAGE) return news_;
     if (index == STOCK_PAGE) return stock_;
+    if (index == ALERT_PAGE) return alerts_;
     return nullptr;
 }
 
@@ -48,7 +52,7 @@ bool LeftPaneMaster::isPageShown(int index) const {
 }
 
 bool LeftPaneMaster::isPaneShown() const {
-    return news_->isShown() || stock_->isShown();
+    return news_->isShown() || stock_->isShown() || alerts_->isShown();
 }
 
 float LeftPaneMaster::getPaneWidth() const {
@@ -80,19 +84,29 @@ void LeftPaneMaster::setPaneHeight(float height) {
 
 void LeftPaneMaster::layoutPages() {
     const float height = getContentSize().height;
-    if (news_->isShown() && stock_->isShown()) {
-        const float half = std::max(0.0f, (height - PAGE_GAP) / 2);
-        news_->setPanelSize(CCSize(PANE_WIDTH, half));
-        news_->setPosition(CCPoint(0, height - half));
-        stock_->setPanelSize(CCSize(PANE_WIDTH, half));
-        stock_->setPosition(CCPointZero);
+    int shown = 0;
+    for (int index = 0; index < PAGE_COUNT; ++index) shown += page(index)->isShown() ? 1 : 0;
+    if (shown == 0) {
+        // The page sliding out with the pane keeps filling it.
+        for (int index = 0; index < PAGE_COUNT; ++index) {
+            page(index)->setPanelSize(CCSize(PANE_WIDTH, height));
+            page(index)->setPosition(CCPointZero);
+        }
         return;
     }
-    // A single page, or the page sliding out with the pane, fills the pane.
-    for (LeftPanePage* p : {static_cast<LeftPanePage*>(news_), static_cast<LeftPanePage*>(stock_)}) {
-        if (!p->isShown() && isPaneShown()) continue;
-        p->setPanelSize(CCSize(PANE_WIDTH, height));
-        p->setPosition(CCPointZero);
+    // Shown pages split the height in page order, top to bottom, in whole pixels: the bottom one
+    // takes what is left.
+    const float gaps = PAGE_GAP * static_cast<float>(shown - 1);
+    const float each = std::max(0.0f, std::floor((height - gaps) / static_cast<float>(shown)));
+    float top = height;
+    for (int index = 0; index < PAGE_COUNT; ++index) {
+        LeftPanePage* p = page(index);
+        if (!p->isShown()) continue;
+        const bool bottom = --shown == 0;
+        const float pageHeight = bottom ? std::max(0.0f, top) : each;
+        p->setPanelSize(CCSize(PANE_WIDTH, pageHeight));
+        p->setPosition(CCPoint(0, top - pageHeight));
+        top -= pageHeight + PAGE_GAP;
     }
 }
 
@@ -115,6 +129,5 @@ void LeftPaneMaster::slide(bool in, bool animated, LeftPanePage* leaving) {
 }
 
 void LeftPaneMaster::showOnlyShownPages() {
-    news_->setVisible(news_->isShown());
-    stock_->setVisible(stock_->isShown());
+    for (int index = 0; index < PAGE_COUNT; ++index) page(index)->setVisible(page(index)->isShown());
 }

@@ -14,7 +14,14 @@ struct ButtonLook {
 // By tag; a shown page's button shows its hover pair.
 constexpr ButtonLook LOOKS[] = {{"news.png", "news_sel.png", "news"},
                                 {"quote.png", "quote_sel.png", "quoteList"},
-                                {"layout.png", "layout_sel.png", "layout"}};
+                                {"layout.png", "layout_sel.png", "layout"},
+                                {"alerts.png", "alerts_sel.png", "priceAlerts"}};
+
+// The button of a page of the left pane, or -1.
+int tagOfPage(int page) {
+    if (page == LeftPanel::NEWS_TAG || page == LeftPanel::QUOTE_TAG) return page;
+    return page == LeftPanel::ALERTS_PAGE ? LeftPanel::ALERTS_TAG : -1;
+}
 }  // namespace
 
 LeftPanel* LeftPanel::create(float height) {
@@ -31,25 +38,31 @@ bool LeftPanel::initLeft(float height) {
     }
     const ButtonLook& layout = LOOKS[LAYOUT_TAG];
     addButton(PanelButton::create(layout.normal, layout.hover, LAYOUT_TAG, buttonCallback()), layout.tipKey);
+    const ButtonLook& alerts = LOOKS[ALERTS_TAG];
+    addButton(PanelToggleButton::create(alerts.normal, alerts.hover, alerts.hover, alerts.hover, ALERTS_TAG,
+                                        buttonCallback()),
+              alerts.tipKey);
     layoutButtons();
     return true;
 }
 
 void LeftPanel::layoutButtons() {
     const float height = getContentSize().height;
-    for (int tag = NEWS_TAG; tag <= LAYOUT_TAG; ++tag)
+    for (int tag = NEWS_TAG; tag <= ALERTS_TAG; ++tag)
         if (PanelButton* button = getButtonByTag(tag))
             button->setPosition(CCPoint(WIDTH / 2, height - (static_cast<float>(tag) + 0.5f) * BUTTON_SIZE));
 }
 
 void LeftPanel::showPageState(int page, bool shown) {
-    if (page != NEWS_TAG && page != QUOTE_TAG) return;
-    if (auto* button = dynamic_cast<PanelToggleButton*>(getButtonByTag(page))) button->setState(shown);
+    const int tag = tagOfPage(page);
+    if (tag < 0) return;
+    if (auto* button = dynamic_cast<PanelToggleButton*>(getButtonByTag(tag))) button->setState(shown);
 }
 
 bool LeftPanel::isPageMarked(int page) const {
-    if (page != NEWS_TAG && page != QUOTE_TAG) return false;
-    auto* button = dynamic_cast<PanelToggleButton*>(getButtonByTag(page));
+    const int tag = tagOfPage(page);
+    if (tag < 0) return false;
+    auto* button = dynamic_cast<PanelToggleButton*>(getButtonByTag(tag));
     return button && button->getState();
 }
 
@@ -58,6 +71,8 @@ void LeftPanel::onButton(int tag) {
     if (!delegate) return;
     if (tag == NEWS_TAG || tag == QUOTE_TAG) {
         delegate->toggleLeftPage(tag);
+    } else if (tag == ALERTS_TAG) {
+        delegate->toggleLeftPage(ALERTS_PAGE);
     } else if (tag == LAYOUT_TAG) {
         PanelButton* button = getButtonByTag(LAYOUT_TAG);
         // Beside the button, level with its top.

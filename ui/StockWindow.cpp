@@ -298,7 +298,7 @@ void StockWindow::setShown(bool shown) {
         sizeBeforeMaximise_ = CCSize();
         layout();
     }
-    toolbar_.reset();
+    clearToolbarSelection();
     if (wasShown) fadeInOnShow_ = true;
 }
 
@@ -308,6 +308,7 @@ PanelToggleButton* StockWindow::getToolbarButton(int tag) const {
 
 void StockWindow::clearToolbarSelection() {
     toolbar_.reset();
+    if (chart_) chart_->startAlertPlacement(false);
 }
 
 void StockWindow::drawingToolPlaced() {
@@ -360,8 +361,22 @@ void StockWindow::updateTitle() {
 
 void StockWindow::onToolbarButton(PanelButton* button) {
     const int tag = button->getTag();
-    if (tag < TOOLBAR_CHART_TYPE || tag > TOOLBAR_CHART_IMAGE) return;
+    if (tag < TOOLBAR_CHART_TYPE || tag > TOOLBAR_PRICE_ALERT) return;
     playHoverSound();
+    if (tag == TOOLBAR_PRICE_ALERT) {
+        // The bell stays pressed while the next click on the chart is an alert's; again cancels.
+        const bool start = !chart_->isPlacingAlert();
+        logInfo("toolbar callback:%d", tag);
+        toolbar_.getButton(tag)->setState(start);
+        if (start) toolbar_.getButton(TOOLBAR_DRAWING_TOOLS)->setState(false);
+        chart_->startAlertPlacement(start);
+        if (!active_) activateWindow();
+        return;
+    }
+    if (tag == TOOLBAR_DRAWING_TOOLS && chart_->isPlacingAlert()) {
+        chart_->startAlertPlacement(false);
+        toolbar_.getButton(TOOLBAR_PRICE_ALERT)->setState(false);
+    }
     if (tag == TOOLBAR_CHART_IMAGE) {
         logInfo("toolbar callback:%d", tag);
         if (!active_) activateWindow();
@@ -516,4 +531,17 @@ void StockWindow::setSingleWindow(bool single) {
 
 void StockWindow::crosshairTimeChanged(long long time) {
     if (delegate_) delegate_->crosshairMoved(this, time);
+}
+
+void StockWindow::alertPlaced(double price) {
+    if (PanelToggleButton* bell = toolbar_.getButton(TOOLBAR_PRICE_ALERT)) bell->setState(false);
+    if (delegate_) delegate_->placePriceAlert(this, price);
+}
+
+void StockWindow::alertMoved(int id, double price) {
+    if (delegate_) delegate_->movePriceAlert(this, id, price);
+}
+
+void StockWindow::alertRemoved(int id) {
+    if (delegate_) delegate_->removePriceAlert(id);
 }

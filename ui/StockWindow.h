@@ -46,6 +46,7 @@ public:
     static constexpr int TOOLBAR_INDICATORS = WindowToolbar::INDICATORS;
     static constexpr int TOOLBAR_TIME_TYPE = WindowToolbar::TIME_TYPE;
     static constexpr int TOOLBAR_CHART_IMAGE = WindowToolbar::CHART_IMAGE;
+    static constexpr int TOOLBAR_PRICE_ALERT = WindowToolbar::PRICE_ALERT;
     static constexpr int TOOLBAR_BUTTON_COUNT = WindowToolbar::BUTTON_COUNT;
     static constexpr int MAX_TIME_TYPE_INDEX = 8;
     // Panes together never take more than this share of the window, so the chart keeps some room.
@@ -138,6 +139,9 @@ public:
     void removeIndicator(int type) override;
     void layoutPanes() override;
     void crosshairTimeChanged(long long time) override;
+    void alertPlaced(double price) override;
+    void alertMoved(int id, double price) override;
+    void alertRemoved(int id) override;
 
     // --- KLineChartHost
     void updatePriceLabel(const KLineBar& newest) override;

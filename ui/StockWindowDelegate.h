@@ -34,4 +34,8 @@ public:
     virtual void crosshairMoved(StockWindow* /*window*/, long long /*time*/) {}
     // Saves the window's picture (chart, panes, title and quote panel) as a PNG.
     virtual void saveChartImage(StockWindow* window) = 0;
+    // Price alerts from the window's chart: one placed at a price, one dragged, one removed.
+    virtual void placePriceAlert(StockWindow* /*window*/, double /*price*/) {}
+    virtual void movePriceAlert(StockWindow* /*window*/, int /*id*/, double /*price*/) {}
+    virtual void removePriceAlert(int /*id*/) {}
 };

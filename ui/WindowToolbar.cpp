@@ -12,7 +12,7 @@ USING_NS_CC;
 namespace {
 
 constexpr const char* CAPTION_KEYS[WindowToolbar::BUTTON_COUNT] = {
-    "chartType", "graphicalTools", "indicators", "timeTyle", "saveChartImage"};
+    "chartType", "graphicalTools", "indicators", "timeTyle", "saveChartImage", "priceAlert"};
 constexpr float BUTTON_GAP = 4;
 constexpr float EDGE_GAP = 5;
 
@@ -61,7 +61,7 @@ void WindowToolbar::place(float chartRight, float windowHeight, float titleRight
 }
 
 PanelToggleButton* WindowToolbar::getButton(int tag) const {
-    return tag >= CHART_TYPE && tag <= CHART_IMAGE ? buttons_[tag - CHART_TYPE] : nullptr;
+    return tag >= CHART_TYPE && tag <= PRICE_ALERT ? buttons_[tag - CHART_TYPE] : nullptr;
 }
 
 void WindowToolbar::reset() {

@@ -587,6 +587,9 @@ TEST_F(WorldSceneTest, AnArmedAlertKeepsItsInstrumentSubscribedAndFiresOnceOnIts
     world->setAdvSubscription();
     EXPECT_NE(lastEmit("setAdvSubscription").find("\"EURUSD\""), std::string::npos);
 
+    // No notification service: the alert still fires, and the log says once why nothing pops up.
+    ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    ::setenv("XDG_RUNTIME_DIR", "/nonexistent", 1);
     ConsoleCapture console;
     market_messages::Quote quote;
     quote.code = code;
@@ -600,9 +603,13 @@ TEST_F(WorldSceneTest, AnArmedAlertKeepsItsInstrumentSubscribedAndFiresOnceOnIts
     world->quoteArrived(quote);
     EXPECT_TRUE(alerts->alerts()[0].fired);
     size_t firedLines = 0;
-    for (const std::string& line : console.lines())
+    size_t notificationLines = 0;
+    for (const std::string& line : console.lines()) {
         if (line.find("price alert fired: EURUSD") != std::string::npos) ++firedLines;
+        if (line.find("desktop notifications off: no session bus") != std::string::npos) ++notificationLines;
+    }
     EXPECT_EQ(firedLines, 1u) << "once";
+    EXPECT_EQ(notificationLines, 1u);
     // Fired, it no longer holds the subscription.
     EXPECT_EQ(lastEmit("setAdvSubscription").find("\"EURUSD\""), std::string::npos);
 
@@ -612,11 +619,11 @@ TEST_F(WorldSceneTest, AnArmedAlertKeepsItsInstrumentSubscribedAndFiresOnceOnIts
     ASSERT_NE(level, 0);
     step(0.05f);
     using Level = DrawingKLine::AlertLevel;
-    EXPECT_EQ(window->getChart()->getAlertLevels(), (std::vector<Level>{Level{5000, false}}));
+    EXPECT_EQ(window->getChart()->getAlertLevels(), (std::vector<Level>{Level{level, 5000, false}}));
     EXPECT_TRUE(world->getShownWindows()[1]->getChart()->getAlertLevels().empty());
     quote.code = window->getCode();
     quote.last = 5001;
     world->quoteArrived(quote);
     step(0.05f);
-    EXPECT_EQ(window->getChart()->getAlertLevels(), (std::vector<Level>{Level{5000, true}}));
+    EXPECT_EQ(window->getChart()->getAlertLevels(), (std::vector<Level>{Level{level, 5000, true}}));
 }

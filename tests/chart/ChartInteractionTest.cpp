@@ -343,3 +343,50 @@ TEST_F(ChartTest, AnotherWindowsTimeMarksTheBarContainingItAndHoverReportsOnlyCh
     // An alert level sits where its price is on the scale: a bar's close is drawn at that height.
     EXPECT_NEAR(chart_->yOfPrice(shown->close), shown->drawingCache[DrawingKLine::CACHE_CLOSE].y, 1.0f);
 }
+
+TEST_F(ChartTest, AlertsArePlacedDraggedAndRemovedWithThePointerWithoutMovingTheChart) {
+    fillBars(120, 1700000000, 15, zigzag);
+    makeChart();
+    step(0.5f);
+    const float offset = chart_->getScrollOffset();
+    const auto priceNear = [this](double price, float y) {
+        return std::fabs(chart_->yOfPrice(price) - y) <= 1;
+    };
+
+    // A plain click places nothing; after the bell, the next click places one where it lands.
+    press(300, 250);
+    release(300, 250);
+    chart_->startAlertPlacement(true);
+    EXPECT_TRUE(chart_->isPlacingAlert());
+    press(300, 250);
+    release(300, 250);
+    ASSERT_EQ(owner_.alertsPlaced.size(), 1u);
+    EXPECT_TRUE(priceNear(owner_.alertsPlaced[0], 250)) << owner_.alertsPlaced[0];
+    EXPECT_FALSE(chart_->isPlacingAlert());
+
+    // The owner answers with the level: its line and tag show at its price.
+    const double price = owner_.alertsPlaced[0];
+    chart_->setAlertLevels({{7, price, false}});
+    frame();
+    const float y = chart_->yOfPrice(price);
+    // Dragged by its line far from the tag: the level follows the pointer, the chart stays.
+    press(600, y + 2);
+    moveTo(600, y + 32);
+    release(600, y + 32);
+    ASSERT_EQ(owner_.alertsMoved.size(), 1u);
+    EXPECT_EQ(owner_.alertsMoved[0].first, 7);
+    EXPECT_TRUE(priceNear(owner_.alertsMoved[0].second, y + 30)) << owner_.alertsMoved[0].second;
+    EXPECT_EQ(chart_->getScrollOffset(), offset);
+
+    // The tag's close box removes it; a click on the tag elsewhere does not.
+    frame();
+    const cocos2d::CCRect box = chart_->getAlertLines()->closeBoxOf(7);
+    ASSERT_GT(box.size.width, 0);
+    press(ChartAlertLines::TAG_X + 2, y);
+    release(ChartAlertLines::TAG_X + 2, y);
+    EXPECT_TRUE(owner_.alertsRemoved.empty());
+    press(box.getMidX(), box.getMidY());
+    release(box.getMidX(), box.getMidY());
+    EXPECT_EQ(owner_.alertsRemoved, std::vector<int>{7});
+    EXPECT_EQ(chart_->getScrollOffset(), offset);
+}

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "CCDirector.h"
@@ -39,6 +40,9 @@ public:
     void openDrawingTextInput(DrawingBase* tool) override { textInputs.push_back(tool); }
     void drawingsChanged() override { ++drawingChanges; }
     void crosshairTimeChanged(long long time) override { hoverTimes.push_back(time); }
+    void alertPlaced(double price) override { alertsPlaced.push_back(price); }
+    void alertMoved(int id, double price) override { alertsMoved.emplace_back(id, price); }
+    void alertRemoved(int id) override { alertsRemoved.push_back(id); }
 
     int barInfoCalls = 0;
     const KLineBar* lastBarInfo = nullptr;
@@ -51,6 +55,9 @@ public:
     std::vector<DrawingBase*> textInputs;
     int drawingChanges = 0;
     std::vector<long long> hoverTimes;
+    std::vector<double> alertsPlaced;
+    std::vector<std::pair<int, double>> alertsMoved;
+    std::vector<int> alertsRemoved;
 };
 
 // Prices of bar i: open, high, low, close.

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "AlertListPage.h"
 #include "CCDirector.h"
 #include "CCLabelTTF.h"
 #include "CStockPanel.h"
@@ -91,9 +92,9 @@ TEST_F(LeftPaneMasterTest, WidthIsThePanesWhileAnyPageIsShownAndEachChangeIsTold
     EXPECT_EQ(widths.size(), 2u);
 
     // Pages that do not exist change nothing.
-    pane->setPageShown(2, true, false);
+    pane->setPageShown(LeftPaneMaster::PAGE_COUNT, true, false);
     pane->setPageShown(-1, true, false);
-    EXPECT_FALSE(pane->isPageShown(2));
+    EXPECT_FALSE(pane->isPageShown(LeftPaneMaster::PAGE_COUNT));
     EXPECT_FALSE(pane->isPageShown(-1));
     EXPECT_FALSE(pane->isPaneShown());
     EXPECT_EQ(widths.size(), 2u);
@@ -111,6 +112,13 @@ TEST_F(LeftPaneMasterTest, ShownPagesSplitTheHeightAndFollowItsChanges) {
     pane->setPaneHeight(405);
     expectPage(pane->getNewsPanel(), 205, 200);
     expectPage(pane->getStockPanel(), 0, 200);
+
+    // The alerts page goes under the others, each a third in whole pixels; the bottom one takes the rest.
+    pane->setPageShown(LeftPaneMaster::ALERT_PAGE, true, false);
+    expectPage(pane->getNewsPanel(), 274, 131);
+    expectPage(pane->getStockPanel(), 138, 131);
+    expectPage(pane->getAlertPage(), 0, 133);
+    pane->setPageShown(LeftPaneMaster::ALERT_PAGE, false, false);
 
     pane->setPageShown(LeftPaneMaster::STOCK_PAGE, false, false);
     expectPage(pane->getNewsPanel(), 0, 405);

@@ -306,7 +306,7 @@ TEST_F(StockWindowTest, ToolbarAndWindowButtonsAskTheMainScene) {
     PanelToggleButton* indicators = window->getToolbarButton(StockWindow::TOOLBAR_INDICATORS);
     ASSERT_NE(indicators, nullptr);
     EXPECT_EQ(window->getToolbarButton(0), nullptr);
-    EXPECT_EQ(window->getToolbarButton(6), nullptr);
+    EXPECT_EQ(window->getToolbarButton(7), nullptr);
     // The picture button saves at once and does not stay pressed.
     PanelToggleButton* picture = window->getToolbarButton(StockWindow::TOOLBAR_CHART_IMAGE);
     ASSERT_NE(picture, nullptr);
@@ -314,6 +314,19 @@ TEST_F(StockWindowTest, ToolbarAndWindowButtonsAskTheMainScene) {
     EXPECT_EQ(delegate.pictures, std::vector<StockWindow*>{window});
     EXPECT_FALSE(picture->getState());
     EXPECT_TRUE(delegate.popups.empty());
+    // The bell stays pressed while the chart waits for the alert's click; again, or the pencil, cancels.
+    PanelToggleButton* bell = window->getToolbarButton(StockWindow::TOOLBAR_PRICE_ALERT);
+    click(bell);
+    EXPECT_TRUE(bell->getState());
+    EXPECT_TRUE(window->getChart()->isPlacingAlert());
+    click(bell);
+    EXPECT_FALSE(bell->getState());
+    EXPECT_FALSE(window->getChart()->isPlacingAlert());
+    click(bell);
+    click(window->getToolbarButton(StockWindow::TOOLBAR_DRAWING_TOOLS));
+    EXPECT_FALSE(bell->getState());
+    EXPECT_FALSE(window->getChart()->isPlacingAlert());
+    delegate.popups.clear();
     window->setActive(false);
     click(indicators);
     EXPECT_EQ(delegate.popups, std::vector<int>{StockWindow::TOOLBAR_INDICATORS});
