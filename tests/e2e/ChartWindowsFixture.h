@@ -49,7 +49,7 @@ constexpr float TITLE_LEFT = 35, TITLE_TOP_GAP = 5;
 constexpr float TITLE_HEIGHT = 29;
 constexpr float CLOSE_INSET = 18, CLOSE_SIZE = 24, MAXIMISE_SIZE = 24;
 constexpr float RIGHT_PANEL_WIDTH = 120, TOOLBAR_GAP = 5, TOOL_SIZE = 30, TOOL_SPACING = 4;
-constexpr int TOOL_CHART_TYPE = 1, TOOL_INDICATORS = 3;
+constexpr int TOOL_CHART_TYPE = 1, TOOL_INDICATORS = 3, TOOL_PRICE_ALERT = 6, TOOL_COUNT = 6;
 
 // Choosers, placed with their top-left corner at a point and kept inside the scene.
 constexpr float ADD_PANEL_WIDTH = 460, ADD_PANEL_HEIGHT = 420, ADD_SEARCH_HEIGHT = 50, ADD_LIST_WIDTH = 360,
@@ -136,7 +136,7 @@ inline float titleBottom(const Rect& window) {
 }
 // Toolbar button tag of a window wide enough to keep its toolbar on the title row.
 inline Rect toolbarButton(const Rect& window, int tag) {
-    const float toolbarWidth = 5 * TOOL_SIZE + 4 * TOOL_SPACING;
+    const float toolbarWidth = TOOL_COUNT * TOOL_SIZE + (TOOL_COUNT - 1) * TOOL_SPACING;
     const float left = window.right() - RIGHT_PANEL_WIDTH - TOOLBAR_GAP - toolbarWidth +
                        (tag - 1) * (TOOL_SIZE + TOOL_SPACING);
     return {left, window.top() - TOOLBAR_GAP - TOOL_SIZE, TOOL_SIZE, TOOL_SIZE};
@@ -262,12 +262,13 @@ protected:
     }
 
     // The given windows at the start time type, in the given layout, neither left-pane page shown.
-    void writeStartSettings(const std::vector<std::string>& codes, int layoutType) {
+    void writeStartSettings(const std::vector<std::string>& codes, int layoutType,
+                            int timeTypeIndex = START_TIME_TYPE_INDEX) {
         UserData settings;
         std::vector<WindowSetting> windows(codes.size());
         for (size_t i = 0; i < codes.size(); ++i) {
             windows[i].code = codes[i];
-            windows[i].timeTypeIndex = START_TIME_TYPE_INDEX;
+            windows[i].timeTypeIndex = timeTypeIndex;
         }
         settings.setWindows(windows);
         settings.setLayoutType(layoutType);

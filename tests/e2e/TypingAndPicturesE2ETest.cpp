@@ -62,3 +62,52 @@ TEST_F(TypingAndPicturesEndToEnd, LettersSwitchTheSelectedWindowAndCtrlSSavesIts
 }
 
 }  // namespace
+
+namespace {
+using namespace chart_e2e;
+
+// The linked line is amber; nothing else on a chart is.
+bool linkedAmber(Rgb p) {
+    return p.r >= 140 && p.g >= 100 && p.b <= 110 && p.r >= p.b + 60;
+}
+// The most amber pixels in one column of the window's chart.
+int tallestAmberColumn(const Screenshot& shot, const Rect& window) {
+    const PixelRect chart = chartPixels(window);
+    int tallest = 0;
+    for (int x = chart.left; x < chart.right; ++x)
+        tallest = std::max(tallest, shot.count({x, chart.top, x + 1, chart.bottom}, linkedAmber));
+    return tallest;
+}
+
+class LinkedCrosshairEndToEnd : public ChartWindowsFixture {
+protected:
+    LinkedCrosshairEndToEnd() : ChartWindowsFixture("zento-linked-e2e") {}
+};
+
+// Four windows, three of gold: with the pointer over the first, the other two gold charts mark the same
+// moment with a line through their chart; the euro chart, another instrument, marks nothing.
+TEST_F(LinkedCrosshairEndToEnd, ThePointerTimeIsMarkedInTheOtherWindowsOfItsInstrument) {
+    constexpr int FOUR_WINDOWS = 8;
+    writeStartSettings({"XAUUSD", "XAUUSD", "XAUUSD", "EURUSD"}, FOUR_WINDOWS);
+    const std::vector<Rect> windows = {cellRect(2, 2, 0, 1, 1, 1), cellRect(2, 2, 1, 1, 1, 1),
+                                       cellRect(2, 2, 0, 0, 1, 1), cellRect(2, 2, 1, 0, 1, 1)};
+    TerminalRun* run = startTerminal(windows);
+    ASSERT_TRUE(run);
+    const PixelRect first = chartPixels(windows[0]);
+    ASSERT_TRUE(pointer_->moveTo({(first.left + first.right) / 2, (first.top + first.bottom) / 2}));
+    const std::optional<Screenshot> shot = run->screenshotWhen(
+        [&](const Screenshot& s) {
+            const PixelRect chart = chartPixels(windows[1]);
+            return tallestAmberColumn(s, windows[1]) * 2 > chart.bottom - chart.top;
+        },
+        WAIT);
+    ASSERT_TRUE(shot) << run->error();
+    for (int i : {1, 2}) {
+        const PixelRect chart = chartPixels(windows[i]);
+        EXPECT_GT(tallestAmberColumn(*shot, windows[i]) * 2, chart.bottom - chart.top) << "window " << i;
+    }
+    EXPECT_LT(tallestAmberColumn(*shot, windows[3]), 10) << "another instrument: " << shot->path();
+    closeTerminal(*run);
+}
+
+}  // namespace
