@@ -22,7 +22,7 @@ constexpr ccColor3B TEXT_COLOUR{220, 224, 232};
 constexpr ccColor3B HINT_COLOUR{130, 136, 150};
 constexpr float SYMBOL_X = 12;
 constexpr float PRICE_X = 90;
-constexpr float STATE_X = 170;
+constexpr float STATE_X = 150;
 constexpr float REMOVE_RIGHT_INSET = 20;
 constexpr float HINT_MARGIN = 12;
 constexpr float SCROLL_BAR_WIDTH = 4;
@@ -82,7 +82,7 @@ void AlertListPage::rebuild() {
             std::snprintf(price, sizeof(price), "%.*g", 10, alert.price);
             std::string state = getLangText(alert.fired ? "alertFired" : "alertArmed");
             if (alert.fired && alert.firedTime > 0)
-                state += " " + DisplayTimeZone::shared().format(alert.firedTime, "%m-%d %H:%M");
+                state += " " + DisplayTimeZone::shared().format(alert.firedTime, "%H:%M");
             const ccColor3B& colour = alert.fired ? FIRED_COLOUR : ARMED_COLOUR;
             CCLabelTTF* symbolLabel = rowLabel(alert.symbol, SYMBOL_X, TEXT_COLOUR);
             CCLabelTTF* priceLabel = rowLabel(price, PRICE_X, colour);
