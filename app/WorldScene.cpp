@@ -613,6 +613,12 @@ void WorldScene::crosshairMoved(StockWindow* source, long long time) {
 }
 
 void WorldScene::keyDown(CCKeyCode key) {
+    if (key == kCCKeyEscape) {
+        // Escape gives up placing an alert, as the bell pressed again does.
+        for (StockWindow* window : pool_->shownWindows())
+            if (window->getChart() && window->getChart()->isPlacingAlert()) window->clearToolbarSelection();
+        return;
+    }
     // An event, not the per-frame key state: a quick Control+S falls between two frames.
     if (key != kCCKeyS || !CCKeyboard::isKeyDown(kCCKeyControl)) return;
     if (foreground_ && keyboardEnabled_ && pool_->selected()) saveChartImage(nullptr);

@@ -626,4 +626,9 @@ TEST_F(WorldSceneTest, AnArmedAlertKeepsItsInstrumentSubscribedAndFiresOnceOnIts
     world->quoteArrived(quote);
     step(0.05f);
     EXPECT_EQ(window->getChart()->getAlertLevels(), (std::vector<Level>{Level{level, 5000, true}}));
+
+    // Escape gives up placing one.
+    window->getChart()->startAlertPlacement(true);
+    world->keyDown(kCCKeyEscape);
+    EXPECT_FALSE(window->getChart()->isPlacingAlert());
 }
