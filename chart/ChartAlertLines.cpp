@@ -18,8 +18,6 @@ namespace {
 constexpr ccColor4F ARMED_COLOUR{0.35f, 0.7f, 0.98f, 0.9f};
 constexpr ccColor4F FIRED_COLOUR{0.6f, 0.45f, 0.75f, 0.7f};
 constexpr ccColor4F PREVIEW_COLOUR{0.35f, 0.7f, 0.98f, 0.45f};
-constexpr ccColor3B ARMED_TAG{90, 178, 250};
-constexpr ccColor3B FIRED_TAG{153, 115, 191};
 constexpr ccColor3B TAG_BACKGROUND{24, 30, 38};
 constexpr uint8_t TAG_BACKGROUND_OPACITY = 220;
 constexpr float DASH = 6;
@@ -183,7 +181,7 @@ void ChartAlertLines::showTag(Tag& tag, const Level& level) {
     char text[32];
     std::snprintf(text, sizeof(text), "%.*g", 10, price);
     tag.price->setString(text);
-    const ccColor3B colour = fired ? FIRED_TAG : ARMED_TAG;
+    const ccColor3B colour = fired ? FIRED_TEXT : ARMED_TEXT;
     tag.price->setColor(colour);
     float x = PAD;
     if (tag.bell) {

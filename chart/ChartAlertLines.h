@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "CCNode.h"
+#include "ccTypes.h"
 
 namespace cocos2d {
 class CCLabelTTF;
@@ -34,6 +35,9 @@ public:
     using YOfPrice = std::function<float(double)>;
     using PriceAtY = std::function<double(float)>;
 
+    // Texts and icons of armed and fired alerts, here and in the alert list.
+    static constexpr cocos2d::ccColor3B ARMED_TEXT{90, 178, 250};
+    static constexpr cocos2d::ccColor3B FIRED_TEXT{153, 115, 191};
     static constexpr float TAG_HEIGHT = 16;
     static constexpr float TAG_X = 4;
     // How far from a line a press still takes it.

@@ -7,6 +7,7 @@
 #include "CCLabelTTF.h"
 #include "CCLayerColor.h"
 #include "CCScrollView.h"
+#include "ChartAlertLines.h"
 #include "DisplayTimeZone.h"
 #include "LanguageTable.h"
 #include "PanelButton.h"
@@ -83,7 +84,7 @@ void AlertListPage::rebuild() {
             std::string state = getLangText(alert.fired ? "alertFired" : "alertArmed");
             if (alert.fired && alert.firedTime > 0)
                 state += " " + DisplayTimeZone::shared().format(alert.firedTime, "%H:%M");
-            const ccColor3B& colour = alert.fired ? FIRED_COLOUR : ARMED_COLOUR;
+            const ccColor3B& colour = alert.fired ? ChartAlertLines::FIRED_TEXT : ChartAlertLines::ARMED_TEXT;
             CCLabelTTF* symbolLabel = rowLabel(alert.symbol, SYMBOL_X, TEXT_COLOUR);
             CCLabelTTF* priceLabel = rowLabel(price, PRICE_X, colour);
             CCLabelTTF* stateLabel = rowLabel(state, STATE_X, colour);

@@ -22,8 +22,6 @@ public:
     static constexpr float ROW_HEIGHT = 40;
     static constexpr float FONT_SIZE = 13;
     static constexpr cocos2d::ccColor4B ROW_COLOUR{23, 27, 41, 255};
-    static constexpr cocos2d::ccColor3B ARMED_COLOUR{90, 178, 250};
-    static constexpr cocos2d::ccColor3B FIRED_COLOUR{153, 115, 191};
 
     using RemoveCallback = std::function<void(int id)>;
 
