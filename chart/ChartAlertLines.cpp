@@ -36,11 +36,12 @@ void drawDashed(const ccColor4F& colour, float y, float width) {
 }  // namespace
 
 ChartAlertLines* ChartAlertLines::create(YOfPrice yOfPrice, PriceAtY priceAtY) {
-    return createAutoreleased<ChartAlertLines>(&ChartAlertLines::init, std::move(yOfPrice),
+    return createAutoreleased<ChartAlertLines>(&ChartAlertLines::initLines, std::move(yOfPrice),
                                                std::move(priceAtY));
 }
 
-bool ChartAlertLines::init(YOfPrice yOfPrice, PriceAtY priceAtY) {
+bool ChartAlertLines::initLines(YOfPrice yOfPrice, PriceAtY priceAtY) {
+    if (!init()) return false;
     yOfPrice_ = std::move(yOfPrice);
     priceAtY_ = std::move(priceAtY);
     setAnchorPoint(CCPointZero);

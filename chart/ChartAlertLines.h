@@ -87,7 +87,7 @@ private:
     ChartAlertLines() = default;
     template <typename T, typename Init, typename... Args>
     friend T* cocos2d::createAutoreleased(Init, Args&&...);
-    bool init(YOfPrice yOfPrice, PriceAtY priceAtY);
+    bool initLines(YOfPrice yOfPrice, PriceAtY priceAtY);
 
     void showTag(Tag& tag, const Level& level);
     int levelAt(const cocos2d::CCPoint& point) const;
