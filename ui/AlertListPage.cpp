@@ -65,8 +65,11 @@ bool AlertListPage::initAlertPage(const CCSize& size) {
 
 void AlertListPage::setAlerts(PriceAlerts* alerts) {
     alerts_ = alerts;
-    if (alerts_) alerts_->bind(this, [this] { rebuild(); });
-    rebuild();
+    // Binding lists the rows at once.
+    if (alerts_)
+        alerts_->bind(this, [this] { rebuild(); });
+    else
+        rebuild();
 }
 
 void AlertListPage::rebuild() {
