@@ -50,6 +50,7 @@
 #include "StockButton.h"
 #include "StockButtonPanel.h"
 #include "StockData.h"
+#include "StockInfo.h"
 #include "StockWindow.h"
 #include "Theme.h"
 #include "TipFrameLabel.h"
@@ -570,8 +571,8 @@ void WorldScene::showAlertLevels() {
 }
 
 double WorldScene::lastPriceOf(StockWindow* window) const {
-    const double quoted = alerts_->lastPrice(window->getCode());
-    if (quoted > 0) return quoted;
+    const StockInfo* record = StockData::getInstance()->findStock(window->getCode());
+    if (record && record->getQuoteTime() != 0) return record->getLastPrice();
     // No quote yet: the newest bar's close is the price the chart shows.
     const KLineBar* newest = window->getLoader()->series().newestBar();
     return newest ? newest->close : 0;

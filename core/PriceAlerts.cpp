@@ -124,11 +124,6 @@ bool PriceAlerts::move(int id, double price, double lastPrice) {
     return true;
 }
 
-double PriceAlerts::lastPrice(const std::string& symbol) const {
-    const auto found = lastPrices_.find(symbol);
-    return found == lastPrices_.end() ? 0 : found->second;
-}
-
 bool PriceAlerts::remove(int id) {
     auto found =
         std::find_if(alerts_.begin(), alerts_.end(), [id](const PriceAlert& a) { return a.id == id; });
@@ -141,8 +136,6 @@ bool PriceAlerts::remove(int id) {
 std::vector<PriceAlert> PriceAlerts::quote(const std::string& symbol, double price, int64_t time) {
     std::vector<PriceAlert> fired;
     if (!usablePrice(price)) return fired;
-    // A feed naming ever new instruments must not grow this without end.
-    if (lastPrices_.size() < MAX_QUOTED_SYMBOLS || lastPrices_.count(symbol)) lastPrices_[symbol] = price;
     for (PriceAlert& alert : alerts_) {
         if (alert.fired || alert.symbol != symbol) continue;
         const bool reached = alert.rising ? price >= alert.price : price <= alert.price;

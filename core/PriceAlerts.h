@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -30,7 +29,6 @@ public:
     static constexpr const char* FILE_NAME = "alerts.json";
     static constexpr size_t MAX_ALERTS = 200;
     static constexpr size_t MAX_FILE_BYTES = 256 * 1024;
-    static constexpr size_t MAX_QUOTED_SYMBOLS = 4096;
 
     // A store on folder (with a trailing "/"), not loaded.
     explicit PriceAlerts(std::string folder);
@@ -47,8 +45,6 @@ public:
     // Moves an alert (re-armed, its side decided again); false for an unknown id or a bad price.
     bool move(int id, double price, double lastPrice);
     bool remove(int id);
-    // The last usable quote seen of symbol (0 before any): where a new alert is placed from.
-    double lastPrice(const std::string& symbol) const;
     // A quote of symbol: every armed alert it reaches (at or beyond the level, so a gap over the
     // level fires too) fires, once. Gives the alerts that fired now; saves when any did.
     std::vector<PriceAlert> quote(const std::string& symbol, double price, int64_t time);
@@ -67,7 +63,6 @@ private:
 
     std::string path_;
     std::vector<PriceAlert> alerts_;
-    std::map<std::string, double> lastPrices_;
     int nextId_ = 1;
     unsigned revision_ = 0;
     NodeBindings bindings_;

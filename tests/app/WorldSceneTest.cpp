@@ -631,4 +631,14 @@ TEST_F(WorldSceneTest, AnArmedAlertKeepsItsInstrumentSubscribedAndFiresOnceOnIts
     window->getChart()->startAlertPlacement(true);
     world->keyDown(kCCKeyEscape);
     EXPECT_FALSE(window->getChart()->isPlacingAlert());
+
+    // A placed alert's side comes from the instrument's last quote in the catalogue.
+    StockInfo* record = StockData::getInstance()->findStock(window->getCode());
+    ASSERT_NE(record, nullptr);
+    record->updateQuote(100, 1715780000, 99, 101, 98);
+    world->placePriceAlert(window, 120);
+    world->placePriceAlert(window, 80);
+    ASSERT_GE(alerts->alerts().size(), 2u);
+    EXPECT_TRUE(alerts->alerts().rbegin()[1].rising);
+    EXPECT_FALSE(alerts->alerts().back().rising);
 }

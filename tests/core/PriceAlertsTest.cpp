@@ -52,9 +52,6 @@ TEST(PriceAlerts, AnAlertFiresOnceWhenTheQuotesReachItFromTheSideItWasPlacedOn) 
     EXPECT_EQ(alerts.add("XAUUSD", 2000, 0), 0) << "no price yet to tell the side";
     EXPECT_FALSE(alerts.move(999, 10, 10));
     EXPECT_TRUE(alerts.quote("XAUUSD", -5, 8).empty());
-    // New alerts start from the last usable quote.
-    EXPECT_EQ(alerts.lastPrice("XAUUSD"), 1969);
-    EXPECT_EQ(alerts.lastPrice("EURUSD"), 0);
 }
 
 TEST(PriceAlerts, AlertsSurviveARestartAndADamagedFileIsKeptUntilAChange) {
