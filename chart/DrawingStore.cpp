@@ -2,60 +2,27 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <iterator>
 #include <optional>
 
 #include <rapidjson/document.h>
-#include <rapidjson/memorystream.h>
-#include <rapidjson/reader.h>
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
 #include "CDebugModule.h"
 #include "FileHelpers.h"
 #include "KLineSeries.h"
+#include "VersionedJson.h"
 
 namespace {
-// Iterative: a deeply nested file must not exhaust the stack. Numbers as text: see ExactNumbers.
-constexpr unsigned PARSE_FLAGS = rapidjson::kParseIterativeFlag | rapidjson::kParseNumbersAsStringsFlag;
 constexpr size_t MIN_POLYGON_POINTS = 3;
 constexpr size_t MAX_POLYGON_POINTS = 24;
 constexpr size_t READ_CHUNK = 64 * 1024;
 
 using rapidjson::Value;
-
-// A price read back must be the price written, but the full-precision reader of rapidjson 1.1 reads
-// past its table of powers on long fractions with large exponents. Numbers reach this document as
-// text and from_chars rounds them exactly.
-class ExactNumbers : public rapidjson::Document {
-public:
-    bool RawNumber(const char* text, rapidjson::SizeType length, bool) {
-        const char* end = text + length;
-        if (std::find_if(text, end, [](char c) { return c == '.' || c == 'e' || c == 'E'; }) == end) {
-            int64_t whole = 0;
-            const auto [stop, error] = std::from_chars(text, end, whole);
-            if (error == std::errc() && stop == end) return Int64(whole);
-        }
-        double real = 0.0;
-        const auto [stop, error] = std::from_chars(text, end, real);
-        return error == std::errc() && stop == end && Double(real);
-    }
-
-    bool parse(const char* bytes, size_t size) {
-        bool parsed = false;
-        auto generate = [&](rapidjson::Document& self) {
-            rapidjson::MemoryStream stream(bytes, size);
-            rapidjson::Reader reader;
-            parsed = !reader.Parse<PARSE_FLAGS>(stream, static_cast<ExactNumbers&>(self)).IsError();
-            return parsed;
-        };
-        Populate(generate);
-        return parsed;
-    }
-};
+using versioned_json::member;
 
 bool isTimeType(int ttype) {
     return std::find(std::begin(TIME_TYPES), std::end(TIME_TYPES), ttype) != std::end(TIME_TYPES);
@@ -130,11 +97,6 @@ bool sanitize(DrawingRecord& record) {
     if (record.widthIndex < 0 || record.widthIndex >= DrawingStore::WIDTH_TABLE_SIZE) record.widthIndex = -1;
     record.text = cleanText(record.text);
     return true;
-}
-
-const Value* member(const Value& object, const char* name) {
-    const auto found = object.FindMember(name);
-    return found == object.MemberEnd() ? nullptr : &found->value;
 }
 
 // A file's float, clamped while still a double so that the narrowing stays defined.
@@ -279,17 +241,8 @@ bool DrawingStore::loadFromBytes(const char* bytes, size_t size) {
         logWarn("drawings: %s %s; no drawings loaded", path_.c_str(), why);
         return false;
     };
-    ExactNumbers document;
-    if (!document.parse(bytes, size)) return refuse("is not valid JSON");
-    if (!document.IsObject()) return refuse("has no top object");
-    const Value* format = member(document, "format");
-    if (!format || !format->IsString() ||
-        std::string(format->GetString(), format->GetStringLength()) != FORMAT_NAME) {
-        return refuse("is of another format");
-    }
-    const Value* version = member(document, "version");
-    if (!version || !version->IsInt() || version->GetInt() < 1) return refuse("has no valid version");
-    if (version->GetInt() > FORMAT_VERSION) return refuse("is of a newer version");
+    versioned_json::Document document;
+    if (const char* problem = document.read(bytes, size, FORMAT_NAME, FORMAT_VERSION)) return refuse(problem);
     const Value* charts = member(document, "charts");
     if (!charts || !charts->IsArray()) return refuse("has no chart list");
 
@@ -376,11 +329,7 @@ bool DrawingStore::put(const std::string& symbol, int ttype, std::vector<Drawing
 std::string DrawingStore::encode() const {
     rapidjson::StringBuffer buffer;
     rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
-    writer.StartObject();
-    writer.Key("format");
-    writer.String(FORMAT_NAME);
-    writer.Key("version");
-    writer.Int(FORMAT_VERSION);
+    versioned_json::startFile(writer, FORMAT_NAME, FORMAT_VERSION);
     writer.Key("charts");
     writer.StartArray();
     for (const auto& [key, records] : charts_) {

@@ -4,12 +4,9 @@
 #include <cmath>
 #include <optional>
 
-#include <rapidjson/document.h>
-#include <rapidjson/stringbuffer.h>
-#include <rapidjson/writer.h>
-
 #include "CDebugModule.h"
 #include "FileHelpers.h"
+#include "VersionedJson.h"
 
 namespace {
 constexpr const char* FORMAT_NAME = "zento-alerts";
@@ -21,26 +18,25 @@ bool usablePrice(double price) {
 }
 
 std::optional<PriceAlert> readAlert(const rapidjson::Value& value) {
+    using versioned_json::member;
     if (!value.IsObject()) return std::nullopt;
-    const auto symbol = value.FindMember("symbol");
-    const auto price = value.FindMember("price");
-    const auto rising = value.FindMember("rising");
-    const auto fired = value.FindMember("fired");
-    if (symbol == value.MemberEnd() || !symbol->value.IsString() || price == value.MemberEnd() ||
-        !price->value.IsNumber() || rising == value.MemberEnd() || !rising->value.IsBool() ||
-        fired == value.MemberEnd() || !fired->value.IsBool())
+    const rapidjson::Value* symbol = member(value, "symbol");
+    const rapidjson::Value* price = member(value, "price");
+    const rapidjson::Value* rising = member(value, "rising");
+    const rapidjson::Value* fired = member(value, "fired");
+    if (!symbol || !symbol->IsString() || !price || !price->IsNumber() || !rising || !rising->IsBool() ||
+        !fired || !fired->IsBool())
         return std::nullopt;
     PriceAlert alert;
-    alert.symbol.assign(symbol->value.GetString(), symbol->value.GetStringLength());
-    alert.price = price->value.GetDouble();
-    alert.rising = rising->value.GetBool();
-    alert.fired = fired->value.GetBool();
-    const auto firedTime = value.FindMember("firedTime");
-    const auto firedPrice = value.FindMember("firedPrice");
-    if (firedTime != value.MemberEnd() && firedTime->value.IsInt64())
-        alert.firedTime = firedTime->value.GetInt64();
-    if (firedPrice != value.MemberEnd() && firedPrice->value.IsNumber())
-        alert.firedPrice = firedPrice->value.GetDouble();
+    alert.symbol.assign(symbol->GetString(), symbol->GetStringLength());
+    alert.price = price->GetDouble();
+    alert.rising = rising->GetBool();
+    alert.fired = fired->GetBool();
+    if (const rapidjson::Value* firedTime = member(value, "firedTime"); firedTime && firedTime->IsInt64())
+        alert.firedTime = firedTime->GetInt64();
+    if (const rapidjson::Value* firedPrice = member(value, "firedPrice");
+        firedPrice && firedPrice->IsNumber())
+        alert.firedPrice = firedPrice->GetDouble();
     if (alert.symbol.empty() || alert.symbol.size() > MAX_SYMBOL_BYTES || !usablePrice(alert.price))
         return std::nullopt;
     return alert;
@@ -60,22 +56,14 @@ bool PriceAlerts::load() {
         return false;
     };
     if (bytes->size() > MAX_FILE_BYTES) return refuse("is too large");
-    rapidjson::Document document;
-    document.Parse<rapidjson::kParseIterativeFlag>(reinterpret_cast<const char*>(bytes->data()),
-                                                   bytes->size());
-    if (document.HasParseError() || !document.IsObject()) return refuse("is not a JSON object");
-    const auto format = document.FindMember("format");
-    const auto version = document.FindMember("version");
-    const auto list = document.FindMember("alerts");
-    if (format == document.MemberEnd() || !format->value.IsString() ||
-        std::string(format->value.GetString()) != FORMAT_NAME)
-        return refuse("is of another format");
-    if (version == document.MemberEnd() || !version->value.IsInt() || version->value.GetInt() < 1 ||
-        version->value.GetInt() > FORMAT_VERSION)
-        return refuse("has a version this program does not read");
-    if (list == document.MemberEnd() || !list->value.IsArray()) return refuse("has no alert list");
+    versioned_json::Document document;
+    if (const char* problem = document.read(reinterpret_cast<const char*>(bytes->data()), bytes->size(),
+                                            FORMAT_NAME, FORMAT_VERSION))
+        return refuse(problem);
+    const rapidjson::Value* list = versioned_json::member(document, "alerts");
+    if (!list || !list->IsArray()) return refuse("has no alert list");
     size_t skipped = 0;
-    for (const rapidjson::Value& value : list->value.GetArray()) {
+    for (const rapidjson::Value& value : list->GetArray()) {
         std::optional<PriceAlert> alert = readAlert(value);
         if (!alert || alerts_.size() >= MAX_ALERTS) {
             ++skipped;
@@ -159,11 +147,7 @@ bool PriceAlerts::changed() {
 bool PriceAlerts::save() const {
     rapidjson::StringBuffer buffer;
     rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
-    writer.StartObject();
-    writer.Key("format");
-    writer.String(FORMAT_NAME);
-    writer.Key("version");
-    writer.Int(FORMAT_VERSION);
+    versioned_json::startFile(writer, FORMAT_NAME, FORMAT_VERSION);
     writer.Key("alerts");
     writer.StartArray();
     for (const PriceAlert& alert : alerts_) {
