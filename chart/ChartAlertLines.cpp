@@ -99,26 +99,34 @@ double ChartAlertLines::roundedPriceAt(float y) const {
     return std::round(price * scale) / scale;
 }
 
-int ChartAlertLines::levelAt(const CCPoint& point) const {
+ChartAlertLines::Level ChartAlertLines::shown(const Level& level) const {
+    // A dragged level shows armed, at the dragged price: that is what letting go makes it.
+    if (level.id != dragId_) return level;
+    return Level{level.id, dragPrice_, false};
+}
+
+int ChartAlertLines::indexAt(const CCPoint& point) const {
     // The newest level wins where tags overlap, as it is drawn last.
     for (size_t i = levels_.size(); i-- > 0;) {
-        const Tag& tag = tags_[i];
-        if (tag.node->isVisible() && tag.node->boundingBox().containsPoint(point)) return levels_[i].id;
-        if (std::fabs(yOfPrice_(levels_[i].price) - point.y) <= GRAB_DISTANCE) return levels_[i].id;
+        const CCNode* tag = tags_[i].node;
+        if ((tag->isVisible() && tag->boundingBox().containsPoint(point)) ||
+            std::fabs(yOfPrice_(levels_[i].price) - point.y) <= GRAB_DISTANCE)
+            return static_cast<int>(i);
     }
-    return 0;
+    return -1;
+}
+
+CCRect ChartAlertLines::closeBoxAt(size_t index) const {
+    const Tag& tag = tags_[index];
+    if (!tag.close || !tag.node->isVisible()) return CCRect();
+    const CCRect box = tag.close->boundingBox();
+    const CCPoint origin = tag.node->boundingBox().origin;
+    return CCRect(origin.x + box.origin.x, origin.y + box.origin.y, box.size.width, box.size.height);
 }
 
 CCRect ChartAlertLines::closeBoxOf(int id) const {
-    for (size_t i = 0; i < levels_.size(); ++i) {
-        if (levels_[i].id != id) continue;
-        const Tag& tag = tags_[i];
-        if (!tag.close || !tag.node->isVisible()) return CCRect();
-        const CCRect box = tag.close->boundingBox();
-        const CCPoint origin = tag.node->getPosition() - CCPoint(tag.node->getAnchorPointInPoints().x,
-                                                                 tag.node->getAnchorPointInPoints().y);
-        return CCRect(origin.x + box.origin.x, origin.y + box.origin.y, box.size.width, box.size.height);
-    }
+    for (size_t i = 0; i < levels_.size(); ++i)
+        if (levels_[i].id == id) return closeBoxAt(i);
     return CCRect();
 }
 
@@ -129,18 +137,17 @@ bool ChartAlertLines::touchBegan(const CCPoint& point) {
         if (callbacks_.placed && std::isfinite(price) && price > 0) callbacks_.placed(price);
         return true;
     }
-    const int id = levelAt(point);
-    if (id == 0) return false;
-    if (closeBoxOf(id).containsPoint(point)) {
-        if (callbacks_.removed) callbacks_.removed(id);
+    const int index = indexAt(point);
+    if (index < 0) return false;
+    const Level& level = levels_[static_cast<size_t>(index)];
+    if (closeBoxAt(static_cast<size_t>(index)).containsPoint(point)) {
+        if (callbacks_.removed) callbacks_.removed(level.id);
         return true;
     }
-    const auto level =
-        std::find_if(levels_.begin(), levels_.end(), [id](const Level& l) { return l.id == id; });
-    dragId_ = id;
+    dragId_ = level.id;
     dragMoved_ = false;
-    dragPrice_ = level->price;
-    dragGrabOffset_ = yOfPrice_(level->price) - point.y;
+    dragPrice_ = level.price;
+    dragGrabOffset_ = yOfPrice_(level.price) - point.y;
     return true;
 }
 
@@ -163,26 +170,22 @@ void ChartAlertLines::touchCancelled() {
 }
 
 void ChartAlertLines::drawLines(const CCSize& size) const {
-    for (const Level& level : levels_) {
-        const double price = level.id == dragId_ ? dragPrice_ : level.price;
-        const float y = yOfPrice_(price);
-        if (!(y >= 0 && y <= size.height)) continue;
-        // A dragged level shows armed: that is what letting go makes it.
-        drawDashed(level.fired && level.id != dragId_ ? FIRED_COLOUR : ARMED_COLOUR, y, size.width);
+    for (const Level& each : levels_) {
+        const Level level = shown(each);
+        const float y = yOfPrice_(level.price);
+        if (y >= 0 && y <= size.height) drawDashed(level.fired ? FIRED_COLOUR : ARMED_COLOUR, y, size.width);
     }
     if (previewY_ >= 0 && previewY_ <= size.height) drawDashed(PREVIEW_COLOUR, previewY_, size.width);
 }
 
 void ChartAlertLines::showTag(Tag& tag, const Level& level) {
-    const bool fired = level.fired && level.id != dragId_;
-    const double price = level.id == dragId_ ? dragPrice_ : level.price;
-    if (price == tag.shownPrice && fired == tag.shownFired) return;
-    tag.shownPrice = price;
-    tag.shownFired = fired;
+    if (level.price == tag.shownPrice && level.fired == tag.shownFired) return;
+    tag.shownPrice = level.price;
+    tag.shownFired = level.fired;
     char text[32];
-    std::snprintf(text, sizeof(text), "%.*g", 10, price);
+    std::snprintf(text, sizeof(text), "%.*g", 10, level.price);
     tag.price->setString(text);
-    const ccColor3B colour = fired ? FIRED_TEXT : ARMED_TEXT;
+    const ccColor3B colour = level.fired ? FIRED_TEXT : ARMED_TEXT;
     tag.price->setColor(colour);
     float x = PAD;
     if (tag.bell) {
@@ -203,8 +206,8 @@ void ChartAlertLines::showTag(Tag& tag, const Level& level) {
 void ChartAlertLines::layoutTags(float height) {
     for (size_t i = 0; i < levels_.size(); ++i) {
         Tag& tag = tags_[i];
-        const Level& level = levels_[i];
-        const float y = yOfPrice_(level.id == dragId_ ? dragPrice_ : level.price);
+        const Level level = shown(levels_[i]);
+        const float y = yOfPrice_(level.price);
         const bool inside = y >= 0 && y <= height;
         tag.node->setVisible(inside);
         if (!inside) continue;

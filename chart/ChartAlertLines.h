@@ -89,8 +89,13 @@ private:
     friend T* cocos2d::createAutoreleased(Init, Args&&...);
     bool initLines(YOfPrice yOfPrice, PriceAtY priceAtY);
 
+    // The level as drawn: a dragged one at the dragged price, armed.
+    Level shown(const Level& level) const;
+    // Tags follow the shown level.
     void showTag(Tag& tag, const Level& level);
-    int levelAt(const cocos2d::CCPoint& point) const;
+    // The topmost level under the point (its tag, or near its line), or -1.
+    int indexAt(const cocos2d::CCPoint& point) const;
+    cocos2d::CCRect closeBoxAt(size_t index) const;
 
     YOfPrice yOfPrice_;
     PriceAtY priceAtY_;
